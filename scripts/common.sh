@@ -1,0 +1,45 @@
+# Shared by scripts/setup, scripts/run, scripts/test and scripts/bench.
+# Sourced, not run.
+
+KORVU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KORVU_BUILD=${KORVU_BUILD:-$KORVU_ROOT/build}
+
+# Debian 12 packages Korvu needs to build, run, test and benchmark.
+KORVU_PACKAGES=(
+  g++ cmake ninja-build make pkg-config
+  qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
+  xvfb xauth xdotool imagemagick fonts-wqy-microhei adwaita-icon-theme
+  python3 python3-pyftpdlib python3-openssl vsftpd lftp curl openssl ca-certificates
+  hyperfine time xdg-utils
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs whatever of KORVU_PACKAGES is missing; does nothing (and needs no
+# network) when everything is already there.
+ensure_packages() {
+  local missing=()
+  local p
+  for p in "${KORVU_PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "korvu: installing ${missing[*]}" >&2
+  as_root apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Configures (once) and builds the tree with Ninja, two jobs at most.
+build_korvu() {
+  local werror=${KORVU_WERROR:-OFF}
+  if [ ! -f "$KORVU_BUILD/build.ninja" ]; then
+    cmake -S "$KORVU_ROOT" -B "$KORVU_BUILD" -G Ninja -DKORVU_WERROR="$werror" "$@"
+  else
+    cmake "$KORVU_BUILD" -DKORVU_WERROR="$werror" "$@" >/dev/null
+  fi
+  cmake --build "$KORVU_BUILD" -j 2
+}

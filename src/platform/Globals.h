@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Program-wide values shared by the connection, pane and transfer code.
+// The application creates one instance and hands it to whoever needs it by
+// reference; tests make their own.
+struct Globals
+{
+    // Session: filled by the site manager or quick connect, used by connect.
+    QString gHost;
+    QString gUser;
+    QString gPassword;
+    int gPort = 21;
+    int gTimeout = 30; // seconds
+    bool gPassive = true;
+    QString gHomeDir;   // the remote start directory
+    QString gRemoteDir; // the remote directory last entered
+    bool gRestartSupported = false;
+    QString gScratchFile;
+    // The last confirming dialog was not confirmed; for transfers: skip the item.
+    bool gDialogCancelled = true;
+
+    // Transfer in hand. Sizes and restart offsets are 64-bit: files past
+    // 2 GiB are ordinary.
+    QString gXferLocalName;
+    QString gXferLocalDir;
+    QString gXferRemoteName;
+    QString gXferRemoteDir;
+    qint64 gXferLocalSize = 0;
+    qint64 gXferRemoteSize = 0;
+    bool gXferUpload = false;
+    bool gXferOverwrite = false;
+    bool gXferRename = false;
+    int gXferApplyAll = 0; // the conflict dialog's "全部" box, 1 = checked
+};
