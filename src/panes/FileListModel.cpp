@@ -1,0 +1,340 @@
+#include "panes/FileListModel.h"
+
+#include "panes/IconLibrary.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QPalette>
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace {
+const QString cdupKey = QStringLiteral("Cdup");
+const QString folderKey = QStringLiteral("FolderClose");
+
+QLocale collationLocale()
+{
+    // The "C" locale would sort by code point and ignore the case setting.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    return locale;
+}
+} // namespace
+
+FileListModel::FileListModel(const QStringList &headers, QObject *parent)
+    : QAbstractTableModel(parent), columnHeaders(headers), collator(collationLocale())
+{
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+}
+
+int FileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(items.size());
+}
+
+int FileListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(columnHeaders.size());
+}
+
+QVariant FileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= items.size())
+        return {};
+    const FileRow &r = items.at(index.row());
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        if (column == 0)
+            return r.text;
+        if (column <= FileRow::SubItemCount)
+            return r.sub[size_t(column - 1)];
+        return {};
+    case Qt::DecorationRole: {
+        if (column != 0)
+            return {};
+        QIcon icon = IconLibrary::icon(r.iconKey);
+        if (r.ghosted && !icon.isNull())
+            return QIcon(icon.pixmap(QSize(16, 16), QIcon::Disabled));
+        return icon;
+    }
+    case Qt::ForegroundRole:
+        if (r.textColor.isValid())
+            return r.textColor;
+        return {};
+    case Qt::BackgroundRole:
+        if (index.row() == dropRow)
+            return QApplication::palette().color(QPalette::Highlight).lighter(160);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < columnHeaders.size())
+        return columnHeaders.at(section);
+    return {};
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == 0 && labelEdit)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != 0 || !labelEdit)
+        return false;
+    const QString text = value.toString();
+    const int r = index.row();
+    if (text == items.at(r).text)
+        return false;
+    if (!labelEdit(r, text))
+        return false;
+    // The handler may have refilled the list; only touch a row that is still there.
+    if (r < items.size())
+        setText(r, text);
+    return true;
+}
+
+void FileListModel::fill(QVector<FileRow> sortedPart, QVector<FileRow> appendedPart)
+{
+    sortRows(sortedPart);
+    beginResetModel();
+    items = std::move(sortedPart);
+    items.reserve(items.size() + appendedPart.size());
+    for (FileRow &row : appendedPart)
+        items.append(std::move(row));
+    sorted = false;
+    dropRow = -1;
+    endResetModel();
+    Q_EMIT rowsReplaced();
+}
+
+void FileListModel::clear()
+{
+    beginResetModel();
+    items.clear();
+    dropRow = -1;
+    endResetModel();
+    Q_EMIT rowsReplaced();
+}
+
+int FileListModel::addRow(const FileRow &row)
+{
+    int at = int(items.size());
+    if (sorted) {
+        auto pos = std::upper_bound(items.begin(), items.end(), row,
+                                    [this](const FileRow &a, const FileRow &b) {
+                                        return lessThan(a, b);
+                                    });
+        at = int(pos - items.begin());
+    }
+    beginInsertRows(QModelIndex(), at, at);
+    items.insert(at, row);
+    if (dropRow >= at)
+        ++dropRow;
+    endInsertRows();
+    return at;
+}
+
+void FileListModel::removeRowAt(int r)
+{
+    if (r < 0 || r >= items.size())
+        return;
+    beginRemoveRows(QModelIndex(), r, r);
+    items.removeAt(r);
+    if (dropRow == r)
+        dropRow = -1;
+    else if (dropRow > r)
+        --dropRow;
+    endRemoveRows();
+}
+
+void FileListModel::emitRowChanged(int r)
+{
+    Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1));
+}
+
+void FileListModel::setText(int r, const QString &text)
+{
+    items[r].text = text;
+    emitRowChanged(r);
+}
+
+void FileListModel::setSubItem(int r, int n, const QString &text)
+{
+    items[r].setSubItem(n, text);
+    emitRowChanged(r);
+}
+
+void FileListModel::setIconKey(int r, const QString &key)
+{
+    items[r].iconKey = key;
+    emitRowChanged(r);
+}
+
+void FileListModel::setTag(int r, const QString &tag)
+{
+    items[r].tag = tag;
+}
+
+void FileListModel::setKey(int r, const QString &key)
+{
+    items[r].key = key;
+}
+
+void FileListModel::setGhosted(int r, bool ghosted)
+{
+    items[r].ghosted = ghosted;
+    emitRowChanged(r);
+}
+
+void FileListModel::setTextColor(int r, const QColor &color)
+{
+    items[r].textColor = color;
+    emitRowChanged(r);
+}
+
+void FileListModel::setSorted(bool on)
+{
+    sorted = on;
+    if (!on || items.size() < 2)
+        return;
+    Q_EMIT layoutAboutToBeChanged();
+    sortRows(items);
+    Q_EMIT layoutChanged();
+    Q_EMIT rowsReplaced();
+}
+
+void FileListModel::setSortColumn(int column)
+{
+    sortCol = column;
+}
+
+void FileListModel::setSortOrder(Qt::SortOrder sortOrder)
+{
+    order = sortOrder;
+}
+
+QString FileListModel::sortText(const FileRow &row) const
+{
+    if (sortCol == 0)
+        return row.text;
+    if (sortCol > 0 && sortCol <= FileRow::SubItemCount)
+        return row.sub[size_t(sortCol - 1)];
+    return QString();
+}
+
+bool FileListModel::lessThan(const FileRow &a, const FileRow &b) const
+{
+    const int c = collator.compare(sortText(a), sortText(b));
+    return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+void FileListModel::sortRows(QVector<FileRow> &rows) const
+{
+    if (rows.size() < 2)
+        return;
+    // One collation key per row, then a stable sort on the keys: the
+    // expensive locale-aware work is done n times, not n log n times.
+    struct Keyed
+    {
+        QCollatorSortKey key;
+        int index;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(rows.size()));
+    for (int i = 0; i < rows.size(); ++i)
+        keyed.push_back({collator.sortKey(sortText(rows.at(i))), i});
+    const bool ascending = order == Qt::AscendingOrder;
+    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const Keyed &a, const Keyed &b) {
+        const int c = a.key.compare(b.key);
+        return ascending ? c < 0 : c > 0;
+    });
+    QVector<FileRow> ordered;
+    ordered.reserve(rows.size());
+    for (const Keyed &k : keyed)
+        ordered.append(std::move(rows[k.index]));
+    rows = std::move(ordered);
+}
+
+FileRow FileListModel::parentRow()
+{
+    FileRow row;
+    row.key = cdupKey;
+    row.text = QStringLiteral("..");
+    row.iconKey = cdupKey;
+    return row;
+}
+
+void FileListModel::foldersFirst()
+{
+    const bool onlyParent = std::all_of(items.cbegin(), items.cend(), [](const FileRow &r) {
+        return r.iconKey == cdupKey;
+    });
+    if (onlyParent)
+        return;
+    QVector<FileRow> reordered;
+    reordered.reserve(items.size() + 1);
+    reordered.append(parentRow());
+    auto carry = [](const FileRow &r) {
+        // A reorder carries the visible fields and the tag only.
+        FileRow copy;
+        copy.text = r.text;
+        copy.iconKey = r.iconKey;
+        copy.sub = r.sub;
+        copy.tag = r.tag;
+        return copy;
+    };
+    for (const FileRow &r : std::as_const(items))
+        if (r.iconKey == folderKey)
+            reordered.append(carry(r));
+    for (const FileRow &r : std::as_const(items))
+        if (r.iconKey != folderKey && r.iconKey != cdupKey)
+            reordered.append(carry(r));
+    beginResetModel();
+    items = std::move(reordered);
+    sorted = false;
+    dropRow = -1;
+    endResetModel();
+    Q_EMIT rowsReplaced();
+}
+
+int FileListModel::findText(const QString &text) const
+{
+    for (int i = 0; i < items.size(); ++i)
+        if (items.at(i).text.compare(text, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int FileListModel::findKey(const QString &key) const
+{
+    for (int i = 0; i < items.size(); ++i)
+        if (items.at(i).key == key)
+            return i;
+    return -1;
+}
+
+void FileListModel::setDropHighlightRow(int r)
+{
+    if (r == dropRow)
+        return;
+    const int old = dropRow;
+    dropRow = (r >= 0 && r < items.size()) ? r : -1;
+    if (old >= 0 && old < items.size())
+        emitRowChanged(old);
+    if (dropRow >= 0)
+        emitRowChanged(dropRow);
+}

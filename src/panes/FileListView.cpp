@@ -1,0 +1,224 @@
+#include "panes/FileListView.h"
+
+#include "panes/FileListModel.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QStackedLayout>
+#include <QTreeView>
+#include <algorithm>
+
+FileListView::FileListView(FileListModel *model, QWidget *parent)
+    : QWidget(parent), listModel(model), report(new QTreeView(this)), list(new QListView(this)),
+      stack(new QStackedLayout(this))
+{
+    stack->setContentsMargins(0, 0, 0, 0);
+
+    report->setModel(model);
+    report->setRootIsDecorated(false);
+    report->setItemsExpandable(false);
+    report->setUniformRowHeights(true);
+    report->setAllColumnsShowFocus(true);
+    report->setSortingEnabled(false);
+    report->header()->setSectionsClickable(true);
+    report->header()->setSortIndicatorShown(false);
+    report->header()->setStretchLastSection(false);
+
+    list->setModel(model);
+    list->setSelectionModel(report->selectionModel());
+    list->setViewMode(QListView::ListMode);
+    list->setFlow(QListView::TopToBottom);
+    list->setWrapping(true);
+    list->setResizeMode(QListView::Adjust);
+    list->setUniformItemSizes(true);
+    list->setModelColumn(0);
+
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(report),
+                                    static_cast<QAbstractItemView *>(list)}) {
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setTextElideMode(Qt::ElideRight);
+        watch(view);
+        stack->addWidget(view);
+    }
+    stack->setCurrentWidget(report);
+    setFocusProxy(report);
+
+    connect(report->header(), &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
+}
+
+void FileListView::watch(QAbstractItemView *view)
+{
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+}
+
+QAbstractItemView *FileListView::activeView() const
+{
+    return mode == ListMode ? static_cast<QAbstractItemView *>(list)
+                            : static_cast<QAbstractItemView *>(report);
+}
+
+QItemSelectionModel *FileListView::selectionModel() const
+{
+    return report->selectionModel();
+}
+
+void FileListView::setViewMode(int viewMode)
+{
+    if (viewMode != ListMode && viewMode != ReportMode)
+        return;
+    const bool hadFocus = activeView()->hasFocus();
+    mode = viewMode;
+    stack->setCurrentWidget(activeView());
+    setFocusProxy(activeView());
+    if (hadFocus)
+        activeView()->setFocus(Qt::OtherFocusReason);
+}
+
+void FileListView::setColumnWidthsTwips(const QList<int> &widths)
+{
+    for (int i = 0; i < widths.size(); ++i)
+        report->setColumnWidth(i, twipsToPixelsX(widths.at(i), this));
+}
+
+int FileListView::selectedRow() const
+{
+    const QItemSelectionModel *selection = selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
+        return current.row();
+    const QList<int> rows = selectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
+}
+
+QList<int> FileListView::selectedRows() const
+{
+    QList<int> rows;
+    const QModelIndexList indexes = selectionModel()->selectedRows(0);
+    rows.reserve(indexes.size());
+    for (const QModelIndex &index : indexes)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int FileListView::focusedRow() const
+{
+    const QModelIndex current = selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+bool FileListView::isRowSelected(int row) const
+{
+    return selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+void FileListView::selectRow(int row)
+{
+    if (row < 0 || row >= listModel->rowCount())
+        return;
+    selectionModel()->setCurrentIndex(listModel->index(row, 0),
+                                      QItemSelectionModel::ClearAndSelect |
+                                          QItemSelectionModel::Rows);
+}
+
+void FileListView::setRowSelected(int row, bool selected)
+{
+    if (row < 0 || row >= listModel->rowCount())
+        return;
+    selectionModel()->select(listModel->index(row, 0),
+                             (selected ? QItemSelectionModel::Select
+                                       : QItemSelectionModel::Deselect) |
+                                 QItemSelectionModel::Rows);
+}
+
+void FileListView::clearSelection()
+{
+    selectionModel()->clearSelection();
+}
+
+void FileListView::editRow(int row)
+{
+    if (row < 0 || row >= listModel->rowCount())
+        return;
+    const QModelIndex index = listModel->index(row, 0);
+    activeView()->scrollTo(index);
+    activeView()->edit(index);
+}
+
+void FileListView::scrollToRow(int row)
+{
+    if (row >= 0 && row < listModel->rowCount())
+        activeView()->scrollTo(listModel->index(row, 0));
+}
+
+int FileListView::rowAt(const QPoint &pos) const
+{
+    QAbstractItemView *view = activeView();
+    const QPoint inViewport = view->viewport()->mapFrom(this, pos);
+    const QModelIndex index = view->indexAt(inViewport);
+    return index.isValid() ? index.row() : -1;
+}
+
+bool FileListView::eventFilter(QObject *watched, QEvent *event)
+{
+    QAbstractItemView *view = activeView();
+    const bool onView = watched == view;
+    const bool onViewport = watched == view->viewport();
+    if (!onView && !onViewport)
+        return QWidget::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (onView)
+            Q_EMIT gotFocus();
+        break;
+    case QEvent::FocusOut: {
+        // The in-place name editor lives inside the view: that is no loss of focus.
+        QWidget *next = QApplication::focusWidget();
+        if (onView && !(next && isAncestorOf(next)))
+            Q_EMIT lostFocus();
+        break;
+    }
+    case QEvent::KeyPress:
+        if (onView) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (!key->isAutoRepeat())
+                pressedKey = key->key();
+        }
+        break;
+    case QEvent::KeyRelease:
+        if (onView) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            // A release without its press here ended an editor or came from
+            // another window: it is not a command for the list.
+            if (!key->isAutoRepeat() && key->key() == pressedKey) {
+                pressedKey = 0;
+                Q_EMIT keyReleased(key->key(), key->modifiers());
+            }
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (onViewport) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton)
+                Q_EMIT clicked();
+            Q_EMIT mouseReleased(mouse->button(), mouse->globalPosition().toPoint());
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        // The press before it has already selected the row under the pointer.
+        if (onViewport && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+            Q_EMIT doubleClicked();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QWidget>
+
+class FileListModel;
+class QAbstractItemView;
+class QItemSelectionModel;
+class QListView;
+class QStackedLayout;
+class QTreeView;
+
+// A list pane: one model shown either as a list (view mode 2: names with
+// small icons flowing in columns) or as a report (view mode 3: one row per
+// entry with all columns). Both views share the model and the selection, so
+// switching keeps everything. The widget reports the user's actions as
+// signals the pane controllers connect to.
+class FileListView : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int ListMode = 2;
+    static constexpr int ReportMode = 3;
+
+    explicit FileListView(FileListModel *model, QWidget *parent = nullptr);
+
+    FileListModel *model() const { return listModel; }
+    QAbstractItemView *activeView() const;
+    QTreeView *reportView() const { return report; }
+    QListView *listView() const { return list; }
+    QItemSelectionModel *selectionModel() const;
+
+    int viewMode() const { return mode; }
+    void setViewMode(int viewMode);
+
+    // Column widths of the report view, in twips.
+    void setColumnWidthsTwips(const QList<int> &widths);
+
+    // The selected row: the focused row when it is selected, else the first
+    // selected row; -1 when nothing is selected.
+    int selectedRow() const;
+    QList<int> selectedRows() const; // ascending
+    int focusedRow() const;          // the row with the focus rectangle, or -1
+    bool isRowSelected(int row) const;
+    void selectRow(int row);         // makes it the only selected and focused row
+    void setRowSelected(int row, bool selected);
+    void clearSelection();
+    void editRow(int row); // starts the in-place edit of the row's name
+    void scrollToRow(int row);
+
+    // The row under a point given in this widget's coordinates; -1 for none.
+    int rowAt(const QPoint &pos) const;
+
+Q_SIGNALS:
+    void gotFocus();
+    void lostFocus();
+    void clicked();
+    void doubleClicked();
+    void keyReleased(int key, Qt::KeyboardModifiers modifiers);
+    void mouseReleased(Qt::MouseButton button, const QPoint &globalPos);
+    void headerClicked(int section);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void watch(QAbstractItemView *view);
+
+    FileListModel *listModel;
+    QTreeView *report;
+    QListView *list;
+    QStackedLayout *stack;
+    int mode = ReportMode;
+    int pressedKey = 0;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class QPlainTextEdit;
+
+// The session log pane: every part of the program writes its progress and
+// its errors here. Texts are appended unchanged (callers supply the "\r\n");
+// the log is never trimmed and never saved.
+class SessionLog
+{
+public:
+    explicit SessionLog(QPlainTextEdit *txtLog) : txtLog(txtLog) {}
+
+    // Appends at the end whatever the user has selected, and leaves the
+    // insertion point after the new text so the pane shows the end.
+    void append(const QString &text);
+    void clear();
+    // The whole log with "\r\n" line ends, as it was appended.
+    QString text() const;
+
+private:
+    QPlainTextEdit *txtLog;
+};
