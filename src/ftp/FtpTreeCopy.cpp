@@ -245,20 +245,33 @@ void FtpTreeCopy::upload(const FtpNameRules::Pattern &pattern, const QString &re
             QStringLiteral("本地文件夹 %1 不存在").arg(QDir::toNativeSeparators(pattern.folder))};
     walkFrom([&] {
         if (!remoteFolder.isEmpty()) {
-            const QByteArray raw = m_engine.encode(remoteFolder);
-            if (!m_engine.enterRaw(raw)) {
-                const FtpReply made = m_engine.control().command("MKD", raw);
-                if (!made.isPositive())
-                    m_engine.control().refuse(made);
-                if (!m_engine.enterRaw(raw))
-                    throw FtpError{FtpErrorCode::BadReply,
-                                   QStringLiteral("无法进入刚创建的目录 %1").arg(remoteFolder)};
-            }
+            enterOrCreate(remoteFolder);
             m_engine.confirmDirectory();
         }
         m_visited.insert("l:" + root.canonicalFilePath().toUtf8());
         uploadDirectory(root.filePath(), m_engine.currentDirectoryRaw(), 0, &pattern);
     });
+}
+
+void FtpTreeCopy::enterOrCreate(const QString &remoteFolder)
+{
+    const QByteArray raw = m_engine.encode(remoteFolder);
+    if (m_engine.enterRaw(raw))
+        return;
+    // Create the missing levels one after the other: "a", "a/b", "a/b/c".
+    FtpReply made;
+    qsizetype slash = remoteFolder.startsWith(QLatin1Char('/')) ? 0 : -1;
+    do {
+        slash = remoteFolder.indexOf(QLatin1Char('/'), slash + 1);
+        const QString level = slash < 0 ? remoteFolder : remoteFolder.left(slash);
+        if (!level.isEmpty() && level != QLatin1String("/"))
+            made = m_engine.control().command("MKD", m_engine.encode(level));
+    } while (slash >= 0);
+    if (!m_engine.enterRaw(raw)) {
+        if (made.code >= 400)
+            m_engine.control().refuse(made);
+        throw FtpError{FtpErrorCode::BadReply, QStringLiteral("无法进入目录 %1").arg(remoteFolder)};
+    }
 }
 
 void FtpTreeCopy::uploadDirectory(const QString &localDir, const QByteArray &here, int depth,

@@ -45,6 +45,7 @@ private:
     Entered downloadSubdirectory(const FtpListingEntry &entry, const QByteArray &unique,
                                  const QString &localPath, const QByteArray &here, int depth);
     void downloadFile(const FtpListingEntry &entry, const QString &localPath, qint64 knownSize);
+    void enterOrCreate(const QString &remoteFolder);
     void uploadDirectory(const QString &localDir, const QByteArray &here, int depth,
                          const FtpNameRules::Pattern *pattern);
     void uploadSubdirectory(const QString &localPath, const QString &name, const QByteArray &here,
