@@ -41,8 +41,10 @@ const QString &kindText(char kind)
 
 } // namespace
 
-FtpListingParser::FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today)
-    : m_source(source), m_codec(codec), m_today(today)
+FtpListingParser::FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
+                                   qsizetype maxEntries, qint64 maxBytes)
+    : m_source(source), m_codec(codec), m_today(today), m_maxEntries(maxEntries),
+      m_maxBytes(maxBytes)
 {
     m_listing.format = FtpListingFormat::None;
 }
@@ -52,7 +54,7 @@ bool FtpListingParser::feed(QByteArrayView data)
     if (m_overLimit)
         return false;
     m_bytes += data.size();
-    if (m_bytes > MaxBytes) {
+    if (m_bytes > m_maxBytes) {
         m_overLimit = true;
         return false;
     }
@@ -122,7 +124,7 @@ void FtpListingParser::parseLine(QByteArrayView line)
     }
     if (parsed.skip)
         return;
-    if (m_listing.entries.size() >= MaxEntries) {
+    if (m_listing.entries.size() >= m_maxEntries) {
         m_overLimit = true;
         return;
     }

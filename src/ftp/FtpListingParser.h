@@ -26,7 +26,8 @@ public:
     static constexpr qsizetype MaxEntries = 1'000'000;
     static constexpr qsizetype MaxLineLength = 64 * 1024;
 
-    FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today);
+    FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
+                     qsizetype maxEntries = MaxEntries, qint64 maxBytes = MaxBytes);
 
     // False once a limit is passed; the rest is then ignored.
     bool feed(QByteArrayView data);
@@ -44,6 +45,8 @@ private:
     Source m_source;
     FtpNameCodec &m_codec;
     FtpListDate m_today;
+    qsizetype m_maxEntries;
+    qint64 m_maxBytes;
     FtpListing m_listing;
     QVector<QByteArray> m_uniques;
     QByteArray m_carry;

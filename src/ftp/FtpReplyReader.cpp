@@ -98,7 +98,8 @@ FtpReplyReader::Status FtpReplyReader::next(FtpReply &reply)
         m_partialBytes = 0;
         return Status::Reply;
     }
-    if (m_buffer.size() - m_pos > MaxLineLength)
+    // A line still waiting for its end may hold its CR already.
+    if (m_buffer.size() - m_pos > MaxLineLength + 1)
         return fail(Fault::LineTooLong);
     return Status::NeedMore;
 }

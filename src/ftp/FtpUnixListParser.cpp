@@ -229,6 +229,9 @@ bool FtpUnixListParser::parse(QByteArrayView line, const FtpListDate &today, Ftp
     }
     if (lastDateToken < 0)
         return false;
+    // Devices show "major, minor" where files show the size.
+    if (out.kind == 'c' || out.kind == 'b')
+        out.size = 0;
     // The name starts after exactly one blank: leading blanks belong to it.
     const qsizetype nameStart = tokens[lastDateToken].end + 1;
     if (nameStart >= line.size())
