@@ -174,9 +174,13 @@ void FtpEngine::open(const QString &host, const QString &user, const QString &pa
 void FtpEngine::login(const QString &user, const QString &password, const QString &account)
 {
     const QString name = user.isEmpty() ? QStringLiteral("anonymous") : user;
+    const bool anonymous = name.compare(QLatin1String("anonymous"), Qt::CaseInsensitive) == 0 ||
+                           name.compare(QLatin1String("ftp"), Qt::CaseInsensitive) == 0;
+    // Anonymous servers want some password; "anonymous@" is the custom.
+    const QString pass = password.isEmpty() && anonymous ? QStringLiteral("anonymous@") : password;
     FtpReply reply = m_control.command("USER", name.toUtf8());
     if (reply.code == 331)
-        reply = m_control.command("PASS", password.toUtf8(), QStringLiteral("PASS ******"));
+        reply = m_control.command("PASS", pass.toUtf8(), QStringLiteral("PASS ******"));
     if (reply.code == 332) {
         if (account.isEmpty())
             throw FtpError{FtpErrorCode::AccountRequired,

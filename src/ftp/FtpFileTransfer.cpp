@@ -4,6 +4,7 @@
 #include "ftp/FtpDataConnection.h"
 #include "ftp/FtpEngine.h"
 #include "ftp/FtpError.h"
+#include "ftp/FtpLineEnds.h"
 #include "ftp/FtpNameCodec.h"
 #include "ftp/FtpProgress.h"
 
@@ -55,6 +56,10 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
     if (offset < 0)
         throw FtpError{FtpErrorCode::InvalidArgument,
                        QStringLiteral("续传位置无效：%1").arg(offset)};
+    if (QFileInfo(local).isDir())
+        throw FtpError{
+            FtpErrorCode::LocalFileError,
+            QStringLiteral("%1 是文件夹，不能写入文件").arg(QDir::toNativeSeparators(local))};
     const qint64 size = knownSize >= 0 ? knownSize : m_engine.remoteSize(remote).value_or(-1);
     if (offset > 0) {
         const QFileInfo info(local);
@@ -116,18 +121,32 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
             throw error;
         }
         const std::unique_ptr<char[]> buffer(new char[BufferSize]);
+        FtpLineEnds lineEnds;
+        QByteArray converted;
+        const auto write = [&](const char *bytes, qint64 length) {
+            if (file.write(bytes, length) == length)
+                return;
+            const FtpError error = localError(QStringLiteral("写入本地文件 %1 失败：%2"), file);
+            m_engine.abortTransfer(data);
+            throw error;
+        };
         for (;;) {
             const qint64 received = data.socket().receive(buffer.get(), BufferSize,
                                                           m_engine.settings().timeoutMs, true);
             if (received == 0)
                 break;
-            if (file.write(buffer.get(), received) != received) {
-                const FtpError error = localError(QStringLiteral("写入本地文件 %1 失败：%2"), file);
-                m_engine.abortTransfer(data);
-                throw error;
+            if (ascii) {
+                converted.clear();
+                lineEnds.toLocal(QByteArrayView(buffer.get(), received), converted);
+                write(converted.constData(), converted.size());
+            } else {
+                write(buffer.get(), received);
             }
             progress.add(received);
         }
+        converted.clear();
+        lineEnds.finishToLocal(converted);
+        write(converted.constData(), converted.size());
     } catch (const FtpStopRequest &) {
         file.close();
         progress.finish();
@@ -155,7 +174,9 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
     FtpControlConnection &control = m_engine.control();
     const QString shown = FtpNameCodec::decodeText(remote);
     QFile file(local);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // A folder opens for reading on Unix: refuse it before the server
+    // truncates the remote file.
+    if (!QFileInfo(local).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw localError(QStringLiteral("无法打开本地文件 %1：%2"), file);
     const qint64 localSize = file.size();
     if (offset < 0 || offset > localSize)
@@ -204,6 +225,9 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
     try {
         data.establish();
         const std::unique_ptr<char[]> buffer(new char[BufferSize]);
+        const bool ascii = m_engine.settings().transferSetting == FtpTransferSetting::Ascii;
+        FtpLineEnds lineEnds;
+        QByteArray converted;
         for (;;) {
             const qint64 read = file.read(buffer.get(), BufferSize);
             if (read < 0) {
@@ -213,7 +237,14 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
             }
             if (read == 0)
                 break;
-            data.socket().sendAll(buffer.get(), read, m_engine.settings().timeoutMs, true);
+            if (ascii) {
+                converted.clear();
+                lineEnds.toNetwork(QByteArrayView(buffer.get(), read), converted);
+                data.socket().sendAll(converted.constData(), converted.size(),
+                                      m_engine.settings().timeoutMs, true);
+            } else {
+                data.socket().sendAll(buffer.get(), read, m_engine.settings().timeoutMs, true);
+            }
             progress.add(read);
         }
     } catch (const FtpStopRequest &) {

@@ -378,6 +378,10 @@ void FtpServerSuite::uploadsOverwritingAndResuming()
     offset = 0;
     FTP_EXPECT_ERROR(session.UploadFile(remote, clientDisk() + QStringLiteral("/missing"), offset),
                      FtpErrorCode::LocalFileError);
+    // A folder is no file to send: the remote file stays as it is.
+    FTP_EXPECT_ERROR(session.UploadFile(remote, clientDisk(), offset),
+                     FtpErrorCode::LocalFileError);
+    QCOMPARE(TestFiles::read(onDisk), content);
     QCOMPARE(session.ConnectionState(), FtpState::Connected);
 }
 

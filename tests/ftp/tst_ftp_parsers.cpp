@@ -1,6 +1,7 @@
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpDataAddress.h"
 #include "ftp/FtpDosListParser.h"
+#include "ftp/FtpLineEnds.h"
 #include "ftp/FtpListingParser.h"
 #include "ftp/FtpMlsdParser.h"
 #include "ftp/FtpNameCodec.h"
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void validatesUtf8_data();
     void validatesUtf8();
     void sendsNamesBackByteExact();
+    void convertsAsciiLineEnds();
     void judgesLocalNames_data();
     void judgesLocalNames();
     void splitsPatterns_data();
@@ -569,6 +571,29 @@ void TestFtpParsers::sendsNamesBackByteExact()
              QByteArray("/\xd7\xca\xc1\xcf/") + QStringLiteral("新建").toUtf8());
     codec.clear();
     QCOMPARE(codec.encode(QStringLiteral("资料")), QStringLiteral("资料").toUtf8());
+}
+
+void TestFtpParsers::convertsAsciiLineEnds()
+{
+    const QByteArray wire = "a\r\nb\rc\r\n\r\nd\r";
+    for (int piece : {1, 2, 3, 100}) {
+        FtpLineEnds toLocal;
+        QByteArray local;
+        for (qsizetype pos = 0; pos < wire.size(); pos += piece)
+            toLocal.toLocal(
+                QByteArrayView(wire).sliced(pos, qMin<qsizetype>(piece, wire.size() - pos)), local);
+        toLocal.finishToLocal(local);
+        QCOMPARE(local, QByteArray("a\nb\rc\n\nd\r"));
+
+        FtpLineEnds toNetwork;
+        QByteArray network;
+        const QByteArray text = "a\nb\r\nc\n\n";
+        for (qsizetype pos = 0; pos < text.size(); pos += piece)
+            toNetwork.toNetwork(
+                QByteArrayView(text).sliced(pos, qMin<qsizetype>(piece, text.size() - pos)),
+                network);
+        QCOMPARE(network, QByteArray("a\r\nb\r\nc\r\n\r\n"));
+    }
 }
 
 void TestFtpParsers::judgesLocalNames_data()

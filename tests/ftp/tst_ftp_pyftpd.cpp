@@ -36,6 +36,7 @@ private Q_SLOTS:
     void handlesFiveGigabyteFiles();
     void worksOverIpv6();
     void stopsTreeCopyFromHandler();
+    void convertsLineEndsInAsciiMode();
 
 private:
     std::unique_ptr<PyFtpdServer> m_server;
@@ -110,6 +111,23 @@ void TestFtpPyftpd::stopsTreeCopyFromHandler()
     QVERIFY(started < 20);
     QCOMPARE(session.ConnectionState(), FtpState::Connected);
     QCOMPARE(session.CurrentDirectory(), start);
+}
+
+void TestFtpPyftpd::convertsLineEndsInAsciiMode()
+{
+    // pyftpdlib sends text with CR LF in ASCII mode.
+    const QByteArray text = QByteArray("one\ntwo\n\nlast").repeated(50000);
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/text.txt"), text));
+    FtpSession session;
+    FTP_VERIFY(connectSession(session));
+    session.setTransferSetting(FtpTransferSetting::Ascii);
+    FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/text.txt"),
+                                    clientDisk() + QStringLiteral("/text.txt")));
+    QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/text.txt")), text);
+    session.setTransferSetting(FtpTransferSetting::Binary);
+    FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/text.txt"),
+                                    clientDisk() + QStringLiteral("/binary.txt")));
+    QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/binary.txt")), text);
 }
 
 QTEST_MAIN(TestFtpPyftpd)
