@@ -239,6 +239,7 @@ void FtpSession::run(const std::function<void(FtpEngine &)> &operation)
     m_interrupt->reset();
     m_engine->setSettings({m_timeoutMs, m_passive, m_uploadMode, m_transferSetting});
     m_bridge->setGeneration(m_generation);
+    const quint64 generation = m_generation;
 
     FtpEngine *engine = m_engine.get();
     Bridge *bridge = m_bridge.get();
@@ -281,6 +282,9 @@ void FtpSession::run(const std::function<void(FtpEngine &)> &operation)
     m_loop = nullptr;
     m_thread = nullptr;
     m_busy = false;
+    // A drop asked for while the worker was already finishing still counts.
+    if (m_generation != generation)
+        m_engine->dropNow();
     m_currentDirectory = m_engine->currentDirectory();
     m_restartSupported = m_engine->restartSupported();
     applyState(m_engine->state());

@@ -543,6 +543,22 @@ void FtpServerSuite::dropsFromHandler()
     recorder.onEvent = nullptr;
     FTP_VERIFY(connectSession(session));
     QCOMPARE(session.ConnectionState(), FtpState::Connected);
+
+    // Asked for at the very end of an operation, the drop still closes.
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/small.txt"), "small"));
+    recorder.clear();
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code == FtpEvent::FileTransferred)
+            session.DropConnection();
+    };
+    const auto late = failureOf([&] {
+        session.DownloadFile(remoteDir() + QStringLiteral("/small.txt"),
+                             clientDisk() + QStringLiteral("/small.txt"));
+    });
+    QVERIFY(!late || late->number == FtpErrorCode::ConnectionDropped);
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(recorder.states, QList<int>{FtpState::Closed});
+    FTP_EXPECT_ERROR(session.ListDirectory(), FtpErrorCode::NotConnected);
 }
 
 void FtpServerSuite::refusesSecondOperationWhileBusy()

@@ -36,6 +36,7 @@ protected:
     QString linkKind() const override { return QStringLiteral("l"); }
 
 private Q_SLOTS:
+    void cleanupTestCase();
     void handlesFiveGigabyteFiles();
     void keepsGbkNamesByteExact();
     void endsLinkCycles();
@@ -43,6 +44,13 @@ private Q_SLOTS:
 private:
     std::unique_ptr<VsftpdServer> m_server;
 };
+
+void TestFtpVsftpd::cleanupTestCase()
+{
+    // GBK names left by a failed test would keep the temporary folder.
+    if (m_server)
+        TestFiles::removeTreeRaw(QFile::encodeName(localArea()));
+}
 
 void TestFtpVsftpd::handlesFiveGigabyteFiles()
 {
