@@ -423,6 +423,13 @@ void FtpEngine::finishTransfer()
                    QStringLiteral("服务器对传输结束的回复无法识别：%1").arg(m_control.text(reply))};
 }
 
+void FtpEngine::failTransfer(FtpDataConnection &data, const FtpError &error)
+{
+    data.close();
+    finishTransfer();
+    throw error;
+}
+
 void FtpEngine::abortTransfer(FtpDataConnection &data)
 {
     data.close();
@@ -485,6 +492,10 @@ FtpListing FtpEngine::listRaw(const QByteArray &raw, QVector<QByteArray> *unique
         report(FtpEvent::TransferStopped, FtpCategory::Information,
                QStringLiteral("目录列表已被用户停止"));
         throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+    } catch (const FtpError &error) {
+        if (error.number != FtpErrorCode::TransferIncomplete)
+            throw;
+        failTransfer(data, error);
     }
     data.close();
     finishTransfer();

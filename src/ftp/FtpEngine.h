@@ -13,6 +13,7 @@
 class FtpEventSink;
 class FtpInterrupt;
 class FtpDataConnection;
+struct FtpError;
 
 // The settings of the operation in hand, copied from the session's
 // properties when it starts.
@@ -108,6 +109,10 @@ public:
     // aborted transfer never answer a later command. Closes the session when
     // the server does not come back.
     void abortTransfer(FtpDataConnection &data);
+    // The data connection broke (11113 from its socket): reads the reply
+    // that ends the transfer, so the replies stay in step, and throws the
+    // server's refusal (426, 552) when it gave one, else `error`.
+    [[noreturn]] void failTransfer(FtpDataConnection &data, const FtpError &error);
 
 private:
     template <typename Operation> void guarded(Operation &&operation, bool reportFailure = true);

@@ -152,6 +152,11 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
         progress.finish();
         m_engine.abortTransfer(data);
         stopped(progress.count(), shown);
+    } catch (const FtpError &error) {
+        if (error.number != FtpErrorCode::TransferIncomplete)
+            throw;
+        file.close();
+        m_engine.failTransfer(data, error);
     }
     data.close();
     file.close();
@@ -251,6 +256,10 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
         progress.finish();
         m_engine.abortTransfer(data);
         stopped(progress.count(), shown);
+    } catch (const FtpError &error) {
+        if (error.number != FtpErrorCode::TransferIncomplete)
+            throw;
+        m_engine.failTransfer(data, error);
     }
     // Closing the data connection is what tells the server the file is complete.
     data.close();

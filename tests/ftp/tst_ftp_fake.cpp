@@ -36,6 +36,7 @@ private Q_SLOTS:
     void copesWithUnusablePwdReplies_data();
     void copesWithUnusablePwdReplies();
     void reportsRefusedUpload();
+    void keepsRepliesInStepWhenDataBreaks();
     void neverWritesHostileNamesOutsideTheTarget();
     void readsTwoHundredThousandEntries();
     void boundsFloodingServers();
@@ -344,6 +345,25 @@ void TestFtpFake::reportsRefusedUpload()
     QCOMPARE(failure->number, 552);
     QCOMPARE(failure->description, QStringLiteral("552 Exceeded storage allocation"));
     QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void TestFtpFake::keepsRepliesInStepWhenDataBreaks()
+{
+    FtpSession download;
+    FTP_VERIFY(logIn(download, QStringLiteral("retr-reset")));
+    FTP_EXPECT_ERROR(
+        download.DownloadFile(QStringLiteral("/pub/large.bin"), local(QStringLiteral("l"))), 426);
+    FTP_VERIFY(download.setCurrentDirectory(QStringLiteral("/pub")));
+    QCOMPARE(download.CurrentDirectory(), QStringLiteral("/pub"));
+
+    QVERIFY(TestFiles::write(local(QStringLiteral("up")), TestFiles::pattern(32 * 1024 * 1024)));
+    FtpSession upload;
+    FTP_VERIFY(logIn(upload, QStringLiteral("stor-reset")));
+    qint64 offset = 0;
+    FTP_EXPECT_ERROR(
+        upload.UploadFile(QStringLiteral("/pub/up"), local(QStringLiteral("up")), offset), 552);
+    FTP_VERIFY(upload.setCurrentDirectory(QStringLiteral("/pub")));
+    QCOMPARE(upload.CurrentDirectory(), QStringLiteral("/pub"));
 }
 
 void TestFtpFake::neverWritesHostileNamesOutsideTheTarget()
