@@ -51,8 +51,8 @@
 // | failure, and then the text holds "exists" exactly |                     | | |      |          |
 // when the name already exists on the server        |                     | |
 //
-// Progress (14-17) comes at most about ten times a second per file, the first
-// one as soon as data flows, plus one final report with the file's full count.
+// Progress (14-17) comes at most about ten times a second (across all the files
+// of one operation), plus one final report per file with its full count.
 //
 // FtpError numbers
 // ----------------

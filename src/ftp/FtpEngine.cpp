@@ -56,6 +56,7 @@ void FtpEngine::setSettings(const FtpSettings &settings)
 {
     m_settings = settings;
     m_control.setTimeout(settings.timeoutMs);
+    m_progressClock.start();
 }
 
 void FtpEngine::report(int code, int category, const QString &text, qint64 count,

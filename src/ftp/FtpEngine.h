@@ -5,6 +5,7 @@
 #include "ftp/FtpNameCodec.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -77,6 +78,8 @@ public:
     FtpInterrupt &interrupt() { return m_interrupt; }
     FtpFeatures &features() { return m_features; }
     FtpNameCodec &codec() { return m_codec; }
+    // Paces the progress reports of the operation in hand.
+    QElapsedTimer &progressClock() { return m_progressClock; }
     void report(int code, int category, const QString &text, qint64 count = 0,
                 const QVariant &extra = {});
     void requireConnected() const;
@@ -131,6 +134,7 @@ private:
     FtpNameCodec m_codec;
     int m_state = 0;
     char m_type = 0; // the TYPE the server was last told
+    QElapsedTimer m_progressClock;
     QString m_currentDirectory;
     QByteArray m_currentDirectoryRaw;
 };

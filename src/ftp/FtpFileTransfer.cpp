@@ -81,7 +81,7 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
         // Already complete: only what lies past the offset goes.
         if (!file.resize(offset))
             throw localError(QStringLiteral("无法截断本地文件 %1：%2"), file);
-        FtpProgress(m_engine, progressCode, 0).finish();
+        FtpProgress(m_engine, m_engine.progressClock(), progressCode, 0).finish();
         m_engine.report(FtpEvent::FileTransferred, FtpCategory::Information,
                         QStringLiteral("%1 已是完整文件，无需下载").arg(shown), 0, local);
         return;
@@ -107,7 +107,7 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
     if (expected < 0 && offset == 0 && !ascii)
         expected = announcedSize(start.text());
 
-    FtpProgress progress(m_engine, progressCode, expected);
+    FtpProgress progress(m_engine, m_engine.progressClock(), progressCode, expected);
     try {
         data.establish();
         const bool opened =
@@ -226,7 +226,7 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
                        QStringLiteral("服务器对 %1 的回复无法识别：%2")
                            .arg(QString::fromLatin1(verb), control.text(start))};
     }
-    FtpProgress progress(m_engine, progressCode, localSize - offset);
+    FtpProgress progress(m_engine, m_engine.progressClock(), progressCode, localSize - offset);
     try {
         data.establish();
         const std::unique_ptr<char[]> buffer(new char[BufferSize]);

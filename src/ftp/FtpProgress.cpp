@@ -3,11 +3,9 @@
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpEngine.h"
 
-FtpProgress::FtpProgress(FtpEngine &engine, int code, qint64 expected)
-    : m_engine(engine), m_code(code), m_expected(expected)
-{
-    m_clock.start();
-}
+FtpProgress::FtpProgress(FtpEngine &engine, QElapsedTimer &clock, int code, qint64 expected)
+    : m_engine(engine), m_clock(clock), m_code(code), m_expected(expected)
+{}
 
 void FtpProgress::report()
 {
@@ -17,11 +15,12 @@ void FtpProgress::report()
         m_code, FtpCategory::Information,
         (upload ? QStringLiteral("已上传 %1 字节") : QStringLiteral("已下载 %1 字节")).arg(m_count),
         m_count, m_expected);
-    m_reported = true;
+    m_reported = m_count;
     m_clock.restart();
 }
 
 void FtpProgress::finish()
 {
-    report();
+    if (m_reported != m_count)
+        report();
 }
