@@ -108,6 +108,7 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
         expected = announcedSize(start.text());
 
     FtpProgress progress(m_engine, m_engine.progressClock(), progressCode, expected);
+    bool overrun = false;
     try {
         data.establish();
         const bool opened =
@@ -143,6 +144,12 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
                 write(buffer.get(), received);
             }
             progress.add(received);
+            // More than announced: a server filling the disk, or a file that
+            // changed under the transfer. Either way not the file.
+            if (expected >= 0 && progress.count() > expected) {
+                overrun = true;
+                break;
+            }
         }
         converted.clear();
         lineEnds.finishToLocal(converted);
@@ -158,8 +165,15 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
         file.close();
         m_engine.failTransfer(data, error);
     }
-    data.close();
     file.close();
+    if (overrun) {
+        m_engine.abortTransfer(data);
+        throw FtpError{FtpErrorCode::TransferIncomplete,
+                       QStringLiteral("传输出错：%1 收到的数据超过服务器给出的大小 %2 字节")
+                           .arg(shown)
+                           .arg(expected)};
+    }
+    data.close();
     m_engine.finishTransfer();
     if (expected >= 0 && progress.count() != expected)
         throw FtpError{FtpErrorCode::TransferIncomplete,

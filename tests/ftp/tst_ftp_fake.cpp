@@ -208,6 +208,8 @@ void TestFtpFake::neverReportsShortTransfersComplete_data()
     QTest::newRow("150 says 1000")
         << QStringLiteral("short-no-size") << FtpErrorCode::TransferIncomplete;
     QTest::newRow("421 instead") << QStringLiteral("data-421") << 421;
+    QTest::newRow("more than announced")
+        << QStringLiteral("long-data") << FtpErrorCode::TransferIncomplete;
 }
 
 void TestFtpFake::neverReportsShortTransfersComplete()
@@ -221,7 +223,12 @@ void TestFtpFake::neverReportsShortTransfersComplete()
         session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
         expected);
     QVERIFY(recorder.matching(FtpEvent::FileTransferred).isEmpty());
+    QVERIFY(QFileInfo(local(QStringLiteral("s"))).size() <= 2 * 1024 * 1024);
     QCOMPARE(session.ConnectionState(), expected == 421 ? FtpState::Closed : FtpState::Connected);
+    if (session.ConnectionState() == FtpState::Connected) {
+        FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("/pub")));
+        QCOMPARE(session.CurrentDirectory(), QStringLiteral("/pub"));
+    }
 }
 
 void TestFtpFake::timesOutOnStalls_data()
