@@ -68,8 +68,20 @@ QString FtpNameCodec::decode(QByteArrayView raw)
 {
     if (isValidUtf8(raw))
         return QString::fromUtf8(raw.data(), raw.size());
-    QString text = m_gb18030.isValid() ? QString(m_gb18030.decode(raw))
-                                       : QString::fromLatin1(raw.data(), raw.size());
+    QString text;
+    if (m_gb18030.isValid() && m_gb18030Encoder.isValid()) {
+        text = m_gb18030.decode(raw);
+        if (QByteArray(m_gb18030Encoder.encode(text)) != raw)
+            text.clear();
+    }
+    if (text.isEmpty()) {
+        // Not GB18030 either: one character per byte, unmistakable and lossless.
+        text.reserve(raw.size());
+        for (char byte : raw) {
+            const auto value = static_cast<unsigned char>(byte);
+            text.append(value < 0x80 ? QChar(value) : QChar(0xF700 + value));
+        }
+    }
     if (m_raw.size() < MaxRemembered)
         m_raw.insert(text, raw.toByteArray());
     return text;

@@ -5,15 +5,18 @@
 #include <QHash>
 #include <QString>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 // Turns the server's name bytes into text and back.
 //
 // A name that is valid UTF-8 is shown as UTF-8; any other name (a GBK server)
-// is shown decoded as GB18030. Qt's GB18030 decoder never reports bad bytes,
-// so decoding cannot be trusted to give the same bytes back: the codec
-// remembers the exact bytes of every such name and uses them when the name
-// is sent back, so the entry can be downloaded, renamed and deleted. Names the
-// server has never shown (new folders, upload targets) are sent as UTF-8.
+// is shown decoded as GB18030. Qt's GB18030 decoder never reports bad bytes:
+// when the text does not encode back to the same bytes, each byte above 0x7F
+// is shown as U+F780 + (byte - 0x80) instead, so two different names never
+// show alike and none looks like a plain ASCII name. The codec remembers the
+// exact bytes of every such name and uses them when the name is sent back, so
+// the entry can be downloaded, renamed and deleted. Names the server has never
+// shown (new folders, upload targets) are sent as UTF-8.
 class FtpNameCodec
 {
 public:
@@ -33,4 +36,5 @@ public:
 private:
     QHash<QString, QByteArray> m_raw;
     QStringDecoder m_gb18030{"GB18030", QStringConverter::Flag::Stateless};
+    QStringEncoder m_gb18030Encoder{"GB18030", QStringConverter::Flag::Stateless};
 };

@@ -565,6 +565,11 @@ void TestFtpParsers::sendsNamesBackByteExact()
     QCOMPARE(codec.encode(QStringLiteral("/a/") + shown + QStringLiteral("/b")),
              "/a/" + odd + "/b");
     QCOMPARE(codec.decode(QByteArray("\xd7\xca\xc1\xcf")), QStringLiteral("资料"));
+    // A cut-off sequence must not pass for the plain name before it.
+    const QString cut = codec.decode(QByteArray("abc\xc0"));
+    QVERIFY(cut != QLatin1String("abc"));
+    QCOMPARE(codec.encode(cut), QByteArray("abc\xc0"));
+    QCOMPARE(codec.encode(QStringLiteral("abc")), QByteArray("abc"));
     // Names never listed go as UTF-8.
     QCOMPARE(codec.encode(QStringLiteral("新建")), QStringLiteral("新建").toUtf8());
     QCOMPARE(codec.encode(QStringLiteral("/资料/新建")),
