@@ -227,8 +227,13 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
     if (rest) {
         const FtpReply reply = control.command("REST", QByteArray::number(offset));
         if (reply.code != 350) {
-            data.close();
-            control.refuse(reply);
+            // REST announced but refused: APPE does the same when the remote
+            // file is exactly as long as the offset.
+            if (reply.code < 500 || m_engine.remoteSize(remote).value_or(-1) != offset) {
+                data.close();
+                control.refuse(reply);
+            }
+            verb = "APPE";
         }
     }
     const FtpReply start = control.command(verb, remote);

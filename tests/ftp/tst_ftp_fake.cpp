@@ -275,15 +275,34 @@ void TestFtpFake::handlesRestartRefusals()
     QVERIFY(TestFiles::write(file, "0123456789"));
     FtpSession session;
     FTP_VERIFY(logIn(session, QStringLiteral("rest-refused")));
+    QVERIFY(!session.RestartSupported());
     qint64 offset = 10;
     FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset), 502);
     QCOMPARE(TestFiles::read(file), QByteArray("0123456789"));
+
+    // A resumed upload without REST appends, but only to a remote file of
+    // exactly the offset's length.
+    const QString upload = local(QStringLiteral("hello.txt"));
+    QVERIFY(TestFiles::write(upload, "hello world\nand more"));
+    session.setUploadMode(FtpUploadMode::Resume);
+    qsizetype before = m_server.commands().size();
+    offset = 5;
+    FTP_EXPECT_ERROR(session.UploadFile(QStringLiteral("/pub/hello.txt"), upload, offset),
+                     FtpErrorCode::CannotResume);
+    for (const QByteArray &command : commandsSince(before))
+        QVERIFY2(!command.startsWith("STOR") && !command.startsWith("APPE"), command.constData());
+    offset = 12;
+    FTP_VERIFY(session.UploadFile(QStringLiteral("/pub/hello.txt"), upload, offset));
+    QVERIFY(commandsSince(before).contains("APPE /pub/hello.txt\r\n"));
+    FTP_VERIFY(
+        session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("back"))));
+    QCOMPARE(TestFiles::read(local(QStringLiteral("back"))), QByteArray("hello world\nand more"));
 
     // Past the end of the remote file: refused before anything is fetched.
     FtpSession other;
     FTP_VERIFY(logIn(other, QStringLiteral("plain")));
     QVERIFY(TestFiles::write(file, QByteArray(2000, 'x')));
-    const qsizetype before = m_server.commands().size();
+    before = m_server.commands().size();
     offset = 2000;
     FTP_EXPECT_ERROR(other.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
                      FtpErrorCode::CannotResume);
