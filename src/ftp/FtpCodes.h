@@ -4,52 +4,52 @@
 // ActivityEvent codes and categories, the error numbers of FtpError, the
 // connection states and the listing formats.
 //
+// clang-format off
+//
 // ActivityEvent(code, category, text, count, extra)
 // -------------------------------------------------
 // Every text ends with "\r\n". The password (and the account) never appear in
 // a text: commands show "PASS ******", and any copy of a password of three or
 // more characters in a server reply is replaced by "******".
 //
-// Categories
-//   0  a server reply, for the session log (text as received)
-//   1  information: progress (codes 14-17) and the other texts below
-//   2  a failure or a skipped entry
+// Categories: 0 a server reply, for the session log (text as received);
+//             1 information: progress (codes 14-17) and the other texts below;
+//             2 a failure or a skipped entry.
 //
-// | code | category | when                                              | count               |
-// extra                        |
-// |------|----------|---------------------------------------------------|---------------------|------------------------------|
-// |  1   | 1        | connecting: "正在连接 host (address:port) ..."     | 0                   | -
-// | |  2   | 1        | the control connection is open                    | 0                   | -
-// | |  3   | 0        | a server reply (all lines)                        | 0                   |
-// the reply code (int)         | |  4   | 1        | a command sent (PASS/ACCT masked) | 0 | - | |
-// 5   | 1        | logged in                                         | 0                   | - | |
-// 6   | 1        | data connection detail: EPSV fallback, the        | 0                   | - | |
-// |          | passive reply's address replaced by the control   |                     | | |      |
-// | connection's peer                                 |                     | | |  7   | 1        |
-// a listing was read                                | entries             | the format code (int) |
-// |  8   | 1        | the connection was closed                         | 0                   | - |
-// |  9   | 2        | DownloadMany/UploadMany skipped an entry: unsafe  | 0                   | the
-// entry's name (QString)   | |      |          | or unsendable name, special file, link cycle, | |
-// | |      |          | link that cannot be followed safely, depth limit  |                     | |
-// | 10   | 2        | a failure of the component's own (number >= 11101,| the error number    | - |
-// |      |          | see below; server refusals show as their code-3   |                     | |
-// |      |          | reply), or one item of DownloadMany/UploadMany    |                     | |
-// |      |          | failed while the copy goes on                     |                     | |
-// | 11   | 1        | a file was transferred completely                 | bytes transferred   | the
-// local path (QString)     | | 12   | 1        | DownloadMany/UploadMany starts a file | 0 | the
-// local path (QString)     | | 13   | 2        | a server reply could not be used but the | 0 | - |
-// |      |          | operation went on (e.g. an unreadable PWD reply   |                     | |
-// |      |          | after log-in: CurrentDirectory stays empty)       |                     | |
-// | 14   | 1        | DownloadFile progress                             | bytes so far in the |
-// bytes expected in this       | | 15   | 1        | DownloadMany progress | current file, the   |
-// transfer (size minus the     | | 16   | 1        | UploadMany progress | restart offset not  |
-// restart offset), -1 when     | | 17   | 1        | UploadFile progress | included            |
-// unknown (qint64)             | | 18   | 1        | a transfer was stopped (ABOR), partial file
-// kept  | bytes transferred   | -                            | | 25   | 0 or 2   | the outcome of
-// MakeRemoteDirectory: category 0    | 0                   | the reply code (int), 0 when | | | |
-// with the server's reply on success; category 2 on |                     | no reply arrived | | |
-// | failure, and then the text holds "exists" exactly |                     | | |      |          |
-// when the name already exists on the server        |                     | |
+// code cat  when                                            count        extra
+// ---- ---  ----------------------------------------------  -----------  -------------------
+//   1   1   connecting to one address of the host           0            -
+//   2   1   the control connection is open                  0            -
+//   3   0   a server reply (all its lines)                  0            reply code (int)
+//   4   1   a command sent (PASS/ACCT masked)               0            -
+//   5   1   logged in                                       0            -
+//   6   1   data connection detail: EPSV fell back to       0            -
+//           PASV; a PASV reply's address was replaced by
+//           the control connection's peer
+//   7   1   a listing was read                              entries      format code (int)
+//   8   1   the connection was closed                       0            -
+//   9   2   DownloadMany/UploadMany skipped an entry:       0            the name (QString)
+//           unsafe or unsendable name, special file, link
+//           cycle, link it cannot follow safely, too deep
+//  10   2   a failure of the component's own (number        error number -
+//           11101 and up; a server refusal shows as its
+//           code-3 reply), or one item of DownloadMany/
+//           UploadMany failed while the copy goes on
+//  11   1   a file was transferred completely               bytes        local path (QString)
+//  12   1   DownloadMany/UploadMany starts a file           0            local path (QString)
+//  13   2   a reply could not be used but the operation     0            -
+//           went on (an unreadable PWD after log-in:
+//           CurrentDirectory stays empty)
+//  14   1   DownloadFile progress                           bytes so far in the current file,
+//  15   1   DownloadMany progress                           restart offset not included;
+//  16   1   UploadMany progress                             extra: bytes expected in this
+//  17   1   UploadFile progress                             transfer (qint64), -1 unknown
+//  18   1   a transfer was stopped (ABOR); partial file     bytes        -
+//           kept
+//  25   0/2 the outcome of MakeRemoteDirectory: category 0  0            reply code (int), 0
+//           with the server's reply on success; category                 when none came
+//           2 on failure, whose text holds "exists" exactly
+//           when the name already exists on the server
 //
 // Progress (14-17) comes at most about ten times a second (across all the files
 // of one operation), plus one final report per file with its full count.
@@ -57,38 +57,41 @@
 // FtpError numbers
 // ----------------
 // Below 1000: the server's reply code; the description is the server's text.
-// The component's own conditions:
+// The component's own conditions (session state afterwards in brackets):
 //
-// | number | meaning                                                                 | session
-// afterwards |
-// |--------|-------------------------------------------------------------------------|--------------------|
-// | 11101  | stopped by the user (StopTransfer); a partial file is kept              | connected |
-// | 11102  | timed out waiting to connect, for a reply or for data (TimeoutMs)       | closed | |
-// 11103  | the server closed the control connection or it failed                  | closed | |
-// 11104  | not connected                                                           | closed | |
-// 11105  | busy: another operation of this session is running                     | unchanged | |
-// 11106  | a name or path holds CR, LF or NUL; nothing was sent                    | connected | |
-// 11107  | the server named a directory with control characters (PWD)             | connected | |
-// 11108  | a reply line over 16 KiB, or a reply over 4096 lines / 1 MiB            | closed | |
-// 11109  | a listing over 1 000 000 entries or 256 MiB                             | connected | |
-// 11110  | a local file or folder could not be opened, created, read or written   | connected | |
-// 11111  | the server could not be reached (refused, unreachable)                 | closed | |
-// 11112  | the host name could not be resolved                                     | closed | |
-// 11113  | a transfer ended short or long: the data connection closed early or    | connected | |
-// | the byte count disagrees with the size the server announced            |                    |
-// | 11114  | a reply that cannot be understood (not a reply, bad PASV/EPSV numbers,  | connected,
-// or      | |        | unexpected reply code, unreadable PWD)                                  |
-// closed when the    | |        | | reply stream broke | | 11115  | no data connection could be
-// opened                                      | connected          | | 11116  | the connection was
-// dropped by DropConnection during the call           | closed             | | 11117  | an invalid
-// argument (empty path, bad pattern, bad port)                 | unchanged          | | 11118  |
-// the restart offset cannot be used: beyond the local file, beyond the    | connected          | |
-// | remote file, or the server supports neither REST nor a matching APPE    |                    |
-// | 11119  | DownloadMany/UploadMany copied the rest of the tree, but some entries   | connected |
-// |        | failed or were skipped (each one was reported with code 9 or 10)        | | | 11120  |
-// the server asks for an account (332) and none was given                 | closed             |
+// 11101 stopped by the user (StopTransfer); a partial file is kept   [connected]
+// 11102 timed out waiting to connect, for a reply or for data        [closed]
+// 11103 the server closed the control connection, or it failed       [closed]
+// 11104 not connected                                                [closed]
+// 11105 busy: another operation of this session is running           [unchanged]
+// 11106 a name or path holds CR, LF or NUL; nothing was sent         [connected]
+// 11107 the server named a directory with control characters (PWD)   [connected]
+// 11108 a reply line over 16 KiB, or a reply over 4096 lines or 1 MiB [closed]
+// 11109 a listing over 1 000 000 entries or 256 MiB                  [connected]
+// 11110 a local file or folder could not be opened, created, read    [connected]
+//       or written
+// 11111 the server could not be reached (refused, unreachable)      [closed]
+// 11112 the host name could not be resolved                          [closed]
+// 11113 a transfer ended short or long: the data connection broke or [connected]
+//       closed early, or the byte count disagrees with the size the
+//       server announced (SIZE, listing, "(N bytes)" in its 150)
+// 11114 a reply that cannot be understood: not a reply at all        [closed]
+//       (broken reply stream), or bad PASV numbers, an unexpected   [connected]
+//       reply code, an unreadable PWD
+// 11115 no data connection could be opened                           [connected]
+// 11116 the connection was dropped by DropConnection during the call [closed]
+// 11117 an invalid argument (empty path, bad port)                   [unchanged]
+// 11118 the restart offset cannot be used: beyond the local file,    [connected]
+//       beyond the remote file, or the server has neither REST nor a
+//       remote file of exactly that length to APPE to
+// 11119 DownloadMany/UploadMany copied the rest of the tree, but     [connected]
+//       some entries failed or were skipped (each reported with code
+//       9 or 10)
+// 11120 the server asks for an account (332) and none was given      [closed]
 //
-// Any server reply 421 closes the session as well.
+// A server reply 421 closes the session as well.
+//
+// clang-format on
 
 namespace FtpCategory {
 constexpr int ServerReply = 0;
