@@ -1,0 +1,171 @@
+#include "ftp/FtpControlConnection.h"
+
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpError.h"
+#include "ftp/FtpEventSink.h"
+#include "ftp/FtpNameCodec.h"
+#include "ftp/FtpNameRules.h"
+
+#include <QHostInfo>
+
+namespace {
+
+const QString Mask = QStringLiteral("******");
+
+QList<QHostAddress> resolve(const QString &host)
+{
+    QString literal = host;
+    if (literal.startsWith(QLatin1Char('[')) && literal.endsWith(QLatin1Char(']')))
+        literal = literal.mid(1, literal.size() - 2);
+    QHostAddress address;
+    if (address.setAddress(literal))
+        return {address};
+    return QHostInfo::fromName(host).addresses();
+}
+
+} // namespace
+
+FtpControlConnection::FtpControlConnection(FtpInterrupt &interrupt, FtpEventSink &sink)
+    : m_sink(sink), m_socket(interrupt, FtpSocket::Role::Control)
+{}
+
+void FtpControlConnection::open(const QString &host, quint16 port, int timeoutMs)
+{
+    close();
+    const QList<QHostAddress> addresses = resolve(host);
+    if (addresses.isEmpty())
+        throw FtpError{FtpErrorCode::HostNotFound, QStringLiteral("找不到主机 %1").arg(host)};
+    FtpError last;
+    for (const QHostAddress &address : addresses) {
+        m_sink.activity(FtpEvent::Connecting, FtpCategory::Information,
+                        QStringLiteral("正在连接 %1 (%2 端口 %3) ...\r\n")
+                            .arg(host, address.toString())
+                            .arg(port),
+                        0, {});
+        try {
+            m_socket.connectTo(address, port, timeoutMs);
+        } catch (const FtpError &error) {
+            if (error.number == FtpErrorCode::ConnectionDropped)
+                throw;
+            last = error;
+            continue;
+        }
+        m_peer = m_socket.peerAddress();
+        m_sink.activity(FtpEvent::Connected, FtpCategory::Information,
+                        QStringLiteral("已连接到 %1 端口 %2\r\n").arg(m_peer.toString()).arg(port),
+                        0, {});
+        return;
+    }
+    throw last;
+}
+
+void FtpControlConnection::close()
+{
+    m_socket.close();
+    m_reader.reset();
+}
+
+void FtpControlConnection::setSecrets(const QStringList &secrets)
+{
+    m_secrets.clear();
+    for (const QString &secret : secrets)
+        if (secret.size() >= 3)
+            m_secrets.append(secret);
+}
+
+QString FtpControlConnection::masked(QString text) const
+{
+    for (const QString &secret : m_secrets)
+        text.replace(secret, Mask);
+    return text;
+}
+
+void FtpControlConnection::loseConnection(int number, const QString &description)
+{
+    close();
+    throw FtpError{number, description};
+}
+
+void FtpControlConnection::send(const QByteArray &verb, const QByteArray &argument,
+                                const QString &shown)
+{
+    // The last line of defence: callers check names before they start.
+    if (FtpNameRules::holdsLineBreak(argument))
+        throw FtpError{FtpErrorCode::InvalidName,
+                       QStringLiteral("名称中含有回车、换行或空字符，未发送给服务器")};
+    if (!isOpen())
+        throw FtpError{FtpErrorCode::NotConnected, QStringLiteral("尚未连接到服务器")};
+    QByteArray line = verb;
+    if (!argument.isEmpty())
+        line += ' ' + argument;
+    m_sink.activity(FtpEvent::CommandSent, FtpCategory::Information,
+                    (shown.isEmpty() ? masked(FtpNameCodec::decodeText(line)) : shown) +
+                        QStringLiteral("\r\n"),
+                    0, {});
+    line += "\r\n";
+    try {
+        m_socket.sendAll(line.constData(), line.size(), m_timeoutMs, false);
+    } catch (const FtpError &) {
+        close();
+        throw;
+    }
+}
+
+FtpReply FtpControlConnection::readReply()
+{
+    return readReply(FtpEvent::ServerReply);
+}
+
+FtpReply FtpControlConnection::readReply(int eventCode)
+{
+    if (!isOpen())
+        throw FtpError{FtpErrorCode::NotConnected, QStringLiteral("尚未连接到服务器")};
+    FtpReply reply;
+    char buffer[16 * 1024];
+    for (;;) {
+        const FtpReplyReader::Status status = m_reader.next(reply);
+        if (status == FtpReplyReader::Status::Reply)
+            break;
+        if (status == FtpReplyReader::Status::Error) {
+            if (m_reader.fault() == FtpReplyReader::Fault::NotAReply)
+                loseConnection(FtpErrorCode::BadReply,
+                               QStringLiteral("服务器发来的不是 FTP 回复，连接已关闭"));
+            loseConnection(
+                FtpErrorCode::ReplyTooLong,
+                QStringLiteral("服务器的回复过长（单行超过 16 KiB 或超过 4096 行），连接已关闭"));
+        }
+        qint64 received = 0;
+        try {
+            received = m_socket.receive(buffer, sizeof buffer, m_timeoutMs, false);
+        } catch (const FtpError &) {
+            close();
+            throw;
+        }
+        if (received == 0)
+            loseConnection(FtpErrorCode::ConnectionLost, QStringLiteral("服务器关闭了连接"));
+        m_reader.feed(QByteArrayView(buffer, received));
+    }
+    if (eventCode != 0)
+        m_sink.activity(eventCode, FtpCategory::ServerReply, text(reply) + QStringLiteral("\r\n"),
+                        0, reply.code);
+    if (reply.code == 421)
+        loseConnection(421, text(reply));
+    return reply;
+}
+
+FtpReply FtpControlConnection::command(const QByteArray &verb, const QByteArray &argument,
+                                       const QString &shown)
+{
+    send(verb, argument, shown);
+    return readReply();
+}
+
+QString FtpControlConnection::text(const FtpReply &reply) const
+{
+    return masked(FtpNameCodec::decodeText(reply.text()));
+}
+
+void FtpControlConnection::refuse(const FtpReply &reply) const
+{
+    throw FtpError{reply.code, text(reply)};
+}

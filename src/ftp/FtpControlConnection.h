@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ftp/FtpReplyReader.h"
+#include "ftp/FtpSocket.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class FtpEventSink;
+class FtpInterrupt;
+
+// The control connection: commands out, replies in, each one reported to the
+// event sink (commands as category 1, replies as category 0). A reply 421,
+// the end of the stream, a broken reply stream or a time-out closes the
+// connection before the error is thrown, so the session never talks on over
+// a stream it has lost track of.
+class FtpControlConnection
+{
+public:
+    FtpControlConnection(FtpInterrupt &interrupt, FtpEventSink &sink);
+
+    // Resolves `host` and connects to the first address that answers.
+    void open(const QString &host, quint16 port, int timeoutMs);
+    bool isOpen() const { return m_socket.isOpen(); }
+    void close();
+
+    void setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
+    int timeout() const { return m_timeoutMs; }
+    // Texts never to show (password, account); copies of three or more
+    // characters are masked in every reply and error text.
+    void setSecrets(const QStringList &secrets);
+    QString masked(QString text) const;
+
+    // Sends "VERB argument". `shown` replaces the command in the event text
+    // ("PASS ******"); by default the command is shown as sent.
+    void send(const QByteArray &verb, const QByteArray &argument = {}, const QString &shown = {});
+    // The next reply, reported with `eventCode` (or not at all when 0).
+    FtpReply readReply(int eventCode);
+    FtpReply readReply();
+    FtpReply command(const QByteArray &verb, const QByteArray &argument = {},
+                     const QString &shown = {});
+
+    // The reply's text, decoded and masked, for an FtpError description.
+    QString text(const FtpReply &reply) const;
+    [[noreturn]] void refuse(const FtpReply &reply) const;
+
+    QHostAddress peerAddress() const { return m_peer; }
+    QHostAddress localAddress() const { return m_socket.localAddress(); }
+
+private:
+    [[noreturn]] void loseConnection(int number, const QString &description);
+
+    FtpEventSink &m_sink;
+    FtpSocket m_socket;
+    FtpReplyReader m_reader;
+    QHostAddress m_peer;
+    QStringList m_secrets;
+    int m_timeoutMs = 30000;
+};

@@ -1,0 +1,118 @@
+#include "ftp/FtpDataConnection.h"
+
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpDataAddress.h"
+#include "ftp/FtpEngine.h"
+#include "ftp/FtpError.h"
+
+namespace {
+
+bool isIpv4(const QHostAddress &address)
+{
+    bool ipv4 = false;
+    address.toIPv4Address(&ipv4);
+    return ipv4;
+}
+
+} // namespace
+
+FtpDataConnection::FtpDataConnection(FtpEngine &engine)
+    : m_engine(engine), m_socket(engine.interrupt(), FtpSocket::Role::Data),
+      m_listener(engine.interrupt(), FtpSocket::Role::Data)
+{}
+
+void FtpDataConnection::close()
+{
+    m_socket.close();
+    m_listener.close();
+}
+
+void FtpDataConnection::prepare()
+{
+    m_active = !m_engine.settings().passive;
+    if (m_active)
+        prepareActive();
+    else
+        preparePassive();
+}
+
+bool FtpDataConnection::tryEpsv()
+{
+    FtpControlConnection &control = m_engine.control();
+    const FtpReply reply = control.command("EPSV");
+    const auto address =
+        reply.code == 229 ? FtpDataAddress::fromEpsvReply(reply.text()) : std::nullopt;
+    if (!address) {
+        m_engine.features().epsvFailed = true;
+        return false;
+    }
+    try {
+        m_socket.connectTo(control.peerAddress(), address->port, m_engine.settings().timeoutMs);
+        return true;
+    } catch (const FtpError &error) {
+        if (error.number != FtpErrorCode::DataConnectionFailed)
+            throw;
+        m_engine.features().epsvFailed = true;
+        m_engine.report(
+            FtpEvent::DataConnection, FtpCategory::Information,
+            QStringLiteral("EPSV 给出的端口无法连接（%1），改用 PASV").arg(error.description));
+        return false;
+    }
+}
+
+void FtpDataConnection::preparePassive()
+{
+    FtpControlConnection &control = m_engine.control();
+    const QHostAddress peer = control.peerAddress();
+    const bool ipv4 = isIpv4(peer);
+    if ((!m_engine.features().epsvFailed || !ipv4) && tryEpsv())
+        return;
+    if (!ipv4)
+        throw FtpError{FtpErrorCode::DataConnectionFailed,
+                       QStringLiteral("服务器不支持 IPv6 的被动模式（EPSV）")};
+    const FtpReply reply = control.command("PASV");
+    if (reply.code >= 400)
+        control.refuse(reply);
+    const auto address =
+        reply.code == 227 ? FtpDataAddress::fromPasvReply(reply.text()) : std::nullopt;
+    if (!address)
+        throw FtpError{FtpErrorCode::BadReply,
+                       QStringLiteral("无法识别服务器的被动模式回复：%1").arg(control.text(reply))};
+    if (!address->address.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4))
+        m_engine.report(FtpEvent::DataConnection, FtpCategory::Information,
+                        QStringLiteral("被动模式回复中的地址 %1 已忽略，改用控制连接的地址 %2")
+                            .arg(address->address.toString(), peer.toString()));
+    m_socket.connectTo(peer, address->port, m_engine.settings().timeoutMs);
+}
+
+void FtpDataConnection::prepareActive()
+{
+    FtpControlConnection &control = m_engine.control();
+    const QHostAddress local = control.localAddress();
+    m_listener.listenOn(local);
+    const quint16 port = m_listener.localPort();
+    if (!m_engine.features().eprtFailed) {
+        const FtpReply reply = control.command("EPRT", FtpDataAddress::eprtArgument(local, port));
+        if (reply.isPositive())
+            return;
+        if (reply.code != 500 && reply.code != 501 && reply.code != 502 && reply.code != 522)
+            control.refuse(reply);
+        m_engine.features().eprtFailed = true;
+    }
+    const QByteArray argument = FtpDataAddress::portArgument(local, port);
+    if (argument.isEmpty())
+        throw FtpError{FtpErrorCode::DataConnectionFailed,
+                       QStringLiteral("服务器不支持 IPv6 的主动模式（EPRT）")};
+    const FtpReply reply = control.command("PORT", argument);
+    if (!reply.isPositive())
+        control.refuse(reply);
+}
+
+void FtpDataConnection::establish()
+{
+    if (!m_active)
+        return;
+    m_socket.acceptFrom(m_listener, m_engine.control().peerAddress(), m_engine.settings().timeoutMs,
+                        true);
+    m_listener.close();
+}

@@ -1,0 +1,130 @@
+#include "ftp/FtpDosListParser.h"
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The next blank-separated field from `pos`, which moves past it.
+QByteArrayView nextField(QByteArrayView line, qsizetype &pos)
+{
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    const qsizetype begin = pos;
+    while (pos < line.size() && !isBlank(line[pos]))
+        ++pos;
+    return line.sliced(begin, pos - begin);
+}
+
+int twoDigits(QByteArrayView text, qsizetype at)
+{
+    if (at + 1 >= text.size() || !isDigit(text[at]) || !isDigit(text[at + 1]))
+        return -1;
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+// "12-08-26", "12-08-2026" or with slashes.
+bool readDate(QByteArrayView text, FtpListDate &date)
+{
+    if ((text.size() != 8 && text.size() != 10) || (text[2] != '-' && text[2] != '/') ||
+        text[5] != text[2])
+        return false;
+    date.month = twoDigits(text, 0);
+    date.day = twoDigits(text, 3);
+    if (text.size() == 8) {
+        const int year = twoDigits(text, 6);
+        if (year < 0)
+            return false;
+        date.year = year < 70 ? 2000 + year : 1900 + year;
+    } else {
+        const int high = twoDigits(text, 6);
+        const int low = twoDigits(text, 8);
+        if (high < 0 || low < 0)
+            return false;
+        date.year = high * 100 + low;
+    }
+    return date.isValid();
+}
+
+// "01:45PM", "13:45"; `suffix` is a separate "PM" field when there is one.
+bool readTime(QByteArrayView text, QByteArrayView suffix, FtpListDate &date)
+{
+    if (text.size() < 4 || !isDigit(text[0]))
+        return false;
+    const qsizetype colon = text.indexOf(':');
+    if (colon < 1 || colon > 2)
+        return false;
+    int hour = colon == 1 ? text[0] - '0' : twoDigits(text, 0);
+    const int minute = twoDigits(text, colon + 1);
+    if (hour < 0 || minute < 0 || minute > 59)
+        return false;
+    QByteArrayView marker = text.sliced(colon + 3);
+    if (marker.isEmpty())
+        marker = suffix;
+    if (!marker.isEmpty()) {
+        const char m = char(marker[0] | 0x20);
+        if (marker.size() != 2 || (m != 'a' && m != 'p') || char(marker[1] | 0x20) != 'm' ||
+            hour < 1 || hour > 12)
+            return false;
+        hour = hour % 12 + (m == 'p' ? 12 : 0);
+    }
+    if (hour > 23)
+        return false;
+    date.hour = hour;
+    date.minute = minute;
+    return true;
+}
+
+// "1234567" or "1,234,567".
+bool readSize(QByteArrayView text, qint64 &size)
+{
+    size = 0;
+    int digits = 0;
+    for (char c : text) {
+        if (c == ',')
+            continue;
+        if (!isDigit(c) || ++digits > 18)
+            return false;
+        size = size * 10 + (c - '0');
+    }
+    return digits > 0;
+}
+
+} // namespace
+
+bool FtpDosListParser::parse(QByteArrayView line, FtpListLine &out)
+{
+    out = FtpListLine();
+    qsizetype pos = 0;
+    if (!readDate(nextField(line, pos), out.date))
+        return false;
+    const QByteArrayView time = nextField(line, pos);
+    QByteArrayView third = nextField(line, pos);
+    QByteArrayView suffix;
+    if (third.size() == 2 && !isDigit(third[0]) && third[0] != '<') {
+        suffix = third;
+        third = nextField(line, pos);
+    }
+    if (!readTime(time, suffix, out.date))
+        return false;
+    if (third.compare("<DIR>", Qt::CaseInsensitive) == 0) {
+        out.kind = 'd';
+    } else if (readSize(third, out.size)) {
+        out.kind = '-';
+    } else {
+        return false;
+    }
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    if (pos >= line.size())
+        return false;
+    out.name = line.sliced(pos);
+    return true;
+}

@@ -1,0 +1,55 @@
+#include "ftp/FtpInterrupt.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+FtpInterrupt::FtpInterrupt()
+{
+    if (::pipe2(m_pipe, O_NONBLOCK | O_CLOEXEC) != 0)
+        m_pipe[0] = m_pipe[1] = -1; // waits then only see their time-out
+}
+
+FtpInterrupt::~FtpInterrupt()
+{
+    for (int fd : m_pipe)
+        if (fd >= 0)
+            ::close(fd);
+}
+
+void FtpInterrupt::requestStop()
+{
+    m_stop.store(true);
+    wake();
+}
+
+void FtpInterrupt::requestDrop()
+{
+    m_drop.store(true);
+    wake();
+}
+
+void FtpInterrupt::reset()
+{
+    m_stop.store(false);
+    m_drop.store(false);
+    drain();
+}
+
+void FtpInterrupt::wake()
+{
+    if (m_pipe[1] < 0)
+        return;
+    const char byte = 1;
+    // A full pipe already wakes the worker; the result does not matter.
+    [[maybe_unused]] const ssize_t written = ::write(m_pipe[1], &byte, 1);
+}
+
+void FtpInterrupt::drain()
+{
+    if (m_pipe[0] < 0)
+        return;
+    char buffer[64];
+    while (::read(m_pipe[0], buffer, sizeof buffer) > 0) {
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <atomic>
+
+// The way the caller's thread reaches a worker blocked in a socket wait:
+// StopTransfer and DropConnection set a flag and write one byte to a pipe
+// that every wait of the worker polls along with its socket.
+class FtpInterrupt
+{
+public:
+    FtpInterrupt();
+    ~FtpInterrupt();
+    FtpInterrupt(const FtpInterrupt &) = delete;
+    FtpInterrupt &operator=(const FtpInterrupt &) = delete;
+
+    void requestStop();
+    void requestDrop();
+    // Clears both requests; called before each operation.
+    void reset();
+
+    bool stopRequested() const { return m_stop.load(std::memory_order_relaxed); }
+    bool dropRequested() const { return m_drop.load(std::memory_order_relaxed); }
+
+    // The descriptor that becomes readable on a request; drain() empties it.
+    int pollDescriptor() const { return m_pipe[0]; }
+    void drain();
+
+private:
+    void wake();
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_drop{false};
+    int m_pipe[2] = {-1, -1};
+};

@@ -1,0 +1,34 @@
+#include "ftp/FtpListLine.h"
+
+namespace {
+
+char *putDigits(char *out, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    return out + width;
+}
+
+} // namespace
+
+QString FtpListDate::text() const
+{
+    if (!isValid())
+        return QString();
+    // Built by hand: this runs once per entry of listings with 100 000 entries.
+    char buffer[16];
+    char *out = putDigits(buffer, year % 10000, 4);
+    *out++ = '-';
+    out = putDigits(out, month, 2);
+    *out++ = '-';
+    out = putDigits(out, day, 2);
+    if (hour >= 0) {
+        *out++ = ' ';
+        out = putDigits(out, hour, 2);
+        *out++ = ':';
+        out = putDigits(out, minute, 2);
+    }
+    return QString::fromLatin1(buffer, out - buffer);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// One entry of a directory listing, as FtpSession::ListDirectory read it.
+struct FtpListingEntry
+{
+    // The name as shown: UTF-8 when the server's bytes are valid UTF-8,
+    // otherwise decoded as GB18030. Passing it back to the session addresses
+    // the same entry byte for byte (the session remembers rawName).
+    QString name;
+    // "d" directory, "l" symbolic link, "-" regular file; special files keep
+    // their type letter ("c", "b", "p", "s", "?" unknown). Callers treat
+    // anything but "d" and "l" as a file.
+    QString kind;
+    // The permission bits as octal digits read as a decimal number:
+    // rwxr-xr-x is 755, rwsr-xr-x is 4755; 0 when the server did not say.
+    int permissions = 0;
+    // Bytes; 0 for directories and devices when the server gives none.
+    qint64 size = 0;
+    // "2026-12-08 13:45", or "2026-12-08" when the server gave no time of day
+    // (older files in Unix listings); empty when the server gave no date.
+    // Times are the server's: MLSD times are UTC, LIST times whatever the
+    // server prints.
+    QString date;
+    // The name exactly as the server sent it.
+    QByteArray rawName;
+};
+
+struct FtpListing
+{
+    // FtpListingFormat (FtpCodes.h): 0 Unix "ls -l" lines, 1 DOS/IIS lines,
+    // 2 nothing could be read (failed listing, or no line understood),
+    // 3 MLSD. An empty directory read by MLSD is format 3 with no entries.
+    int format = 2;
+    // In the order the server sent them; "." and ".." are kept when the
+    // server lists them, MLSD's cdir/pdir entries are not.
+    QVector<FtpListingEntry> entries;
+};

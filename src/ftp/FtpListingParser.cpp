@@ -1,0 +1,155 @@
+#include "ftp/FtpListingParser.h"
+
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpDosListParser.h"
+#include "ftp/FtpMlsdParser.h"
+#include "ftp/FtpNameCodec.h"
+#include "ftp/FtpUnixListParser.h"
+
+namespace {
+
+// One shared copy of each kind text instead of one allocation per entry.
+const QString &kindText(char kind)
+{
+    static const QString directory = QStringLiteral("d");
+    static const QString link = QStringLiteral("l");
+    static const QString file = QStringLiteral("-");
+    static const QString character = QStringLiteral("c");
+    static const QString block = QStringLiteral("b");
+    static const QString pipe = QStringLiteral("p");
+    static const QString socket = QStringLiteral("s");
+    static const QString unknown = QStringLiteral("?");
+    switch (kind) {
+    case 'd':
+        return directory;
+    case 'l':
+        return link;
+    case '-':
+        return file;
+    case 'c':
+        return character;
+    case 'b':
+        return block;
+    case 'p':
+        return pipe;
+    case 's':
+        return socket;
+    default:
+        return unknown;
+    }
+}
+
+} // namespace
+
+FtpListingParser::FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
+                                   qsizetype maxEntries, qint64 maxBytes)
+    : m_source(source), m_codec(codec), m_today(today), m_maxEntries(maxEntries),
+      m_maxBytes(maxBytes)
+{
+    m_listing.format = FtpListingFormat::None;
+}
+
+bool FtpListingParser::feed(QByteArrayView data)
+{
+    if (m_overLimit)
+        return false;
+    m_bytes += data.size();
+    if (m_bytes > m_maxBytes) {
+        m_overLimit = true;
+        return false;
+    }
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        const qsizetype newline = data.indexOf('\n', pos);
+        if (newline < 0) {
+            const QByteArrayView rest = data.sliced(pos);
+            if (!m_discardingLine && m_carry.size() + rest.size() > MaxLineLength) {
+                m_discardingLine = true;
+                m_carry.clear();
+            }
+            if (!m_discardingLine)
+                m_carry.append(rest.data(), rest.size());
+            break;
+        }
+        const QByteArrayView piece = data.sliced(pos, newline - pos);
+        pos = newline + 1;
+        if (m_discardingLine) {
+            m_discardingLine = false;
+            continue;
+        }
+        if (m_carry.isEmpty()) {
+            parseLine(piece);
+        } else {
+            m_carry.append(piece.data(), piece.size());
+            parseLine(m_carry);
+            m_carry.clear();
+        }
+        if (m_overLimit)
+            return false;
+    }
+    return true;
+}
+
+void FtpListingParser::finish()
+{
+    if (!m_carry.isEmpty() && !m_discardingLine && !m_overLimit)
+        parseLine(m_carry);
+    m_carry.clear();
+    m_discardingLine = false;
+    if (m_source == Source::Mlsd && m_lines == 0)
+        m_listing.format = FtpListingFormat::Mlsd; // an empty directory, read fine
+    if (!m_uniques.isEmpty())
+        m_uniques.resize(m_listing.entries.size());
+}
+
+void FtpListingParser::parseLine(QByteArrayView line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty() || line.size() > MaxLineLength)
+        return;
+    ++m_lines;
+    FtpListLine parsed;
+    int format;
+    if (m_source == Source::Mlsd) {
+        if (!FtpMlsdParser::parse(line, parsed))
+            return;
+        format = FtpListingFormat::Mlsd;
+    } else if (FtpUnixListParser::parse(line, m_today, parsed)) {
+        format = FtpListingFormat::Unix;
+    } else if (FtpDosListParser::parse(line, parsed)) {
+        format = FtpListingFormat::Dos;
+    } else {
+        return;
+    }
+    if (parsed.skip)
+        return;
+    if (m_listing.entries.size() >= m_maxEntries) {
+        m_overLimit = true;
+        return;
+    }
+    if (m_listing.format == FtpListingFormat::None)
+        m_listing.format = format;
+    FtpListingEntry entry;
+    entry.rawName = parsed.name.toByteArray();
+    entry.name = m_codec.decode(parsed.name);
+    entry.kind = kindText(parsed.kind);
+    entry.permissions = parsed.permissions;
+    entry.size = parsed.size;
+    entry.date = parsed.date.text();
+    m_listing.entries.append(std::move(entry));
+    if (!parsed.unique.isEmpty()) {
+        m_uniques.resize(m_listing.entries.size());
+        m_uniques.back() = parsed.unique.toByteArray();
+    }
+}
+
+FtpListing FtpListingParser::takeListing()
+{
+    return std::exchange(m_listing, FtpListing());
+}
+
+QVector<QByteArray> FtpListingParser::takeUniques()
+{
+    return std::exchange(m_uniques, {});
+}

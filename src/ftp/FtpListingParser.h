@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ftp/FtpListLine.h"
+#include "ftp/FtpListing.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QVector>
+
+class FtpNameCodec;
+
+// Turns the bytes of a LIST or MLSD data connection into an FtpListing as
+// they arrive, without keeping the raw text. LIST lines are read as Unix
+// "ls -l" lines, else as DOS/IIS lines; lines understood by neither are
+// passed over. Limits: 1 000 000 entries and 256 MiB of text; a single
+// line over 64 KiB is passed over.
+class FtpListingParser
+{
+public:
+    enum class Source
+    {
+        List,
+        Mlsd
+    };
+    static constexpr qint64 MaxBytes = 256LL * 1024 * 1024;
+    static constexpr qsizetype MaxEntries = 1'000'000;
+    static constexpr qsizetype MaxLineLength = 64 * 1024;
+
+    FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
+                     qsizetype maxEntries = MaxEntries, qint64 maxBytes = MaxBytes);
+
+    // False once a limit is passed; the rest is then ignored.
+    bool feed(QByteArrayView data);
+    // Reads a last line that had no line end.
+    void finish();
+
+    FtpListing takeListing();
+    // After finish(): the MLSD "unique" fact of each entry (same order), or
+    // an empty vector when the server gave none.
+    QVector<QByteArray> takeUniques();
+
+private:
+    void parseLine(QByteArrayView line);
+
+    Source m_source;
+    FtpNameCodec &m_codec;
+    FtpListDate m_today;
+    qsizetype m_maxEntries;
+    qint64 m_maxBytes;
+    FtpListing m_listing;
+    QVector<QByteArray> m_uniques;
+    QByteArray m_carry;
+    bool m_discardingLine = false;
+    bool m_overLimit = false;
+    qint64 m_bytes = 0;
+    qsizetype m_lines = 0;
+};

@@ -1,0 +1,107 @@
+#include "ftp/FtpNameRules.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+
+QString unquoted(const QString &pattern)
+{
+    const QString trimmed = pattern.trimmed();
+    if (trimmed.size() >= 2 && trimmed.startsWith(QLatin1Char('"')) &&
+        trimmed.endsWith(QLatin1Char('"')))
+        return trimmed.mid(1, trimmed.size() - 2);
+    return trimmed;
+}
+
+bool holdsWildcard(const QString &text)
+{
+    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?')) ||
+           text.contains(QLatin1Char('['));
+}
+
+// Splits "folder/glob" on the last "/"; "/" stays the root.
+FtpNameRules::Pattern splitOnSlash(const QString &path)
+{
+    FtpNameRules::Pattern result;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString last = path.mid(slash + 1);
+    if (!holdsWildcard(last)) {
+        result.folder = path;
+    } else {
+        result.glob = last;
+        result.folder = slash < 0 ? QString() : path.left(slash);
+        if (slash == 0)
+            result.folder = QStringLiteral("/");
+    }
+    while (result.folder.size() > 1 && result.folder.endsWith(QLatin1Char('/')))
+        result.folder.chop(1);
+    return result;
+}
+
+} // namespace
+
+bool FtpNameRules::holdsLineBreak(QStringView text)
+{
+    for (QChar c : text)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.unicode() == 0)
+            return true;
+    return false;
+}
+
+bool FtpNameRules::holdsLineBreak(QByteArrayView text)
+{
+    for (char c : text)
+        if (c == '\r' || c == '\n' || c == '\0')
+            return true;
+    return false;
+}
+
+bool FtpNameRules::holdsControlCharacter(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    return false;
+}
+
+bool FtpNameRules::isSafeLocalName(QStringView name)
+{
+    if (name.isEmpty() || name == u"." || name == u".." || holdsLineBreak(name))
+        return false;
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return false;
+#ifdef Q_OS_WIN
+    if (name.contains(QLatin1Char(':')))
+        return false;
+#endif
+    return true;
+}
+
+QString FtpNameRules::printable(QString name)
+{
+    for (QChar &c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QChar(QChar::ReplacementCharacter);
+    return name;
+}
+
+bool FtpNameRules::Pattern::matches(const QString &name) const
+{
+    if (selectsAll())
+        return true;
+    const QRegularExpression expression(QRegularExpression::wildcardToRegularExpression(glob));
+    return expression.match(name).hasMatch();
+}
+
+FtpNameRules::Pattern FtpNameRules::splitRemotePattern(const QString &pattern)
+{
+    return splitOnSlash(unquoted(pattern));
+}
+
+FtpNameRules::Pattern FtpNameRules::splitLocalPattern(const QString &pattern)
+{
+    Pattern result = splitOnSlash(QDir::fromNativeSeparators(unquoted(pattern)));
+    result.folder = QDir::toNativeSeparators(result.folder);
+    return result;
+}

@@ -1,0 +1,295 @@
+#include "ftp/FtpSocket.h"
+
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpError.h"
+#include "ftp/FtpInterrupt.h"
+
+#include <QDeadlineTimer>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+struct SocketAddress
+{
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+};
+
+SocketAddress toSocketAddress(const QHostAddress &address, quint16 port)
+{
+    SocketAddress result;
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    if (isIpv4) {
+        auto *in = reinterpret_cast<sockaddr_in *>(&result.storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port);
+        in->sin_addr.s_addr = htonl(ipv4);
+        result.length = sizeof(sockaddr_in);
+    } else {
+        auto *in6 = reinterpret_cast<sockaddr_in6 *>(&result.storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, bytes.c, 16);
+        bool numeric = false;
+        const uint scope = address.scopeId().toUInt(&numeric);
+        if (numeric)
+            in6->sin6_scope_id = scope;
+        result.length = sizeof(sockaddr_in6);
+    }
+    return result;
+}
+
+QHostAddress fromSocketAddress(const sockaddr_storage &storage, quint16 *port = nullptr)
+{
+    const auto *generic = reinterpret_cast<const sockaddr *>(&storage);
+    QHostAddress address(generic);
+    if (port)
+        *port = storage.ss_family == AF_INET
+                    ? ntohs(reinterpret_cast<const sockaddr_in *>(&storage)->sin_port)
+                    : ntohs(reinterpret_cast<const sockaddr_in6 *>(&storage)->sin6_port);
+    return address;
+}
+
+QString reason(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+        return QStringLiteral("连接被拒绝");
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+        return QStringLiteral("网络不可达");
+    case ECONNRESET:
+        return QStringLiteral("连接被对方重置");
+    case EPIPE:
+        return QStringLiteral("连接已被对方关闭");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+int openSocket(int family)
+{
+    return ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
+
+} // namespace
+
+FtpSocket::FtpSocket(FtpInterrupt &interrupt, Role role) : m_interrupt(interrupt), m_role(role) {}
+
+FtpSocket::~FtpSocket()
+{
+    close();
+}
+
+void FtpSocket::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+void FtpSocket::failWithErrno(const QString &what, int error) const
+{
+    const int number =
+        m_role == Role::Control ? FtpErrorCode::ConnectionLost : FtpErrorCode::TransferIncomplete;
+    throw FtpError{number, what + QStringLiteral("：") + reason(error)};
+}
+
+void FtpSocket::checkInterrupt(bool stoppable) const
+{
+    if (m_interrupt.dropRequested())
+        throw FtpError{FtpErrorCode::ConnectionDropped, QStringLiteral("连接已被断开")};
+    if (stoppable && m_interrupt.stopRequested())
+        throw FtpStopRequest{};
+}
+
+void FtpSocket::waitFor(short events, int timeoutMs, bool stoppable)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    const int wakeFd = m_interrupt.pollDescriptor();
+    for (;;) {
+        checkInterrupt(stoppable);
+        const qint64 remaining = deadline.remainingTime();
+        if (remaining <= 0) {
+            const QString what = m_role == Role::Control
+                                     ? QStringLiteral("等待服务器响应超时（%1 毫秒）")
+                                     : QStringLiteral("等待数据连接超时（%1 毫秒）");
+            throw FtpError{FtpErrorCode::TimedOut, what.arg(timeoutMs)};
+        }
+        pollfd fds[2] = {{m_fd, events, 0}, {wakeFd, POLLIN, 0}};
+        // Without the wake pipe, look at the flags ten times a second.
+        const int slice =
+            wakeFd >= 0 ? int(qMin<qint64>(remaining, 1 << 30)) : int(qMin<qint64>(remaining, 100));
+        const int ready = ::poll(fds, wakeFd >= 0 ? 2 : 1, slice);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            failWithErrno(QStringLiteral("等待网络时出错"), errno);
+        }
+        if (wakeFd >= 0 && (fds[1].revents & POLLIN))
+            m_interrupt.drain();
+        if (fds[0].revents)
+            return;
+    }
+}
+
+void FtpSocket::connectTo(const QHostAddress &address, quint16 port, int timeoutMs)
+{
+    close();
+    const SocketAddress target = toSocketAddress(address, port);
+    m_fd = openSocket(target.storage.ss_family);
+    if (m_fd < 0)
+        failWithErrno(QStringLiteral("无法创建网络连接"), errno);
+    if (m_role == Role::Control) {
+        const int on = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
+    const QString where = QStringLiteral("%1 端口 %2").arg(address.toString()).arg(port);
+    const int unreachable =
+        m_role == Role::Control ? FtpErrorCode::CannotConnect : FtpErrorCode::DataConnectionFailed;
+    const QString what = m_role == Role::Control ? QStringLiteral("无法连接到服务器 %1：%2")
+                                                 : QStringLiteral("无法建立数据连接（%1）：%2");
+    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&target.storage), target.length) == 0)
+        return;
+    if (errno != EINPROGRESS) {
+        const int error = errno;
+        close();
+        throw FtpError{unreachable, what.arg(where, reason(error))};
+    }
+    try {
+        waitFor(POLLOUT, timeoutMs, false);
+    } catch (FtpError &error) {
+        close();
+        if (error.number == FtpErrorCode::TimedOut)
+            error.description = QStringLiteral("连接 %1 超时（%2 毫秒）").arg(where).arg(timeoutMs);
+        throw;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
+    if (error != 0) {
+        close();
+        throw FtpError{unreachable, what.arg(where, reason(error))};
+    }
+}
+
+void FtpSocket::listenOn(const QHostAddress &address)
+{
+    close();
+    const SocketAddress local = toSocketAddress(address, 0);
+    m_fd = openSocket(local.storage.ss_family);
+    if (m_fd < 0 ||
+        ::bind(m_fd, reinterpret_cast<const sockaddr *>(&local.storage), local.length) != 0 ||
+        ::listen(m_fd, 4) != 0) {
+        const int error = errno;
+        close();
+        throw FtpError{
+            FtpErrorCode::DataConnectionFailed,
+            QStringLiteral("无法在 %1 上等待数据连接：%2").arg(address.toString(), reason(error))};
+    }
+}
+
+void FtpSocket::acceptFrom(FtpSocket &listener, const QHostAddress &expectedPeer, int timeoutMs,
+                           bool stoppable)
+{
+    close();
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        listener.waitFor(POLLIN, int(qMax<qint64>(1, deadline.remainingTime())), stoppable);
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        const int fd = ::accept4(listener.m_fd, reinterpret_cast<sockaddr *>(&peer), &length,
+                                 SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED)
+                continue;
+            throw FtpError{FtpErrorCode::DataConnectionFailed,
+                           QStringLiteral("无法接受数据连接：%1").arg(reason(errno))};
+        }
+        if (fromSocketAddress(peer).isEqual(expectedPeer, QHostAddress::ConvertV4MappedToIPv4)) {
+            m_fd = fd;
+            return;
+        }
+        // Someone else than the server: not our data.
+        ::close(fd);
+    }
+}
+
+qint64 FtpSocket::receive(char *buffer, qint64 size, int timeoutMs, bool stoppable)
+{
+    for (;;) {
+        checkInterrupt(stoppable);
+        const ssize_t n = ::recv(m_fd, buffer, size_t(size), 0);
+        if (n >= 0)
+            return n;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            failWithErrno(m_role == Role::Control ? QStringLiteral("与服务器的连接已中断")
+                                                  : QStringLiteral("数据连接意外中断"),
+                          errno);
+        waitFor(POLLIN, timeoutMs, stoppable);
+    }
+}
+
+void FtpSocket::sendAll(const char *data, qint64 size, int timeoutMs, bool stoppable)
+{
+    while (size > 0) {
+        checkInterrupt(stoppable);
+        const ssize_t n = ::send(m_fd, data, size_t(size), MSG_NOSIGNAL);
+        if (n >= 0) {
+            data += n;
+            size -= n;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            failWithErrno(m_role == Role::Control ? QStringLiteral("与服务器的连接已中断")
+                                                  : QStringLiteral("数据连接意外中断"),
+                          errno);
+        waitFor(POLLOUT, timeoutMs, stoppable);
+    }
+}
+
+void FtpSocket::shutdownWrite()
+{
+    if (m_fd >= 0)
+        ::shutdown(m_fd, SHUT_WR);
+}
+
+QHostAddress FtpSocket::peerAddress() const
+{
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    if (m_fd < 0 || ::getpeername(m_fd, reinterpret_cast<sockaddr *>(&storage), &length) != 0)
+        return {};
+    return fromSocketAddress(storage);
+}
+
+QHostAddress FtpSocket::localAddress() const
+{
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&storage), &length) != 0)
+        return {};
+    return fromSocketAddress(storage);
+}
+
+quint16 FtpSocket::localPort() const
+{
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    quint16 port = 0;
+    if (m_fd >= 0 && ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&storage), &length) == 0)
+        fromSocketAddress(storage, &port);
+    return port;
+}

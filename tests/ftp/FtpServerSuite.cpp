@@ -1,0 +1,613 @@
+#include "FtpServerSuite.h"
+
+#include "SessionRecorder.h"
+#include "fixtures/FixtureProcess.h"
+#include "fixtures/TestFiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+constexpr qint64 MiB = 1024 * 1024;
+
+// Every file below `root` with its content, by relative path; folders end in "/".
+QMap<QString, QByteArray> treeOf(const QString &root)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(root).relativeFilePath(path);
+        if (it.fileInfo().isDir())
+            tree.insert(relative + QLatin1Char('/'), {});
+        else
+            tree.insert(relative, TestFiles::read(path));
+    }
+    return tree;
+}
+
+const FtpListingEntry *entryNamed(const FtpListing &listing, const QString &name)
+{
+    for (const FtpListingEntry &entry : listing.entries)
+        if (entry.name == name)
+            return &entry;
+    return nullptr;
+}
+
+} // namespace
+
+void FtpServerSuite::initTestCase()
+{
+    const QString why = unavailable();
+    if (!why.isEmpty())
+        QSKIP(qPrintable(why));
+    QVERIFY(m_root.isValid());
+    QVERIFY(m_client.isValid());
+    QString failure;
+    QVERIFY2(startServer(m_root.path(), failure), qPrintable(failure));
+}
+
+void FtpServerSuite::init()
+{
+    m_testFolder = QString::fromLatin1(QTest::currentTestFunction());
+    QVERIFY(QDir().mkpath(serverDisk()));
+    QVERIFY(QDir().mkpath(clientDisk()));
+    handOver(serverDisk());
+}
+
+QString FtpServerSuite::remoteDir() const
+{
+    const QString area = remoteArea();
+    return (area.endsWith(QLatin1Char('/')) ? area : area + QLatin1Char('/')) + m_testFolder;
+}
+
+QString FtpServerSuite::serverDisk() const
+{
+    return QDir(localArea()).filePath(m_testFolder);
+}
+
+QString FtpServerSuite::clientDisk() const
+{
+    return QDir(m_client.path()).filePath(m_testFolder);
+}
+
+void FtpServerSuite::connectSession(FtpSession &session)
+{
+    session.setTimeoutMs(20000);
+    session.OpenConnection(host(), user(), password(), QString(), port());
+}
+
+void FtpServerSuite::connectsLogsInAndCloses()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(recorder.states, (QList<int>{FtpState::Connecting, FtpState::Connected}));
+    QVERIFY(!session.IsBusy());
+    QVERIFY(session.RestartSupported());
+    QVERIFY(session.CurrentDirectory().startsWith(QLatin1Char('/')));
+    // Delivered during the call, on this thread, while busy.
+    QVERIFY(!recorder.matching(FtpEvent::ServerReply, FtpCategory::ServerReply).isEmpty());
+    QVERIFY(!recorder.matching(FtpEvent::CommandSent, FtpCategory::Information).isEmpty());
+    for (const RecordedEvent &event : std::as_const(recorder.events)) {
+        QVERIFY(event.busy);
+        QVERIFY(event.onCallerThread);
+        QVERIFY2(event.text.endsWith(QLatin1String("\r\n")), qPrintable(event.text));
+        QVERIFY2(!event.text.contains(password()), qPrintable(event.text));
+    }
+    QVERIFY(recorder.anyTextContains(QStringLiteral("PASS ******")));
+
+    FTP_VERIFY(session.CloseConnection());
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(recorder.states.last(), FtpState::Closed);
+    QVERIFY(session.CurrentDirectory().isEmpty());
+    FTP_VERIFY(session.CloseConnection());
+    FTP_EXPECT_ERROR(session.ListDirectory(), FtpErrorCode::NotConnected);
+}
+
+void FtpServerSuite::refusesBadLoginAndClosedPort()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    session.setTimeoutMs(20000);
+    const auto refused = failureOf([&] {
+        session.OpenConnection(host(), refusedUser(), QStringLiteral("wrong-password"), QString(),
+                               port());
+    });
+    QVERIFY(refused.has_value());
+    QCOMPARE(refused->number, 530);
+    QVERIFY2(refused->description.startsWith(QLatin1String("530")),
+             qPrintable(refused->description));
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(recorder.states, (QList<int>{FtpState::Connecting, FtpState::Closed}));
+
+    FTP_EXPECT_ERROR(
+        session.OpenConnection(host(), user(), password(), QString(), FixtureProcess::freePort()),
+        FtpErrorCode::CannotConnect);
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    FTP_EXPECT_ERROR(session.OpenConnection(host(), user(), password(), QString(), 0),
+                     FtpErrorCode::InvalidArgument);
+
+    // Still good for a proper log-in afterwards.
+    FTP_VERIFY(connectSession(session));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void FtpServerSuite::changesAndCreatesDirectories()
+{
+    FtpSession session;
+    FTP_VERIFY(connectSession(session));
+    const QString one = remoteDir() + QStringLiteral("/dir one");
+    FTP_VERIFY(session.MakeRemoteDirectory(one));
+    QVERIFY(QFileInfo(serverDisk() + QStringLiteral("/dir one")).isDir());
+    FTP_VERIFY(session.setCurrentDirectory(one));
+    QCOMPARE(session.CurrentDirectory(), one);
+
+    FTP_VERIFY(session.MakeRemoteDirectory(QStringLiteral("sub")));
+    QVERIFY(QFileInfo(serverDisk() + QStringLiteral("/dir one/sub")).isDir());
+    FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("sub")));
+    QCOMPARE(session.CurrentDirectory(), one + QStringLiteral("/sub"));
+    FTP_VERIFY(session.ParentDirectory());
+    QCOMPARE(session.CurrentDirectory(), one);
+
+    FTP_EXPECT_ERROR(session.setCurrentDirectory(QStringLiteral("missing")), 550);
+    QCOMPARE(session.CurrentDirectory(), one);
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+
+    FTP_VERIFY(session.RemoveRemoteDirectory(QStringLiteral("sub")));
+    QVERIFY(!QFileInfo::exists(serverDisk() + QStringLiteral("/dir one/sub")));
+    FTP_EXPECT_ERROR(session.RemoveRemoteDirectory(QStringLiteral("sub")), 550);
+}
+
+void FtpServerSuite::makeDirectoryTellsExistsOnlyWhenItExists()
+{
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/plain.txt"), "x"));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    FTP_VERIFY(session.setCurrentDirectory(remoteDir()));
+
+    const auto outcomes = [&] { return recorder.matching(FtpEvent::MakeDirectoryResult); };
+    const auto saysExists = [](const RecordedEvent &event) {
+        return event.text.toUpper().contains(QLatin1String("EXISTS"));
+    };
+
+    recorder.clear();
+    FTP_VERIFY(session.MakeRemoteDirectory(QStringLiteral("exists-in-name")));
+    QCOMPARE(outcomes().size(), 1);
+    QCOMPARE(outcomes().first().category, FtpCategory::ServerReply);
+
+    struct Case
+    {
+        QString name;
+        bool exists;
+    };
+    const Case cases[] = {
+        {QStringLiteral("exists-in-name"), true}, // a folder of that name
+        {QStringLiteral("plain.txt"), true},      // a file of that name
+        {QStringLiteral("missing/exists-in-name"), false},
+        {QStringLiteral("bad\r\nname"), false},
+    };
+    for (const Case &test : cases) {
+        recorder.clear();
+        QVERIFY(failureOf([&] { session.MakeRemoteDirectory(test.name); }).has_value());
+        QCOMPARE(outcomes().size(), 1);
+        QCOMPARE(outcomes().first().category, FtpCategory::Failure);
+        QVERIFY2(saysExists(outcomes().first()) == test.exists,
+                 qPrintable(outcomes().first().text));
+    }
+    QCOMPARE(session.CurrentDirectory(), remoteDir());
+}
+
+void FtpServerSuite::renamesAndDeletes()
+{
+    const QByteArray content = TestFiles::pattern(4000, 3);
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/a.txt"), content));
+    QVERIFY(QDir().mkpath(serverDisk() + QStringLiteral("/full/inner")));
+    handOver(serverDisk());
+    FtpSession session;
+    FTP_VERIFY(connectSession(session));
+
+    FTP_VERIFY(session.RenameRemote(remoteDir() + QStringLiteral("/a.txt"),
+                                    remoteDir() + QStringLiteral("/b c.txt")));
+    QVERIFY(!QFileInfo::exists(serverDisk() + QStringLiteral("/a.txt")));
+    QCOMPARE(TestFiles::read(serverDisk() + QStringLiteral("/b c.txt")), content);
+    QVERIFY(failureOf([&] {
+                session.RenameRemote(remoteDir() + QStringLiteral("/a.txt"),
+                                     remoteDir() + QStringLiteral("/d.txt"));
+            })->number >= 500);
+
+    FTP_VERIFY(session.DeleteRemoteFile(remoteDir() + QStringLiteral("/b c.txt")));
+    QVERIFY(!QFileInfo::exists(serverDisk() + QStringLiteral("/b c.txt")));
+    FTP_EXPECT_ERROR(session.DeleteRemoteFile(remoteDir() + QStringLiteral("/b c.txt")), 550);
+    FTP_EXPECT_ERROR(session.RemoveRemoteDirectory(remoteDir() + QStringLiteral("/full")), 550);
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void FtpServerSuite::listsEntries()
+{
+    const QString disk = serverDisk();
+    QVERIFY(TestFiles::write(disk + QStringLiteral("/file one.txt"), TestFiles::pattern(1234)));
+    QVERIFY(TestFiles::write(disk + QStringLiteral("/empty"), QByteArray()));
+    QVERIFY(TestFiles::write(disk + QStringLiteral("/run.sh"), "#!/bin/sh\n"));
+    QVERIFY(QFile::setPermissions(disk + QStringLiteral("/run.sh"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                      QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                      QFile::ExeOther));
+    QVERIFY(QDir().mkpath(disk + QStringLiteral("/dir two")));
+    QVERIFY(QFile::link(QStringLiteral("file one.txt"), disk + QStringLiteral("/link")));
+    QFile old(disk + QStringLiteral("/file one.txt"));
+    QVERIFY(old.open(QIODevice::ReadWrite));
+    QVERIFY(old.setFileTime(QDateTime(QDate(2020, 3, 4), QTime(5, 6), Qt::UTC),
+                            QFileDevice::FileModificationTime));
+    old.close();
+
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    FTP_VERIFY(session.ListDirectory(remoteDir()));
+    const FtpListing &listing = session.ListingEntries();
+    QCOMPARE(listing.format, listingFormat());
+    QCOMPARE(listing.entries.size(), 5);
+
+    const FtpListingEntry *file = entryNamed(listing, QStringLiteral("file one.txt"));
+    QVERIFY(file);
+    QCOMPARE(file->kind, QStringLiteral("-"));
+    QCOMPARE(file->size, 1234);
+    QCOMPARE(file->permissions, 644);
+    QVERIFY2(file->date.startsWith(QLatin1String("2020-03-04")), qPrintable(file->date));
+    QCOMPARE(file->rawName, QByteArray("file one.txt"));
+    QCOMPARE(entryNamed(listing, QStringLiteral("empty"))->size, 0);
+    QCOMPARE(entryNamed(listing, QStringLiteral("run.sh"))->permissions, 755);
+    QCOMPARE(entryNamed(listing, QStringLiteral("dir two"))->kind, QStringLiteral("d"));
+    QVERIFY(entryNamed(listing, QStringLiteral("link")));
+    QCOMPARE(entryNamed(listing, QStringLiteral("link"))->kind, linkKind());
+    const QRegularExpression dateForm(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}( \\d{2}:\\d{2})?$"));
+    for (const FtpListingEntry &entry : listing.entries)
+        QVERIFY2(dateForm.match(entry.date).hasMatch(), qPrintable(entry.date));
+    const auto read = recorder.matching(FtpEvent::ListingRead, FtpCategory::Information);
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read.first().count, 5);
+
+    // The current directory, by default.
+    FTP_VERIFY(session.setCurrentDirectory(remoteDir() + QStringLiteral("/dir two")));
+    FTP_VERIFY(session.ListDirectory());
+    QCOMPARE(session.ListingEntries().entries.size(), 0);
+}
+
+void FtpServerSuite::downloadsReplacingAndResuming()
+{
+    const QByteArray content = TestFiles::pattern(3 * MiB + 123, 1);
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/data.bin"), content));
+    const QString remote = remoteDir() + QStringLiteral("/data.bin");
+    const QString local = clientDisk() + QStringLiteral("/data.bin");
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+
+    FTP_VERIFY(session.DownloadFile(remote, local));
+    QCOMPARE(TestFiles::read(local), content);
+
+    // Offset 0 replaces a longer file.
+    QVERIFY(TestFiles::write(local, TestFiles::pattern(5 * MiB, 9)));
+    qint64 offset = 0;
+    FTP_VERIFY(session.DownloadFile(remote, local, offset));
+    QCOMPARE(TestFiles::read(local), content);
+
+    // Offset n keeps exactly the first n bytes, whatever follows them.
+    offset = MiB;
+    QVERIFY(TestFiles::write(local, content.left(offset) + QByteArray(1000, 'J')));
+    recorder.clear();
+    FTP_VERIFY(session.DownloadFile(remote, local, offset));
+    QCOMPARE(offset, MiB);
+    QCOMPARE(TestFiles::read(local), content);
+    const auto progress = recorder.matching(FtpEvent::DownloadFileProgress);
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last().count, content.size() - MiB);
+    QCOMPARE(progress.last().extra.toLongLong(), content.size() - MiB);
+
+    // Nothing left to fetch.
+    offset = content.size();
+    FTP_VERIFY(session.DownloadFile(remote, local, offset));
+    QCOMPARE(TestFiles::read(local), content);
+}
+
+void FtpServerSuite::refusesResumeBeyondLocalFile()
+{
+    QVERIFY(
+        TestFiles::write(serverDisk() + QStringLiteral("/small.bin"), TestFiles::pattern(3000)));
+    const QString remote = remoteDir() + QStringLiteral("/small.bin");
+    const QString local = clientDisk() + QStringLiteral("/small.bin");
+    FtpSession session;
+    FTP_VERIFY(connectSession(session));
+
+    QVERIFY(TestFiles::write(local, "0123456789"));
+    qint64 offset = 100;
+    FTP_EXPECT_ERROR(session.DownloadFile(remote, local, offset), FtpErrorCode::CannotResume);
+    QCOMPARE(TestFiles::read(local), QByteArray("0123456789"));
+
+    QVERIFY(TestFiles::write(local, TestFiles::pattern(4000)));
+    offset = 4000;
+    FTP_EXPECT_ERROR(session.DownloadFile(remote, local, offset), FtpErrorCode::CannotResume);
+    QCOMPARE(TestFiles::read(local), TestFiles::pattern(4000));
+
+    // A refused download leaves the local file alone.
+    QVERIFY(TestFiles::write(local, "keep"));
+    FTP_EXPECT_ERROR(session.DownloadFile(remoteDir() + QStringLiteral("/missing"), local), 550);
+    QCOMPARE(TestFiles::read(local), QByteArray("keep"));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void FtpServerSuite::uploadsOverwritingAndResuming()
+{
+    const QByteArray content = TestFiles::pattern(2 * MiB + 7, 2);
+    const QString local = clientDisk() + QStringLiteral("/up.bin");
+    QVERIFY(TestFiles::write(local, content));
+    const QString remote = remoteDir() + QStringLiteral("/up.bin");
+    const QString onDisk = serverDisk() + QStringLiteral("/up.bin");
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+
+    // Overwrite sends the whole file whatever the offset says.
+    qint64 offset = 12345;
+    session.setUploadMode(FtpUploadMode::Overwrite);
+    FTP_VERIFY(session.UploadFile(remote, local, offset));
+    QCOMPARE(TestFiles::read(onDisk), content);
+
+    QVERIFY(TestFiles::write(onDisk, content.left(MiB)));
+    handOver(onDisk);
+    offset = MiB;
+    session.setUploadMode(FtpUploadMode::Resume);
+    recorder.clear();
+    FTP_VERIFY(session.UploadFile(remote, local, offset));
+    QCOMPARE(TestFiles::read(onDisk), content);
+    const auto progress = recorder.matching(FtpEvent::UploadFileProgress);
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last().count, content.size() - MiB);
+
+    offset = content.size() + 1;
+    FTP_EXPECT_ERROR(session.UploadFile(remote, local, offset), FtpErrorCode::CannotResume);
+    offset = 0;
+    FTP_EXPECT_ERROR(session.UploadFile(remote, clientDisk() + QStringLiteral("/missing"), offset),
+                     FtpErrorCode::LocalFileError);
+    // A folder is no file to send: the remote file stays as it is.
+    FTP_EXPECT_ERROR(session.UploadFile(remote, clientDisk(), offset),
+                     FtpErrorCode::LocalFileError);
+    QCOMPARE(TestFiles::read(onDisk), content);
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void FtpServerSuite::transfersInActiveMode()
+{
+    const QByteArray content = TestFiles::pattern(300000, 4);
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/down.bin"), content));
+    QVERIFY(TestFiles::write(clientDisk() + QStringLiteral("/up.bin"), content));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    session.setPassiveMode(false);
+
+    FTP_VERIFY(session.ListDirectory(remoteDir()));
+    QCOMPARE(session.ListingEntries().entries.size(), 1);
+    FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/down.bin"),
+                                    clientDisk() + QStringLiteral("/down.bin")));
+    QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/down.bin")), content);
+    qint64 offset = 0;
+    FTP_VERIFY(session.UploadFile(remoteDir() + QStringLiteral("/up.bin"),
+                                  clientDisk() + QStringLiteral("/up.bin"), offset));
+    QCOMPARE(TestFiles::read(serverDisk() + QStringLiteral("/up.bin")), content);
+    QStringList commands;
+    for (const RecordedEvent &event : recorder.matching(FtpEvent::CommandSent))
+        commands.append(event.text.section(QLatin1Char(' '), 0, 0).trimmed());
+    QVERIFY(commands.contains(QStringLiteral("EPRT")) || commands.contains(QStringLiteral("PORT")));
+    QVERIFY(!commands.contains(QStringLiteral("PASV")));
+    QVERIFY(!commands.contains(QStringLiteral("EPSV")));
+}
+
+void FtpServerSuite::copiesTreesBothWays()
+{
+    const QString source = clientDisk() + QStringLiteral("/src/my docs");
+    QVERIFY(TestFiles::write(source + QStringLiteral("/a.txt"), TestFiles::pattern(10, 1)));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/b c.txt"), TestFiles::pattern(70000, 2)));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/sub/deep er/deep.txt"),
+                             TestFiles::pattern(5, 3)));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/.hidden"), "h"));
+    QVERIFY(QDir().mkpath(source + QStringLiteral("/empty dir")));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    const QString start = session.CurrentDirectory();
+
+    const QString remoteFolder = remoteDir() + QStringLiteral("/up/my docs");
+    FTP_VERIFY(session.UploadMany(
+        QLatin1Char('"') + source + QDir::separator() + QStringLiteral("*\""), remoteFolder));
+    QCOMPARE(treeOf(serverDisk() + QStringLiteral("/up/my docs")), treeOf(source));
+    QCOMPARE(session.CurrentDirectory(), start);
+    QVERIFY(!recorder.matching(FtpEvent::UploadManyProgress).isEmpty());
+    QVERIFY(recorder.matching(FtpEvent::EntrySkipped).isEmpty());
+
+    const QString target = clientDisk() + QStringLiteral("/down");
+    FTP_VERIFY(
+        session.DownloadMany(QLatin1Char('"') + remoteFolder + QStringLiteral("/*\""), target));
+    QCOMPARE(treeOf(target).keys(), treeOf(source).keys());
+    QCOMPARE(treeOf(target), treeOf(source));
+    QCOMPARE(session.CurrentDirectory(), start);
+    QVERIFY(!recorder.matching(FtpEvent::DownloadManyProgress).isEmpty());
+    QCOMPARE(recorder.matching(FtpEvent::FileStarted).size(), 8);
+
+    // Once more over what is there: files are replaced, not appended to.
+    FTP_VERIFY(session.DownloadMany(remoteFolder + QStringLiteral("/*"), target));
+    QCOMPARE(treeOf(target), treeOf(source));
+}
+
+void FtpServerSuite::stopsDownloadFromHandler()
+{
+    const qint64 size = 2048 * MiB;
+    QVERIFY(TestFiles::writeSparse(serverDisk() + QStringLiteral("/big.bin"), size));
+    const QString local = clientDisk() + QStringLiteral("/big.bin");
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    bool stopped = false;
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code == FtpEvent::DownloadFileProgress && event.count > 0 && !stopped) {
+            stopped = true;
+            session.StopTransfer();
+        }
+    };
+    FTP_EXPECT_ERROR(session.DownloadFile(remoteDir() + QStringLiteral("/big.bin"), local),
+                     FtpErrorCode::StoppedByUser);
+    QVERIFY(stopped);
+    QVERIFY(QFileInfo::exists(local));
+    QVERIFY(QFileInfo(local).size() > 0);
+    QVERIFY(QFileInfo(local).size() < size);
+    QCOMPARE(recorder.matching(FtpEvent::TransferStopped).size(), 1);
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QVERIFY(!session.IsBusy());
+
+    recorder.onEvent = nullptr;
+    FTP_VERIFY(session.ListDirectory(remoteDir()));
+    QCOMPARE(session.ListingEntries().entries.size(), 1);
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/after.txt"), "after"));
+    FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/after.txt"),
+                                    clientDisk() + QStringLiteral("/after.txt")));
+    QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/after.txt")), QByteArray("after"));
+}
+
+void FtpServerSuite::stopsUploadFromHandler()
+{
+    const qint64 size = 2048 * MiB;
+    const QString local = clientDisk() + QStringLiteral("/big.bin");
+    QVERIFY(TestFiles::writeSparse(local, size));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    bool stopped = false;
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code == FtpEvent::UploadFileProgress && event.count > 0 && !stopped) {
+            stopped = true;
+            session.StopTransfer();
+        }
+    };
+    qint64 offset = 0;
+    FTP_EXPECT_ERROR(session.UploadFile(remoteDir() + QStringLiteral("/big.bin"), local, offset),
+                     FtpErrorCode::StoppedByUser);
+    QVERIFY(stopped);
+    QVERIFY(QFileInfo(serverDisk() + QStringLiteral("/big.bin")).size() < size);
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+
+    recorder.onEvent = nullptr;
+    FTP_VERIFY(session.ListDirectory(remoteDir()));
+    QCOMPARE(session.ListingEntries().entries.size(), 1);
+}
+
+void FtpServerSuite::dropsFromHandler()
+{
+    QVERIFY(TestFiles::writeSparse(serverDisk() + QStringLiteral("/big.bin"), 2048 * MiB));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    recorder.clear();
+    bool dropped = false;
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code == FtpEvent::DownloadFileProgress && !dropped) {
+            dropped = true;
+            session.DropConnection();
+            QCOMPARE(session.ConnectionState(), FtpState::Closed);
+        }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    FTP_EXPECT_ERROR(session.DownloadFile(remoteDir() + QStringLiteral("/big.bin"),
+                                          clientDisk() + QStringLiteral("/big.bin")),
+                     FtpErrorCode::ConnectionDropped);
+    QVERIFY(clock.elapsed() < 15000);
+    QVERIFY(dropped);
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(recorder.states, QList<int>{FtpState::Closed});
+    QVERIFY(!session.IsBusy());
+    QVERIFY(session.CurrentDirectory().isEmpty());
+    FTP_EXPECT_ERROR(session.ListDirectory(), FtpErrorCode::NotConnected);
+
+    // Dropping a closed session does nothing; a new log-in works.
+    session.DropConnection();
+    QCOMPARE(recorder.states, QList<int>{FtpState::Closed});
+    recorder.onEvent = nullptr;
+    FTP_VERIFY(connectSession(session));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+
+    // Asked for at the very end of an operation, the drop still closes.
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/small.txt"), "small"));
+    recorder.clear();
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code == FtpEvent::FileTransferred)
+            session.DropConnection();
+    };
+    const auto late = failureOf([&] {
+        session.DownloadFile(remoteDir() + QStringLiteral("/small.txt"),
+                             clientDisk() + QStringLiteral("/small.txt"));
+    });
+    QVERIFY(!late || late->number == FtpErrorCode::ConnectionDropped);
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(recorder.states, QList<int>{FtpState::Closed});
+    FTP_EXPECT_ERROR(session.ListDirectory(), FtpErrorCode::NotConnected);
+}
+
+void FtpServerSuite::refusesSecondOperationWhileBusy()
+{
+    const QByteArray content = TestFiles::pattern(8 * MiB, 5);
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/data.bin"), content));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    QList<int> refusals;
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code != FtpEvent::DownloadFileProgress || !refusals.isEmpty())
+            return;
+        for (const auto &attempt :
+             {std::function<void()>([&] { session.ListDirectory(); }),
+              std::function<void()>([&] { session.MakeRemoteDirectory(QStringLiteral("x")); }),
+              std::function<void()>([&] { session.setCurrentDirectory(QStringLiteral("/")); })}) {
+            const auto failure = failureOf(attempt);
+            refusals.append(failure ? failure->number : 0);
+        }
+    };
+    FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/data.bin"),
+                                    clientDisk() + QStringLiteral("/data.bin")));
+    QCOMPARE(refusals, (QList<int>{FtpErrorCode::Busy, FtpErrorCode::Busy, FtpErrorCode::Busy}));
+    QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/data.bin")), content);
+    QVERIFY(!QFileInfo::exists(serverDisk() + QStringLiteral("/x")));
+    FTP_VERIFY(session.ListDirectory(remoteDir()));
+}
+
+void FtpServerSuite::throttlesProgress()
+{
+    const qint64 size = 256 * MiB;
+    QVERIFY(TestFiles::writeSparse(serverDisk() + QStringLiteral("/big.bin"), size));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    QElapsedTimer clock;
+    clock.start();
+    FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/big.bin"),
+                                    clientDisk() + QStringLiteral("/big.bin")));
+    const qint64 elapsed = clock.elapsed();
+    const auto progress =
+        recorder.matching(FtpEvent::DownloadFileProgress, FtpCategory::Information);
+    QVERIFY(!progress.isEmpty());
+    QVERIFY2(progress.size() <= elapsed / 100 + 3,
+             qPrintable(QStringLiteral("%1 reports in %2 ms").arg(progress.size()).arg(elapsed)));
+    for (qsizetype i = 1; i < progress.size(); ++i)
+        QVERIFY(progress.at(i).count >= progress.at(i - 1).count);
+    QCOMPARE(progress.last().count, size);
+    QCOMPARE(QFileInfo(clientDisk() + QStringLiteral("/big.bin")).size(), size);
+    QCOMPARE(recorder.matching(FtpEvent::FileTransferred).size(), 1);
+}

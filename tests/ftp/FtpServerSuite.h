@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ftp/FtpSession.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+
+// The behaviour every real server must show through FtpSession, run once per
+// server by a subclass that starts it (tst_ftp_pyftpd, tst_ftp_vsftpd).
+// Each test works in a folder of its own below the server's writable area.
+class FtpServerSuite : public QObject
+{
+    Q_OBJECT
+
+protected:
+    // Why the server cannot run here (the suite is skipped), or nothing.
+    virtual QString unavailable() const { return {}; }
+    // Starts the server on the tree at `root`; false with a reason.
+    virtual bool startServer(const QString &root, QString &why) = 0;
+    virtual QString host() const = 0;
+    virtual quint16 port() const = 0;
+    virtual QString user() const = 0;
+    virtual QString password() const = 0;
+    // A user name the server refuses with 530.
+    virtual QString refusedUser() const = 0;
+    // The writable area as the server names it, and as it lies on disk.
+    virtual QString remoteArea() const = 0;
+    virtual QString localArea() const = 0;
+    // Lets the server change what a test put on its disk.
+    virtual void handOver(const QString &path) { Q_UNUSED(path) }
+    virtual int listingFormat() const = 0;
+    // The kind a symbolic link to a file is listed with.
+    virtual QString linkKind() const = 0;
+
+    void connectSession(FtpSession &session);
+    // This test's own folder: on the server, and on the server's disk.
+    QString remoteDir() const;
+    QString serverDisk() const;
+    // A folder for the client's local files.
+    QString clientDisk() const;
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void connectsLogsInAndCloses();
+    void refusesBadLoginAndClosedPort();
+    void changesAndCreatesDirectories();
+    void makeDirectoryTellsExistsOnlyWhenItExists();
+    void renamesAndDeletes();
+    void listsEntries();
+    void downloadsReplacingAndResuming();
+    void refusesResumeBeyondLocalFile();
+    void uploadsOverwritingAndResuming();
+    void transfersInActiveMode();
+    void copiesTreesBothWays();
+    void stopsDownloadFromHandler();
+    void stopsUploadFromHandler();
+    void dropsFromHandler();
+    void refusesSecondOperationWhileBusy();
+    void throttlesProgress();
+
+private:
+    QTemporaryDir m_root;
+    QTemporaryDir m_client;
+    QString m_testFolder;
+};

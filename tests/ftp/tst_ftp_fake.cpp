@@ -1,0 +1,547 @@
+#include "SessionRecorder.h"
+#include "fixtures/FakeFtpServer.h"
+#include "fixtures/TestFiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+// FtpSession against a server that misbehaves on purpose (fakeftpd.py).
+class TestFtpFake : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void readsLongRepliesAndRefusesOverlongLines();
+    void readsLfOnlyRepliesByteByByte();
+    void waitsForDataAfterEarlyCompletionReply();
+    void fallsBackFromEpsvToPasv_data();
+    void fallsBackFromEpsvToPasv();
+    void refusesUnreadablePasvNumbers();
+    void connectsToControlPeerNotPasvAddress();
+    void acceptsOnlyTheServerInActiveMode();
+    void reportsRefusedDataConnections();
+    void neverReportsShortTransfersComplete_data();
+    void neverReportsShortTransfersComplete();
+    void timesOutOnStalls_data();
+    void timesOutOnStalls();
+    void handlesRestartRefusals();
+    void handlesSizesBeyondFourGigabytes();
+    void copesWithUnusablePwdReplies_data();
+    void copesWithUnusablePwdReplies();
+    void reportsRefusedUpload();
+    void keepsRepliesInStepWhenDataBreaks();
+    void neverWritesHostileNamesOutsideTheTarget();
+    void readsTwoHundredThousandEntries();
+    void boundsFloodingServers();
+    void endsLinkCyclesItCannotSee();
+    void sendsAccountWhenAsked();
+    void neverShowsThePassword();
+    void refusesLineBreaksBeforeSending();
+    void judgesExistsByLookingNotByWording();
+
+private:
+    void logIn(FtpSession &session, const QString &scenario);
+    QString local(const QString &name) const { return m_local.filePath(name); }
+    QByteArrayList commandsSince(qsizetype first) const;
+
+    FakeFtpServer m_server;
+    QTemporaryDir m_root;
+    QDir m_local;
+};
+
+void TestFtpFake::initTestCase()
+{
+    QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+    QVERIFY(m_root.isValid());
+}
+
+void TestFtpFake::init()
+{
+    m_local = QDir(m_root.filePath(QString::fromLatin1(QTest::currentTestFunction()) +
+                                   QString::fromLatin1(QTest::currentDataTag())));
+    QVERIFY(m_local.mkpath(QStringLiteral(".")));
+}
+
+void TestFtpFake::logIn(FtpSession &session, const QString &scenario)
+{
+    session.setTimeoutMs(10000);
+    session.OpenConnection(QStringLiteral("127.0.0.1"), scenario, QStringLiteral("pw"), QString(),
+                           m_server.port());
+}
+
+QByteArrayList TestFtpFake::commandsSince(qsizetype first) const
+{
+    return m_server.commands().mid(first);
+}
+
+void TestFtpFake::readsLongRepliesAndRefusesOverlongLines()
+{
+    FakeFtpServer longReply(QStringLiteral("long-reply"));
+    QVERIFY2(longReply.start(), qPrintable(longReply.error()));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    session.setTimeoutMs(10000);
+    FTP_VERIFY(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
+                                      QStringLiteral("p"), {}, longReply.port()));
+    const auto greeting = recorder.matching(FtpEvent::ServerReply).first();
+    QCOMPARE(greeting.text.count(QLatin1String("\r\n")), 3001);
+    QCOMPARE(greeting.extra.toInt(), 220);
+
+    FakeFtpServer longLine(QStringLiteral("long-line"));
+    QVERIFY2(longLine.start(), qPrintable(longLine.error()));
+    FTP_EXPECT_ERROR(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
+                                            QStringLiteral("p"), {}, longLine.port()),
+                     FtpErrorCode::ReplyTooLong);
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+}
+
+void TestFtpFake::readsLfOnlyRepliesByteByByte()
+{
+    FakeFtpServer trickle(QStringLiteral("trickle"));
+    QVERIFY2(trickle.start(), qPrintable(trickle.error()));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    session.setTimeoutMs(10000);
+    FTP_VERIFY(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
+                                      QStringLiteral("p"), {}, trickle.port()));
+    QCOMPARE(session.CurrentDirectory(), QStringLiteral("/"));
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
+    QCOMPARE(TestFiles::read(local(QStringLiteral("h"))), QByteArray("hello world\n"));
+    QVERIFY(recorder.anyTextContains(QStringLiteral("226 Transfer complete\r\n")));
+}
+
+void TestFtpFake::waitsForDataAfterEarlyCompletionReply()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("early-226")));
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/data.bin"), local(QStringLiteral("d"))));
+    QByteArray expected;
+    for (int i = 0; i < 1024; ++i)
+        expected += char(i & 255);
+    QCOMPARE(TestFiles::read(local(QStringLiteral("d"))), expected);
+    // The next command gets its own reply, not a stale one.
+    FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("/pub")));
+    QCOMPARE(session.CurrentDirectory(), QStringLiteral("/pub"));
+}
+
+void TestFtpFake::fallsBackFromEpsvToPasv_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("EPSV port out of range") << QStringLiteral("bad-epsv");
+    QTest::newRow("EPSV port refuses") << QStringLiteral("epsv-refused");
+}
+
+void TestFtpFake::fallsBackFromEpsvToPasv()
+{
+    QFETCH(QString, scenario);
+    FtpSession session;
+    FTP_VERIFY(logIn(session, scenario));
+    const qsizetype before = m_server.commands().size();
+    for (int i = 0; i < 2; ++i) {
+        FTP_VERIFY(
+            session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
+        QCOMPARE(TestFiles::read(local(QStringLiteral("h"))), QByteArray("hello world\n"));
+    }
+    const QByteArrayList sent = commandsSince(before);
+    // EPSV once; PASV from then on.
+    QCOMPARE(sent.count("EPSV\r\n"), 1);
+    QCOMPARE(sent.count("PASV\r\n"), 2);
+}
+
+void TestFtpFake::refusesUnreadablePasvNumbers()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("bad-pasv")));
+    FTP_EXPECT_ERROR(
+        session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))),
+        FtpErrorCode::BadReply);
+    QVERIFY(!QFileInfo::exists(local(QStringLiteral("h"))));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void TestFtpFake::connectsToControlPeerNotPasvAddress()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, QStringLiteral("foreign-pasv")));
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
+    QCOMPARE(TestFiles::read(local(QStringLiteral("h"))), QByteArray("hello world\n"));
+    const auto notes = recorder.matching(FtpEvent::DataConnection);
+    QCOMPARE(notes.size(), 1);
+    QVERIFY(notes.first().text.contains(QLatin1String("10.255.255.1")));
+}
+
+void TestFtpFake::acceptsOnlyTheServerInActiveMode()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("active-intruder")));
+    session.setPassiveMode(false);
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
+    QCOMPARE(TestFiles::read(local(QStringLiteral("h"))), QByteArray("hello world\n"));
+}
+
+void TestFtpFake::reportsRefusedDataConnections()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("data-425")));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/")));
+    QVERIFY(!session.ListingEntries().entries.isEmpty());
+    FTP_EXPECT_ERROR(session.ListDirectory(QStringLiteral("/pub")), 425);
+    QCOMPARE(session.ListingEntries().format, FtpListingFormat::None);
+    QVERIFY(session.ListingEntries().entries.isEmpty());
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void TestFtpFake::neverReportsShortTransfersComplete_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("SIZE says 1000")
+        << QStringLiteral("short-data") << FtpErrorCode::TransferIncomplete;
+    QTest::newRow("150 says 1000")
+        << QStringLiteral("short-no-size") << FtpErrorCode::TransferIncomplete;
+    QTest::newRow("421 instead") << QStringLiteral("data-421") << 421;
+    QTest::newRow("more than announced")
+        << QStringLiteral("long-data") << FtpErrorCode::TransferIncomplete;
+}
+
+void TestFtpFake::neverReportsShortTransfersComplete()
+{
+    QFETCH(QString, scenario);
+    QFETCH(int, expected);
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, scenario));
+    FTP_EXPECT_ERROR(
+        session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
+        expected);
+    QVERIFY(recorder.matching(FtpEvent::FileTransferred).isEmpty());
+    QVERIFY(QFileInfo(local(QStringLiteral("s"))).size() <= 2 * 1024 * 1024);
+    QCOMPARE(session.ConnectionState(), expected == 421 ? FtpState::Closed : FtpState::Connected);
+    if (session.ConnectionState() == FtpState::Connected) {
+        FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("/pub")));
+        QCOMPARE(session.CurrentDirectory(), QStringLiteral("/pub"));
+    }
+}
+
+void TestFtpFake::timesOutOnStalls_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("duringLogin");
+    QTest::newRow("no greeting") << QStringLiteral("stall-greeting") << true;
+    QTest::newRow("no reply") << QStringLiteral("stall") << false;
+    QTest::newRow("no data") << QStringLiteral("data-never") << false;
+    QTest::newRow("data stops") << QStringLiteral("stall-data") << false;
+}
+
+void TestFtpFake::timesOutOnStalls()
+{
+    QFETCH(QString, scenario);
+    QFETCH(bool, duringLogin);
+    FakeFtpServer stalling(scenario);
+    QVERIFY2(stalling.start(), qPrintable(stalling.error()));
+    FtpSession session;
+    session.setTimeoutMs(1000);
+    const auto open = [&] {
+        session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
+                               QStringLiteral("p"), {}, stalling.port());
+    };
+    QElapsedTimer clock;
+    clock.start();
+    if (duringLogin) {
+        FTP_EXPECT_ERROR(open(), FtpErrorCode::TimedOut);
+    } else {
+        FTP_VERIFY(open());
+        clock.restart();
+        FTP_EXPECT_ERROR(
+            session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
+            FtpErrorCode::TimedOut);
+    }
+    QVERIFY(clock.elapsed() >= 900);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+}
+
+void TestFtpFake::handlesRestartRefusals()
+{
+    const QString file = local(QStringLiteral("sized.bin"));
+    QVERIFY(TestFiles::write(file, "0123456789"));
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("rest-refused")));
+    QVERIFY(!session.RestartSupported());
+    qint64 offset = 10;
+    FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset), 502);
+    QCOMPARE(TestFiles::read(file), QByteArray("0123456789"));
+
+    // A resumed upload without REST appends, but only to a remote file of
+    // exactly the offset's length.
+    const QString upload = local(QStringLiteral("hello.txt"));
+    QVERIFY(TestFiles::write(upload, "hello world\nand more"));
+    session.setUploadMode(FtpUploadMode::Resume);
+    qsizetype before = m_server.commands().size();
+    offset = 5;
+    FTP_EXPECT_ERROR(session.UploadFile(QStringLiteral("/pub/hello.txt"), upload, offset),
+                     FtpErrorCode::CannotResume);
+    for (const QByteArray &command : commandsSince(before))
+        QVERIFY2(!command.startsWith("STOR") && !command.startsWith("APPE"), command.constData());
+    offset = 12;
+    FTP_VERIFY(session.UploadFile(QStringLiteral("/pub/hello.txt"), upload, offset));
+    QVERIFY(commandsSince(before).contains("APPE /pub/hello.txt\r\n"));
+    FTP_VERIFY(
+        session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("back"))));
+    QCOMPARE(TestFiles::read(local(QStringLiteral("back"))), QByteArray("hello world\nand more"));
+
+    // Past the end of the remote file: refused before anything is fetched.
+    FtpSession other;
+    FTP_VERIFY(logIn(other, QStringLiteral("plain")));
+    QVERIFY(TestFiles::write(file, QByteArray(2000, 'x')));
+    before = m_server.commands().size();
+    offset = 2000;
+    FTP_EXPECT_ERROR(other.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
+                     FtpErrorCode::CannotResume);
+    for (const QByteArray &command : commandsSince(before))
+        QVERIFY2(!command.startsWith("RETR") && !command.startsWith("REST"), command.constData());
+    QCOMPARE(TestFiles::read(file), QByteArray(2000, 'x'));
+}
+
+void TestFtpFake::handlesSizesBeyondFourGigabytes()
+{
+    constexpr qint64 huge = 9999999999;
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("huge-size")));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
+    qint64 listed = 0;
+    for (const FtpListingEntry &entry : session.ListingEntries().entries)
+        if (entry.name == QLatin1String("huge.bin"))
+            listed = entry.size;
+    QCOMPARE(listed, huge);
+
+    const QString file = local(QStringLiteral("huge.bin"));
+    QVERIFY(TestFiles::writeSparse(file, huge - 9));
+    const qsizetype before = m_server.commands().size();
+    qint64 offset = huge - 9;
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/huge.bin"), file, offset));
+    QCOMPARE(QFileInfo(file).size(), huge);
+    QCOMPARE(TestFiles::readAt(file, huge - 9, 9), QByteArray(9, 'H'));
+    QVERIFY(commandsSince(before).contains("REST 9999999990\r\n"));
+}
+
+void TestFtpFake::copesWithUnusablePwdReplies_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("unclosed quote") << QStringLiteral("pwd-unclosed");
+    QTest::newRow("escape sequence") << QStringLiteral("pwd-control");
+}
+
+void TestFtpFake::copesWithUnusablePwdReplies()
+{
+    QFETCH(QString, scenario);
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, scenario));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QVERIFY(session.CurrentDirectory().isEmpty());
+    QCOMPARE(recorder.matching(FtpEvent::ReplyIgnored, FtpCategory::Failure).size(), 1);
+    const auto failure = failureOf([&] { session.setCurrentDirectory(QStringLiteral("/pub")); });
+    QVERIFY(failure.has_value());
+    QVERIFY(failure->number == FtpErrorCode::BadReply ||
+            failure->number == FtpErrorCode::UnsafeServerName);
+    QVERIFY(session.CurrentDirectory().isEmpty());
+    // Everything else goes on.
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
+}
+
+void TestFtpFake::reportsRefusedUpload()
+{
+    QVERIFY(TestFiles::write(local(QStringLiteral("up")), "data"));
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("stor-552")));
+    qint64 offset = 0;
+    const auto failure = failureOf([&] {
+        session.UploadFile(QStringLiteral("/pub/up"), local(QStringLiteral("up")), offset);
+    });
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->number, 552);
+    QCOMPARE(failure->description, QStringLiteral("552 Exceeded storage allocation"));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void TestFtpFake::keepsRepliesInStepWhenDataBreaks()
+{
+    FtpSession download;
+    FTP_VERIFY(logIn(download, QStringLiteral("retr-reset")));
+    FTP_EXPECT_ERROR(
+        download.DownloadFile(QStringLiteral("/pub/large.bin"), local(QStringLiteral("l"))), 426);
+    FTP_VERIFY(download.setCurrentDirectory(QStringLiteral("/pub")));
+    QCOMPARE(download.CurrentDirectory(), QStringLiteral("/pub"));
+
+    QVERIFY(TestFiles::write(local(QStringLiteral("up")), TestFiles::pattern(32 * 1024 * 1024)));
+    FtpSession upload;
+    FTP_VERIFY(logIn(upload, QStringLiteral("stor-reset")));
+    qint64 offset = 0;
+    FTP_EXPECT_ERROR(
+        upload.UploadFile(QStringLiteral("/pub/up"), local(QStringLiteral("up")), offset), 552);
+    FTP_VERIFY(upload.setCurrentDirectory(QStringLiteral("/pub")));
+    QCOMPARE(upload.CurrentDirectory(), QStringLiteral("/pub"));
+}
+
+void TestFtpFake::neverWritesHostileNamesOutsideTheTarget()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, QStringLiteral("hostile-names")));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/evil")));
+    QCOMPARE(session.ListingEntries().entries.size(), 10);
+
+    const QString target = local(QStringLiteral("inner"));
+    FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/evil/*"), target),
+                     FtpErrorCode::TreeCopyIncomplete);
+    QStringList written;
+    QDirIterator it(m_local.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        written.append(m_local.relativeFilePath(it.next()));
+    written.sort();
+    QCOMPARE(written, (QStringList{QStringLiteral("inner"), QStringLiteral("inner/ok.txt")}));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/abs")));
+    // ../x, a/b, /abs, a\b, evil<CR>name, nul<NUL>name, ../../up; "." and ".." go unsaid.
+    const auto skipped = recorder.matching(FtpEvent::EntrySkipped, FtpCategory::Failure);
+    QCOMPARE(skipped.size(), 7);
+    for (const RecordedEvent &event : skipped) {
+        QVERIFY(!event.text.chopped(2).contains(QLatin1Char('\r')));
+        QVERIFY(!event.text.contains(QChar(0)));
+    }
+    QCOMPARE(session.CurrentDirectory(), QStringLiteral("/"));
+}
+
+void TestFtpFake::readsTwoHundredThousandEntries()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("big-listing")));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/big")));
+    const FtpListing &listing = session.ListingEntries();
+    QCOMPARE(listing.format, FtpListingFormat::Unix);
+    QCOMPARE(listing.entries.size(), 200000);
+    QCOMPARE(listing.entries.at(123456).name, QStringLiteral("file123456.dat"));
+    QCOMPARE(listing.entries.at(123456).size, 123456);
+}
+
+void TestFtpFake::boundsFloodingServers()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("flood-listing")));
+    FTP_EXPECT_ERROR(session.ListDirectory(QStringLiteral("/pub")), FtpErrorCode::ListingTooLong);
+    // The listing was aborted; the session goes on.
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("/pub")));
+    QCOMPARE(session.CurrentDirectory(), QStringLiteral("/pub"));
+
+    FtpSession flooded;
+    FTP_VERIFY(logIn(flooded, QStringLiteral("flood-reply")));
+    FTP_EXPECT_ERROR(flooded.setCurrentDirectory(QStringLiteral("/pub")),
+                     FtpErrorCode::ReplyTooLong);
+    QCOMPARE(flooded.ConnectionState(), FtpState::Closed);
+}
+
+void TestFtpFake::endsLinkCyclesItCannotSee()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, QStringLiteral("link-cycle")));
+    const QString target = local(QStringLiteral("tree"));
+    // "alias" hides where it leads: not followed, and the copy says so.
+    FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/tree/*"), target),
+                     FtpErrorCode::TreeCopyIncomplete);
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/top.txt")), QByteArray("top\n"));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/a/inner.txt")), QByteArray("inner\n"));
+    QVERIFY(!QFileInfo::exists(target + QStringLiteral("/loop")));
+    QVERIFY(!QFileInfo::exists(target + QStringLiteral("/alias")));
+    QCOMPARE(recorder.matching(FtpEvent::EntrySkipped).size(), 2);
+}
+
+void TestFtpFake::sendsAccountWhenAsked()
+{
+    FtpSession session;
+    session.setTimeoutMs(10000);
+    const qsizetype before = m_server.commands().size();
+    FTP_VERIFY(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("acct"),
+                                      QStringLiteral("pw"), QStringLiteral("books"),
+                                      m_server.port()));
+    QVERIFY(commandsSince(before).contains("ACCT books\r\n"));
+    FTP_EXPECT_ERROR(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("acct"),
+                                            QStringLiteral("pw"), QString(), m_server.port()),
+                     FtpErrorCode::AccountRequired);
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+}
+
+void TestFtpFake::neverShowsThePassword()
+{
+    const QString secret = QStringLiteral("s3cret-Pass");
+    FtpSession session;
+    SessionRecorder recorder(session);
+    session.setTimeoutMs(10000);
+    const auto failure = failureOf([&] {
+        session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("echo-password"), secret,
+                               QString(), m_server.port());
+    });
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->number, 530);
+    QVERIFY2(!failure->description.contains(secret), qPrintable(failure->description));
+    QVERIFY(failure->description.contains(QLatin1String("******")));
+    QVERIFY(!recorder.events.isEmpty());
+    for (const RecordedEvent &event : std::as_const(recorder.events))
+        QVERIFY2(!event.text.contains(secret), qPrintable(event.text));
+}
+
+void TestFtpFake::refusesLineBreaksBeforeSending()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("plain")));
+    const qsizetype before = m_server.commands().size();
+    qint64 offset = 0;
+    QVERIFY(TestFiles::write(local(QStringLiteral("f")), "x"));
+    FTP_EXPECT_ERROR(session.MakeRemoteDirectory(QStringLiteral("a\r\nDELE /pub/hello.txt")),
+                     FtpErrorCode::InvalidName);
+    FTP_EXPECT_ERROR(session.RenameRemote(QStringLiteral("/pub/hello.txt"), QStringLiteral("b\nc")),
+                     FtpErrorCode::InvalidName);
+    FTP_EXPECT_ERROR(session.DeleteRemoteFile(QStringLiteral("x") + QChar(0) + QStringLiteral("y")),
+                     FtpErrorCode::InvalidName);
+    FTP_EXPECT_ERROR(session.UploadFile(QStringLiteral("up\r"), local(QStringLiteral("f")), offset),
+                     FtpErrorCode::InvalidName);
+    FTP_EXPECT_ERROR(session.setCurrentDirectory(QStringLiteral("/pub\n")),
+                     FtpErrorCode::InvalidName);
+    FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/pub\r\n/*"), local(QStringLiteral("t"))),
+                     FtpErrorCode::InvalidName);
+    QCOMPARE(commandsSince(before), QByteArrayList());
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void TestFtpFake::judgesExistsByLookingNotByWording()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, QStringLiteral("mkd-lies")));
+    const auto lastOutcome = [&] {
+        return recorder.matching(FtpEvent::MakeDirectoryResult).last();
+    };
+    // The server claims "File exists" for everything.
+    QVERIFY(failureOf([&] { session.MakeRemoteDirectory(QStringLiteral("/pub/brand-new")); }));
+    QCOMPARE(lastOutcome().category, FtpCategory::Failure);
+    QVERIFY(!lastOutcome().text.toUpper().contains(QLatin1String("EXISTS")));
+    QVERIFY(failureOf([&] { session.MakeRemoteDirectory(QStringLiteral("/pub")); }));
+    QVERIFY(lastOutcome().text.toUpper().contains(QLatin1String("EXISTS")));
+    QVERIFY(failureOf([&] { session.MakeRemoteDirectory(QStringLiteral("/pub/hello.txt")); }));
+    QVERIFY(lastOutcome().text.toUpper().contains(QLatin1String("EXISTS")));
+    QCOMPARE(recorder.matching(FtpEvent::MakeDirectoryResult).size(), 3);
+    QCOMPARE(session.CurrentDirectory(), QStringLiteral("/"));
+}
+
+QTEST_MAIN(TestFtpFake)
+#include "tst_ftp_fake.moc"

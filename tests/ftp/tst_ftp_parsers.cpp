@@ -1,0 +1,668 @@
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpDataAddress.h"
+#include "ftp/FtpDosListParser.h"
+#include "ftp/FtpLineEnds.h"
+#include "ftp/FtpListingParser.h"
+#include "ftp/FtpMlsdParser.h"
+#include "ftp/FtpNameCodec.h"
+#include "ftp/FtpNameRules.h"
+#include "ftp/FtpReplyReader.h"
+#include "ftp/FtpUnixListParser.h"
+
+#include <QDir>
+#include <QTest>
+
+// The pure pieces of the FTP component: reply reader, PASV/EPSV, listing
+// lines, names. Tables of lines as real servers send them.
+class TestFtpParsers : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsReplies_data();
+    void readsReplies();
+    void refusesBrokenReplyStreams_data();
+    void refusesBrokenReplyStreams();
+    void readsPassiveReplies_data();
+    void readsPassiveReplies();
+    void formatsActiveArguments();
+    void readsUnixLines_data();
+    void readsUnixLines();
+    void guessesTheYearOfRecentUnixDates_data();
+    void guessesTheYearOfRecentUnixDates();
+    void readsDosLines_data();
+    void readsDosLines();
+    void readsMlsdLines_data();
+    void readsMlsdLines();
+    void buildsListingsFromPieces();
+    void detectsListingFormats();
+    void boundsListings();
+    void validatesUtf8_data();
+    void validatesUtf8();
+    void sendsNamesBackByteExact();
+    void convertsAsciiLineEnds();
+    void judgesLocalNames_data();
+    void judgesLocalNames();
+    void splitsPatterns_data();
+    void splitsPatterns();
+};
+
+using Replies = QList<QPair<int, int>>;
+
+namespace {
+
+FtpListDate december8()
+{
+    FtpListDate today;
+    today.year = 2026;
+    today.month = 12;
+    today.day = 8;
+    return today;
+}
+
+// Feeds `wire` in pieces of `piece` bytes; the codes of the replies and the
+// number of lines of each.
+Replies replies(const QByteArray &wire, int piece, FtpReplyReader::Status &last)
+{
+    FtpReplyReader reader;
+    Replies result;
+    for (qsizetype pos = 0; pos < wire.size(); pos += piece) {
+        reader.feed(QByteArrayView(wire).sliced(pos, qMin<qsizetype>(piece, wire.size() - pos)));
+        FtpReply reply;
+        while ((last = reader.next(reply)) == FtpReplyReader::Status::Reply)
+            result.append({reply.code, int(reply.lines.size())});
+        if (last == FtpReplyReader::Status::Error)
+            break;
+    }
+    return result;
+}
+
+} // namespace
+
+void TestFtpParsers::readsReplies_data()
+{
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<Replies>("expected");
+    QTest::newRow("single") << QByteArray("220 ready\r\n") << Replies{{220, 1}};
+    QTest::newRow("bare code") << QByteArray("200\r\n") << Replies{{200, 1}};
+    QTest::newRow("LF only") << QByteArray("220 a\n331 b\n") << Replies{{220, 1}, {331, 1}};
+    QTest::newRow("multi-line FEAT")
+        << QByteArray("211-Features:\r\n MLST type*;size*;\r\n REST STREAM\r\n211 End\r\n")
+        << Replies{{211, 4}};
+    QTest::newRow("inner lines that look like codes")
+        << QByteArray("220-first\r\n220-second\r\n230 not the end\r\n220 end\r\n")
+        << Replies{{220, 4}};
+    QTest::newRow("150 and 226 together")
+        << QByteArray("150 Opening\r\n226 Transfer complete\r\n") << Replies{{150, 1}, {226, 1}};
+    QTest::newRow("incomplete last line") << QByteArray("220 a\r\n331 b") << Replies{{220, 1}};
+    QByteArray longest = "220 " + QByteArray(FtpReplyReader::MaxLineLength - 4, 'x') + "\r\n";
+    QTest::newRow("longest line") << longest << Replies{{220, 1}};
+    QByteArray many = "220-start\r\n";
+    for (int i = 0; i < 3000; ++i)
+        many += " line\r\n";
+    QTest::newRow("3000 lines") << many + "220 end\r\n" << Replies{{220, 3002}};
+}
+
+void TestFtpParsers::readsReplies()
+{
+    QFETCH(QByteArray, wire);
+    QFETCH(Replies, expected);
+    for (int piece : {1, 3, 64 * 1024}) {
+        FtpReplyReader::Status last;
+        QCOMPARE(replies(wire, piece, last), expected);
+        QCOMPARE(last, FtpReplyReader::Status::NeedMore);
+    }
+}
+
+void TestFtpParsers::refusesBrokenReplyStreams_data()
+{
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<int>("fault");
+    QTest::newRow("17 000-byte line") << "220-" + QByteArray(17000, 'x') + "\r\n220 ok\r\n"
+                                      << int(FtpReplyReader::Fault::LineTooLong);
+    QTest::newRow("endless line") << "220 " + QByteArray(40000, 'x')
+                                  << int(FtpReplyReader::Fault::LineTooLong);
+    QByteArray flood = "220-start\r\n";
+    for (int i = 0; i < FtpReplyReader::MaxReplyLines + 10; ++i)
+        flood += "220-more\r\n";
+    QTest::newRow("endless multi-line reply") << flood << int(FtpReplyReader::Fault::ReplyTooLong);
+    QTest::newRow("not a reply") << QByteArray("HTTP/1.1 400 Bad Request\r\n")
+                                 << int(FtpReplyReader::Fault::NotAReply);
+    QTest::newRow("four digits") << QByteArray("2200 x\r\n")
+                                 << int(FtpReplyReader::Fault::NotAReply);
+    QTest::newRow("code below 100")
+        << QByteArray("099 x\r\n") << int(FtpReplyReader::Fault::NotAReply);
+}
+
+void TestFtpParsers::refusesBrokenReplyStreams()
+{
+    QFETCH(QByteArray, wire);
+    QFETCH(int, fault);
+    FtpReplyReader reader;
+    reader.feed(wire);
+    FtpReply reply;
+    QCOMPARE(reader.next(reply), FtpReplyReader::Status::Error);
+    QCOMPARE(int(reader.fault()), fault);
+    // It stays broken and keeps nothing.
+    reader.feed("200 ok\r\n");
+    QCOMPARE(reader.next(reply), FtpReplyReader::Status::Error);
+    QCOMPARE(reader.pending(), 0);
+}
+
+void TestFtpParsers::readsPassiveReplies_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<int>("port");     // 0: refused
+    QTest::addColumn<QString>("host"); // PASV only
+    QTest::newRow("vsftpd PASV") << QByteArray("227 Entering Passive Mode (127,0,0,1,195,80).")
+                                 << false << 50000 << QStringLiteral("127.0.0.1");
+    QTest::newRow("no brackets") << QByteArray("227 =192,168,1,2,4,1") << false << 1025
+                                 << QStringLiteral("192.168.1.2");
+    QTest::newRow("number over 255")
+        << QByteArray("227 Entering Passive Mode (127,0,0,1,300,12)") << false << 0 << QString();
+    QTest::newRow("seven numbers")
+        << QByteArray("227 Entering Passive Mode (1,2,3,4,5,6,7)") << false << 0 << QString();
+    QTest::newRow("port 0") << QByteArray("227 (127,0,0,1,0,0)") << false << 0 << QString();
+    QTest::newRow("five numbers") << QByteArray("227 (127,0,0,1,4)") << false << 0 << QString();
+    QTest::newRow("EPSV") << QByteArray("229 Entering Extended Passive Mode (|||6446|)") << true
+                          << 6446 << QString();
+    QTest::newRow("EPSV other delimiter")
+        << QByteArray("229 ok (!!!65535!)") << true << 65535 << QString();
+    QTest::newRow("EPSV without brackets")
+        << QByteArray("229 ok |||21000|") << true << 21000 << QString();
+    QTest::newRow("EPSV 99999") << QByteArray("229 (|||99999|)") << true << 0 << QString();
+    QTest::newRow("EPSV 0") << QByteArray("229 (|||0|)") << true << 0 << QString();
+    QTest::newRow("EPSV unclosed") << QByteArray("229 (|||6446") << true << 0 << QString();
+    QTest::newRow("EPSV mixed delimiters")
+        << QByteArray("229 (|!|6446|)") << true << 0 << QString();
+    QTest::newRow("EPSV digit delimiter") << QByteArray("229 (11164461)") << true << 0 << QString();
+}
+
+void TestFtpParsers::readsPassiveReplies()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, extended);
+    QFETCH(int, port);
+    QFETCH(QString, host);
+    const auto address =
+        extended ? FtpDataAddress::fromEpsvReply(reply) : FtpDataAddress::fromPasvReply(reply);
+    QCOMPARE(address.has_value(), port != 0);
+    if (!address)
+        return;
+    QCOMPARE(int(address->port), port);
+    if (!extended)
+        QCOMPARE(address->address, QHostAddress(host));
+}
+
+void TestFtpParsers::formatsActiveArguments()
+{
+    QCOMPARE(FtpDataAddress::portArgument(QHostAddress(QStringLiteral("127.0.0.1")), 50000),
+             QByteArray("127,0,0,1,195,80"));
+    QCOMPARE(FtpDataAddress::portArgument(QHostAddress(QStringLiteral("::1")), 21), QByteArray());
+    QCOMPARE(FtpDataAddress::eprtArgument(QHostAddress(QStringLiteral("10.1.2.3")), 2121),
+             QByteArray("|1|10.1.2.3|2121|"));
+    QCOMPARE(FtpDataAddress::eprtArgument(QHostAddress(QStringLiteral("::1")), 2121),
+             QByteArray("|2|::1|2121|"));
+    QCOMPARE(FtpDataAddress::eprtArgument(QHostAddress(QStringLiteral("::ffff:127.0.0.1")), 7),
+             QByteArray("|1|127.0.0.1|7|"));
+}
+
+void TestFtpParsers::readsUnixLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("entry"); // false: refused; "total" lines are entries to skip
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("permissions");
+    QTest::addColumn<QString>("date");
+
+    QTest::newRow("vsftpd file")
+        << QByteArray("-rw-r--r--    1 0        0            1234 Mar 04  2020 file one.txt")
+        << true << QByteArray("file one.txt") << "-" << qint64(1234) << 644 << "2020-03-04";
+    QTest::newRow("vsftpd dir")
+        << QByteArray("drwxr-xr-x    2 0        0            4096 Dec 08 13:45 dir two") << true
+        << QByteArray("dir two") << "d" << qint64(4096) << 755 << "2026-12-08 13:45";
+    QTest::newRow("vsftpd link")
+        << QByteArray(
+               "lrwxrwxrwx    1 0        0              12 Dec 08 13:45 link -> file one.txt")
+        << true << QByteArray("link") << "l" << qint64(12) << 777 << "2026-12-08 13:45";
+    QTest::newRow("pyftpdlib")
+        << QByteArray("-rw-rw-rw-   1 owner   group    7045120 Sep 02  3:47 music.mp3") << true
+        << QByteArray("music.mp3") << "-" << qint64(7045120) << 666 << "2026-09-02 03:47";
+    QTest::newRow("5 GiB")
+        << QByteArray("-rw-r--r--   1 ftp      ftp      5368709137 Jan  1  2025 big.iso") << true
+        << QByteArray("big.iso") << "-" << qint64(5368709137) << 644 << "2025-01-01";
+    QTest::newRow("9999999999") << QByteArray(
+                                       "-rw-r--r-- 1 owner group 9999999999 Dec  8 13:45 huge.bin")
+                                << true << QByteArray("huge.bin") << "-" << qint64(9999999999)
+                                << 644 << "2026-12-08 13:45";
+    QTest::newRow("character device")
+        << QByteArray("crw-rw-rw-   1 root     root       1,   3 Dec  8 13:45 null") << true
+        << QByteArray("null") << "c" << qint64(0) << 666 << "2026-12-08 13:45";
+    QTest::newRow("block device") << QByteArray(
+                                         "brw-rw----   1 root     disk       8,0 Dec  8 13:45 sda")
+                                  << true << QByteArray("sda") << "b" << qint64(0) << 660
+                                  << "2026-12-08 13:45";
+    QTest::newRow("ACL marker and setuid")
+        << QByteArray("-rwsr-xr-x+  1 root     root        55 Dec  8 13:45 passwd") << true
+        << QByteArray("passwd") << "-" << qint64(55) << 4755 << "2026-12-08 13:45";
+    QTest::newRow("sticky dir") << QByteArray(
+                                       "drwxrwxrwt  10 root     root      4096 Dec  8 13:45 tmp")
+                                << true << QByteArray("tmp") << "d" << qint64(4096) << 1777
+                                << "2026-12-08 13:45";
+    QTest::newRow("no group, numeric owner")
+        << QByteArray("-rw-r--r--   1 1000   77 Dec  8 13:45 x") << true << QByteArray("x") << "-"
+        << qint64(77) << 644 << "2026-12-08 13:45";
+    QTest::newRow("owner named like a month")
+        << QByteArray("-rw-r--r--   1 may      staff     100 Dec  8 13:45 m") << true
+        << QByteArray("m") << "-" << qint64(100) << 644 << "2026-12-08 13:45";
+    QTest::newRow("name with runs of blanks")
+        << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 13:45 a  b   c ") << true
+        << QByteArray("a  b   c ") << "-" << qint64(5) << 644 << "2026-12-08 13:45";
+    QTest::newRow("name starting with a blank")
+        << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 13:45  lead") << true << QByteArray(" lead") << "-"
+        << qint64(5) << 644 << "2026-12-08 13:45";
+    QTest::newRow("name that looks like a date")
+        << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 13:45 Jan 1 2020") << true
+        << QByteArray("Jan 1 2020") << "-" << qint64(5) << 644 << "2026-12-08 13:45";
+    QTest::newRow("ISO dates") << QByteArray("-rw-r--r-- 1 u g 12 2026-12-08 13:45 iso-dated")
+                               << true << QByteArray("iso-dated") << "-" << qint64(12) << 644
+                               << "2026-12-08 13:45";
+    QTest::newRow("fifo") << QByteArray("prw-r--r-- 1 u g 0 Dec  8 13:45 pipe") << true
+                          << QByteArray("pipe") << "p" << qint64(0) << 644 << "2026-12-08 13:45";
+    QTest::newRow("total") << QByteArray("total 123") << true << QByteArray() << "" << qint64(0)
+                           << 0 << "";
+    QTest::newRow("no name") << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 13:45") << false
+                             << QByteArray() << "" << qint64(0) << 0 << "";
+    QTest::newRow("bad mode") << QByteArray("-rw-r--r-Q 1 u g 5 Dec  8 13:45 x") << false
+                              << QByteArray() << "" << qint64(0) << 0 << "";
+    QTest::newRow("size not a number") << QByteArray("-rw-r--r-- 1 u g 5x Dec  8 13:45 x") << false
+                                       << QByteArray() << "" << qint64(0) << 0 << "";
+    QTest::newRow("DOS line") << QByteArray("12-08-26  01:45PM       <DIR>          New folder")
+                              << false << QByteArray() << "" << qint64(0) << 0 << "";
+    QTest::newRow("hour 25") << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 25:45 x") << false
+                             << QByteArray() << "" << qint64(0) << 0 << "";
+}
+
+void TestFtpParsers::readsUnixLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, entry);
+    FtpListLine parsed;
+    QCOMPARE(FtpUnixListParser::parse(line, december8(), parsed), entry);
+    if (!entry)
+        return;
+    QFETCH(QByteArray, name);
+    if (name.isEmpty()) {
+        QVERIFY(parsed.skip);
+        return;
+    }
+    QVERIFY(!parsed.skip);
+    QCOMPARE(parsed.name.toByteArray(), name);
+    QTEST(QString(QChar::fromLatin1(parsed.kind)), "kind");
+    QTEST(parsed.size, "size");
+    QTEST(parsed.permissions, "permissions");
+    QTEST(parsed.date.text(), "date");
+}
+
+void TestFtpParsers::guessesTheYearOfRecentUnixDates_data()
+{
+    QTest::addColumn<QByteArray>("date");
+    QTest::addColumn<int>("todayYear");
+    QTest::addColumn<int>("todayMonth");
+    QTest::addColumn<int>("todayDay");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("earlier this year")
+        << QByteArray("Jan 05 10:00") << 2026 << 12 << 8 << "2026-01-05 10:00";
+    QTest::newRow("tomorrow (time zones)")
+        << QByteArray("Dec 09 10:00") << 2026 << 12 << 8 << "2026-12-09 10:00";
+    QTest::newRow("later: last year")
+        << QByteArray("Dec 10 10:00") << 2026 << 12 << 8 << "2025-12-10 10:00";
+    QTest::newRow("29 February") << QByteArray("Feb 29 10:00") << 2025 << 3 << 1
+                                 << "2024-02-29 10:00";
+}
+
+void TestFtpParsers::guessesTheYearOfRecentUnixDates()
+{
+    QFETCH(QByteArray, date);
+    FtpListDate today;
+    QFETCH(int, todayYear);
+    QFETCH(int, todayMonth);
+    QFETCH(int, todayDay);
+    today.year = todayYear;
+    today.month = todayMonth;
+    today.day = todayDay;
+    FtpListLine parsed;
+    QVERIFY(FtpUnixListParser::parse("-rw-r--r-- 1 u g 5 " + date + " x", today, parsed));
+    QTEST(parsed.date.text(), "expected");
+}
+
+void TestFtpParsers::readsDosLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("entry");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("IIS folder") << QByteArray("12-08-26  01:45PM       <DIR>          New folder")
+                                << true << QByteArray("New folder") << "d" << qint64(0)
+                                << "2026-12-08 13:45";
+    QTest::newRow("IIS file") << QByteArray(
+                                     "03-04-20  09:05AM              6442450944 big file.iso")
+                              << true << QByteArray("big file.iso") << "-" << qint64(6442450944)
+                              << "2020-03-04 09:05";
+    QTest::newRow("four-digit year, 24 h")
+        << QByteArray("12-08-2026  13:45  1234567 report 2026.pdf") << true
+        << QByteArray("report 2026.pdf") << "-" << qint64(1234567) << "2026-12-08 13:45";
+    QTest::newRow("midnight, last century, separators")
+        << QByteArray("01-02-99  12:00AM  1,234 a.txt") << true << QByteArray("a.txt") << "-"
+        << qint64(1234) << "1999-01-02 00:00";
+    QTest::newRow("AM/PM apart") << QByteArray("01/02/2021 12:30 PM <DIR> noon") << true
+                                 << QByteArray("noon") << "d" << qint64(0) << "2021-01-02 12:30";
+    QTest::newRow("no name") << QByteArray("12-08-26  01:45PM  <DIR>") << false << QByteArray()
+                             << "" << qint64(0) << "";
+    QTest::newRow("13 PM") << QByteArray("12-08-26  13:45PM  5 x") << false << QByteArray() << ""
+                           << qint64(0) << "";
+    QTest::newRow("Unix line") << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 13:45 x") << false
+                               << QByteArray() << "" << qint64(0) << "";
+}
+
+void TestFtpParsers::readsDosLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, entry);
+    FtpListLine parsed;
+    QCOMPARE(FtpDosListParser::parse(line, parsed), entry);
+    if (!entry)
+        return;
+    QTEST(parsed.name.toByteArray(), "name");
+    QTEST(QString(QChar::fromLatin1(parsed.kind)), "kind");
+    QTEST(parsed.size, "size");
+    QTEST(parsed.date.text(), "date");
+    QCOMPARE(parsed.permissions, 0);
+}
+
+void TestFtpParsers::readsMlsdLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("entry");
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("permissions");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QByteArray>("unique");
+    QTest::newRow("pyftpdlib file")
+        << QByteArray("modify=20261208134501;perm=radfwMT;size=5368709120;type=file;unique=803g1a;"
+                      "unix.mode=0o644; big file.iso")
+        << true << false << QByteArray("big file.iso") << "-" << qint64(5368709120) << 644
+        << "2026-12-08 13:45" << QByteArray("803g1a");
+    QTest::newRow("dir, upper-case facts")
+        << QByteArray("Type=dir;Modify=20200304050607.123;UNIX.mode=2755; sub") << true << false
+        << QByteArray("sub") << "d" << qint64(0) << 2755 << "2020-03-04 05:06" << QByteArray();
+    QTest::newRow("cdir") << QByteArray("type=cdir;modify=20200304050607; /pub") << true << true
+                          << QByteArray("/pub") << "d" << qint64(0) << 0 << "2020-03-04 05:06"
+                          << QByteArray();
+    QTest::newRow("pdir") << QByteArray("type=pdir; ..") << true << true << QByteArray("..") << "d"
+                          << qint64(0) << 0 << "" << QByteArray();
+    QTest::newRow("link") << QByteArray("type=OS.unix=slink:/etc/passwd;unix.mode=0777; pw") << true
+                          << false << QByteArray("pw") << "l" << qint64(0) << 777 << ""
+                          << QByteArray();
+    QTest::newRow("device") << QByteArray("type=OS.unix=chr-1/3; null") << true << false
+                            << QByteArray("null") << "c" << qint64(0) << 0 << "" << QByteArray();
+    QTest::newRow("sizd") << QByteArray("type=dir;sizd=4096; d") << true << false << QByteArray("d")
+                          << "d" << qint64(4096) << 0 << "" << QByteArray();
+    QTest::newRow("name with ; and =")
+        << QByteArray("type=file;size=1; a;b=c") << true << false << QByteArray("a;b=c") << "-"
+        << qint64(1) << 0 << "" << QByteArray();
+    QTest::newRow("leading blank in name")
+        << QByteArray("type=file;size=1;  x") << true << false << QByteArray(" x") << "-"
+        << qint64(1) << 0 << "" << QByteArray();
+    QTest::newRow("unknown type") << QByteArray("type=OS.vms=weird; w") << true << false
+                                  << QByteArray("w") << "?" << qint64(0) << 0 << "" << QByteArray();
+    QTest::newRow("bad modify") << QByteArray("type=file;modify=2026; m") << true << false
+                                << QByteArray("m") << "-" << qint64(0) << 0 << "" << QByteArray();
+    QTest::newRow("no facts") << QByteArray("just a name") << false << false << QByteArray() << ""
+                              << qint64(0) << 0 << "" << QByteArray();
+    QTest::newRow("no name") << QByteArray("type=file;size=1;") << false << false << QByteArray()
+                             << "" << qint64(0) << 0 << "" << QByteArray();
+}
+
+void TestFtpParsers::readsMlsdLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, entry);
+    FtpListLine parsed;
+    QCOMPARE(FtpMlsdParser::parse(line, parsed), entry);
+    if (!entry)
+        return;
+    QTEST(parsed.skip, "skip");
+    QTEST(parsed.name.toByteArray(), "name");
+    QTEST(QString(QChar::fromLatin1(parsed.kind)), "kind");
+    QTEST(parsed.size, "size");
+    QTEST(parsed.permissions, "permissions");
+    QTEST(parsed.date.text(), "date");
+    QTEST(parsed.unique.toByteArray(), "unique");
+}
+
+void TestFtpParsers::buildsListingsFromPieces()
+{
+    const QByteArray text = "total 8\r\n"
+                            "drwxr-xr-x 2 u g 4096 Dec  8 13:45 sub\r\n"
+                            "-rw-r--r-- 1 u g 10 Dec  8 13:45 a file\n"
+                            "garbage line\r\n"
+                            "-rw-r--r-- 1 u g 20 Mar 04  2020 \xd6\xd0\xce\xc4.txt\r\n"
+                            "lrwxrwxrwx 1 u g 3 Dec  8 13:45 l -> sub";
+    for (int piece : {1, 2, 7, 1000}) {
+        FtpNameCodec codec;
+        FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
+        for (qsizetype pos = 0; pos < text.size(); pos += piece)
+            QVERIFY(parser.feed(
+                QByteArrayView(text).sliced(pos, qMin<qsizetype>(piece, text.size() - pos))));
+        parser.finish();
+        const FtpListing listing = parser.takeListing();
+        QCOMPARE(listing.format, FtpListingFormat::Unix);
+        QCOMPARE(listing.entries.size(), 4);
+        QCOMPARE(listing.entries.at(0).name, QStringLiteral("sub"));
+        QCOMPARE(listing.entries.at(0).kind, QStringLiteral("d"));
+        QCOMPARE(listing.entries.at(1).name, QStringLiteral("a file"));
+        QCOMPARE(listing.entries.at(1).size, 10);
+        QCOMPARE(listing.entries.at(2).name, QStringLiteral("中文.txt"));
+        QCOMPARE(listing.entries.at(2).rawName, QByteArray("\xd6\xd0\xce\xc4.txt"));
+        QCOMPARE(listing.entries.at(2).date, QStringLiteral("2020-03-04"));
+        QCOMPARE(listing.entries.at(3).name, QStringLiteral("l"));
+        QCOMPARE(listing.entries.at(3).kind, QStringLiteral("l"));
+        QCOMPARE(codec.encode(QStringLiteral("/pub/中文.txt")),
+                 QByteArray("/pub/\xd6\xd0\xce\xc4.txt"));
+    }
+}
+
+void TestFtpParsers::detectsListingFormats()
+{
+    const auto formatOf = [](FtpListingParser::Source source, const QByteArray &text) {
+        FtpNameCodec codec;
+        FtpListingParser parser(source, codec, december8());
+        parser.feed(text);
+        parser.finish();
+        return parser.takeListing().format;
+    };
+    using Source = FtpListingParser::Source;
+    QCOMPARE(formatOf(Source::List, "-rw-r--r-- 1 u g 5 Dec  8 13:45 x\r\n"),
+             FtpListingFormat::Unix);
+    QCOMPARE(formatOf(Source::List, "12-08-26  01:45PM  5 x\r\n"), FtpListingFormat::Dos);
+    QCOMPARE(formatOf(Source::List, "what is this\r\n"), FtpListingFormat::None);
+    QCOMPARE(formatOf(Source::List, "total 0\r\n"), FtpListingFormat::None);
+    QCOMPARE(formatOf(Source::List, ""), FtpListingFormat::None);
+    QCOMPARE(formatOf(Source::Mlsd, ""), FtpListingFormat::Mlsd);
+    QCOMPARE(formatOf(Source::Mlsd, "type=file; x\r\n"), FtpListingFormat::Mlsd);
+    QCOMPARE(formatOf(Source::Mlsd, "no facts here\r\n"), FtpListingFormat::None);
+
+    FtpNameCodec codec;
+    FtpListingParser parser(Source::Mlsd, codec, december8());
+    parser.feed("type=cdir; .\r\ntype=dir;unique=1a; d\r\ntype=file; f\r\n");
+    parser.finish();
+    QCOMPARE(parser.takeUniques(), (QVector<QByteArray>{"1a", QByteArray()}));
+    QCOMPARE(parser.takeListing().entries.size(), 2);
+}
+
+void TestFtpParsers::boundsListings()
+{
+    FtpNameCodec codec;
+    FtpListingParser byEntries(FtpListingParser::Source::List, codec, december8(), 3, 1 << 20);
+    const QByteArray line = "-rw-r--r-- 1 u g 5 Dec  8 13:45 x\r\n";
+    QVERIFY(byEntries.feed(line + line + line));
+    QVERIFY(!byEntries.feed(line));
+    QVERIFY(!byEntries.feed(line));
+    QCOMPARE(byEntries.takeListing().entries.size(), 3);
+
+    FtpListingParser byBytes(FtpListingParser::Source::List, codec, december8(), 100, 100);
+    QVERIFY(byBytes.feed(line));
+    QVERIFY(!byBytes.feed(QByteArray(100, 'x')));
+
+    // A line without end is passed over, not kept.
+    FtpListingParser longLine(FtpListingParser::Source::List, codec, december8());
+    QVERIFY(longLine.feed("-rw-r--r-- 1 u g 5 Dec  8 13:45 " + QByteArray(100000, 'y')));
+    QVERIFY(longLine.feed(QByteArray(100000, 'y') + "\r\n" + line));
+    longLine.finish();
+    const FtpListing listing = longLine.takeListing();
+    QCOMPARE(listing.entries.size(), 1);
+    QCOMPARE(listing.entries.first().name, QStringLiteral("x"));
+}
+
+void TestFtpParsers::validatesUtf8_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("ASCII") << QByteArray("plain.txt") << true;
+    QTest::newRow("Chinese") << QStringLiteral("中文").toUtf8() << true;
+    QTest::newRow("emoji") << QByteArray("\xf0\x9f\x98\x80") << true;
+    QTest::newRow("GBK") << QByteArray("\xd6\xd0\xce\xc4") << false;
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << false;
+    QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << false;
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << false;
+    QTest::newRow("cut short") << QByteArray("\xe4\xb8") << false;
+    QTest::newRow("lone continuation") << QByteArray("a\x80") << false;
+}
+
+void TestFtpParsers::validatesUtf8()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(FtpNameCodec::isValidUtf8(bytes), "valid");
+}
+
+void TestFtpParsers::sendsNamesBackByteExact()
+{
+    FtpNameCodec codec;
+    // Bytes that are neither UTF-8 nor GBK decode to something, and still go back as they came.
+    const QByteArray odd("\xff\xfe\x80name");
+    const QString shown = codec.decode(odd);
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(codec.encode(shown), odd);
+    QCOMPARE(codec.encode(QStringLiteral("/a/") + shown + QStringLiteral("/b")),
+             "/a/" + odd + "/b");
+    QCOMPARE(codec.decode(QByteArray("\xd7\xca\xc1\xcf")), QStringLiteral("资料"));
+    // A cut-off sequence must not pass for the plain name before it.
+    const QString cut = codec.decode(QByteArray("abc\xc0"));
+    QVERIFY(cut != QLatin1String("abc"));
+    QCOMPARE(codec.encode(cut), QByteArray("abc\xc0"));
+    QCOMPARE(codec.encode(QStringLiteral("abc")), QByteArray("abc"));
+    // Names never listed go as UTF-8.
+    QCOMPARE(codec.encode(QStringLiteral("新建")), QStringLiteral("新建").toUtf8());
+    QCOMPARE(codec.encode(QStringLiteral("/资料/新建")),
+             QByteArray("/\xd7\xca\xc1\xcf/") + QStringLiteral("新建").toUtf8());
+    codec.clear();
+    QCOMPARE(codec.encode(QStringLiteral("资料")), QStringLiteral("资料").toUtf8());
+}
+
+void TestFtpParsers::convertsAsciiLineEnds()
+{
+    const QByteArray wire = "a\r\nb\rc\r\n\r\nd\r";
+    for (int piece : {1, 2, 3, 100}) {
+        FtpLineEnds toLocal;
+        QByteArray local;
+        for (qsizetype pos = 0; pos < wire.size(); pos += piece)
+            toLocal.toLocal(
+                QByteArrayView(wire).sliced(pos, qMin<qsizetype>(piece, wire.size() - pos)), local);
+        toLocal.finishToLocal(local);
+        QCOMPARE(local, QByteArray("a\nb\rc\n\nd\r"));
+
+        FtpLineEnds toNetwork;
+        QByteArray network;
+        const QByteArray text = "a\nb\r\nc\n\n";
+        for (qsizetype pos = 0; pos < text.size(); pos += piece)
+            toNetwork.toNetwork(
+                QByteArrayView(text).sliced(pos, qMin<qsizetype>(piece, text.size() - pos)),
+                network);
+        QCOMPARE(network, QByteArray("a\r\nb\r\nc\r\n\r\n"));
+    }
+}
+
+void TestFtpParsers::judgesLocalNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("safe");
+    QTest::newRow("plain") << QStringLiteral("report 2026.pdf") << true;
+    QTest::newRow("Chinese") << QStringLiteral("中文") << true;
+    QTest::newRow("dotfile") << QStringLiteral(".hidden") << true;
+    QTest::newRow("three dots") << QStringLiteral("...") << true;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("dot") << QStringLiteral(".") << false;
+    QTest::newRow("dot dot") << QStringLiteral("..") << false;
+    QTest::newRow("parent path") << QStringLiteral("../x") << false;
+    QTest::newRow("slash") << QStringLiteral("a/b") << false;
+    QTest::newRow("absolute") << QStringLiteral("/abs") << false;
+    QTest::newRow("backslash") << QStringLiteral("a\\b") << false;
+    QTest::newRow("CR") << QStringLiteral("a\rb") << false;
+    QTest::newRow("LF") << QStringLiteral("a\nb") << false;
+    QTest::newRow("NUL") << (QStringLiteral("a") + QChar(0) + QStringLiteral("b")) << false;
+}
+
+void TestFtpParsers::judgesLocalNames()
+{
+    QFETCH(QString, name);
+    QTEST(FtpNameRules::isSafeLocalName(name), "safe");
+}
+
+void TestFtpParsers::splitsPatterns_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("glob");
+    QTest::newRow("remote") << QStringLiteral("/pub/docs/*") << true << QStringLiteral("/pub/docs")
+                            << QStringLiteral("*");
+    QTest::newRow("remote quoted") << QStringLiteral("\"/pub/my docs/*\"") << true
+                                   << QStringLiteral("/pub/my docs") << QStringLiteral("*");
+    QTest::newRow("root") << QStringLiteral("/*") << true << QStringLiteral("/")
+                          << QStringLiteral("*");
+    QTest::newRow("here") << QStringLiteral("*") << true << QString() << QStringLiteral("*");
+    QTest::newRow("relative") << QStringLiteral("docs/*") << true << QStringLiteral("docs")
+                              << QStringLiteral("*");
+    QTest::newRow("no wildcard") << QStringLiteral("/pub/docs/") << true
+                                 << QStringLiteral("/pub/docs") << QStringLiteral("*");
+    QTest::newRow("other wildcard") << QStringLiteral("/pub/*.txt") << true
+                                    << QStringLiteral("/pub") << QStringLiteral("*.txt");
+    const QString local = QDir::toNativeSeparators(QStringLiteral("/home/me/my docs"));
+    QTest::newRow("local quoted") << QLatin1Char('"') + local + QDir::separator() +
+                                         QStringLiteral("*\"")
+                                  << false << local << QStringLiteral("*");
+}
+
+void TestFtpParsers::splitsPatterns()
+{
+    QFETCH(QString, pattern);
+    QFETCH(bool, remote);
+    const FtpNameRules::Pattern split = remote ? FtpNameRules::splitRemotePattern(pattern)
+                                               : FtpNameRules::splitLocalPattern(pattern);
+    QTEST(split.folder, "folder");
+    QTEST(split.glob, "glob");
+    QVERIFY(split.matches(QStringLiteral("notes.txt")));
+    QCOMPARE(split.matches(QStringLiteral("image.png")), split.selectsAll());
+}
+
+QTEST_MAIN(TestFtpParsers)
+#include "tst_ftp_parsers.moc"

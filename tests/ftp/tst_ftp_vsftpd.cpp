@@ -1,0 +1,158 @@
+#include "FtpServerSuite.h"
+#include "SessionRecorder.h"
+#include "fixtures/TestFiles.h"
+#include "fixtures/VsftpdServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <memory>
+
+// FtpSession against vsftpd: the LIST server, which sends names as raw bytes.
+class TestFtpVsftpd : public FtpServerSuite
+{
+    Q_OBJECT
+
+protected:
+    QString unavailable() const override { return VsftpdServer::unavailableReason(); }
+    bool startServer(const QString &root, QString &why) override
+    {
+        m_server = std::make_unique<VsftpdServer>(root);
+        if (m_server->start())
+            return true;
+        why = m_server->error();
+        return false;
+    }
+    QString host() const override { return m_server->host(); }
+    quint16 port() const override { return m_server->port(); }
+    QString user() const override { return m_server->user(); }
+    QString password() const override { return m_server->password(); }
+    QString refusedUser() const override { return QStringLiteral("korvu-nobody"); }
+    QString remoteArea() const override { return QStringLiteral("/pub"); }
+    QString localArea() const override { return m_server->writablePath(); }
+    void handOver(const QString &path) override { VsftpdServer::giveToFtpUser(path); }
+    int listingFormat() const override { return FtpListingFormat::Unix; }
+    QString linkKind() const override { return QStringLiteral("l"); }
+
+private Q_SLOTS:
+    void cleanupTestCase();
+    void handlesFiveGigabyteFiles();
+    void keepsGbkNamesByteExact();
+    void endsLinkCycles();
+
+private:
+    std::unique_ptr<VsftpdServer> m_server;
+};
+
+void TestFtpVsftpd::cleanupTestCase()
+{
+    // GBK names left by a failed test would keep the temporary folder.
+    if (m_server)
+        TestFiles::removeTreeRaw(QFile::encodeName(localArea()));
+}
+
+void TestFtpVsftpd::handlesFiveGigabyteFiles()
+{
+    constexpr qint64 size = 5LL * 1024 * 1024 * 1024 + 17;
+    constexpr qint64 tail = 1024 * 1024;
+    const QByteArray end = TestFiles::pattern(tail, 8);
+    QVERIFY(TestFiles::writeSparse(serverDisk() + QStringLiteral("/five.bin"), size, end));
+    const QString onServer = serverDisk() + QStringLiteral("/up.bin");
+    QVERIFY(TestFiles::writeSparse(onServer, size - tail));
+    handOver(serverDisk());
+    FtpSession session;
+    FTP_VERIFY(connectSession(session));
+    FTP_VERIFY(session.ListDirectory(remoteDir()));
+    QCOMPARE(session.ListingEntries().entries.size(), 2);
+    for (const FtpListingEntry &entry : session.ListingEntries().entries)
+        QCOMPARE(entry.size, entry.name == QLatin1String("five.bin") ? size : size - tail);
+
+    const QString local = clientDisk() + QStringLiteral("/five.bin");
+    QVERIFY(TestFiles::writeSparse(local, size - tail));
+    qint64 offset = size - tail;
+    FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/five.bin"), local, offset));
+    QCOMPARE(QFileInfo(local).size(), size);
+    QCOMPARE(TestFiles::readAt(local, size - tail, tail), end);
+
+    session.setUploadMode(FtpUploadMode::Resume);
+    FTP_VERIFY(session.UploadFile(remoteDir() + QStringLiteral("/up.bin"), local, offset));
+    QCOMPARE(QFileInfo(onServer).size(), size);
+    QCOMPARE(TestFiles::readAt(onServer, size - tail, tail), end);
+}
+
+void TestFtpVsftpd::keepsGbkNamesByteExact()
+{
+    // "中文文件.txt" and "资料" in GBK, bytes that are not UTF-8, sent by vsftpd
+    // as they are. (Some GBK names are valid UTF-8, "目录" for one: those can
+    // only be shown as UTF-8, but still go back byte for byte.)
+    const QByteArray fileName = QByteArray::fromHex("d6d0cec4cec4bcfe") + ".txt";
+    const QByteArray folderName = QByteArray::fromHex("d7cac1cf");
+    const QByteArray disk = QFile::encodeName(serverDisk());
+    QVERIFY(TestFiles::writeRaw(disk + '/' + fileName, "gbk content"));
+    QVERIFY(TestFiles::writeRaw(disk + '/' + folderName + '/' + fileName, "inner"));
+    handOver(serverDisk());
+
+    FtpSession session;
+    FTP_VERIFY(connectSession(session));
+    FTP_VERIFY(session.ListDirectory(remoteDir()));
+    const FtpListing listing = session.ListingEntries();
+    QCOMPARE(listing.entries.size(), 2);
+    QStringList names;
+    for (const FtpListingEntry &entry : listing.entries)
+        names.append(entry.name);
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("中文文件.txt"), QStringLiteral("资料")}));
+
+    const QString remoteFile = remoteDir() + QStringLiteral("/中文文件.txt");
+    const QString local = clientDisk() + QStringLiteral("/中文文件.txt");
+    FTP_VERIFY(session.DownloadFile(remoteFile, local));
+    QCOMPARE(TestFiles::read(local), QByteArray("gbk content"));
+
+    FTP_VERIFY(session.setCurrentDirectory(remoteDir() + QStringLiteral("/资料")));
+    QCOMPARE(session.CurrentDirectory(), remoteDir() + QStringLiteral("/资料"));
+    FTP_VERIFY(session.ListDirectory());
+    QCOMPARE(session.ListingEntries().entries.size(), 1);
+    QCOMPARE(session.ListingEntries().entries.first().name, QStringLiteral("中文文件.txt"));
+
+    FTP_VERIFY(session.DownloadMany(remoteDir() + QStringLiteral("/资料/*"),
+                                    clientDisk() + QStringLiteral("/tree")));
+    QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/tree/中文文件.txt")),
+             QByteArray("inner"));
+
+    // A name of its own is sent as UTF-8; a listed one as the server wrote it.
+    FTP_VERIFY(session.RenameRemote(remoteFile, remoteDir() + QStringLiteral("/改名.txt")));
+    QVERIFY(!TestFiles::existsRaw(disk + '/' + fileName));
+    QCOMPARE(TestFiles::read(serverDisk() + QStringLiteral("/改名.txt")),
+             QByteArray("gbk content"));
+    FTP_VERIFY(session.DeleteRemoteFile(remoteDir() + QStringLiteral("/资料/中文文件.txt")));
+    QVERIFY(!TestFiles::existsRaw(disk + '/' + folderName + '/' + fileName));
+    FTP_VERIFY(session.RemoveRemoteDirectory(remoteDir() + QStringLiteral("/资料")));
+    QVERIFY(!TestFiles::existsRaw(disk + '/' + folderName));
+}
+
+void TestFtpVsftpd::endsLinkCycles()
+{
+    const QString tree = serverDisk() + QStringLiteral("/tree");
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/top.txt"), "top"));
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/a/inner.txt"), "inner"));
+    QVERIFY(QFile::link(QStringLiteral("."), tree + QStringLiteral("/loop")));
+    QVERIFY(QFile::link(QStringLiteral(".."), tree + QStringLiteral("/a/up")));
+    QVERIFY(QFile::link(QStringLiteral("top.txt"), tree + QStringLiteral("/to-file")));
+    handOver(serverDisk());
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    const QString target = clientDisk() + QStringLiteral("/copy");
+    FTP_VERIFY(session.DownloadMany(remoteDir() + QStringLiteral("/tree/*"), target));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/top.txt")), QByteArray("top"));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/a/inner.txt")), QByteArray("inner"));
+    // A link to a file is copied as a file; links back into the tree are not entered.
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/to-file")), QByteArray("top"));
+    QVERIFY(!QFileInfo::exists(target + QStringLiteral("/loop")));
+    QVERIFY(!QFileInfo::exists(target + QStringLiteral("/a/up")));
+    QCOMPARE(recorder.matching(FtpEvent::EntrySkipped).size(), 2);
+}
+
+QTEST_MAIN(TestFtpVsftpd)
+#include "tst_ftp_vsftpd.moc"
