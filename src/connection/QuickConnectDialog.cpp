@@ -39,6 +39,7 @@ void QuickConnectDialog::buildControls()
     cmdCancel->setAutoDefault(false);
 
     auto *fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     fields->addRow(QStringLiteral("&IP地址:"), txtIP);
     fields->addRow(QStringLiteral("用户名(&U):"), txtUser);
     fields->addRow(QStringLiteral("密码(&P):"), txtPass);
@@ -46,7 +47,6 @@ void QuickConnectDialog::buildControls()
 
     auto *note = new QLabel(QStringLiteral("提示:快速连接方式不保存连接地址及设置"));
     note->setObjectName(QStringLiteral("lblNote"));
-    note->setWordWrap(true);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
