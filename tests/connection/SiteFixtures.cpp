@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTest>
 
 SiteFile::SiteFile() : file(temp.filePath(SiteDatabase::FileName))
 {
@@ -17,44 +16,45 @@ SiteFile::SiteFile() : file(temp.filePath(SiteDatabase::FileName))
 QString SiteFile::shippedFile()
 {
     // The test programs sit beside the shipped file when run by hand.
-    const QString dir =
-        qEnvironmentVariable("KORVU_BIN_DIR", QCoreApplication::applicationDirPath());
-    return dir + QStringLiteral("/") + SiteDatabase::FileName;
+    return qEnvironmentVariable("KORVU_BIN_DIR", QCoreApplication::applicationDirPath()) +
+           QStringLiteral("/") + SiteDatabase::FileName;
 }
 
-void SiteFile::insert(const SiteRow &row) const
+void SiteFile::insert(const QString &name, const QString &address, const QVariantMap &more) const
 {
+    QVariantMap values = more;
+    values.insert(QStringLiteral("站点名称"), name);
+    values.insert(QStringLiteral("站点地址"), address);
     SiteDatabase db;
     if (!db.open(file))
         qFatal("%s", qPrintable(db.errorDescription()));
     QSqlQuery query(db.database());
-    query.prepare(QStringLiteral(
-        "INSERT INTO mysit (站点名称, 站点地址, 端口, 用户名, 密码, 传输类型, 超时, 被动模式, 匿名)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant &value : {QVariant(row.name), QVariant(row.address), QVariant(row.port),
-                                  QVariant(row.user), QVariant(row.password), QVariant(row.type),
-                                  QVariant(row.timeout), row.passive, row.anonymous})
+    query.prepare(QStringLiteral("INSERT INTO mysit (%1) VALUES (%2)")
+                      .arg(values.keys().join(QLatin1Char(',')),
+                           QStringList(values.size(), QStringLiteral("?")).join(QLatin1Char(','))));
+    for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
         qFatal("%s", qPrintable(query.lastError().text()));
 }
 
-QList<SiteRow> SiteFile::rows() const
+int SiteFile::count() const
+{
+    return cell(-1, QStringLiteral("COUNT(*)")).toInt();
+}
+
+QVariant SiteFile::cell(int row, const QString &column) const
 {
     SiteDatabase db;
     if (!db.open(file))
         qFatal("%s", qPrintable(db.errorDescription()));
     QSqlQuery query(db.database());
-    if (!query.exec(QStringLiteral("SELECT * FROM mysit ORDER BY 1")))
-        qFatal("%s", qPrintable(query.lastError().text()));
-    QList<SiteRow> rows;
-    while (query.next()) {
-        rows.append({query.value(1).toString(), query.value(2).toString(),
-                     query.value(3).toString(), query.value(4).toString(),
-                     query.value(5).toString(), query.value(6).toString(),
-                     query.value(7).toString(), query.value(8), query.value(9)});
-    }
-    return rows;
+    QString sql = QStringLiteral("SELECT %1 FROM mysit").arg(column);
+    if (row >= 0)
+        sql += QStringLiteral(" ORDER BY rowid LIMIT 1 OFFSET %1").arg(row);
+    if (!query.exec(sql) || !query.next())
+        qFatal("no row %d: %s", row, qPrintable(query.lastError().text()));
+    return query.value(0);
 }
 
 void SiteFile::exec(const QString &sql) const

@@ -2,33 +2,21 @@
 
 #include "platform/Globals.h"
 
-#include <QString>
 #include <QTemporaryDir>
-#include <QVariant>
+#include <QVariantMap>
 
-// A scratch copy of the shipped site file, and helpers that read and write
-// it behind the site manager's back.
-struct SiteRow
-{
-    QString name;
-    QString address;
-    QString port = QStringLiteral("21");
-    QString user;
-    QString password;
-    QString type;
-    QString timeout = QStringLiteral("30");
-    QVariant passive; // 0, 1, 2 or null
-    QVariant anonymous;
-};
-
+// A scratch copy of the shipped site file, read and written behind the site
+// manager's back.
 class SiteFile
 {
 public:
-    SiteFile(); // copies the shipped korvu.sit into a temporary folder
+    SiteFile();
     QString path() const { return file; }
     QString dir() const { return temp.path(); }
-    void insert(const SiteRow &row) const;
-    QList<SiteRow> rows() const; // in table order
+    // Adds a site; `more` holds other columns by name.
+    void insert(const QString &name, const QString &address, const QVariantMap &more = {}) const;
+    int count() const;
+    QVariant cell(int row, const QString &column) const; // rows in table order
     void exec(const QString &sql) const;
 
     static QString shippedFile();
@@ -38,7 +26,6 @@ private:
     QString file;
 };
 
-// Session globals that no dialog would produce, to see that a dialog left
-// them alone.
+// Session globals no dialog would produce, to see that a dialog left them be.
 Globals previousSession();
 bool sameSession(const Globals &a, const Globals &b);
