@@ -53,7 +53,7 @@ void TestSiteDatabase::shippedFileHoldsAnEmptySiteTable()
     SiteDatabase db;
     QVERIFY2(db.open(copy.path()), qPrintable(db.errorDescription()));
     QCOMPARE(copy.count(), 0);
-    // Port and time-out sit where older site files keep them.
+    // Port and time-out keep their fixed positions.
     const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
     QCOMPARE(columns.fieldName(3), SiteColumns::Port);
     QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
