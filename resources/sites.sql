@@ -1,0 +1,17 @@
+-- The site file korvu.sit that ships beside the program: one row per saved
+-- site. The site manager finds the site name by its position (1) and every
+-- other column by its name, so keep the order and the names.
+-- Port and time-out are text ("21", "30" for a new site); the two check box
+-- columns hold 0 (unchecked), 1 (checked) or 2 (grayed).
+CREATE TABLE mysit (
+    "编号" INTEGER PRIMARY KEY AUTOINCREMENT,
+    "站点名称" TEXT,
+    "站点地址" TEXT,
+    "端口" TEXT,
+    "用户名" TEXT,
+    "密码" TEXT,
+    "传输类型" TEXT,
+    "超时" TEXT,
+    "被动模式" INTEGER,
+    "匿名" INTEGER
+);

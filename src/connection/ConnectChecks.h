@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class Prompts;
+
+// The checks both connection dialogs make before they hand a server to the
+// connect: the address must be given, the port and time-out must be whole
+// numbers in range. Each failing check shows its own box (title "Korvu").
+namespace ConnectChecks {
+
+inline constexpr int DefaultPort = 21;
+
+// The address to connect to, without surrounding blanks; empty when none.
+QString hostFrom(const QString &text);
+// The port typed (1-65535), or 21 when the box is empty; nothing when the
+// text is anything else.
+std::optional<int> portFrom(const QString &text);
+// The time-out typed in seconds (1-9999); nothing otherwise.
+std::optional<int> timeoutFrom(const QString &text);
+
+void warnNoAddress(Prompts &prompts);
+void warnBadPort(Prompts &prompts);
+void warnBadTimeout(Prompts &prompts);
+
+} // namespace ConnectChecks

@@ -1,0 +1,86 @@
+#include "connection/QuickConnectDialog.h"
+
+#include "connection/ConnectChecks.h"
+#include "platform/Globals.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QuickConnectDialog::QuickConnectDialog(Globals &globals, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), globals(globals), prompts(prompts)
+{
+    setObjectName(QStringLiteral("frmConnect"));
+    setWindowTitle(QStringLiteral("快速连接"));
+    buildControls();
+}
+
+void QuickConnectDialog::buildControls()
+{
+    const auto edit = [](const char *name) {
+        auto *e = new QLineEdit;
+        e->setObjectName(QLatin1String(name));
+        return e;
+    };
+    txtIP = edit("txtIP");
+    txtUser = edit("txtUser");
+    txtPass = edit("txtPass");
+    txtPass->setEchoMode(QLineEdit::Password);
+    txtPort = edit("txtPort");
+
+    cmdOK = new QPushButton(QStringLiteral("确定(&D)"));
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("取消(&C)"));
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAutoDefault(false);
+
+    auto *fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    fields->addRow(QStringLiteral("&IP地址:"), txtIP);
+    fields->addRow(QStringLiteral("用户名(&U):"), txtUser);
+    fields->addRow(QStringLiteral("密码(&P):"), txtPass);
+    fields->addRow(QStringLiteral("端口(&P):"), txtPort);
+
+    auto *note = new QLabel(QStringLiteral("提示:快速连接方式不保存连接地址及设置"));
+    note->setObjectName(QStringLiteral("lblNote"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(note);
+    layout->addLayout(buttons);
+
+    connect(cmdOK, &QPushButton::clicked, this, &QuickConnectDialog::confirm);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void QuickConnectDialog::confirm()
+{
+    const QString host = ConnectChecks::hostFrom(txtIP->text());
+    if (host.isEmpty()) {
+        ConnectChecks::warnNoAddress(prompts);
+        return;
+    }
+    const std::optional<int> port = ConnectChecks::portFrom(txtPort->text());
+    if (!port) {
+        ConnectChecks::warnBadPort(prompts);
+        return;
+    }
+    const bool anonymous = txtUser->text().isEmpty();
+    globals.gUser = anonymous ? QStringLiteral("anonymous") : txtUser->text();
+    globals.gPassword = anonymous ? AnonymousPassword : txtPass->text();
+    globals.gHost = host;
+    globals.gPort = *port;
+    globals.gPassive = true;
+    globals.gTimeout = 30;
+    globals.gDialogCancelled = false;
+    accept();
+}

@@ -1,0 +1,390 @@
+#include "connection/SiteManagerDialog.h"
+
+#include "connection/ConnectChecks.h"
+#include "platform/Globals.h"
+#include "platform/Prompts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDataWidgetMapper>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Title = QStringLiteral("Korvu");
+
+// The check box columns hold 0 (unchecked), 1 (checked) or 2 (grayed);
+// an empty column reads as unchecked.
+Qt::CheckState checkStateOf(const QVariant &value)
+{
+    switch (value.toInt()) {
+    case 1:
+        return Qt::Checked;
+    case 2:
+        return Qt::PartiallyChecked;
+    default:
+        return Qt::Unchecked;
+    }
+}
+
+int valueOf(Qt::CheckState state)
+{
+    switch (state) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// Moves values between the site record and the controls. The check boxes
+// carry three states and the transfer type combo box must show an empty or
+// unknown value as no choice, neither of which the default delegate does.
+class SiteFieldDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        const QVariant value = index.data(Qt::EditRole);
+        if (auto *box = qobject_cast<QCheckBox *>(editor)) {
+            const Qt::CheckState state = checkStateOf(value);
+            box->setTristate(state == Qt::PartiallyChecked);
+            box->setCheckState(state);
+        } else if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+            combo->setCurrentIndex(combo->findText(value.toString()));
+        } else if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
+            edit->setText(value.toString());
+        } else {
+            QStyledItemDelegate::setEditorData(editor, index);
+        }
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QCheckBox *>(editor))
+            model->setData(index, valueOf(box->checkState()));
+        else if (auto *combo = qobject_cast<QComboBox *>(editor))
+            model->setData(index, combo->currentText());
+        else if (auto *edit = qobject_cast<QLineEdit *>(editor))
+            model->setData(index, edit->text());
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+};
+
+QLabel *labelFor(const QString &text, QWidget *buddy)
+{
+    auto *label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+} // namespace
+
+SiteManagerDialog::SiteManagerDialog(Globals &globals, Prompts &prompts,
+                                     std::function<void()> showHelp, const QString &databasePath,
+                                     QWidget *parent)
+    : QDialog(parent), globals(globals), prompts(prompts), showHelp(std::move(showHelp))
+{
+    setObjectName(QStringLiteral("frmlogin"));
+    setWindowTitle(QStringLiteral("站点管理器"));
+    buildControls();
+    loadSites(databasePath);
+}
+
+SiteManagerDialog::~SiteManagerDialog()
+{
+    listSit->setModel(nullptr);
+}
+
+void SiteManagerDialog::buildControls()
+{
+    listSit = new QListView;
+    listSit->setObjectName(QStringLiteral("listSit"));
+    listSit->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listSit->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    txtFTP = new QLineEdit;
+    txtFTP->setObjectName(QStringLiteral("txtFTP"));
+    txtPort = new QLineEdit;
+    txtPort->setObjectName(QStringLiteral("txtPort"));
+    txtUser = new QLineEdit;
+    txtUser->setObjectName(QStringLiteral("txtUser"));
+    txtPassword = new QLineEdit;
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    cobType = new QComboBox;
+    cobType->setObjectName(QStringLiteral("cobType"));
+    // Kept with the site for the user's reference; connections do not use it.
+    cobType->addItems(
+        {QStringLiteral("Binary"), QStringLiteral("Ascii"), QStringLiteral("EBCIDIC")});
+    txtTime = new QLineEdit;
+    txtTime->setObjectName(QStringLiteral("txtTime"));
+    chkChar = new QCheckBox(QStringLiteral("密码(P):"));
+    chkChar->setObjectName(QStringLiteral("chkChar"));
+    chkAnonymous = new QCheckBox(QStringLiteral("匿名登录(&M)"));
+    chkAnonymous->setObjectName(QStringLiteral("chkAnonymous"));
+    chkPASV = new QCheckBox(QStringLiteral("被动模式(&D)"));
+    chkPASV->setObjectName(QStringLiteral("chkPASV"));
+
+    const auto button = [this](const char *name, const QString &text) {
+        auto *b = new QPushButton(text);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    cmdAdd = button("cmdAdd", QStringLiteral("添加(&A)"));
+    cmdDel = button("cmdDel", QStringLiteral("删除(&D)"));
+    cmdSave = button("cmdSave", QStringLiteral("保存(&S)"));
+    cmdConnect = button("cmdConnect", QStringLiteral("连接(&C)"));
+    cmdConnect->setDefault(true);
+    cmdClose = button("cmdClose", QStringLiteral("关闭(&O)"));
+    cmdHelp = button("cmdHelp", QStringLiteral("帮助(&H)"));
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(labelFor(QStringLiteral("&FTP 地址:"), txtFTP), 0, 0);
+    fields->addWidget(txtFTP, 0, 1, 1, 2);
+    fields->addWidget(labelFor(QStringLiteral("端口(&P):"), txtPort), 1, 0);
+    fields->addWidget(txtPort, 1, 1);
+    fields->addWidget(new QLabel(QStringLiteral("默认为 21")), 1, 2);
+    fields->addWidget(labelFor(QStringLiteral("用户名(&N):"), txtUser), 2, 0);
+    fields->addWidget(txtUser, 2, 1, 1, 2);
+    fields->addWidget(chkChar, 3, 0);
+    fields->addWidget(txtPassword, 3, 1, 1, 2);
+    fields->addWidget(labelFor(QStringLiteral("传输类型(&T):"), cobType), 4, 0);
+    fields->addWidget(cobType, 4, 1);
+    fields->addWidget(labelFor(QStringLiteral("超时(&O):"), txtTime), 5, 0);
+    fields->addWidget(txtTime, 5, 1);
+    fields->addWidget(chkAnonymous, 6, 1);
+    fields->addWidget(chkPASV, 6, 2);
+    fields->setColumnStretch(1, 1);
+    fields->setRowStretch(7, 1);
+
+    auto *listButtons = new QHBoxLayout;
+    listButtons->addWidget(cmdAdd);
+    listButtons->addWidget(cmdDel);
+    auto *left = new QVBoxLayout;
+    left->addWidget(listSit);
+    left->addLayout(listButtons);
+
+    auto *top = new QHBoxLayout;
+    top->addLayout(left, 2);
+    top->addLayout(fields, 3);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    for (QPushButton *b : {cmdSave, cmdConnect, cmdClose, cmdHelp})
+        bottom->addWidget(b);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(bottom);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &SiteManagerDialog::addSite);
+    connect(cmdDel, &QPushButton::clicked, this, &SiteManagerDialog::deleteSite);
+    connect(cmdSave, &QPushButton::clicked, this, &SiteManagerDialog::saveSite);
+    connect(cmdConnect, &QPushButton::clicked, this, &SiteManagerDialog::connectSite);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdHelp, &QPushButton::clicked, this, [this] {
+        if (this->showHelp)
+            this->showHelp();
+    });
+    connect(chkChar, &QCheckBox::toggled, this, &SiteManagerDialog::setPasswordMask);
+    // Only the user's click fills the credentials: showing a record sets the
+    // box too, and must leave the record's own user and password in place.
+    connect(chkAnonymous, &QCheckBox::clicked, this, &SiteManagerDialog::fillAnonymous);
+}
+
+void SiteManagerDialog::loadSites(const QString &databasePath)
+{
+    const bool opened = databasePath.isEmpty() ? sites.openProgramFile() : sites.open(databasePath);
+    if (opened)
+        bindControls();
+    else
+        reportError(sites.errorNumber(), sites.errorDescription());
+    chkChar->setChecked(true);
+    setPasswordMask(true);
+}
+
+void SiteManagerDialog::bindControls()
+{
+    auto table = std::make_unique<QSqlTableModel>(nullptr, sites.database());
+    table->setTable(SiteDatabase::TableName);
+    table->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    table->setSort(0, Qt::AscendingOrder); // table order: the order the sites were added
+    if (!table->select()) {
+        reportError(SiteDatabase::FileUnreadable, table->lastError().text());
+        return;
+    }
+    while (table->canFetchMore())
+        table->fetchMore();
+    model = std::move(table);
+
+    mapper = std::make_unique<QDataWidgetMapper>();
+    mapper->setModel(model.get());
+    mapper->setItemDelegate(new SiteFieldDelegate(mapper.get()));
+    mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    const std::pair<QWidget *, QString> bindings[] = {
+        {txtFTP, SiteColumns::Address},       {txtPort, SiteColumns::Port},
+        {txtUser, SiteColumns::User},         {txtPassword, SiteColumns::Password},
+        {cobType, SiteColumns::TransferType}, {txtTime, SiteColumns::Timeout},
+        {chkPASV, SiteColumns::Passive},      {chkAnonymous, SiteColumns::Anonymous},
+    };
+    for (const auto &[widget, column] : bindings)
+        mapper->addMapping(widget, model->fieldIndex(column));
+
+    listSit->setModel(model.get());
+    listSit->setModelColumn(SiteDatabase::NameColumn);
+    connect(listSit->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList rows = listSit->selectionModel()->selectedIndexes();
+        if (!rows.isEmpty())
+            mapper->setCurrentIndex(rows.first().row());
+    });
+    showSite(0);
+}
+
+void SiteManagerDialog::reportError(int number, const QString &description)
+{
+    prompts.messageBox(description, Prompts::Buttons::Ok, Prompts::Icon::None,
+                       Title + QStringLiteral("错误号:") + QString::number(number));
+}
+
+// Writes the pending changes of the model to the file. A failure is
+// reported and the model goes back to what the file holds.
+bool SiteManagerDialog::writeChanges()
+{
+    const bool written = model->submitAll();
+    if (!written) {
+        reportError(SiteDatabase::WriteFailed,
+                    QStringLiteral("无法写入站点数据库: ") + model->lastError().text());
+        model->revertAll();
+        model->select();
+    }
+    while (model->canFetchMore())
+        model->fetchMore();
+    return written;
+}
+
+// Shows the record at `row` and selects its entry, so the list and the
+// controls always speak of the same site; with no such record the controls
+// are emptied and nothing is selected.
+void SiteManagerDialog::showSite(int row)
+{
+    if (row < 0 || row >= model->rowCount()) {
+        listSit->clearSelection();
+        clearFields();
+        return;
+    }
+    listSit->setCurrentIndex(model->index(row, SiteDatabase::NameColumn));
+    mapper->setCurrentIndex(row);
+}
+
+void SiteManagerDialog::clearFields()
+{
+    for (QLineEdit *edit : {txtFTP, txtPort, txtUser, txtPassword, txtTime})
+        edit->clear();
+    cobType->setCurrentIndex(-1);
+    chkAnonymous->setChecked(false);
+    chkPASV->setTristate(false);
+    chkPASV->setChecked(false);
+}
+
+bool SiteManagerDialog::hasSelection() const
+{
+    return listSit->selectionModel() && listSit->selectionModel()->hasSelection();
+}
+
+void SiteManagerDialog::addSite()
+{
+    if (!model)
+        return;
+    const std::optional<QString> name =
+        prompts.inputBox(QStringLiteral("请输入站点名称:"), Title, QString());
+
+    // A cancelled prompt still adds a site, with an empty name.
+    QSqlRecord record = model->record();
+    record.setGenerated(0, false); // the file numbers the new row
+    record.setValue(SiteDatabase::NameColumn, name ? *name : QStringLiteral(""));
+    record.setValue(SiteColumns::Port, QStringLiteral("21"));
+    record.setValue(SiteColumns::Timeout, QStringLiteral("30"));
+    if (!model->insertRecord(-1, record)) {
+        reportError(SiteDatabase::WriteFailed,
+                    QStringLiteral("无法添加站点: ") + model->lastError().text());
+        return;
+    }
+    if (writeChanges())
+        showSite(model->rowCount() - 1);
+    else
+        showSite(0);
+}
+
+void SiteManagerDialog::deleteSite()
+{
+    if (!model || !hasSelection())
+        return;
+    model->removeRow(mapper->currentIndex());
+    writeChanges();
+    showSite(0);
+}
+
+void SiteManagerDialog::saveSite()
+{
+    if (!model || mapper->currentIndex() < 0)
+        return;
+    const int row = mapper->currentIndex();
+    mapper->submit();
+    writeChanges();
+    showSite(row);
+}
+
+void SiteManagerDialog::connectSite()
+{
+    const QString host = ConnectChecks::hostFrom(txtFTP->text());
+    if (host.isEmpty()) {
+        ConnectChecks::warnNoAddress(prompts);
+        return;
+    }
+    const std::optional<int> port = ConnectChecks::portFrom(txtPort->text());
+    if (!port) {
+        ConnectChecks::warnBadPort(prompts);
+        return;
+    }
+    const std::optional<int> timeout = ConnectChecks::timeoutFrom(txtTime->text());
+    if (!timeout) {
+        ConnectChecks::warnBadTimeout(prompts);
+        return;
+    }
+    globals.gHost = host;
+    globals.gUser = txtUser->text();
+    globals.gPassword = txtPassword->text();
+    globals.gPort = *port;
+    globals.gTimeout = *timeout;
+    globals.gPassive = chkPASV->checkState() != Qt::Unchecked;
+    globals.gDialogCancelled = false;
+    accept();
+}
+
+void SiteManagerDialog::setPasswordMask(bool masked)
+{
+    txtPassword->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void SiteManagerDialog::fillAnonymous(bool anonymous)
+{
+    txtUser->setText(anonymous ? QStringLiteral("anonymous") : QString());
+    txtPassword->setText(anonymous ? AnonymousPassword : QString());
+}

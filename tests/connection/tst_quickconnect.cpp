@@ -1,0 +1,93 @@
+#include "SiteFixtures.h"
+#include "connection/QuickConnectDialog.h"
+#include "platform/Prompts.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+class TestQuickConnect : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void confirm_data();
+    void confirm();
+    void cancelTouchesNothing();
+};
+
+void TestQuickConnect::confirm_data()
+{
+    QTest::addColumn<QStringList>("typed");   // address, user, password, port
+    QTest::addColumn<QStringList>("session"); // host, user, password, port; empty: refused
+    QTest::addColumn<QString>("box");
+    const QString anonymous = QuickConnectDialog::AnonymousPassword;
+    QTest::newRow("empty user is anonymous")
+        << QStringList{"ftp.example", "", "unused", ""}
+        << QStringList{"ftp.example", "anonymous", anonymous, "21"} << QString();
+    QTest::newRow("typed user") << QStringList{" 127.0.0.1 ", "alice", "a b", "2121"}
+                                << QStringList{"127.0.0.1", "alice", "a b", "2121"} << QString();
+    const QString portBox =
+        QStringLiteral("无效的端口号.\r\n\r\n请输入一个介于1 到 65535 之间的整数");
+    for (const char *port : {"21abc", "99999999999", "0", "65536", "  "})
+        QTest::addRow("port \"%s\"", port)
+            << QStringList{"ftp.example", "", "", port} << QStringList() << portBox;
+    const QString noAddress = QStringLiteral("请输入要登录的 FTP 地址!");
+    QTest::newRow("no address") << QStringList{"", "alice", "", "21abc"} << QStringList()
+                                << noAddress;
+    QTest::newRow("blank address") << QStringList{"   ", "", "", ""} << QStringList() << noAddress;
+}
+
+void TestQuickConnect::confirm()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, session);
+    QFETCH(QString, box);
+    Globals globals = previousSession();
+    ScriptedPrompts prompts;
+    QuickConnectDialog dialog(globals, prompts);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const char *fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClicks(dialog.findChild<QLineEdit *>(QLatin1String(fields[i])), typed[i]);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+
+    if (session.isEmpty()) {
+        QVERIFY(dialog.isVisible());
+        QVERIFY(sameSession(globals, previousSession()));
+        QCOMPARE(prompts.asked.size(), 1);
+        QCOMPARE(prompts.asked[0].text, box);
+        QCOMPARE(prompts.asked[0].title, QStringLiteral("Korvu"));
+        return;
+    }
+    QVERIFY(prompts.asked.isEmpty());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE((QStringList{globals.gHost, globals.gUser, globals.gPassword,
+                          QString::number(globals.gPort)}),
+             session);
+    QCOMPARE(globals.gPassive, true);
+    QCOMPARE(globals.gTimeout, 30);
+    QCOMPARE(globals.gDialogCancelled, false);
+}
+
+void TestQuickConnect::cancelTouchesNothing()
+{
+    for (bool closeBox : {false, true}) {
+        Globals globals = previousSession();
+        ScriptedPrompts prompts;
+        QuickConnectDialog dialog(globals, prompts);
+        dialog.show();
+        QTest::keyClicks(dialog.findChild<QLineEdit *>(QStringLiteral("txtIP")), "ftp.example");
+        if (closeBox)
+            dialog.close();
+        else
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdCancel")),
+                              Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(sameSession(globals, previousSession()));
+    }
+}
+
+QTEST_MAIN(TestQuickConnect)
+#include "tst_quickconnect.moc"

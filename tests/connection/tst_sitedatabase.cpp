@@ -1,0 +1,164 @@
+#include "SiteFixtures.h"
+#include "platform/SiteDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+bool ownerOnly(const QString &path)
+{
+    const QFileDevice::Permissions modeBits =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    return (QFile::permissions(path) & modeBits) ==
+           (QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+} // namespace
+
+class TestSiteDatabase : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shippedFileHoldsAnEmptySiteTable();
+    void badFileIsReportedAndNeverCreated_data();
+    void badFileIsReportedAndNeverCreated();
+    void readOnlyProgramFolderWorksOnAUserCopy();
+    void userCopyFailures();
+    void canWriteInTriesTheFolder();
+};
+
+void TestSiteDatabase::shippedFileHoldsAnEmptySiteTable()
+{
+    QVERIFY2(ownerOnly(SiteFile::shippedFile()), qPrintable(SiteFile::shippedFile()));
+    SiteFile copy;
+    SiteDatabase db;
+    QVERIFY2(db.open(copy.path()), qPrintable(db.errorDescription()));
+    QCOMPARE(copy.count(), 0);
+    // Port and time-out keep their fixed positions.
+    const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
+    QCOMPARE(columns.fieldName(3), SiteColumns::Port);
+    QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
+}
+
+void TestSiteDatabase::badFileIsReportedAndNeverCreated_data()
+{
+    QTest::addColumn<QByteArray>("schema"); // "missing", "folder", "garbage" or SQL
+    QTest::addColumn<int>("number");
+    QTest::newRow("missing") << QByteArray("missing") << int(SiteDatabase::FileMissing);
+    QTest::newRow("folder") << QByteArray("folder") << int(SiteDatabase::FileUnreadable);
+    QTest::newRow("not a database") << QByteArray("garbage") << int(SiteDatabase::FileUnreadable);
+    QTest::newRow("empty database") << QByteArray("") << int(SiteDatabase::TableMissing);
+    QTest::newRow("other table") << QByteArray("CREATE TABLE sites (a);")
+                                 << int(SiteDatabase::TableMissing);
+    QTest::newRow("short table") << QByteArray("CREATE TABLE mysit (id, name, 端口);")
+                                 << int(SiteDatabase::ColumnsMissing);
+}
+
+void TestSiteDatabase::badFileIsReportedAndNeverCreated()
+{
+    QFETCH(QByteArray, schema);
+    QFETCH(int, number);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(SiteDatabase::FileName);
+    QString error;
+    if (schema == "folder")
+        QVERIFY(QDir().mkdir(path));
+    else if (schema == "garbage")
+        QVERIFY(writeFile(path, QByteArray(4096, 'x')));
+    else if (schema != "missing")
+        QVERIFY(SiteDatabase::createFile(path, QString::fromUtf8(schema), &error));
+    const QByteArray before = contents(path);
+
+    SiteDatabase db;
+    QVERIFY(!db.open(path));
+    QCOMPARE(db.errorNumber(), number);
+    QVERIFY(!db.errorDescription().isEmpty());
+    QVERIFY(!db.isOpen());
+    // Nothing is made or repaired behind the user's back.
+    QCOMPARE(QFileInfo::exists(path), schema != "missing");
+    QCOMPARE(contents(path), before);
+}
+
+void TestSiteDatabase::readOnlyProgramFolderWorksOnAUserCopy()
+{
+    SiteFile program;
+    program.insert(QStringLiteral("shipped"), QString());
+    QTemporaryDir data;
+    const QString dataDir = data.filePath(QStringLiteral("Korvu")); // not there yet
+    SiteDatabase db;
+    QVERIFY(db.openProgramFile(program.dir(), dataDir, true));
+    QCOMPARE(db.path(), program.path());
+    QVERIFY(!QFileInfo::exists(dataDir));
+
+    // An installed file is usually world-readable; the copy must not be.
+    QVERIFY(QFile::setPermissions(program.path(),
+                                  QFile::permissions(program.path()) | QFileDevice::ReadOther));
+    QVERIFY2(db.openProgramFile(program.dir(), dataDir, false), qPrintable(db.errorDescription()));
+    const QString copy = QDir(dataDir).filePath(SiteDatabase::FileName);
+    QCOMPARE(db.path(), copy);
+    QVERIFY(ownerOnly(copy));
+    db.close();
+
+    // From then on the copy is used as it stands, not copied again.
+    program.insert(QStringLiteral("shipped later"), QString());
+    QVERIFY(db.openProgramFile(program.dir(), dataDir, false));
+    QCOMPARE(db.path(), copy);
+    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM mysit"), db.database());
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt(), 1);
+    query.finish();
+    QCOMPARE(QDir(dataDir).entryList(QDir::Files), QStringList{SiteDatabase::FileName});
+}
+
+void TestSiteDatabase::userCopyFailures()
+{
+    QTemporaryDir empty;
+    QTemporaryDir data;
+    SiteDatabase db;
+    QVERIFY(!db.openProgramFile(empty.path(), data.path(), false));
+    QCOMPARE(db.errorNumber(), int(SiteDatabase::FileMissing));
+    QVERIFY(QDir(data.path()).isEmpty());
+
+    SiteFile program;
+    const QString blocker = data.filePath(QStringLiteral("file"));
+    QVERIFY(writeFile(blocker, "not a folder"));
+    QVERIFY(!db.openProgramFile(program.dir(), blocker + QStringLiteral("/Korvu"), false));
+    QCOMPARE(db.errorNumber(), int(SiteDatabase::CopyFailed));
+    QVERIFY(!db.openProgramFile(program.dir(), QString(), false));
+    QCOMPARE(db.errorNumber(), int(SiteDatabase::CopyFailed));
+}
+
+void TestSiteDatabase::canWriteInTriesTheFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(SiteDatabase::canWriteIn(dir.path()));
+    QVERIFY(QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                .isEmpty()); // the probe is gone
+    QVERIFY(!SiteDatabase::canWriteIn(dir.filePath(QStringLiteral("missing"))));
+    // No one, root included, creates files in /proc.
+    if (QFileInfo(QStringLiteral("/proc/self")).exists())
+        QVERIFY(!SiteDatabase::canWriteIn(QStringLiteral("/proc")));
+}
+
+QTEST_GUILESS_MAIN(TestSiteDatabase)
+#include "tst_sitedatabase.moc"
