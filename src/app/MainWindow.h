@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/MainWindowUi.h"
+#include "panes/Commands.h"
+#include "panes/WindowState.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class CommandDispatch;
+class ExitSequence;
+class HelpLauncher;
+class MainLayout;
+class PaneCommands;
+class SessionLog;
+struct Globals;
+struct Platform;
+
+// frmMain: owns the widgets, the window state and the controllers, and wires
+// them together. What each part does lives in its own class.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    MainWindow(Platform &platform, Globals &globals, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    MainWindowUi &ui() { return widgets; }
+    Commands &commands() { return cmds; }
+    WindowState &state() { return windowState; }
+    SessionLog &log() { return *sessionLog; }
+    MainLayout &mainLayout() { return *layoutControl; }
+    CommandDispatch &dispatch() { return *commandDispatch; }
+    PaneCommands &paneCommands() { return *panes; }
+    HelpLauncher &help() { return *helpLauncher; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void wireCommands();
+    void showOptions();
+    void showAbout();
+
+    Platform &platform;
+    Globals &globals;
+    Commands cmds;
+    WindowState windowState;
+    MainWindowUi widgets;
+    std::unique_ptr<SessionLog> sessionLog;
+    std::unique_ptr<HelpLauncher> helpLauncher;
+    MainLayout *layoutControl = nullptr;
+    CommandDispatch *commandDispatch = nullptr;
+    std::unique_ptr<PaneCommands> panes;
+    std::unique_ptr<ExitSequence> exitSequence;
+};
