@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QColor>
 #include <QCollator>
+#include <QColor>
 #include <QStringList>
 #include <QVector>
 #include <array>
 #include <functional>
+#include <vector>
 
 // One row of a list pane: a file list entry of the local or remote pane, or a
 // record of the transfer queue. Column 0 shows `text`, column n shows sub-item n.
@@ -102,6 +103,9 @@ Q_SIGNALS:
 private:
     QString sortText(const FileRow &row) const;
     bool lessThan(const FileRow &a, const FileRow &b) const;
+    // Row positions in sort order: the first entry is the row that sorts first.
+    std::vector<int> sortedOrder(const QVector<FileRow> &rows) const;
+    static QVector<FileRow> reordered(QVector<FileRow> rows, const std::vector<int> &sequence);
     void sortRows(QVector<FileRow> &rows) const;
     void emitRowChanged(int r);
 
