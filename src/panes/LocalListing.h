@@ -6,7 +6,9 @@
 #include <QString>
 #include <QVector>
 
+class QDate;
 class QDateTime;
+class QTime;
 
 // Reads one local directory into the rows of the local pane. Hidden and
 // system entries are never listed: on Linux neither dot-files nor what is
@@ -35,6 +37,8 @@ public:
     QString dateText(const QDateTime &modified) const;
 
 private:
+    QString wallClockText(const QDate &date, const QTime &time) const;
+
     QLocale locale;
     QString datePattern;
     QString dateTimePattern;

@@ -6,14 +6,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace {
 QAction *item(QMenu *menu, const char *name, const char *caption)
@@ -116,21 +115,7 @@ bool makeFile(const QString &path, qint64 size)
     return true;
 }
 
-QStringList readdirPlainFiles(const QString &dir)
+QStringList enumeratedFiles(const QString &dir)
 {
-    QStringList names;
-    const QByteArray encoded = QFile::encodeName(dir);
-    DIR *d = opendir(encoded.constData());
-    if (!d)
-        return names;
-    while (const dirent *entry = readdir(d)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        struct stat st;
-        const QByteArray full = encoded + '/' + entry->d_name;
-        if (stat(full.constData(), &st) == 0 && S_ISREG(st.st_mode))
-            names << QFile::decodeName(entry->d_name);
-    }
-    closedir(d);
-    return names;
+    return QDir(dir).entryList(QDir::Files, QDir::Unsorted);
 }

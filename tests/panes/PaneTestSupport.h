@@ -60,6 +60,6 @@ public:
 
 // Writes a file of `size` bytes (sparse beyond the first byte).
 bool makeFile(const QString &path, qint64 size = 0);
-// Names of the entries of `dir` that are plain files (links followed) and not
-// dot-files, in the order the operating system's readdir yields them.
-QStringList readdirPlainFiles(const QString &dir);
+// The files of `dir` that QDir lists without its hidden and system entries,
+// in the order the file system yields them.
+QStringList enumeratedFiles(const QString &dir);
