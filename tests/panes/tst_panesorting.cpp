@@ -5,31 +5,25 @@
 #include <QtTest>
 
 namespace {
-const QStringList localHeaders = {QStringLiteral("名称"), QStringLiteral("大小"),
-                                  QStringLiteral("日期")};
-const QStringList remoteHeaders = localHeaders + QStringList{QStringLiteral("权限")};
-
-FileRow row(const QString &name, const QString &icon, const QString &size,
-            const QString &date = QString(), const QString &permissions = QString())
+FileRow row(const char *name, const char *icon, const char *size, const char *date,
+            const char *permissions)
 {
     FileRow r;
-    r.text = name;
-    r.iconKey = icon;
-    r.setSubItem(1, size);
-    r.setSubItem(2, date);
-    r.setSubItem(3, permissions);
+    r.text = QString::fromUtf8(name);
+    r.iconKey = QString::fromUtf8(icon);
+    r.sub = {QString::fromUtf8(size), QString::fromUtf8(date), QString::fromUtf8(permissions)};
     return r;
 }
 
-// A listing as a fill leaves it: the parent row and folders sorted by name,
-// the files after them unsorted.
+// A remote-style listing as a fill leaves it: parent row and folders sorted
+// by name, the files after them unsorted.
 void fillListing(FileListModel &m)
 {
     m.fill({FileListModel::parentRow(), row("src", "FolderClose", "", "2024-01-02", "755"),
             row("Docs", "FolderClose", "", "2024-03-01", "700")},
            {row("b.txt", "TextFile", "20", "2024-02-01", "644"),
-            row("a.zip", "ZipFile", "100", "2024-01-01", "600"),
-            row("c.txt", "TextFile", "9", "2024-03-03", "640")});
+            row("lnk", "FolderLink", "9", "2024-01-01", "777"),
+            row("c.txt", "TextFile", "100", "2024-03-03", "640")});
 }
 
 QStringList texts(const FileListModel &m)
@@ -45,87 +39,58 @@ class TestPaneSorting : public QObject
 {
     Q_OBJECT
 
+    const QStringList headers = {"名称", "大小", "日期", "权限"};
+
 private Q_SLOTS:
-    void nameHeaderTogglesAndKeepsGroups()
+    void headerClicksToggleOnEveryColumnMove()
     {
-        FileListModel m(localHeaders);
+        FileListModel m(headers);
         QAbstractItemModelTester tester(&m);
         fillListing(m);
-        SortByHeader(m, 0); // ascending → descending
+        SortByHeader(m, 0); // was ascending
         QCOMPARE(m.sortOrder(), Qt::DescendingOrder);
-        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "c.txt", "b.txt", "a.zip"}));
-        QCOMPARE(m.row(0).iconKey, QStringLiteral("Cdup"));
+        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "lnk", "c.txt", "b.txt"}));
         QVERIFY(!m.isSorted());
 
-        SortByHeader(m, 0);
-        QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
-        QCOMPARE(texts(m), QStringList({"..", "Docs", "src", "a.zip", "b.txt", "c.txt"}));
-    }
-
-    void movingToAnotherColumnAlsoToggles()
-    {
-        FileListModel m(localHeaders);
-        fillListing(m);
-        SortByHeader(m, 2); // ascending names before: the dates sort descending
+        SortByHeader(m, 2); // another column: toggles again
         QCOMPARE(m.sortColumn(), 2);
-        QCOMPARE(m.sortOrder(), Qt::DescendingOrder);
-        QCOMPARE(texts(m), QStringList({"..", "Docs", "src", "c.txt", "b.txt", "a.zip"}));
-
-        // Sizes are compared as text: "100" before "20" before "9".
-        SortByHeader(m, 1);
         QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
-        QCOMPARE(texts(m).mid(3), QStringList({"a.zip", "b.txt", "c.txt"}));
+        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "lnk", "b.txt", "c.txt"}));
+
+        // Sizes compare as text: "100" < "20" < "9".
+        SortByHeader(m, 1);
+        QCOMPARE(texts(m).mid(3), QStringList({"lnk", "b.txt", "c.txt"}));
+
+        SortByName(m);
+        QCOMPARE(m.sortColumn(), 0);
+        QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
+        QCOMPARE(texts(m), QStringList({"..", "Docs", "src", "b.txt", "c.txt", "lnk"}));
     }
 
     void permissionsColumnKeepsTheDirection()
     {
-        FileListModel m(remoteHeaders);
+        FileListModel m(headers);
         fillListing(m);
         m.setSortOrder(Qt::DescendingOrder);
         SortByHeader(m, 3);
+        SortByHeader(m, 3);
         QCOMPARE(m.sortColumn(), 3);
         QCOMPARE(m.sortOrder(), Qt::DescendingOrder);
-        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "b.txt", "c.txt", "a.zip"}));
-        SortByHeader(m, 3);
-        QCOMPARE(m.sortOrder(), Qt::DescendingOrder);
+        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "lnk", "b.txt", "c.txt"}));
     }
 
     void fewerThanTwoRowsChangesNothing()
     {
-        FileListModel m(localHeaders);
+        FileListModel m(headers);
         m.fill({FileListModel::parentRow()});
         QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
         QSignalSpy layout(&m, &QAbstractItemModel::layoutChanged);
         SortByHeader(m, 1);
-        QCOMPARE(m.sortColumn(), 0);
-        QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
-        QCOMPARE(reset.count() + layout.count(), 0);
-
         m.clear();
         SortByHeader(m, 2);
         QCOMPARE(m.sortColumn(), 0);
         QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
-    }
-
-    void sortByNameStartsOverAscending()
-    {
-        FileListModel m(localHeaders);
-        fillListing(m);
-        SortByHeader(m, 2);
-        SortByName(m);
-        QCOMPARE(m.sortColumn(), 0);
-        QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
-        QCOMPARE(texts(m), QStringList({"..", "Docs", "src", "a.zip", "b.txt", "c.txt"}));
-        QVERIFY(!m.isSorted());
-    }
-
-    void listWithoutParentRowGetsOne()
-    {
-        FileListModel m(remoteHeaders);
-        m.fill({},
-               {row("z", "File", "1"), row("lnk", "FolderLink", ""), row("d", "FolderClose", "")});
-        SortByName(m);
-        QCOMPARE(texts(m), QStringList({"..", "d", "lnk", "z"}));
+        QCOMPARE(reset.count() + layout.count(), 1); // the clear only
     }
 };
 
