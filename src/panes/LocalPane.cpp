@@ -36,12 +36,14 @@ LocalPane::LocalPane(FileListView *lvwLocal, QComboBox *cmbLocalDir, QGroupBox *
       ftpBusy(std::move(ftpBusy))
 {
     // The folder box's list is the history kept by RememberLocalDir: a typed
-    // path confirmed with Enter must not slip into it, and file names differ
-    // by case here.
+    // path confirmed with Enter must not slip into it.
     cmbLocalDir->setEditable(true);
     cmbLocalDir->setInsertPolicy(QComboBox::NoInsert);
+#ifndef Q_OS_WIN
+    // Completing "/tmp/a" to "/tmp/A/" would name another directory here.
     if (QCompleter *completer = cmbLocalDir->completer())
         completer->setCaseSensitivity(Qt::CaseSensitive);
+#endif
 
     connect(lvwLocal, &FileListView::gotFocus, this, &LocalPane::lvwLocal_GotFocus);
     connect(lvwLocal, &FileListView::lostFocus, this, &LocalPane::lvwLocal_LostFocus);
