@@ -4,6 +4,8 @@
 #include "platform/Twips.h"
 
 #include <QApplication>
+#include <QChildEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -37,8 +39,8 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
     list->setUniformItemSizes(true);
     list->setModelColumn(0);
 
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(report),
-                                    static_cast<QAbstractItemView *>(list)}) {
+    for (QAbstractItemView *view :
+         {static_cast<QAbstractItemView *>(report), static_cast<QAbstractItemView *>(list)}) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -123,19 +125,17 @@ void FileListView::selectRow(int row)
 {
     if (row < 0 || row >= listModel->rowCount())
         return;
-    selectionModel()->setCurrentIndex(listModel->index(row, 0),
-                                      QItemSelectionModel::ClearAndSelect |
-                                          QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        listModel->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void FileListView::setRowSelected(int row, bool selected)
 {
     if (row < 0 || row >= listModel->rowCount())
         return;
-    selectionModel()->select(listModel->index(row, 0),
-                             (selected ? QItemSelectionModel::Select
-                                       : QItemSelectionModel::Deselect) |
-                                 QItemSelectionModel::Rows);
+    selectionModel()->select(listModel->index(row, 0), (selected ? QItemSelectionModel::Select
+                                                                 : QItemSelectionModel::Deselect) |
+                                                           QItemSelectionModel::Rows);
 }
 
 void FileListView::clearSelection()
@@ -166,26 +166,67 @@ int FileListView::rowAt(const QPoint &pos) const
     return index.isValid() ? index.row() : -1;
 }
 
+void FileListView::focusEntered(Qt::FocusReason reason)
+{
+    if (reason == Qt::PopupFocusReason)
+        return;
+    if (paneFocus) {
+        // Back from the in-place editor, a context menu or another window:
+        // the pane never lost the focus. Only when the window went away and
+        // the focus comes back by another way did it visit another widget.
+        const bool cameBack = !awayWithWindow || reason == Qt::ActiveWindowFocusReason;
+        awayWithWindow = false;
+        if (cameBack)
+            return;
+    }
+    paneFocus = true;
+    awayWithWindow = false;
+    Q_EMIT gotFocus();
+}
+
+void FileListView::focusLeft(Qt::FocusReason reason)
+{
+    if (!paneFocus || reason == Qt::PopupFocusReason)
+        return;
+    // Another window or a dialog taking over is not a move to another
+    // control of this window.
+    if (reason == Qt::ActiveWindowFocusReason) {
+        awayWithWindow = true;
+        return;
+    }
+    // The in-place name editor and the other view mode are part of the pane.
+    QWidget *next = QApplication::focusWidget();
+    if (next && isAncestorOf(next))
+        return;
+    paneFocus = false;
+    Q_EMIT lostFocus();
+}
+
 bool FileListView::eventFilter(QObject *watched, QEvent *event)
 {
     QAbstractItemView *view = activeView();
     const bool onView = watched == view;
     const bool onViewport = watched == view->viewport();
-    if (!onView && !onViewport)
-        return QWidget::eventFilter(watched, event);
+    // The in-place editors are children of the viewports.
+    const bool onEditor = !onView && !onViewport && watched->isWidgetType() &&
+                          isAncestorOf(static_cast<QWidget *>(watched));
 
     switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == report->viewport() || watched == list->viewport()) {
+            QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (child->isWidgetType())
+                child->installEventFilter(this);
+        }
+        break;
     case QEvent::FocusIn:
-        if (onView)
-            Q_EMIT gotFocus();
+        if (onView || onEditor)
+            focusEntered(static_cast<QFocusEvent *>(event)->reason());
         break;
-    case QEvent::FocusOut: {
-        // The in-place name editor lives inside the view: that is no loss of focus.
-        QWidget *next = QApplication::focusWidget();
-        if (onView && !(next && isAncestorOf(next)))
-            Q_EMIT lostFocus();
+    case QEvent::FocusOut:
+        if (onView || onEditor)
+            focusLeft(static_cast<QFocusEvent *>(event)->reason());
         break;
-    }
     case QEvent::KeyPress:
         if (onView) {
             auto *key = static_cast<QKeyEvent *>(event);
