@@ -13,11 +13,13 @@
 #include "app/StatusPanels.h"
 #include "app/UnbuiltCommands.h"
 #include "panes/FileListView.h"
+#include "panes/LocalPane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QShortcut>
 #include <exception>
@@ -33,6 +35,9 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     helpLauncher = std::make_unique<HelpLauncher>(platform.shell, *sessionLog);
     layoutControl = new MainLayout(this, widgets, windowState, this);
     commandDispatch = new CommandDispatch(cmds, this);
+    local = new LocalPane(
+        widgets.lvwLocal, widgets.cmbLocalDir, widgets.fraLocal, cmds, windowState, platform.drives,
+        platform.shell, *sessionLog, [this] { return ftpBusy(); }, this);
     panes = std::make_unique<PaneCommands>(cmds, windowState, widgets.lvwLocal, widgets.lvwRemote);
     exitSequence =
         std::make_unique<ExitSequence>(this, widgets.lvwLocal, platform.settings, globals);
@@ -49,6 +54,7 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuExit, [this] { close(); });
     d.setHandler(cmds.mnuEditSelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuRefresh, [this] { panes->RefreshPane(); });
+    panes->setLocalRefresh([this] { local->RefreshLocal(); });
     d.setHandler(cmds.mnuViewList, [this] { panes->mnuViewList_Click(); });
     d.setHandler(cmds.mnuViewReport, [this] { panes->mnuViewReport_Click(); });
     d.setHandler(cmds.mnuViewOptions, [this] { showOptions(); });
@@ -89,6 +95,7 @@ void MainWindow::Form_Load()
         windowState.ConnectionLost = false;
         globals.gDialogCancelled = true;
 
+        local->UpdateLocalCommands();
         for (QAction *item :
              {cmds.mnuLogout, cmds.mnuRelogin, cmds.mnuViewList, cmds.mnuViewReport})
             cmds.enable(item, false);
@@ -96,6 +103,11 @@ void MainWindow::Form_Load()
         cmds.enableButton(QStringLiteral("重新连接"), false);
         cmds.enable(cmds.mnuUpDown, false);
 
+        local->FillDriveList();
+        QString path = widgets.cmbLocalDir->currentText();
+        local->DoLocalRefresh(path);
+        local->SortLocalByName();
+        local->UpdateLocalCommands();
         widgets.lvwLocal->setFocus();
         widgets.lvwLocal->update();
     } catch (const std::exception &error) {
@@ -113,6 +125,13 @@ void MainWindow::showAbout()
 {
     AboutDialog dialog(platform.networkInfo, this);
     dialog.exec();
+}
+
+bool MainWindow::ftpBusy() const
+{
+    // The FTP session joins the window with the connection; until then no
+    // operation can be under way.
+    return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

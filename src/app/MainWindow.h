@@ -10,6 +10,7 @@
 class CommandDispatch;
 class ExitSequence;
 class HelpLauncher;
+class LocalPane;
 class MainLayout;
 class PaneCommands;
 class SessionLog;
@@ -33,6 +34,7 @@ public:
     CommandDispatch &dispatch() { return *commandDispatch; }
     PaneCommands &paneCommands() { return *panes; }
     HelpLauncher &help() { return *helpLauncher; }
+    LocalPane &localPane() { return *local; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -42,6 +44,8 @@ private:
     void wireCommands();
     void showOptions();
     void showAbout();
+    // Whether the FTP session is carrying out an operation.
+    bool ftpBusy() const;
 
     Platform &platform;
     Globals &globals;
@@ -52,6 +56,7 @@ private:
     std::unique_ptr<HelpLauncher> helpLauncher;
     MainLayout *layoutControl = nullptr;
     CommandDispatch *commandDispatch = nullptr;
+    LocalPane *local = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
 };

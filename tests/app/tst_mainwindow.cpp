@@ -5,6 +5,7 @@
 #include "app/StatusPanels.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "panes/LocalPane.h"
 #include "platform/SessionLog.h"
 #include "platform/Twips.h"
 
@@ -190,7 +191,7 @@ private Q_SLOTS:
         AppHarness h;
         MainWindow &w = h.start();
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         Commands &c = w.commands();
         const QList<QAction *> unbuilt = {
             c.mnuUpDown, c.mnuMakeDir,  c.mnuRename,      c.mnuDel,       c.mnuRun,
@@ -200,9 +201,14 @@ private Q_SLOTS:
             "下载", "上传",     "新建文件夹", "重命名",   "删除",     "运行",    "查看",
             "属性", "站点管理", "连接",       "重新连接", "断开连接", "停止操作"};
 
-        // Focus moves between the panes and every command is asked to turn on.
+        // Focus moves between the panes, a row is clicked, and every command
+        // is asked to turn on.
         w.ui().lvwStatus->setFocus();
         w.ui().lvwLocal->setFocus();
+        QTRY_VERIFY(w.state().LocalHasFocus);
+        w.ui().lvwLocal->selectRow(0);
+        w.localPane().UpdateLocalCommands();
+        QVERIFY(c.mnuEditSelectAll->isEnabled());
         w.ui().lvwRemote->setFocus();
         for (QAction *action : unbuilt)
             c.enable(action, true);
@@ -213,8 +219,6 @@ private Q_SLOTS:
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
         for (const QString &key : unbuiltButtons)
             QVERIFY2(!c.button(key)->isEnabled(), qPrintable(key));
-        c.enable(c.mnuEditSelectAll, true);
-        QVERIFY(c.mnuEditSelectAll->isEnabled());
     }
 
     void viewModeChangesOnlyTheActivePane()
@@ -280,6 +284,56 @@ private Q_SLOTS:
         w.ui().lvwStatus->reportView()->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(w.state().QueueHasFocus);
         QVERIFY(!w.state().LocalHasFocus && !w.state().RemoteHasFocus);
+    }
+
+    void startsListingTheHomeFolderWithTheLocalPaneActive()
+    {
+        AppHarness h;
+        QVERIFY(QDir(h.home).mkdir(QStringLiteral("docs")));
+        QFile note(h.home + QStringLiteral("/note.txt"));
+        QVERIFY(note.open(QIODevice::WriteOnly));
+        note.close();
+        MainWindow &w = h.start();
+        QCOMPARE(w.ui().cmbLocalDir->currentText(), h.home + QStringLiteral("/"));
+        QStringList listed;
+        for (const FileRow &r : w.ui().lvwLocal->model()->rows())
+            listed << r.text;
+        QCOMPARE(listed, QStringList({"..", "docs", "note.txt"}));
+
+        // Shown, the local pane takes the focus and opens the view menu.
+        const Commands &c = w.commands();
+        QVERIFY(!c.mnuViewList->isEnabled());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_VERIFY(c.mnuViewList->isEnabled());
+        QVERIFY(c.mnuViewReport->isChecked() && !c.mnuViewList->isChecked());
+        QCOMPARE(c.mnuUpDown->text(), QStringLiteral("上传(&U)"));
+        QVERIFY(!c.mnuUpDown->isEnabled()); // transfers are not there yet
+    }
+
+    void refreshWithTheQueueActiveRefreshesTheLocalPane()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FileListModel *local = w.ui().lvwLocal->model();
+        QCOMPARE(local->rowCount(), 1);
+
+        QFile added(h.home + QStringLiteral("/added.txt"));
+        QVERIFY(added.open(QIODevice::WriteOnly));
+        added.close();
+        // The remote pane has nothing to refresh from yet; the local pane
+        // is left alone.
+        focusOnly(w.state(), false, true, false);
+        w.commands().button(QStringLiteral("刷新"))->trigger();
+        QCOMPARE(local->rowCount(), 1);
+
+        w.ui().lvwStatus->reportView()->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(w.state().QueueHasFocus);
+        w.commands().button(QStringLiteral("刷新"))->trigger();
+        QCOMPARE(local->rowCount(), 2);
+        QCOMPARE(local->row(1).text, QStringLiteral("added.txt"));
     }
 
     void helpOpensTheInstalledPages()
