@@ -186,7 +186,9 @@ void FileListView::focusEntered(Qt::FocusReason reason)
 
 void FileListView::focusLeft(Qt::FocusReason reason)
 {
-    if (!paneFocus || reason == Qt::PopupFocusReason)
+    // Menus opened from the keyboard (Alt) take the focus into the menu bar
+    // only while they are used; they act on this pane all the same.
+    if (!paneFocus || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason)
         return;
     // Another window or a dialog taking over is not a move to another
     // control of this window.

@@ -311,6 +311,25 @@ private Q_SLOTS:
         QVERIFY(!c.mnuUpDown->isEnabled()); // transfers are not there yet
     }
 
+    void keyboardMenuNavigationKeepsThePaneActive()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_VERIFY(w.commands().mnuViewList->isEnabled());
+        // Alt alone takes the menu bar into keyboard mode; the menus then act
+        // on the pane that was active.
+        QTest::keyClick(w.ui().lvwLocal->reportView(), Qt::Key_Alt);
+        QTRY_VERIFY(w.menuBar()->hasFocus());
+        QVERIFY(w.state().LocalHasFocus);
+        QVERIFY(w.commands().mnuViewList->isEnabled());
+        QTest::keyClick(w.menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(w.ui().lvwLocal->reportView()->hasFocus());
+        QVERIFY(w.state().LocalHasFocus);
+        QVERIFY(w.commands().mnuEdit->isEnabled());
+    }
+
     void refreshWithTheQueueActiveRefreshesTheLocalPane()
     {
         AppHarness h;
