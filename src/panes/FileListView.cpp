@@ -52,6 +52,52 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
     setFocusProxy(report);
 
     connect(report->header(), &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
+    connect(model, &QAbstractItemModel::modelReset, this, &FileListView::fitListItems);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &FileListView::fitListItems);
+    connect(model, &QAbstractItemModel::dataChanged, this, &FileListView::fitListItems);
+}
+
+// The list view lays out every item at one size, which is what keeps it fast
+// on a folder of 100 000 entries; left alone it takes that size from a single
+// item and cuts the other names to it. The grid is made as wide as the
+// longest name instead. Only the few texts longest by character count are
+// measured (a wide CJK glyph counts twice), so a big folder costs one pass
+// over the lengths, not one text layout per entry.
+void FileListView::fitListItems()
+{
+    if (mode != ListMode)
+        return;
+    const QVector<FileRow> &rows = listModel->rows();
+    if (rows.isEmpty()) {
+        list->setGridSize(QSize());
+        return;
+    }
+    std::vector<std::pair<int, int>> lengths; // weighted length, row
+    lengths.reserve(size_t(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        int weight = 0;
+        for (const QChar c : rows.at(r).text)
+            weight += c.unicode() >= 0x1100 ? 2 : 1;
+        lengths.emplace_back(weight, r);
+    }
+    const size_t sample = std::min<size_t>(lengths.size(), 32);
+    std::partial_sort(lengths.begin(), lengths.begin() + std::ptrdiff_t(sample), lengths.end(),
+                      std::greater<>());
+    const QFontMetrics metrics = list->fontMetrics();
+    int widestRow = lengths.front().second;
+    int widest = -1;
+    for (size_t i = 0; i < sample; ++i) {
+        const int width = metrics.horizontalAdvance(rows.at(lengths[i].second).text);
+        if (width > widest) {
+            widest = width;
+            widestRow = lengths[i].second;
+        }
+    }
+    QSize cell = list->sizeHintForIndex(listModel->index(widestRow, 0));
+    // A name longer than the pane is wide is shortened rather than pushing
+    // every column out of sight.
+    cell.setWidth(std::min(cell.width(), std::max(list->viewport()->width(), 1)));
+    list->setGridSize(cell);
 }
 
 void FileListView::watch(QAbstractItemView *view)
@@ -77,6 +123,7 @@ void FileListView::setViewMode(int viewMode)
         return;
     const bool hadFocus = activeView()->hasFocus();
     mode = viewMode;
+    fitListItems();
     stack->setCurrentWidget(activeView());
     setFocusProxy(activeView());
     if (hadFocus)

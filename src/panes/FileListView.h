@@ -70,6 +70,7 @@ protected:
 
 private:
     void watch(QAbstractItemView *view);
+    void fitListItems();
     void focusEntered(Qt::FocusReason reason);
     void focusLeft(Qt::FocusReason reason);
 
