@@ -1,5 +1,4 @@
 #include "platform/DesktopShell.h"
-#include "platform/FilePropertiesDialog.h"
 #include "platform/SystemDrives.h"
 #include "platform/SystemNetworkInfo.h"
 #include "platform/TextViewerDialog.h"
@@ -113,15 +112,6 @@ private Q_SLOTS:
         QVERIFY(partial.load(big));
         QVERIFY(partial.isTruncated());
         QCOMPARE(partial.text().size(), int(TextViewerDialog::MaxShownBytes));
-    }
-
-    void propertiesShowPermissionsLikeLs()
-    {
-        using P = QFileDevice;
-        QCOMPARE(FilePropertiesDialog::permissionText(P::ReadOwner | P::WriteOwner | P::ExeOwner |
-                                                      P::ReadGroup | P::ExeGroup | P::ReadOther),
-                 QStringLiteral("rwxr-xr--"));
-        QCOMPARE(FilePropertiesDialog::permissionText({}), QStringLiteral("---------"));
     }
 };
 

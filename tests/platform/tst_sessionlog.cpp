@@ -65,17 +65,6 @@ private Q_SLOTS:
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
     }
-
-    void clearEmptiesTheLog()
-    {
-        QPlainTextEdit txtLog;
-        SessionLog log(&txtLog);
-        log.append(QStringLiteral("x\r\n"));
-        log.clear();
-        QVERIFY(log.text().isEmpty());
-        log.append(QStringLiteral("连接中 ...\r\n"));
-        QCOMPARE(log.text(), QStringLiteral("连接中 ...\r\n"));
-    }
 };
 
 QTEST_MAIN(TestSessionLog)
