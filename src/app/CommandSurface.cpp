@@ -11,7 +11,7 @@
 #include <QToolBar>
 
 namespace {
-struct ButtonSpec
+struct ToolbarButton
 {
     const char *key; // also the caption
     const char *toolTip;
@@ -22,7 +22,7 @@ struct ButtonSpec
 // Left to right; a null key is a separator. The two view buttons use the
 // style's own list and details pictures: icon themes have none that tell
 // the two modes apart.
-const ButtonSpec toolbarSpec[] = {
+const ToolbarButton toolbarButtons[] = {
     {"站点管理", nullptr, "network-server", QStyle::SP_DriveNetIcon},
     {"连接", nullptr, "network-wired", QStyle::SP_DriveNetIcon},
     {"重新连接", nullptr, "mail-send-receive", QStyle::SP_BrowserReload},
@@ -143,16 +143,16 @@ QToolBar *CommandSurface::buildToolbar(QMainWindow *window, Commands &commands)
     toolbar->setIconSize(QSize(24, 24));
     toolbar->toggleViewAction()->setEnabled(false);
 
-    for (const ButtonSpec &spec : toolbarSpec) {
-        if (!spec.key) {
+    for (const ToolbarButton &entry : toolbarButtons) {
+        if (!entry.key) {
             toolbar->addSeparator();
             continue;
         }
-        const QString key = QString::fromUtf8(spec.key);
-        QAction *button = toolbar->addAction(themedIcon(spec.themeIcon, spec.fallback), key);
+        const QString key = QString::fromUtf8(entry.key);
+        QAction *button = toolbar->addAction(themedIcon(entry.themeIcon, entry.fallback), key);
         button->setObjectName(key);
         button->setData(key);
-        button->setToolTip(spec.toolTip ? QString::fromUtf8(spec.toolTip) : key);
+        button->setToolTip(entry.toolTip ? QString::fromUtf8(entry.toolTip) : key);
         commands.buttons.insert(key, button);
     }
     return toolbar;
