@@ -33,13 +33,15 @@ ensure_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# Configures (once) and builds the tree with Ninja, two jobs at most.
+# Configures (once) and builds the tree with Ninja, two jobs at most. An
+# existing tree keeps its warnings-as-errors setting unless KORVU_WERROR is
+# given: switching it rebuilds everything, so scripts/run after scripts/test
+# only builds what changed.
 build_korvu() {
-  local werror=${KORVU_WERROR:-OFF}
   if [ ! -f "$KORVU_BUILD/build.ninja" ]; then
-    cmake -S "$KORVU_ROOT" -B "$KORVU_BUILD" -G Ninja -DKORVU_WERROR="$werror" "$@"
-  else
-    cmake "$KORVU_BUILD" -DKORVU_WERROR="$werror" "$@" >/dev/null
+    cmake -S "$KORVU_ROOT" -B "$KORVU_BUILD" -G Ninja -DKORVU_WERROR="${KORVU_WERROR:-OFF}" "$@"
+  elif [ -n "${KORVU_WERROR:-}" ] || [ $# -gt 0 ]; then
+    cmake "$KORVU_BUILD" ${KORVU_WERROR:+-DKORVU_WERROR="$KORVU_WERROR"} "$@" >/dev/null
   fi
   cmake --build "$KORVU_BUILD" -j 2
 }

@@ -134,10 +134,9 @@ int FileListModel::addRow(const FileRow &row)
 {
     int at = int(items.size());
     if (sorted) {
-        auto pos = std::upper_bound(items.begin(), items.end(), row,
-                                    [this](const FileRow &a, const FileRow &b) {
-                                        return lessThan(a, b);
-                                    });
+        auto pos =
+            std::upper_bound(items.begin(), items.end(), row,
+                             [this](const FileRow &a, const FileRow &b) { return lessThan(a, b); });
         at = int(pos - items.begin());
     }
     beginInsertRows(QModelIndex(), at, at);
@@ -211,9 +210,22 @@ void FileListModel::setSorted(bool on)
     sorted = on;
     if (!on || items.size() < 2)
         return;
-    Q_EMIT layoutAboutToBeChanged();
-    sortRows(items);
-    Q_EMIT layoutChanged();
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> sequence = sortedOrder(items);
+    std::vector<int> newRowOf(sequence.size());
+    for (size_t to = 0; to < sequence.size(); ++to)
+        newRowOf[size_t(sequence[to])] = int(to);
+    items = reordered(std::move(items), sequence);
+    if (dropRow >= 0)
+        dropRow = newRowOf[size_t(dropRow)];
+    // The selection and the current row follow their rows to the new places.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &old : before)
+        after.append(index(newRowOf[size_t(old.row())], old.column()));
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     Q_EMIT rowsReplaced();
 }
 
@@ -242,31 +254,38 @@ bool FileListModel::lessThan(const FileRow &a, const FileRow &b) const
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 
+std::vector<int> FileListModel::sortedOrder(const QVector<FileRow> &rows) const
+{
+    // One collation key per row, then a stable sort on the keys: the
+    // expensive locale-aware work is done n times, not n log n times.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(rows.size()));
+    for (const FileRow &row : rows)
+        keys.push_back(collator.sortKey(sortText(row)));
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    const bool ascending = this->order == Qt::AscendingOrder;
+    std::stable_sort(order.begin(), order.end(), [&keys, ascending](int a, int b) {
+        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
+        return ascending ? c < 0 : c > 0;
+    });
+    return order;
+}
+
+QVector<FileRow> FileListModel::reordered(QVector<FileRow> rows, const std::vector<int> &sequence)
+{
+    QVector<FileRow> result;
+    result.reserve(rows.size());
+    for (int from : sequence)
+        result.append(std::move(rows[from]));
+    return result;
+}
+
 void FileListModel::sortRows(QVector<FileRow> &rows) const
 {
     if (rows.size() < 2)
         return;
-    // One collation key per row, then a stable sort on the keys: the
-    // expensive locale-aware work is done n times, not n log n times.
-    struct Keyed
-    {
-        QCollatorSortKey key;
-        int index;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(rows.size()));
-    for (int i = 0; i < rows.size(); ++i)
-        keyed.push_back({collator.sortKey(sortText(rows.at(i))), i});
-    const bool ascending = order == Qt::AscendingOrder;
-    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const Keyed &a, const Keyed &b) {
-        const int c = a.key.compare(b.key);
-        return ascending ? c < 0 : c > 0;
-    });
-    QVector<FileRow> ordered;
-    ordered.reserve(rows.size());
-    for (const Keyed &k : keyed)
-        ordered.append(std::move(rows[k.index]));
-    rows = std::move(ordered);
+    rows = reordered(std::move(rows), sortedOrder(rows));
 }
 
 FileRow FileListModel::parentRow()
@@ -280,9 +299,8 @@ FileRow FileListModel::parentRow()
 
 void FileListModel::foldersFirst()
 {
-    const bool onlyParent = std::all_of(items.cbegin(), items.cend(), [](const FileRow &r) {
-        return r.iconKey == cdupKey;
-    });
+    const bool onlyParent = std::all_of(items.cbegin(), items.cend(),
+                                        [](const FileRow &r) { return r.iconKey == cdupKey; });
     if (onlyParent)
         return;
     QVector<FileRow> reordered;

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QColor>
 #include <QCollator>
+#include <QColor>
 #include <QStringList>
 #include <QVector>
 #include <array>
 #include <functional>
+#include <vector>
 
 // One row of a list pane: a file list entry of the local or remote pane, or a
 // record of the transfer queue. Column 0 shows `text`, column n shows sub-item n.
@@ -25,6 +26,9 @@ struct FileRow
     QString subItem(int n) const { return sub[size_t(n - 1)]; }
     void setSubItem(int n, const QString &value) { sub[size_t(n - 1)] = value; }
 };
+// Every member can be moved in memory as it is: growing a listing of 100 000
+// rows copies bytes instead of moving each string.
+Q_DECLARE_TYPEINFO(FileRow, Q_RELOCATABLE_TYPE);
 
 // The rows of a list pane with the list-control behaviour the panes rely on:
 // automatic sorting that can be switched on and off, a sort column and one
@@ -102,6 +106,9 @@ Q_SIGNALS:
 private:
     QString sortText(const FileRow &row) const;
     bool lessThan(const FileRow &a, const FileRow &b) const;
+    // Row positions in sort order: the first entry is the row that sorts first.
+    std::vector<int> sortedOrder(const QVector<FileRow> &rows) const;
+    static QVector<FileRow> reordered(QVector<FileRow> rows, const std::vector<int> &sequence);
     void sortRows(QVector<FileRow> &rows) const;
     void emitRowChanged(int r);
 

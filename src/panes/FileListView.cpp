@@ -4,6 +4,8 @@
 #include "platform/Twips.h"
 
 #include <QApplication>
+#include <QChildEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -37,8 +39,8 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
     list->setUniformItemSizes(true);
     list->setModelColumn(0);
 
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(report),
-                                    static_cast<QAbstractItemView *>(list)}) {
+    for (QAbstractItemView *view :
+         {static_cast<QAbstractItemView *>(report), static_cast<QAbstractItemView *>(list)}) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -50,6 +52,52 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
     setFocusProxy(report);
 
     connect(report->header(), &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
+    connect(model, &QAbstractItemModel::modelReset, this, &FileListView::fitListItems);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &FileListView::fitListItems);
+    connect(model, &QAbstractItemModel::dataChanged, this, &FileListView::fitListItems);
+}
+
+// The list view lays out every item at one size, which is what keeps it fast
+// on a folder of 100 000 entries; left alone it takes that size from a single
+// item and cuts the other names to it. The grid is made as wide as the
+// longest name instead. Only the few texts longest by character count are
+// measured (a wide CJK glyph counts twice), so a big folder costs one pass
+// over the lengths, not one text layout per entry.
+void FileListView::fitListItems()
+{
+    if (mode != ListMode)
+        return;
+    const QVector<FileRow> &rows = listModel->rows();
+    if (rows.isEmpty()) {
+        list->setGridSize(QSize());
+        return;
+    }
+    std::vector<std::pair<int, int>> lengths; // weighted length, row
+    lengths.reserve(size_t(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        int weight = 0;
+        for (const QChar c : rows.at(r).text)
+            weight += c.unicode() >= 0x1100 ? 2 : 1;
+        lengths.emplace_back(weight, r);
+    }
+    const size_t sample = std::min<size_t>(lengths.size(), 32);
+    std::partial_sort(lengths.begin(), lengths.begin() + std::ptrdiff_t(sample), lengths.end(),
+                      std::greater<>());
+    const QFontMetrics metrics = list->fontMetrics();
+    int widestRow = lengths.front().second;
+    int widest = -1;
+    for (size_t i = 0; i < sample; ++i) {
+        const int width = metrics.horizontalAdvance(rows.at(lengths[i].second).text);
+        if (width > widest) {
+            widest = width;
+            widestRow = lengths[i].second;
+        }
+    }
+    QSize cell = list->sizeHintForIndex(listModel->index(widestRow, 0));
+    // A name longer than the pane is wide is shortened rather than pushing
+    // every column out of sight.
+    cell.setWidth(std::min(cell.width(), std::max(list->viewport()->width(), 1)));
+    list->setGridSize(cell);
 }
 
 void FileListView::watch(QAbstractItemView *view)
@@ -75,6 +123,7 @@ void FileListView::setViewMode(int viewMode)
         return;
     const bool hadFocus = activeView()->hasFocus();
     mode = viewMode;
+    fitListItems();
     stack->setCurrentWidget(activeView());
     setFocusProxy(activeView());
     if (hadFocus)
@@ -123,19 +172,17 @@ void FileListView::selectRow(int row)
 {
     if (row < 0 || row >= listModel->rowCount())
         return;
-    selectionModel()->setCurrentIndex(listModel->index(row, 0),
-                                      QItemSelectionModel::ClearAndSelect |
-                                          QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        listModel->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void FileListView::setRowSelected(int row, bool selected)
 {
     if (row < 0 || row >= listModel->rowCount())
         return;
-    selectionModel()->select(listModel->index(row, 0),
-                             (selected ? QItemSelectionModel::Select
-                                       : QItemSelectionModel::Deselect) |
-                                 QItemSelectionModel::Rows);
+    selectionModel()->select(listModel->index(row, 0), (selected ? QItemSelectionModel::Select
+                                                                 : QItemSelectionModel::Deselect) |
+                                                           QItemSelectionModel::Rows);
 }
 
 void FileListView::clearSelection()
@@ -166,26 +213,69 @@ int FileListView::rowAt(const QPoint &pos) const
     return index.isValid() ? index.row() : -1;
 }
 
+void FileListView::focusEntered(Qt::FocusReason reason)
+{
+    if (reason == Qt::PopupFocusReason)
+        return;
+    if (paneFocus) {
+        // Back from the in-place editor, a context menu or another window:
+        // the pane never lost the focus. Only when the window went away and
+        // the focus comes back by another way did it visit another widget.
+        const bool cameBack = !awayWithWindow || reason == Qt::ActiveWindowFocusReason;
+        awayWithWindow = false;
+        if (cameBack)
+            return;
+    }
+    paneFocus = true;
+    awayWithWindow = false;
+    Q_EMIT gotFocus();
+}
+
+void FileListView::focusLeft(Qt::FocusReason reason)
+{
+    // Menus opened from the keyboard (Alt) take the focus into the menu bar
+    // only while they are used; they act on this pane all the same.
+    if (!paneFocus || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason)
+        return;
+    // Another window or a dialog taking over is not a move to another
+    // control of this window.
+    if (reason == Qt::ActiveWindowFocusReason) {
+        awayWithWindow = true;
+        return;
+    }
+    // The in-place name editor and the other view mode are part of the pane.
+    QWidget *next = QApplication::focusWidget();
+    if (next && isAncestorOf(next))
+        return;
+    paneFocus = false;
+    Q_EMIT lostFocus();
+}
+
 bool FileListView::eventFilter(QObject *watched, QEvent *event)
 {
     QAbstractItemView *view = activeView();
     const bool onView = watched == view;
     const bool onViewport = watched == view->viewport();
-    if (!onView && !onViewport)
-        return QWidget::eventFilter(watched, event);
+    // The in-place editors are children of the viewports.
+    const bool onEditor = !onView && !onViewport && watched->isWidgetType() &&
+                          isAncestorOf(static_cast<QWidget *>(watched));
 
     switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == report->viewport() || watched == list->viewport()) {
+            QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (child->isWidgetType())
+                child->installEventFilter(this);
+        }
+        break;
     case QEvent::FocusIn:
-        if (onView)
-            Q_EMIT gotFocus();
+        if (onView || onEditor)
+            focusEntered(static_cast<QFocusEvent *>(event)->reason());
         break;
-    case QEvent::FocusOut: {
-        // The in-place name editor lives inside the view: that is no loss of focus.
-        QWidget *next = QApplication::focusWidget();
-        if (onView && !(next && isAncestorOf(next)))
-            Q_EMIT lostFocus();
+    case QEvent::FocusOut:
+        if (onView || onEditor)
+            focusLeft(static_cast<QFocusEvent *>(event)->reason());
         break;
-    }
     case QEvent::KeyPress:
         if (onView) {
             auto *key = static_cast<QKeyEvent *>(event);

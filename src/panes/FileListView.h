@@ -16,6 +16,10 @@ class QTreeView;
 // entry with all columns). Both views share the model and the selection, so
 // switching keeps everything. The widget reports the user's actions as
 // signals the pane controllers connect to.
+//
+// gotFocus and lostFocus tell when the focus moves between this pane and
+// another control of the window. The pane keeps the focus while its in-place
+// editor or its context menu is open and while another window is active.
 class FileListView : public QWidget
 {
     Q_OBJECT
@@ -43,7 +47,7 @@ public:
     QList<int> selectedRows() const; // ascending
     int focusedRow() const;          // the row with the focus rectangle, or -1
     bool isRowSelected(int row) const;
-    void selectRow(int row);         // makes it the only selected and focused row
+    void selectRow(int row); // makes it the only selected and focused row
     void setRowSelected(int row, bool selected);
     void clearSelection();
     void editRow(int row); // starts the in-place edit of the row's name
@@ -66,6 +70,9 @@ protected:
 
 private:
     void watch(QAbstractItemView *view);
+    void fitListItems();
+    void focusEntered(Qt::FocusReason reason);
+    void focusLeft(Qt::FocusReason reason);
 
     FileListModel *listModel;
     QTreeView *report;
@@ -73,4 +80,6 @@ private:
     QStackedLayout *stack;
     int mode = ReportMode;
     int pressedKey = 0;
+    bool paneFocus = false;      // between gotFocus and lostFocus
+    bool awayWithWindow = false; // the window lost the focus while the pane had it
 };

@@ -77,9 +77,10 @@ std::optional<QString> ScriptedPrompts::inputBox(const QString &prompt, const QS
     return std::nullopt;
 }
 
-QString ScriptedPrompts::openFileName(const QString &title, const QString &, const QString &)
+QString ScriptedPrompts::openFileName(const QString &title, const QString &filter,
+                                     const QString &startFile)
 {
-    asked.append({Kind::OpenFile, title, QString()});
+    asked.append({Kind::OpenFile, title, startFile, Buttons::Ok, Icon::None, filter});
     if (!fileAnswers.isEmpty())
         return fileAnswers.takeFirst();
     return QString();

@@ -57,9 +57,10 @@ public:
     {
         Kind kind;
         QString title;
-        QString text; // message text or input prompt
+        QString text; // message text, input prompt, or the file dialog's start file
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
+        QString filter = QString(); // the file dialog's filter
     };
 
     // Queued answers are used in order; with an empty queue a message box

@@ -79,6 +79,22 @@ private Q_SLOTS:
         QCOMPARE(texts(m), QStringList({"z", "x", "y"}));
     }
 
+    void selectionFollowsItsRowsWhenSorting()
+    {
+        FileListModel m({"名称", "大小"});
+        QAbstractItemModelTester tester(&m);
+        m.fill({}, {file("c"), file("a"), file("b")});
+        FileListView view(&m);
+        view.selectRow(0);            // "c"
+        view.setRowSelected(2, true); // "b"
+        m.setDropHighlightRow(1);     // "a"
+        m.setSorted(true);
+        QCOMPARE(texts(m), QStringList({"a", "b", "c"}));
+        QCOMPARE(view.selectedRow(), 2);
+        QCOMPARE(view.selectedRows(), QList<int>({1, 2}));
+        QCOMPARE(m.dropHighlightRow(), 0);
+    }
+
     void foldersFirstRebuildsTheParentRowAndDropsKeys()
     {
         FileListModel m({"名称", "大小"});

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QAction;
+struct Commands;
+
+// Routes the menu items, the toolbar buttons (by key) and double clicks on
+// the status panels to what each command does. A toolbar button that stands
+// for a menu item runs that item's handler directly, so it works whenever the
+// button is enabled, whatever the menu item's own state.
+class CommandDispatch : public QObject
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<void()>;
+
+    explicit CommandDispatch(Commands &commands, QObject *parent = nullptr);
+
+    // What a menu item does when chosen (and what the toolbar buttons that
+    // stand for it do).
+    void setHandler(QAction *menuItem, Handler handler);
+    // Buttons with an action of their own: "下载", "上传" and "停止操作".
+    void setButtonHandler(const QString &key, Handler handler);
+
+    // tbToolBar's click handler. Unknown keys do nothing.
+    void ButtonClick(const QString &key);
+    // A double click on a status panel: the panel "Status" stops the running
+    // operation, the others do nothing.
+    void StatusPanelDblClick(const QString &key);
+
+private:
+    // By its current caption: upload or download, as the toolbar buttons.
+    void mnuUpDown_Click();
+    void run(QAction *menuItem);
+
+    Commands &commands;
+    QHash<QAction *, Handler> menuHandlers;
+    QHash<QString, Handler> buttonHandlers;
+};

@@ -1,0 +1,113 @@
+#include "app/MainWindowUi.h"
+
+#include "app/CommandSurface.h"
+#include "app/StatusPanels.h"
+#include "panes/FileListModel.h"
+#include "panes/FileListView.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+namespace {
+FileListView *makeList(const char *name, const QStringList &headers, const QList<int> &widths,
+                       QWidget *parent)
+{
+    auto *model = new FileListModel(headers, parent);
+    auto *view = new FileListView(model, parent);
+    view->setObjectName(QString::fromLatin1(name));
+    model->setObjectName(QString::fromLatin1(name) + QStringLiteral("Model"));
+    view->setColumnWidthsTwips(widths);
+    return view;
+}
+
+QGroupBox *makeFrame(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    return frame;
+}
+
+QComboBox *makeFolderBox(const char *name, QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMaxVisibleItems(20);
+    return box;
+}
+} // namespace
+
+void MainWindowUi::setupUi(QMainWindow *window, Commands &commands)
+{
+    window->setObjectName(QStringLiteral("frmMain"));
+    window->setWindowTitle(QStringLiteral("Korvu"));
+    CommandSurface::build(window, commands);
+
+    area = new QWidget(window);
+    area->setObjectName(QStringLiteral("frmMainArea"));
+    window->setCentralWidget(area);
+    setupFilePanes(area);
+    setupStatusFrame(area);
+
+    sbStatusBar = new StatusPanels(window);
+    window->setStatusBar(sbStatusBar);
+}
+
+void MainWindowUi::setupFilePanes(QWidget *parent)
+{
+    fraLocal = makeFrame("fraLocal", QStringLiteral("本地视图"), parent);
+    cmbLocalDir = makeFolderBox("cmbLocalDir", fraLocal);
+    lvwLocal = makeList("lvwLocal",
+                        {QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期")},
+                        {1600, 1000, 1440}, fraLocal);
+
+    fraRemote = makeFrame("fraRemote", QStringLiteral("远程视图"), parent);
+    cmbRemoteDir = makeFolderBox("cmbRemoteDir", fraRemote);
+    lvwRemote = makeList("lvwRemote",
+                         {QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期"),
+                          QStringLiteral("权限")},
+                         {1440, 1000, 1440, 1000}, fraRemote);
+
+    imgSplitter = new QWidget(parent);
+    imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
+    imgSplitter->setCursor(Qt::SplitHCursor);
+
+    auto *bar = new QFrame(parent);
+    bar->setObjectName(QStringLiteral("picSplitter"));
+    bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    bar->setBackgroundRole(QPalette::Dark);
+    bar->setAutoFillBackground(true);
+    bar->hide();
+    picSplitter = bar;
+}
+
+void MainWindowUi::setupStatusFrame(QWidget *parent)
+{
+    fraSta = makeFrame("fraSta", QStringLiteral("状态视图"), parent);
+
+    lvwStatus = makeList("lvwStatus",
+                         {QStringLiteral("状态"), QStringLiteral("本地"), QStringLiteral("大小"),
+                          QStringLiteral("方向"), QStringLiteral("远程"), QStringLiteral("主机")},
+                         {1000, 3000, 1000, 600, 3000, 1600}, fraSta);
+
+    Progress = new QProgressBar(fraSta);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Progress->setTextVisible(false);
+    Progress->setRange(0, 100);
+    Progress->setValue(0);
+
+    lblLog = new QLabel(QStringLiteral("Log"), fraSta);
+    lblLog->setObjectName(QStringLiteral("lblLog"));
+
+    txtLog = new QPlainTextEdit(fraSta);
+    txtLog->setObjectName(QStringLiteral("txtLog"));
+    txtLog->setReadOnly(true);
+    txtLog->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    lblLog->setBuddy(txtLog);
+}

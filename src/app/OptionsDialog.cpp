@@ -1,0 +1,122 @@
+#include "app/OptionsDialog.h"
+
+#include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
+#include "platform/ViewerSettings.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QString OptionsDialog::BrowseTitle = QStringLiteral("请指定您要使用的文件查看程序");
+#ifdef Q_OS_WIN
+const QString OptionsDialog::BrowseFilter = QStringLiteral("可执行文件 (*.exe)");
+#else
+// Programs here carry no extension: any file may be one.
+const QString OptionsDialog::BrowseFilter = QStringLiteral("可执行文件 (*)");
+#endif
+
+namespace {
+QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+} // namespace
+
+OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), settings(settings), prompts(prompts),
+      Frame1(new QGroupBox(QStringLiteral("文件查看选项"), this)),
+      chkNote(new QCheckBox(QStringLiteral("使用记事本查看(&N)"), Frame1)),
+      Label1(new QLabel(QStringLiteral("指定查看程序:"), Frame1)), txtExe(new QLineEdit(Frame1)),
+      cmdBrowse(makeButton("cmdBrowse", QStringLiteral("浏览(&B)"), Frame1)),
+      cmdOK(makeButton("cmdOK", QStringLiteral("确定(&O)"), this)),
+      cmdCancel(makeButton("cmdCancel", QStringLiteral("取消(&C)"), this)),
+      cmdApply(makeButton("cmdApply", QStringLiteral("应用(&A)"), this))
+{
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("程序选项"));
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    chkNote->setObjectName(QStringLiteral("chkNote"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtExe->setObjectName(QStringLiteral("txtExe"));
+    Label1->setBuddy(txtExe);
+    cmdOK->setDefault(true);
+
+    auto *frameLayout = new QGridLayout(Frame1);
+    frameLayout->addWidget(chkNote, 0, 0, 1, 2);
+    frameLayout->addWidget(Label1, 1, 0, 1, 2);
+    frameLayout->addWidget(txtExe, 2, 0);
+    frameLayout->addWidget(cmdBrowse, 2, 1);
+    frameLayout->setColumnStretch(0, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdApply);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addLayout(buttons);
+    setMinimumWidth(440);
+
+    connect(chkNote, &QCheckBox::clicked, this, &OptionsDialog::chkNote_Click);
+    connect(cmdBrowse, &QPushButton::clicked, this, &OptionsDialog::cmdBrowse_Click);
+    connect(cmdApply, &QPushButton::clicked, this, &OptionsDialog::cmdApply_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cmdCancel_Click);
+
+    Form_Load();
+}
+
+void OptionsDialog::Form_Load()
+{
+    const ViewerSettings viewer = ViewerSettings::read(settings);
+    chkNote->setChecked(viewer.useNotepad);
+    txtExe->setEnabled(!viewer.useNotepad);
+    cmdBrowse->setEnabled(!viewer.useNotepad);
+    txtExe->setText(viewer.program);
+}
+
+void OptionsDialog::chkNote_Click()
+{
+    const bool useNotepad = chkNote->isChecked();
+    txtExe->setEnabled(!useNotepad);
+    cmdBrowse->setEnabled(!useNotepad);
+}
+
+void OptionsDialog::cmdBrowse_Click()
+{
+    const QString chosen = prompts.openFileName(BrowseTitle, BrowseFilter, cdg1FileName);
+    if (!chosen.isEmpty())
+        cdg1FileName = chosen;
+    if (!cdg1FileName.isEmpty())
+        txtExe->setText(cdg1FileName);
+}
+
+void OptionsDialog::cmdApply_Click()
+{
+    ViewerSettings viewer;
+    viewer.useNotepad = chkNote->isChecked();
+    viewer.program = txtExe->text();
+    viewer.write(settings);
+}
+
+void OptionsDialog::cmdOK_Click()
+{
+    cmdApply_Click();
+    accept();
+}
+
+void OptionsDialog::cmdCancel_Click()
+{
+    reject();
+}

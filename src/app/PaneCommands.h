@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+
+class FileListView;
+struct Commands;
+struct WindowState;
+
+// The commands that act on whichever pane is active: the two view modes,
+// select all and refresh.
+class PaneCommands
+{
+public:
+    PaneCommands(Commands &commands, WindowState &state, FileListView *lvwLocal,
+                 FileListView *lvwRemote);
+
+    // How each pane is refilled; the remote pane's refresh needs the FTP
+    // session and is set by the connection.
+    void setLocalRefresh(std::function<void()> refresh) { refreshLocal = std::move(refresh); }
+    void setRemoteRefresh(std::function<void()> refresh) { refreshRemote = std::move(refresh); }
+
+    // mnuViewList / mnuViewReport: the menu checks follow the choice; only
+    // the active file pane changes its view (none while the queue is active).
+    void mnuViewList_Click();
+    void mnuViewReport_Click();
+    // Selects every row of the active file pane but the first, the parent
+    // folder's row.
+    void mnuEditSelectAll_Click();
+    // Refills the remote pane when it is active, otherwise the local pane.
+    void RefreshPane();
+    // The queue list became the active pane.
+    void lvwStatus_GotFocus();
+
+private:
+    void setViewMode(int mode);
+    FileListView *activeFilePane() const;
+
+    Commands &commands;
+    WindowState &state;
+    FileListView *lvwLocal;
+    FileListView *lvwRemote;
+    std::function<void()> refreshLocal;
+    std::function<void()> refreshRemote;
+};

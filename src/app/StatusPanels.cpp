@@ -1,0 +1,112 @@
+#include "app/StatusPanels.h"
+
+#include "platform/Twips.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QProgressBar>
+
+const QString StatusPanels::ProgressKey = QStringLiteral("\"Progress\"");
+
+namespace {
+// Offsets of Progress1 inside the status bar, in twips.
+constexpr int progressTop = 80;
+constexpr int progressLeft = 500;
+
+QIcon pictureIcon(int image)
+{
+    switch (image) {
+    case StatusPanels::Stopped:
+        return QIcon::fromTheme(QStringLiteral("process-stop"));
+    case StatusPanels::Closed:
+        return QIcon::fromTheme(QStringLiteral("network-offline"));
+    case StatusPanels::Connected:
+        return QIcon::fromTheme(QStringLiteral("network-transmit-receive"));
+    default:
+        return QIcon();
+    }
+}
+} // namespace
+
+StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent), Progress1(new QProgressBar(this))
+{
+    setObjectName(QStringLiteral("sbStatusBar"));
+    addPanel(ProgressKey, QStringLiteral("状态"), QStringLiteral("传输进度"), 3600, 0);
+    addPanel(QStringLiteral("Rate"), QString(), QStringLiteral("已传输大小"), 2000, 0);
+    addPanel(QStringLiteral("FileName"), QString(), QStringLiteral("传输文件名"), 2000, 1);
+    addPanel(QStringLiteral("FileSize"), QString(), QStringLiteral("文件大小"), 1600, 0);
+    addPanel(QStringLiteral("Status"), QString(), QStringLiteral("传输状态"), 600, 0);
+    panel(QStringLiteral("Status"))->setAlignment(Qt::AlignCenter);
+
+    Progress1->setObjectName(QStringLiteral("Progress1"));
+    Progress1->setTextVisible(false);
+    Progress1->setRange(0, 100);
+    Progress1->setValue(0);
+    Progress1->raise();
+
+    setStatusPicture(Closed);
+}
+
+void StatusPanels::addPanel(const QString &key, const QString &text, const QString &toolTip,
+                            int widthTwips, int stretch)
+{
+    auto *label = new QLabel(text, this);
+    label->setObjectName(key);
+    label->setToolTip(toolTip);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(twipsToPixelsX(widthTwips, this));
+    if (stretch == 0)
+        label->setMaximumWidth(twipsToPixelsX(widthTwips, this));
+    label->installEventFilter(this);
+    addWidget(label, stretch);
+    panelKeys.append(key);
+    panels.insert(key, label);
+}
+
+QString StatusPanels::panelText(const QString &key) const
+{
+    const QLabel *label = panel(key);
+    return label ? label->text() : QString();
+}
+
+void StatusPanels::setPanelText(const QString &key, const QString &text)
+{
+    if (QLabel *label = panel(key))
+        label->setText(text);
+}
+
+void StatusPanels::setStatusPicture(int image)
+{
+    picture = image;
+    const QIcon icon = pictureIcon(image);
+    QLabel *status = panel(QStringLiteral("Status"));
+    const int side = status->fontMetrics().height();
+    status->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(side, side));
+}
+
+void StatusPanels::PlaceProgress()
+{
+    const QLabel *first = panel(ProgressKey);
+    const int top = twipsToPixelsY(progressTop, this);
+    const int left = twipsToPixelsX(progressLeft, this);
+    Progress1->setGeometry(left, top, qMax(0, first->width() - left),
+                           qMax(0, first->height() - 2 * top + first->y()));
+}
+
+bool StatusPanels::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (auto it = panels.constBegin(); it != panels.constEnd(); ++it) {
+            if (it.value() == watched)
+                Q_EMIT panelDoubleClicked(it.key());
+        }
+    }
+    return QStatusBar::eventFilter(watched, event);
+}
+
+void StatusPanels::resizeEvent(QResizeEvent *event)
+{
+    QStatusBar::resizeEvent(event);
+    PlaceProgress();
+}

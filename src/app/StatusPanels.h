@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QHash>
+#include <QStatusBar>
+#include <QStringList>
+
+class QLabel;
+class QProgressBar;
+
+// sbStatusBar: five keyed panels (transfer progress, amount transferred,
+// file name, file size and the transfer state picture) with the progress bar
+// Progress1 laid over the first panel.
+class StatusPanels : public QStatusBar
+{
+    Q_OBJECT
+public:
+    // The first panel's key is the word Progress in double quotes.
+    static const QString ProgressKey;
+
+    // Pictures of the panel "Status", numbered like the image list AbortImglist.
+    enum Picture
+    {
+        NoPicture = 0,
+        Stopped = 1,
+        Closed = 2,
+        Connected = 3
+    };
+
+    explicit StatusPanels(QWidget *parent = nullptr);
+
+    QStringList keys() const { return panelKeys; }
+    QLabel *panel(const QString &key) const { return panels.value(key); }
+    QString panelText(const QString &key) const;
+    void setPanelText(const QString &key, const QString &text);
+
+    int statusPicture() const { return picture; }
+    void setStatusPicture(int image);
+
+    QProgressBar *progress() const { return Progress1; }
+    // Lays Progress1 over the first panel, right of its caption.
+    void PlaceProgress();
+
+Q_SIGNALS:
+    void panelDoubleClicked(const QString &key);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void addPanel(const QString &key, const QString &text, const QString &toolTip, int widthTwips,
+                  int stretch);
+
+    QStringList panelKeys;
+    QHash<QString, QLabel *> panels;
+    QProgressBar *Progress1;
+    int picture = NoPicture;
+};

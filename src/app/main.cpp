@@ -1,0 +1,44 @@
+#include "app/AppVersion.h"
+#include "app/Artwork.h"
+#include "app/MainWindow.h"
+#include "app/Platform.h"
+#include "app/SplashWindow.h"
+#include "platform/DesktopShell.h"
+#include "platform/Globals.h"
+#include "platform/IconTheme.h"
+#include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemDrives.h"
+#include "platform/SystemNetworkInfo.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Korvu"));
+    QApplication::setApplicationName(QStringLiteral("Korvu"));
+    QApplication::setApplicationVersion(AppVersion::number());
+    QGuiApplication::setDesktopFileName(QStringLiteral("korvu"));
+    QApplication::setWindowIcon(Artwork::windowIcon());
+    IconTheme::ensure();
+
+    QtPrompts prompts;
+    DesktopShell shell;
+    SettingsStore settings;
+    SystemDrives drives;
+    SystemNetworkInfo networkInfo;
+    Platform platform{prompts, shell,       settings,
+                      drives,  networkInfo, QCoreApplication::applicationDirPath()};
+    Globals globals;
+
+    std::unique_ptr<MainWindow> frmMain;
+    SplashWindow frmFlash([&]() -> QWidget * {
+        frmMain = std::make_unique<MainWindow>(platform, globals);
+        prompts.setParentWidget(frmMain.get());
+        return frmMain.get();
+    });
+    frmFlash.start();
+    return QApplication::exec();
+}

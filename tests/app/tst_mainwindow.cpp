@@ -1,0 +1,440 @@
+#include "AppTestSupport.h"
+#include "app/CommandDispatch.h"
+#include "app/MainLayout.h"
+#include "app/PaneCommands.h"
+#include "app/StatusPanels.h"
+#include "panes/FileListModel.h"
+#include "panes/FileListView.h"
+#include "panes/LocalPane.h"
+#include "platform/SessionLog.h"
+#include "platform/Twips.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+// "name caption" for every item of a menu, separators as "name -".
+QStringList describe(const QMenu *menu)
+{
+    QStringList items;
+    for (const QAction *action : menu->actions())
+        items << action->objectName() + QLatin1Char(' ') +
+                     (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return items;
+}
+
+FileRow row(const QString &text, const QString &icon)
+{
+    FileRow r;
+    r.text = text;
+    r.iconKey = icon;
+    return r;
+}
+
+void fillRows(FileListView *view, int files)
+{
+    QVector<FileRow> rows{FileListModel::parentRow()};
+    for (int i = 0; i < files; ++i)
+        rows.append(row(QStringLiteral("f%1").arg(i), QStringLiteral("File")));
+    view->model()->fill({}, rows);
+}
+
+void focusOnly(WindowState &state, bool local, bool remote, bool queue)
+{
+    state.LocalHasFocus = local;
+    state.RemoteHasFocus = remote;
+    state.QueueHasFocus = queue;
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menuTreeHasEveryItemInOrder()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        QStringList tops;
+        for (const QAction *entry : w.menuBar()->actions())
+            tops << entry->objectName() + QLatin1Char(' ') + entry->text();
+        QCOMPARE(tops, QStringList({"mnuFile 文件(&F)", "mnuEdit 操作(&A)", "mnuView 视图(&V)",
+                                    "mnuHelp 帮助(&H)"}));
+
+        const Commands &c = w.commands();
+        QCOMPARE(describe(c.fileMenu),
+                 QStringList({"mnuSit 站点管理器(M)...", "mnuLogin 快速连接(&L)...", "mnu1 -",
+                              "mnuRelogin 重新连接(&R)", "mnuLogout 断开(&O)", "mnuFileBar0 -",
+                              "mnuExit 退出(&X)"}));
+        QCOMPARE(
+            describe(c.editMenu),
+            QStringList({"mnuUpDown 上传/下载(&U)", "mnuEdit1 -", "mnuMakeDir 新建文件夹(&D)...",
+                         "mnuRename 重命名(&R)", "mnuDel 删除(&D)", "mnuEditBar0 -",
+                         "mnuEditSelectAll 全选(&A)", "mnuRefresh 刷新(&R)", "mnuEditBar1 -",
+                         "mnuProperty 属性(&P)", "mnuShow 查看(&S)", "mnuRun 运行(&R)"}));
+        QCOMPARE(describe(c.viewMenu),
+                 QStringList({"mnuViewList 列表视图(&L)", "mnuViewReport 详细资料(&D)",
+                              "mnuViewBar1 -", "mnuViewOptions 选项(&O)..."}));
+        QCOMPARE(describe(c.helpMenu),
+                 QStringList({"mnuHelpContents 帮助主题(&C)", "mnuEmail 给作者写信(&E)",
+                              "mnuHelpBar0 -", "mnuHelpAbout 关于 Korvu(&A) "}));
+        QCOMPARE(c.statusMenu->objectName(), QStringLiteral("mnuPopStaus"));
+        QCOMPARE(c.statusMenu->title(), QStringLiteral("状态菜单"));
+        QCOMPARE(describe(c.statusMenu),
+                 QStringList({"mnuStatusClear 清除记录(&C)", "mnuStatusDel 删除条目(&D)"}));
+        // Tests and controllers find the items by name.
+        QCOMPARE(w.findChild<QAction *>(QStringLiteral("mnuEditSelectAll")), c.mnuEditSelectAll);
+    }
+
+    void toolbarAndStatusBarCarryTheirKeysAndTips()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        auto *toolbar = w.findChild<QToolBar *>(QStringLiteral("tbToolBar"));
+        QVERIFY(toolbar);
+        QStringList buttons;
+        for (const QAction *action : toolbar->actions()) {
+            if (action->isSeparator()) {
+                buttons << QStringLiteral("|");
+                continue;
+            }
+            QCOMPARE(w.commands().button(action->text()), action);
+            QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
+            buttons << (action->toolTip() == action->text()
+                            ? action->text()
+                            : action->text() + QLatin1Char('/') + action->toolTip());
+        }
+        QCOMPARE(buttons.join(QLatin1Char(' ')),
+                 QStringLiteral("站点管理 连接 重新连接 断开连接 | 下载 上传 | 停止操作 刷新 | "
+                                "列表视图 详细资料 | 删除 重命名 新建文件夹 | 运行 查看 "
+                                "属性/文件属性"));
+
+        StatusPanels &status = *w.ui().sbStatusBar;
+        QCOMPARE(status.objectName(), QStringLiteral("sbStatusBar"));
+        QCOMPARE(status.keys(),
+                 QStringList({"\"Progress\"", "Rate", "FileName", "FileSize", "Status"}));
+        QStringList tips;
+        for (const QString &key : status.keys())
+            tips << status.panel(key)->toolTip();
+        QCOMPARE(tips,
+                 QStringList({"传输进度", "已传输大小", "传输文件名", "文件大小", "传输状态"}));
+        QCOMPARE(status.panelText(StatusPanels::ProgressKey), QStringLiteral("状态"));
+        QVERIFY(w.findChild<QProgressBar *>(QStringLiteral("Progress1")));
+    }
+
+    void panesHaveTheirCaptionsAndColumns()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        const MainWindowUi &ui = w.ui();
+        QCOMPARE(ui.fraLocal->title(), QStringLiteral("本地视图"));
+        QCOMPARE(ui.fraRemote->title(), QStringLiteral("远程视图"));
+        QCOMPARE(ui.fraSta->title(), QStringLiteral("状态视图"));
+        QCOMPARE(ui.lblLog->text(), QStringLiteral("Log"));
+        QCOMPARE(ui.lvwLocal->model()->headers(), QStringList({"名称", "大小", "日期"}));
+        QCOMPARE(ui.lvwRemote->model()->headers(), QStringList({"名称", "大小", "日期", "权限"}));
+        QCOMPARE(ui.lvwStatus->model()->headers(),
+                 QStringList({"状态", "本地", "大小", "方向", "远程", "主机"}));
+        QVERIFY(ui.cmbLocalDir->isEditable());
+        QCOMPARE(w.findChild<FileListView *>(QStringLiteral("lvwLocal")), ui.lvwLocal);
+        QCOMPARE(w.findChild<QComboBox *>(QStringLiteral("cmbRemoteDir")), ui.cmbRemoteDir);
+    }
+
+    void startsInItsInitialState()
+    {
+        AppHarness h;
+        // Whatever an earlier run stored, the window takes its designed place.
+        h.settings->setValue(QStringLiteral("MainLeft"), QStringLiteral("15"));
+        h.settings->setValue(QStringLiteral("MainWidth"), QStringLiteral("30000"));
+        h.settings->setValue(QStringLiteral("MainHeight"), QStringLiteral("20000"));
+        h.settings->setValue(QStringLiteral("ViewMode"), QStringLiteral("2"));
+        MainWindow &w = h.start();
+
+        QCOMPARE(w.windowTitle(), QStringLiteral("Korvu"));
+        QCOMPARE(w.size(), QSize(twipsToPixelsX(MainLayout::DesignedWidth, &w),
+                                 twipsToPixelsY(MainLayout::DesignedHeight, &w)));
+        QCOMPARE(w.ui().lvwLocal->viewMode(), FileListView::ReportMode);
+
+        const WindowState &s = w.state();
+        QVERIFY(s.LocalHasFocus && !s.RemoteHasFocus && !s.QueueHasFocus);
+        QVERIFY(!s.TransferBusy && !s.ConnectionLost);
+        QVERIFY(h.globals.gDialogCancelled);
+        QCOMPARE(h.globals.gXferApplyAll, 0);
+        QVERIFY(h.globals.gScratchFile.startsWith(h.temp + QStringLiteral("/korvu-")));
+        QVERIFY(h.globals.gScratchFile.endsWith(QStringLiteral("/KorvuScratchFile")));
+
+        const Commands &c = w.commands();
+        for (QAction *off :
+             {c.mnuLogout, c.mnuRelogin, c.mnuViewList, c.mnuViewReport, c.mnuUpDown,
+              c.button(QStringLiteral("断开连接")), c.button(QStringLiteral("重新连接"))})
+            QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
+        for (QAction *on :
+             {c.mnuExit, c.mnuViewOptions, c.mnuHelpContents, c.mnuEmail, c.mnuHelpAbout,
+              c.button(QStringLiteral("刷新")), c.button(QStringLiteral("列表视图")),
+              c.button(QStringLiteral("详细资料"))})
+            QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
+        QVERIFY(w.log().text().isEmpty());
+    }
+
+    void commandsWithoutTheirFeatureStayDisabled()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        Commands &c = w.commands();
+        const QList<QAction *> unbuilt = {
+            c.mnuUpDown, c.mnuMakeDir,  c.mnuRename,      c.mnuDel,       c.mnuRun,
+            c.mnuShow,   c.mnuProperty, c.mnuStatusClear, c.mnuStatusDel, c.mnuSit,
+            c.mnuLogin,  c.mnuRelogin,  c.mnuLogout};
+        const QStringList unbuiltButtons = {
+            "下载", "上传",     "新建文件夹", "重命名",   "删除",     "运行",    "查看",
+            "属性", "站点管理", "连接",       "重新连接", "断开连接", "停止操作"};
+
+        // Focus moves between the panes, a row is clicked, and every command
+        // is asked to turn on.
+        w.ui().lvwStatus->setFocus();
+        w.ui().lvwLocal->setFocus();
+        QTRY_VERIFY(w.state().LocalHasFocus);
+        w.ui().lvwLocal->selectRow(0);
+        w.localPane().UpdateLocalCommands();
+        QVERIFY(c.mnuEditSelectAll->isEnabled());
+        w.ui().lvwRemote->setFocus();
+        for (QAction *action : unbuilt)
+            c.enable(action, true);
+        for (const QString &key : unbuiltButtons)
+            c.enableButton(key, true);
+
+        for (QAction *action : unbuilt)
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+        for (const QString &key : unbuiltButtons)
+            QVERIFY2(!c.button(key)->isEnabled(), qPrintable(key));
+    }
+
+    void viewModeChangesOnlyTheActivePane()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        FileListView *local = w.ui().lvwLocal;
+        FileListView *remote = w.ui().lvwRemote;
+        Commands &c = w.commands();
+        // The menu items are enabled by a pane's focus; the toolbar buttons
+        // reach the same commands whatever the menu says.
+        focusOnly(w.state(), true, false, false);
+        w.dispatch().ButtonClick(QStringLiteral("列表视图"));
+        QCOMPARE(local->viewMode(), FileListView::ListMode);
+        QCOMPARE(remote->viewMode(), FileListView::ReportMode);
+        QVERIFY(c.mnuViewList->isChecked() && !c.mnuViewReport->isChecked());
+
+        focusOnly(w.state(), false, true, false);
+        w.dispatch().ButtonClick(QStringLiteral("列表视图"));
+        w.dispatch().ButtonClick(QStringLiteral("详细资料"));
+        QCOMPARE(remote->viewMode(), FileListView::ReportMode);
+        QCOMPARE(local->viewMode(), FileListView::ListMode);
+        QVERIFY(!c.mnuViewList->isChecked() && c.mnuViewReport->isChecked());
+
+        focusOnly(w.state(), false, false, true);
+        c.enable(c.mnuViewList, true);
+        c.mnuViewList->trigger();
+        QVERIFY(c.mnuViewList->isChecked() && !c.mnuViewReport->isChecked());
+        QCOMPARE(local->viewMode(), FileListView::ListMode);
+        QCOMPARE(remote->viewMode(), FileListView::ReportMode);
+    }
+
+    void selectAllLeavesTheParentRow()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        FileListView *local = w.ui().lvwLocal;
+        FileListView *remote = w.ui().lvwRemote;
+        fillRows(local, 4);
+        fillRows(remote, 3);
+
+        w.commands().mnuEditSelectAll->setEnabled(true);
+        w.commands().mnuEditSelectAll->trigger();
+        QCOMPARE(local->selectedRows(), QList<int>({1, 2, 3, 4}));
+        QVERIFY(remote->selectedRows().isEmpty());
+
+        focusOnly(w.state(), false, true, false);
+        w.commands().mnuEditSelectAll->trigger();
+        QCOMPARE(remote->selectedRows(), QList<int>({1, 2, 3}));
+
+        // A pane holding only the parent row has nothing to select.
+        fillRows(remote, 0);
+        w.commands().mnuEditSelectAll->trigger();
+        QVERIFY(remote->selectedRows().isEmpty());
+    }
+
+    void queueFocusMakesTheQueueActive()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.ui().lvwStatus->reportView()->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(w.state().QueueHasFocus);
+        QVERIFY(!w.state().LocalHasFocus && !w.state().RemoteHasFocus);
+    }
+
+    void startsListingTheHomeFolderWithTheLocalPaneActive()
+    {
+        AppHarness h;
+        QVERIFY(QDir(h.home).mkdir(QStringLiteral("docs")));
+        QFile note(h.home + QStringLiteral("/note.txt"));
+        QVERIFY(note.open(QIODevice::WriteOnly));
+        note.close();
+        MainWindow &w = h.start();
+        QCOMPARE(w.ui().cmbLocalDir->currentText(), h.home + QStringLiteral("/"));
+        QStringList listed;
+        for (const FileRow &r : w.ui().lvwLocal->model()->rows())
+            listed << r.text;
+        QCOMPARE(listed, QStringList({"..", "docs", "note.txt"}));
+
+        // Shown, the local pane takes the focus and opens the view menu.
+        const Commands &c = w.commands();
+        QVERIFY(!c.mnuViewList->isEnabled());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_VERIFY(c.mnuViewList->isEnabled());
+        QVERIFY(c.mnuViewReport->isChecked() && !c.mnuViewList->isChecked());
+        QCOMPARE(c.mnuUpDown->text(), QStringLiteral("上传(&U)"));
+        QVERIFY(!c.mnuUpDown->isEnabled()); // transfers are not there yet
+    }
+
+    void keyboardMenuNavigationKeepsThePaneActive()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_VERIFY(w.commands().mnuViewList->isEnabled());
+        // Alt alone takes the menu bar into keyboard mode; the menus then act
+        // on the pane that was active.
+        QTest::keyClick(w.ui().lvwLocal->reportView(), Qt::Key_Alt);
+        QTRY_VERIFY(w.menuBar()->hasFocus());
+        QVERIFY(w.state().LocalHasFocus);
+        QVERIFY(w.commands().mnuViewList->isEnabled());
+        QTest::keyClick(w.menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(w.ui().lvwLocal->reportView()->hasFocus());
+        QVERIFY(w.state().LocalHasFocus);
+        QVERIFY(w.commands().mnuEdit->isEnabled());
+    }
+
+    void refreshWithTheQueueActiveRefreshesTheLocalPane()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FileListModel *local = w.ui().lvwLocal->model();
+        QCOMPARE(local->rowCount(), 1);
+
+        QFile added(h.home + QStringLiteral("/added.txt"));
+        QVERIFY(added.open(QIODevice::WriteOnly));
+        added.close();
+        // The remote pane has nothing to refresh from yet; the local pane
+        // is left alone.
+        focusOnly(w.state(), false, true, false);
+        w.commands().button(QStringLiteral("刷新"))->trigger();
+        QCOMPARE(local->rowCount(), 1);
+
+        w.ui().lvwStatus->reportView()->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(w.state().QueueHasFocus);
+        w.commands().button(QStringLiteral("刷新"))->trigger();
+        QCOMPARE(local->rowCount(), 2);
+        QCOMPARE(local->row(1).text, QStringLiteral("added.txt"));
+    }
+
+    void helpOpensTheInstalledPages()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.commands().mnuHelpContents->trigger();
+        QCOMPARE(h.shell.calls.size(), 1);
+        QCOMPARE(h.shell.calls.at(0).what, QStringLiteral("openUrl"));
+        QCOMPARE(QUrl(h.shell.calls.at(0).target).toLocalFile(),
+                 h.programDir + QStringLiteral("/help/index.html"));
+
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_F1);
+        QCOMPARE(h.shell.calls.size(), 2);
+
+        // Without the pages the log says where they were looked for.
+        QFile::remove(h.programDir + QStringLiteral("/help/index.html"));
+        w.commands().mnuHelpContents->trigger();
+        QCOMPARE(h.shell.calls.size(), 2);
+        QVERIFY(w.log().text().contains(QStringLiteral("help/index.html")));
+        QVERIFY(w.log().text().endsWith(QStringLiteral("\r\n")));
+    }
+
+    void mailOpensAMessageToSupport()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        h.shell.result = false; // a desktop without a mail program: nothing is shown
+        w.commands().mnuEmail->trigger();
+        QCOMPARE(h.shell.calls.size(), 1);
+        QCOMPARE(h.shell.calls.at(0).target, QStringLiteral("mailto:korvu-support@example.org"));
+        QVERIFY(w.log().text().isEmpty());
+    }
+
+    void exitWritesPlaceSizeAndLocalViewMode()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.setGeometry(40, 30, 800, 600);
+        // The remote pane's view is not what is stored.
+        w.ui().lvwLocal->setViewMode(FileListView::ListMode);
+        w.ui().lvwRemote->setViewMode(FileListView::ReportMode);
+        QFile scratch(h.globals.gScratchFile);
+        QVERIFY(scratch.open(QIODevice::WriteOnly));
+        scratch.close();
+
+        w.commands().mnuExit->trigger();
+        QVERIFY(!w.isVisible());
+        const QRect frame = w.frameGeometry();
+        QCOMPARE(h.stored(QStringLiteral("MainLeft")),
+                 QString::number(pixelsToTwipsX(frame.left(), &w)));
+        QCOMPARE(h.stored(QStringLiteral("MainTop")),
+                 QString::number(pixelsToTwipsY(frame.top(), &w)));
+        QCOMPARE(h.stored(QStringLiteral("MainWidth")),
+                 QString::number(pixelsToTwipsX(frame.width(), &w)));
+        QCOMPARE(h.stored(QStringLiteral("MainHeight")),
+                 QString::number(pixelsToTwipsY(frame.height(), &w)));
+        QCOMPARE(h.stored(QStringLiteral("ViewMode")), QStringLiteral("2"));
+        QVERIFY(!QFile::exists(h.globals.gScratchFile));
+    }
+
+    void minimizedExitKeepsTheStoredGeometry()
+    {
+        AppHarness h;
+        h.settings->setValue(QStringLiteral("MainLeft"), QStringLiteral("111"));
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.setWindowState(Qt::WindowMinimized);
+        QVERIFY(w.isMinimized());
+        w.close();
+        QCOMPARE(h.stored(QStringLiteral("MainLeft")), QStringLiteral("111"));
+        QCOMPARE(h.stored(QStringLiteral("MainTop")), QStringLiteral("<absent>"));
+        QCOMPARE(h.stored(QStringLiteral("MainWidth")), QStringLiteral("<absent>"));
+        QCOMPARE(h.stored(QStringLiteral("MainHeight")), QStringLiteral("<absent>"));
+        QCOMPARE(h.stored(QStringLiteral("ViewMode")), QStringLiteral("3"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "panes/Commands.h"
+#include "panes/FileListModel.h"
+#include "panes/WindowState.h"
+#include "platform/Drives.h"
+#include "platform/Shell.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class FileListView;
+class LocalPane;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class SessionLog;
+
+// The operations menu, the view menu and the toolbar buttons as real actions,
+// with the main window's object names and captions.
+class TestCommands : public QWidget
+{
+public:
+    TestCommands();
+    Commands commands;
+};
+
+// A window holding the local pane's widgets, a second focusable control and
+// the log, with the local pane wired to scripted drives and shell.
+class LocalPaneRig : public QWidget
+{
+public:
+    explicit LocalPaneRig(const QStringList &driveList);
+    ~LocalPaneRig() override;
+
+    // Texts of the list's rows, in display order.
+    QStringList texts() const;
+    QStringList history() const; // the folder box's list
+    int rowOf(const QString &text) const;
+    void select(const QString &text); // makes the row the selected one
+
+    TestCommands actions;
+    Commands &commands;
+    WindowState state;
+    FixedDrives drives;
+    ScriptedShell shell;
+    bool busy = false;
+
+    FileListModel *model;
+    FileListView *lvwLocal;
+    QComboBox *cmbLocalDir;
+    QGroupBox *fraLocal;
+    QLineEdit *elsewhere; // another control that can take the focus
+    QPlainTextEdit *txtLog;
+    std::unique_ptr<SessionLog> log;
+    std::unique_ptr<LocalPane> pane;
+};
+
+// Writes a file of `size` bytes (sparse beyond the first byte).
+bool makeFile(const QString &path, qint64 size = 0);
+// The files of `dir` that QDir lists without its hidden and system entries,
+// in the order the file system yields them.
+QStringList enumeratedFiles(const QString &dir);

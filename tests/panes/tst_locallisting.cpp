@@ -1,0 +1,137 @@
+#include "PaneTestSupport.h"
+#include "panes/FileListView.h"
+#include "panes/LocalListing.h"
+#include "panes/LocalPane.h"
+#include "panes/PaneSorting.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+
+class TestLocalListing : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tmp;
+    QString root; // the temporary directory, normalised
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(tmp.isValid());
+        root = tmp.path() + QLatin1Char('/');
+        for (const char *folder : {"beta", "Alpha", "x.txt", ".hiddendir", "ab"})
+            QVERIFY(QDir(root).mkdir(QString::fromLatin1(folder)));
+        for (const char *file : {"z.txt", "readme", "M.ZIP", "a.bin", ".hidden", "ab/inside"})
+            QVERIFY(makeFile(root + QString::fromLatin1(file), 3));
+        QVERIFY(QFile::link(root + "z.txt", root + "link.txt"));
+        QVERIFY(QFile::link(root + "gone", root + "broken.lnk"));
+        QVERIFY(QFile::link(root + "beta", root + "beta.lnk"));
+        QCOMPARE(mkfifo(QFile::encodeName(root + "pipe").constData(), 0600), 0);
+    }
+
+    void fillsFoldersFirstThenFilesInEnumerationOrder()
+    {
+        LocalPaneRig rig({});
+        QAbstractItemModelTester tester(rig.model);
+        rig.lvwLocal->selectRow(0);
+        QString path = tmp.path(); // typed without the separator
+        rig.pane->DoLocalRefresh(path);
+        QCOMPARE(path, root);
+
+        // Hidden entries, the fifo and the broken link are not listed; the
+        // files keep the order the file system yields them in.
+        QStringList expected = {"..", "ab", "Alpha", "beta", "beta.lnk", "x.txt"};
+        expected += enumeratedFiles(root);
+        QCOMPARE(rig.texts(), expected);
+        QCOMPARE(expected.size(), 6 + 5);
+
+        const FileRow &parent = rig.model->row(0);
+        QCOMPARE(parent.key + parent.iconKey, QStringLiteral("CdupCdup"));
+        QVERIFY(parent.tag.isEmpty() && parent.subItem(1).isEmpty());
+        const FileRow &folder = rig.model->row(rig.rowOf("x.txt"));
+        QCOMPARE(folder.iconKey, QStringLiteral("FolderClose"));
+        QCOMPARE(folder.tag, root + "x.txt");
+        QVERIFY(!folder.subItem(2).isEmpty());
+        const FileRow &zip = rig.model->row(rig.rowOf("M.ZIP"));
+        QCOMPARE(zip.iconKey, QStringLiteral("ZipFile"));
+        QCOMPARE(zip.subItem(1), QStringLiteral("3"));
+        QCOMPARE(zip.tag, root + "M.ZIP");
+        QCOMPARE(rig.lvwLocal->selectedRow(), -1);
+        QVERIFY(!rig.model->isSorted());
+
+        // The parent row takes part in the folders' sort: a descending name
+        // sort puts it after them, until a header click regroups.
+        SortByHeader(*rig.model, 0);
+        rig.pane->DoLocalRefresh(path);
+        QCOMPARE(rig.texts().mid(0, 6),
+                 QStringList({"x.txt", "beta.lnk", "beta", "Alpha", "ab", ".."}));
+    }
+
+    void missingDirectoriesAndBrackets()
+    {
+        LocalPaneRig rig({});
+        QString path = root + "no such dir";
+        rig.pane->DoLocalRefresh(path);
+        QCOMPARE(rig.texts(), QStringList({".."}));
+        path = root + "z.txt"; // a file is no directory either
+        rig.pane->DoLocalRefresh(path);
+        QCOMPARE(rig.texts(), QStringList({".."}));
+
+        // "a[1]b" does not exist: the bracketed part is cut and "ab" listed.
+        path = root + "a[1]b";
+        rig.pane->DoLocalRefresh(path);
+        QCOMPARE(path, root + "ab/");
+        QCOMPARE(rig.texts(), QStringList({"..", "inside"}));
+    }
+
+    void sizesBeyondFourGigabytes()
+    {
+        QTemporaryDir big;
+        if (!makeFile(big.path() + "/huge.iso", 5 * (qint64(1) << 30) + 7))
+            QSKIP("no sparse file of 5 GiB here");
+        LocalPaneRig rig({});
+        QString path = big.path();
+        rig.pane->DoLocalRefresh(path);
+        QCOMPARE(rig.model->row(1).subItem(1), QStringLiteral("5368709127"));
+    }
+
+    void dateColumnIsTheLocalWallClock()
+    {
+        QTemporaryDir dir;
+        const QDateTime noon(QDate(2023, 11, 5), QTime(13, 5, 7));
+        const QDateTime midnight(QDate(2023, 11, 6), QTime(0, 0));
+        for (const auto &[name, when] : {std::pair{"/noon", noon}, {"/midnight", midnight}}) {
+            QFile f(dir.path() + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
+        }
+        LocalPaneRig rig({});
+        QString path = dir.path();
+        rig.pane->DoLocalRefresh(path);
+        const LocalListing listing;
+        QCOMPARE(rig.model->row(rig.rowOf("noon")).subItem(2), listing.dateText(noon));
+        QCOMPARE(rig.model->row(rig.rowOf("midnight")).subItem(2), listing.dateText(midnight));
+    }
+
+    void dateTextInTwoLocales()
+    {
+        const QDateTime afternoon(QDate(2024, 3, 4), QTime(13, 5, 7, 250));
+        const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0, 0, 400));
+        const LocalListing chinese(QLocale(QLocale::Chinese, QLocale::China));
+        QCOMPARE(chinese.dateText(afternoon), QStringLiteral("2024/3/4 13:05:07"));
+        QCOMPARE(chinese.dateText(midnight), QStringLiteral("2024/3/5"));
+        QCOMPARE(chinese.dateText(midnight.addSecs(1)), QStringLiteral("2024/3/5 00:00:01"));
+        // No time-zone name after the time.
+        const LocalListing american(QLocale(QLocale::English, QLocale::UnitedStates));
+        QString text = american.dateText(afternoon);
+        text.replace(QChar(0x202f), QLatin1Char(' '));
+        QCOMPARE(text, QStringLiteral("3/4/24 1:05:07 PM"));
+    }
+};
+
+QTEST_MAIN(TestLocalListing)
+#include "tst_locallisting.moc"

@@ -1,0 +1,324 @@
+#include "PaneTestSupport.h"
+#include "panes/FileListView.h"
+#include "panes/LocalPane.h"
+#include "panes/PaneCaption.h"
+#include "platform/SessionLog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+// Rename, delete, select all, run, properties, view. Refresh and new folder
+// are always on; menu item and toolbar button always agree.
+void verifyAvailability(const Commands &c, const QList<bool> &on)
+{
+    auto button = [&c](const char *key) { return c.button(QString::fromUtf8(key))->isEnabled(); };
+    QVERIFY(c.mnuRefresh->isEnabled() && button("刷新"));
+    QVERIFY(c.mnuMakeDir->isEnabled() && button("新建文件夹"));
+    const QList<bool> menus = {c.mnuRename->isEnabled(),        c.mnuDel->isEnabled(),
+                               c.mnuEditSelectAll->isEnabled(), c.mnuRun->isEnabled(),
+                               c.mnuProperty->isEnabled(),      c.mnuShow->isEnabled()};
+    const QList<bool> buttons = {button("重命名"), button("删除"), on[2],
+                                 button("运行"),   button("属性"), button("查看")};
+    QCOMPARE(menus, on);
+    QCOMPARE(buttons, on);
+}
+
+QPoint rowCenter(const LocalPaneRig &rig, const QString &text)
+{
+    return rig.lvwLocal->reportView()->visualRect(rig.model->index(rig.rowOf(text), 0)).center();
+}
+
+// Through the window system, as a real double-click arrives: press, release,
+// press, double-click, release.
+void doubleClick(LocalPaneRig &rig, const QString &text)
+{
+    QWidget *viewport = rig.lvwLocal->reportView()->viewport();
+    QTest::mouseDClick(rig.windowHandle(), Qt::LeftButton, {},
+                       viewport->mapTo(&rig, rowCenter(rig, text)));
+}
+
+bool activate(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+} // namespace
+
+class TestLocalPane : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tmp;
+    QString top;  // as the drive list gives it, without the separator
+    QString root; // normalised
+
+    void open(LocalPaneRig &rig, const QString &text, bool byDoubleClick)
+    {
+        rig.select(text);
+        rig.pane->OpenSelectedRow(byDoubleClick);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(tmp.isValid());
+        top = tmp.path();
+        root = top + QLatin1Char('/');
+        QVERIFY(QDir(root).mkpath("a/b"));
+        QVERIFY(QDir(root).mkpath("photos [2019]/day one"));
+        QVERIFY(makeFile(root + "a/in_a.txt"));
+        QVERIFY(makeFile(root + "a/b/deep.txt"));
+        QVERIFY(makeFile(root + "run.me", 10));
+    }
+
+    void navigationRecordsEachDirectoryOnce()
+    {
+        LocalPaneRig rig({"/", top, "/mnt/usb [USB STICK]"});
+        rig.pane->FillDriveList();
+        QCOMPARE(rig.history(), QStringList({"/", root, "/mnt/usb/"}));
+        QCOMPARE(rig.cmbLocalDir->currentText(), root);
+        QCOMPARE(rig.texts(), QStringList({"..", "a", "photos [2019]", "run.me"}));
+
+        QSignalSpy resets(rig.model, &QAbstractItemModel::modelReset);
+        open(rig, "a", true);
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "a/");
+        QCOMPARE(rig.texts(), QStringList({"..", "b", "in_a.txt"}));
+        QCOMPARE(resets.count(), 1); // not listed again by the folder box
+        open(rig, "b", false);
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "a/b/");
+        open(rig, "..", true);
+        open(rig, "b", true);
+        open(rig, "..", false);
+        open(rig, "..", false);
+        QCOMPARE(rig.cmbLocalDir->currentText(), root);
+        QCOMPARE(rig.history(), QStringList({"/", root, "/mnt/usb/", root + "a/", root + "a/b/"}));
+
+        // Typing lists at once and records nothing; opening from there
+        // builds the path with the separator.
+        rig.cmbLocalDir->setEditText(root + "a");
+        QCOMPARE(rig.texts(), QStringList({"..", "b", "in_a.txt"}));
+        QCOMPARE(rig.history().size(), 5);
+        open(rig, "b", false);
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "a/b/");
+
+        // A folder that carries brackets in its name opens as itself.
+        rig.cmbLocalDir->setEditText(top);
+        open(rig, "photos [2019]", true);
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "photos [2019]/");
+        QCOMPARE(rig.texts(), QStringList({"..", "day one"}));
+
+        // Up from the root stays there and adds nothing.
+        rig.cmbLocalDir->setEditText(QStringLiteral("/"));
+        open(rig, "..", true);
+        QCOMPARE(rig.cmbLocalDir->currentText(), QStringLiteral("/"));
+        QCOMPARE(rig.history().size(), 6);
+        QVERIFY(rig.pane->LocalDirInHistory(root + "a/b/"));
+        QVERIFY(!rig.pane->LocalDirInHistory(root + "A/b/"));
+    }
+
+    void singleDriveListsTheRoot()
+    {
+        LocalPaneRig rig({"/"});
+        rig.pane->FillDriveList();
+        QCOMPARE(rig.cmbLocalDir->currentText(), QString());
+        QVERIFY(rig.model->rowCount() > 1);
+        QCOMPARE(rig.model->row(1).tag, QStringLiteral("/") + rig.model->row(1).text);
+    }
+
+    void filesRunOnDoubleClickOnly()
+    {
+        LocalPaneRig rig({"/", top});
+        rig.pane->FillDriveList();
+        open(rig, "run.me", false);
+        QVERIFY(rig.shell.calls.isEmpty());
+        QCOMPARE(rig.cmbLocalDir->currentText(), root);
+
+        rig.pane->OpenSelectedRow(true);
+        QCOMPARE(rig.shell.calls.size(), 1);
+        QCOMPARE(rig.shell.calls.at(0).what + rig.shell.calls.at(0).target,
+                 "openFile" + root + "run.me");
+        QCOMPARE(rig.history().size(), 2);
+        QVERIFY(rig.log->text().isEmpty());
+
+        rig.shell.result = false;
+        open(rig, "run.me", true);
+        QVERIFY(rig.log->text().contains(root + "run.me"));
+        QVERIFY(rig.log->text().endsWith(QStringLiteral("\r\n")));
+
+        rig.lvwLocal->clearSelection();
+        rig.pane->OpenSelectedRow(true);
+        QCOMPARE(rig.shell.calls.size(), 2);
+    }
+
+    void mouseKeysAndABusySession()
+    {
+        LocalPaneRig rig({"/", top});
+        rig.pane->FillDriveList();
+        QVERIFY(activate(&rig));
+        QTreeView *report = rig.lvwLocal->reportView();
+        QWidget *header = report->header()->viewport();
+
+        doubleClick(rig, "a");
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "a/");
+        rig.select("b");
+        report->setFocus();
+        QTest::keyClick(report, Qt::Key_Delete);
+        QCOMPARE(rig.texts(), QStringList({"..", "b", "in_a.txt"}));
+        QTest::keyClick(report, Qt::Key_Return);
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "a/b/");
+
+        rig.busy = true;
+        doubleClick(rig, "..");
+        QTest::keyClick(report, Qt::Key_Return);
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "a/b/");
+        rig.commands.mnuRename->setEnabled(false);
+        QTest::mouseClick(report->viewport(), Qt::LeftButton, {}, rowCenter(rig, ".."));
+        QVERIFY(!rig.commands.mnuRename->isEnabled());
+        QTest::mouseClick(report->viewport(), Qt::RightButton, {}, rowCenter(rig, ".."));
+        QVERIFY(!rig.commands.editMenu->isVisible());
+        // Sorting the local pane does not wait for the session.
+        QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(5, header->height() / 2));
+        QCOMPARE(rig.model->sortOrder(), Qt::DescendingOrder);
+        QCOMPARE(rig.texts(), QStringList({"..", "deep.txt"}));
+    }
+
+    void folderBoxChoiceListsTheEntry()
+    {
+        LocalPaneRig rig({"/", top});
+        rig.pane->FillDriveList();
+        open(rig, "a", true);
+        // As a choice from the list arrives: the index changes, then the
+        // combo box reports the activation.
+        rig.cmbLocalDir->setCurrentIndex(1);
+        Q_EMIT rig.cmbLocalDir->activated(1);
+        QCOMPARE(rig.texts(), QStringList({"..", "a", "photos [2019]", "run.me"}));
+
+        // Choosing the entry already shown lists it again.
+        QCoreApplication::processEvents();
+        QVERIFY(makeFile(root + "later.txt"));
+        Q_EMIT rig.cmbLocalDir->activated(1);
+        QVERIFY(QFile::remove(root + "later.txt"));
+        QVERIFY(rig.texts().contains("later.txt"));
+    }
+
+    void availabilityFollowsTheSelectedRow()
+    {
+        LocalPaneRig rig({"/", top});
+        rig.pane->FillDriveList();
+        rig.pane->UpdateLocalCommands();
+        verifyAvailability(rig.commands, {false, false, false, false, false, false});
+        rig.select("a");
+        rig.pane->UpdateLocalCommands();
+        verifyAvailability(rig.commands, {true, true, true, true, true, false});
+        rig.select("run.me");
+        rig.pane->UpdateLocalCommands();
+        verifyAvailability(rig.commands, {true, true, true, true, true, true});
+        rig.select(".."); // counts as a file
+        rig.pane->UpdateLocalCommands();
+        verifyAvailability(rig.commands, {true, true, true, true, true, true});
+
+        // A command whose feature is held back stays off whatever the row.
+        rig.commands.setAvailable(rig.commands.mnuRun, false);
+        rig.pane->UpdateLocalCommands();
+        QVERIFY(!rig.commands.mnuRun->isEnabled());
+
+        // Refresh lists the directory again; nothing is selected after it.
+        QVERIFY(makeFile(root + "new.txt"));
+        rig.pane->RefreshLocal();
+        QVERIFY(QFile::remove(root + "new.txt"));
+        QVERIFY(rig.texts().contains("new.txt"));
+        QVERIFY(!rig.commands.mnuRename->isEnabled());
+    }
+
+    void focusShowsTheActivePane()
+    {
+        LocalPaneRig rig({"/", top});
+        rig.pane->FillDriveList();
+        QVERIFY(activate(&rig));
+        const Commands &c = rig.commands;
+        rig.lvwLocal->setViewMode(FileListView::ListMode);
+        rig.state.RemoteHasFocus = true;
+        c.mnuProperty->setVisible(false);
+        c.mnuUpDown->setText(QStringLiteral("下载(&D)"));
+        c.button("上传")->setEnabled(false);
+        const QColor normal = PaneCaptionColor(rig.fraLocal);
+
+        rig.lvwLocal->setFocus(Qt::MouseFocusReason);
+        QVERIFY(rig.state.LocalHasFocus && !rig.state.RemoteHasFocus && !rig.state.QueueHasFocus);
+        QCOMPARE(PaneCaptionColor(rig.fraLocal), QColor(0, 0, 255));
+        QVERIFY(!c.button("下载")->isEnabled() && c.button("上传")->isEnabled());
+        QCOMPARE(c.mnuUpDown->text(), QStringLiteral("上传(&U)"));
+        QVERIFY(c.mnuProperty->isVisible());
+        QVERIFY(c.mnuViewList->isChecked() && !c.mnuViewReport->isChecked());
+        for (QAction *a : {c.mnuEdit, c.mnuUpDown, c.mnuMakeDir, c.mnuRename, c.mnuDel,
+                           c.mnuRefresh, c.mnuShow, c.mnuRun, c.mnuViewList, c.mnuViewReport})
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+
+        rig.elsewhere->setFocus(Qt::TabFocusReason);
+        QVERIFY(!rig.state.LocalHasFocus);
+        QCOMPARE(PaneCaptionColor(rig.fraLocal), normal);
+        for (QAction *a : {c.mnuEdit, c.mnuViewList, c.mnuViewReport, c.mnuUpDown})
+            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+
+        rig.lvwLocal->setViewMode(FileListView::ReportMode);
+        rig.commands.setAvailable(c.mnuUpDown, false);
+        rig.lvwLocal->setFocus(Qt::TabFocusReason);
+        QVERIFY(!c.mnuViewList->isChecked() && c.mnuViewReport->isChecked());
+        QVERIFY(!c.mnuUpDown->isEnabled()); // held back, even with the focus
+    }
+
+    void menuEditorAndOtherWindowsKeepThePaneActive()
+    {
+        LocalPaneRig rig({"/", top});
+        rig.pane->FillDriveList();
+        QVERIFY(activate(&rig));
+        rig.lvwLocal->setFocus(Qt::MouseFocusReason);
+        const Commands &c = rig.commands;
+        QWidget *viewport = rig.lvwLocal->reportView()->viewport();
+
+        // Right-click below the rows: availability for no row, then the menu.
+        QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(10, viewport->height() - 5));
+        QVERIFY(c.editMenu->isVisible());
+        QCOMPARE(c.editMenu->defaultAction(), c.mnuRun);
+        QVERIFY(rig.state.LocalHasFocus && c.mnuEdit->isEnabled());
+        c.editMenu->close();
+        QTRY_VERIFY(!c.editMenu->isVisible());
+        // The focus coming back from the menu is no new visit.
+        verifyAvailability(c, {false, false, false, false, false, false});
+
+        rig.model->setLabelEditHandler([](int, const QString &) { return false; });
+        rig.lvwLocal->editRow(rig.rowOf("run.me"));
+        QTRY_VERIFY(QApplication::focusWidget() != rig.lvwLocal->reportView());
+        QVERIFY(rig.state.LocalHasFocus && c.mnuEdit->isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_COMPARE(QApplication::focusWidget(), rig.lvwLocal->reportView());
+        QVERIFY(!c.mnuRename->isEnabled());
+
+        QWidget other;
+        QVERIFY(activate(&other));
+        QVERIFY(rig.state.LocalHasFocus && c.mnuEdit->isEnabled());
+        QVERIFY(activate(&rig));
+        QVERIFY(!c.mnuRename->isEnabled());
+
+        // The focus moved on while the window was away: coming back into the
+        // list later is a new visit.
+        QVERIFY(activate(&other));
+        rig.elsewhere->setFocus(Qt::OtherFocusReason);
+        QVERIFY(activate(&rig));
+        rig.lvwLocal->setFocus(Qt::MouseFocusReason);
+        QVERIFY(rig.state.LocalHasFocus && c.mnuRename->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestLocalPane)
+#include "tst_localpane.moc"

@@ -1,0 +1,98 @@
+#include "panes/FileListModel.h"
+#include "panes/PaneSorting.h"
+
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+namespace {
+FileRow row(const char *name, const char *icon, const char *size, const char *date,
+            const char *permissions)
+{
+    FileRow r;
+    r.text = QString::fromUtf8(name);
+    r.iconKey = QString::fromUtf8(icon);
+    r.sub = {QString::fromUtf8(size), QString::fromUtf8(date), QString::fromUtf8(permissions)};
+    return r;
+}
+
+// A remote-style listing as a fill leaves it: parent row and folders sorted
+// by name, the files after them unsorted.
+void fillListing(FileListModel &m)
+{
+    m.fill({FileListModel::parentRow(), row("src", "FolderClose", "", "2024-01-02", "755"),
+            row("Docs", "FolderClose", "", "2024-03-01", "700")},
+           {row("b.txt", "TextFile", "20", "2024-02-01", "644"),
+            row("lnk", "FolderLink", "9", "2024-01-01", "777"),
+            row("c.txt", "TextFile", "100", "2024-03-03", "640")});
+}
+
+QStringList texts(const FileListModel &m)
+{
+    QStringList out;
+    for (const FileRow &r : m.rows())
+        out << r.text;
+    return out;
+}
+} // namespace
+
+class TestPaneSorting : public QObject
+{
+    Q_OBJECT
+
+    const QStringList headers = {"名称", "大小", "日期", "权限"};
+
+private Q_SLOTS:
+    void headerClicksToggleOnEveryColumnMove()
+    {
+        FileListModel m(headers);
+        QAbstractItemModelTester tester(&m);
+        fillListing(m);
+        SortByHeader(m, 0); // was ascending
+        QCOMPARE(m.sortOrder(), Qt::DescendingOrder);
+        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "lnk", "c.txt", "b.txt"}));
+        QVERIFY(!m.isSorted());
+
+        SortByHeader(m, 2); // another column: toggles again
+        QCOMPARE(m.sortColumn(), 2);
+        QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
+        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "lnk", "b.txt", "c.txt"}));
+
+        // Sizes compare as text: "100" < "20" < "9".
+        SortByHeader(m, 1);
+        QCOMPARE(texts(m).mid(3), QStringList({"lnk", "b.txt", "c.txt"}));
+
+        SortByName(m);
+        QCOMPARE(m.sortColumn(), 0);
+        QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
+        QCOMPARE(texts(m), QStringList({"..", "Docs", "src", "b.txt", "c.txt", "lnk"}));
+    }
+
+    void permissionsColumnKeepsTheDirection()
+    {
+        FileListModel m(headers);
+        fillListing(m);
+        m.setSortOrder(Qt::DescendingOrder);
+        SortByHeader(m, 3);
+        SortByHeader(m, 3);
+        QCOMPARE(m.sortColumn(), 3);
+        QCOMPARE(m.sortOrder(), Qt::DescendingOrder);
+        QCOMPARE(texts(m), QStringList({"..", "src", "Docs", "lnk", "b.txt", "c.txt"}));
+    }
+
+    void fewerThanTwoRowsChangesNothing()
+    {
+        FileListModel m(headers);
+        m.fill({FileListModel::parentRow()});
+        QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
+        QSignalSpy layout(&m, &QAbstractItemModel::layoutChanged);
+        SortByHeader(m, 1);
+        m.clear();
+        SortByHeader(m, 2);
+        QCOMPARE(m.sortColumn(), 0);
+        QCOMPARE(m.sortOrder(), Qt::AscendingOrder);
+        QCOMPARE(reset.count() + layout.count(), 1); // the clear only
+    }
+};
+
+QTEST_MAIN(TestPaneSorting)
+#include "tst_panesorting.moc"

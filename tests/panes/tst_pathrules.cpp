@@ -1,0 +1,86 @@
+#include "panes/FileIcons.h"
+#include "panes/FileListModel.h"
+#include "panes/PathRules.h"
+
+#include <QDir>
+#include <QtTest>
+
+class TestPathRules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void normalizePath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("remote");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("drive label") << " c: [SYSTEM] " << false << "c:/";
+        QTest::newRow("first pair cut") << "/a[1]b[2]c" << false << "/ab[2]c/";
+        QTest::newRow("close before open") << "/x]y[z" << false << "/x]y[z/";
+        QTest::newRow("trimmed") << "  /tmp/x  " << false << "/tmp/x/";
+        QTest::newRow("normalised stays") << "/tmp/" << false << "/tmp/";
+        QTest::newRow("empty local") << "" << false << "/";
+        QTest::newRow("empty remote") << "" << true << "/";
+        QTest::newRow("remote") << " /pub/in" << true << "/pub/in/";
+    }
+
+    void normalizePath()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, remote);
+        QFETCH(QString, expected);
+        expected.replace(QLatin1Char('/'), remote ? QLatin1Char('/') : QDir::separator());
+        QCOMPARE(NormalizePath(path, remote), expected);
+        QCOMPARE(path, expected); // rewritten in place
+    }
+
+    void localParentPath()
+    {
+        const QString s = QDir::separator();
+        QCOMPARE(LocalParentPath(s + "home" + s + "u" + s), s + "home" + s);
+        QCOMPARE(LocalParentPath(s + "home" + s + "u"), s + "home" + s);
+        QCOMPARE(LocalParentPath(s + "home" + s), s);
+        QCOMPARE(LocalParentPath(s), s); // a root has no parent
+        QCOMPARE(LocalParentPath(QString()), QString());
+    }
+
+    void fileTypeIconKey_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("no extension") << "readme"
+                                      << "File";
+        QTest::newRow("short extension") << "a.h"
+                                         << "File";
+        QTest::newRow("shorter than four") << "TXT"
+                                           << "File";
+        QTest::newRow("mixed case") << "x.Txt"
+                                    << "TextFile";
+        QTest::newRow("html") << "index.html"
+                              << "HtmlFile";
+        QTest::newRow("shtml") << "page.shtml"
+                               << "HtmlFile";
+        QTest::newRow("four letters") << "photo.jpeg"
+                                      << "File";
+        QTest::newRow("chinese name") << "说明.DOC"
+                                      << "Word";
+        QTest::newRow("last group") << "simsun.ttc"
+                                    << "Font";
+        QTest::newRow("only the end counts") << "src.tar.gz"
+                                             << "File";
+    }
+
+    void fileTypeIconKey()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, key);
+        FileRow row;
+        row.text = name;
+        SetFileIcon(row);
+        QCOMPARE(row.iconKey, key);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPathRules)
+#include "tst_pathrules.moc"
