@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+class ProgressBar;
+struct FtpError;
+
+// What korvu-ftp shows of the session's ActivityEvents: progress goes to the
+// bar, failures of single entries (a tree copy goes on without them) to
+// standard error. Nothing else: replies and commands are the session log of
+// the desktop program, not output for scripts.
+class ActivityReporter
+{
+public:
+    explicit ActivityReporter(ProgressBar &progress);
+
+    void onActivity(int code, int category, const QString &text, qint64 count,
+                    const QVariant &extra);
+    // The command ended, with `error` when it failed (which main() prints).
+    void finish(const FtpError *error);
+
+private:
+    void print(const QString &text);
+
+    ProgressBar &m_progress;
+    // A failure event of the component's own, held back: when it is the
+    // error the call ends with, it is printed once, by main().
+    struct Held
+    {
+        qint64 number;
+        QString text;
+    };
+    std::optional<Held> m_held;
+};

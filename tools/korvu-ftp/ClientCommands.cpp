@@ -1,0 +1,249 @@
+#include "ClientCommands.h"
+
+#include "ListingFormat.h"
+#include "ProgressBar.h"
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpError.h"
+#include "ftp/FtpNameRules.h"
+#include "ftp/FtpSession.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const ClientCommands::Spec Commands[] = {
+    {"ls", 0, 1, "ls [DIR]"},
+    {"get", 1, 2, "get REMOTE [LOCAL]"},
+    {"put", 1, 2, "put LOCAL [REMOTE]"},
+    {"mirror", 2, 2, "mirror REMOTE_DIR LOCAL_DIR"},
+    {"mput", 2, 2, "mput LOCAL_DIR REMOTE_DIR"},
+    {"mkdir", 1, 1, "mkdir DIR"},
+    {"rmdir", 1, 1, "rmdir DIR"},
+    {"rm", 1, 1, "rm FILE"},
+    {"mv", 2, 2, "mv OLD NEW"},
+    {"pwd", 0, 0, "pwd"},
+};
+
+// Listing lines go out in blocks of this size, never one write per line.
+constexpr qsizetype OutputBlock = 64 * 1024;
+
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+QString lastComponent(const QString &remotePath)
+{
+    return remotePath.section(QLatin1Char('/'), -1);
+}
+
+// The folder `remotePath` lies in: "" for the current directory.
+QString parentOf(const QString &remotePath)
+{
+    const qsizetype slash = remotePath.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {};
+    return slash == 0 ? QStringLiteral("/") : remotePath.left(slash);
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    if (folder.isEmpty())
+        return name;
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+bool isServerRefusal(const FtpError &error)
+{
+    return error.number < 1000;
+}
+
+} // namespace
+
+const ClientCommands::Spec *ClientCommands::find(const QString &name)
+{
+    for (const Spec &spec : Commands)
+        if (name == QLatin1String(spec.name))
+            return &spec;
+    return nullptr;
+}
+
+QList<ClientCommands::Spec> ClientCommands::all()
+{
+    return QList<Spec>(std::begin(Commands), std::end(Commands));
+}
+
+ClientCommands::ClientCommands(FtpSession &session, ProgressBar &progress, std::FILE *out)
+    : m_session(session), m_progress(progress), m_out(out)
+{}
+
+void ClientCommands::enterStartDirectory(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    learnNames(path);
+    m_session.setCurrentDirectory(path);
+}
+
+void ClientCommands::run(const QString &command, const QStringList &arguments, bool resume)
+{
+    const QString first = arguments.value(0);
+    const QString second = arguments.value(1);
+    if (command == QLatin1String("ls")) {
+        list(first);
+    } else if (command == QLatin1String("get")) {
+        get(first, second, resume);
+    } else if (command == QLatin1String("put")) {
+        put(first, second, resume);
+    } else if (command == QLatin1String("mirror")) {
+        mirror(first, second);
+    } else if (command == QLatin1String("mput")) {
+        mput(first, second);
+    } else if (command == QLatin1String("mkdir")) {
+        learnNames(first);
+        m_session.MakeRemoteDirectory(first);
+    } else if (command == QLatin1String("rmdir")) {
+        learnNames(first);
+        m_session.RemoveRemoteDirectory(first);
+    } else if (command == QLatin1String("rm")) {
+        learnNames(first);
+        m_session.DeleteRemoteFile(first);
+    } else if (command == QLatin1String("mv")) {
+        learnNames(first);
+        learnNames(second);
+        m_session.RenameRemote(first, second);
+    } else if (command == QLatin1String("pwd")) {
+        printWorkingDirectory();
+    }
+}
+
+void ClientCommands::list(const QString &folder)
+{
+    learnNames(folder);
+    m_session.ListDirectory(folder);
+    QByteArray block;
+    block.reserve(OutputBlock + 4096);
+    for (const FtpListingEntry &entry : m_session.ListingEntries().entries) {
+        if (entry.rawName == "." || entry.rawName == "..")
+            continue;
+        ListingFormat::appendLine(entry, block);
+        if (block.size() >= OutputBlock) {
+            write(block);
+            block.clear();
+        }
+    }
+    write(block);
+}
+
+void ClientCommands::get(const QString &remote, QString local, bool resume)
+{
+    // Into a folder (or the current one) under the remote name, like cp.
+    if (local.isEmpty() || QFileInfo(local).isDir()) {
+        const QString name = lastComponent(remote);
+        if (!FtpNameRules::isSafeLocalName(name))
+            throw FtpError{
+                FtpErrorCode::InvalidArgument,
+                QStringLiteral("\"%1\" gives no local file name: name the local file").arg(remote)};
+        local = local.isEmpty() ? name : QDir(local).filePath(name);
+    }
+    const QFileInfo target(local);
+    qint64 offset = resume && target.isFile() ? target.size() : 0;
+    learnNames(remote);
+    m_progress.startFile(lastComponent(remote));
+    m_session.DownloadFile(remote, local, offset);
+}
+
+void ClientCommands::put(const QString &local, QString remote, bool resume)
+{
+    if (remote.isEmpty() || remote.endsWith(QLatin1Char('/')))
+        remote += QFileInfo(local).fileName();
+    learnNames(remote);
+    qint64 offset = 0;
+    if (resume) {
+        m_session.setUploadMode(FtpUploadMode::Resume);
+        offset = remoteFileSize(remote);
+    }
+    m_progress.startFile(QFileInfo(local).fileName());
+    m_session.UploadFile(remote, local, offset);
+}
+
+void ClientCommands::mirror(const QString &remoteFolder, const QString &localFolder)
+{
+    learnNames(remoteFolder);
+    // In quotes, so that blanks at either end of the folder's name stay.
+    const QString pattern =
+        remoteFolder.isEmpty() ? QStringLiteral("*") : joined(remoteFolder, QStringLiteral("*"));
+    m_session.DownloadMany(QLatin1Char('"') + pattern + QLatin1Char('"'), localFolder);
+}
+
+void ClientCommands::mput(const QString &localFolder, const QString &remoteFolder)
+{
+    learnNames(remoteFolder);
+    const QString pattern =
+        QDir::toNativeSeparators(localFolder.isEmpty() ? QStringLiteral(".") : localFolder) +
+        QDir::separator() + QLatin1Char('*');
+    m_session.UploadMany(QLatin1Char('"') + pattern + QLatin1Char('"'), remoteFolder);
+}
+
+void ClientCommands::printWorkingDirectory()
+{
+    const QString directory = m_session.CurrentDirectory();
+    if (directory.isEmpty())
+        throw FtpError{FtpErrorCode::BadReply,
+                       QStringLiteral("the server did not name its current directory")};
+    write(directory.toUtf8() + '\n');
+}
+
+void ClientCommands::write(const QByteArray &bytes)
+{
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) == size_t(bytes.size()) &&
+        std::fflush(m_out) == 0)
+        return;
+    throw FtpError{FtpErrorCode::LocalFileError,
+                   QStringLiteral("cannot write to standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno)))};
+}
+
+// The size of the remote file, from a listing of its folder; 0 when it is
+// not there (a resumed upload then sends the whole file).
+qint64 ClientCommands::remoteFileSize(const QString &remote)
+{
+    try {
+        m_session.ListDirectory(parentOf(remote));
+    } catch (const FtpError &error) {
+        if (!isServerRefusal(error))
+            throw;
+        return 0;
+    }
+    const QString name = lastComponent(remote);
+    for (const FtpListingEntry &entry : m_session.ListingEntries().entries)
+        if (entry.name == name && entry.kind != QLatin1String("d"))
+            return entry.size;
+    return 0;
+}
+
+// A name that is not UTF-8 on the server (GBK) is sent back byte for byte
+// only once the session has seen it listed. Each run of korvu-ftp is a new
+// session, so the folders along a path with such characters are listed
+// first. Plain ASCII paths need none of this.
+void ClientCommands::learnNames(const QString &remotePath)
+{
+    if (isAscii(remotePath))
+        return;
+    QString folder = remotePath.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
+    for (const QString &part : remotePath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!isAscii(part)) {
+            try {
+                m_session.ListDirectory(folder);
+            } catch (const FtpError &error) {
+                // The command itself will tell what is wrong with the path.
+                if (!isServerRefusal(error))
+                    throw;
+            }
+        }
+        folder = joined(folder, part);
+    }
+}

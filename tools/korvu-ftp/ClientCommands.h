@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+class FtpSession;
+class ProgressBar;
+
+// The commands of korvu-ftp, run one per invocation on a logged-in session.
+// Failures leave as the FtpError the session threw, or one of the same shape
+// for what the tool finds wrong itself (with the session's error numbers).
+class ClientCommands
+{
+public:
+    struct Spec
+    {
+        const char *name;
+        int minArguments;
+        int maxArguments;
+        const char *synopsis;
+    };
+    // The command called `name`; nullptr when there is none.
+    static const Spec *find(const QString &name);
+    static QList<Spec> all();
+
+    ClientCommands(FtpSession &session, ProgressBar &progress, std::FILE *out);
+
+    // The directory of the URL, relative to the log-in directory.
+    void enterStartDirectory(const QString &path);
+    // `arguments`: as many as find() allows.
+    void run(const QString &command, const QStringList &arguments, bool resume);
+
+private:
+    void list(const QString &folder);
+    void get(const QString &remote, QString local, bool resume);
+    void put(const QString &local, QString remote, bool resume);
+    void mirror(const QString &remoteFolder, const QString &localFolder);
+    void mput(const QString &localFolder, const QString &remoteFolder);
+    void printWorkingDirectory();
+    void write(const QByteArray &bytes);
+    qint64 remoteFileSize(const QString &remote);
+    void learnNames(const QString &remotePath);
+
+    FtpSession &m_session;
+    ProgressBar &m_progress;
+    std::FILE *m_out;
+};

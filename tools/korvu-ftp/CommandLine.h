@@ -1,0 +1,38 @@
+#pragma once
+
+#include "FtpUrl.h"
+
+#include <QString>
+#include <QStringList>
+
+// What one run of korvu-ftp was asked to do.
+struct Invocation
+{
+    enum class Action
+    {
+        Run,
+        ShowHelp,
+        ShowVersion
+    };
+
+    Action action = Action::Run;
+    bool active = false; // EPRT/PORT instead of EPSV/PASV
+    int timeoutMs = 0;   // 0: the session's default
+    bool resume = false;
+    bool quiet = false;
+    FtpUrl url;
+    QString command;
+    QStringList arguments;
+};
+
+// Reads the arguments after the program name:
+//
+//     [OPTIONS] URL COMMAND [ARGUMENTS]
+//
+// Options may stand anywhere before the command; everything after the
+// command is its arguments, so file names that start with "-" need no
+// escaping there ("--" also ends the options). Throws UsageError.
+Invocation parseCommandLine(const QStringList &arguments);
+
+// The text of --help.
+QString usageText();

@@ -1,0 +1,116 @@
+#include "FtpUrl.h"
+
+#include "UsageError.h"
+
+#include <QStringDecoder>
+
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "%XX" sequences to bytes, read as UTF-8. `what` names the part for the
+// message when the text cannot be decoded.
+QString percentDecoded(const QString &text, const QString &what)
+{
+    const QByteArray encoded = text.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(encoded.size());
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] != '%') {
+            bytes += encoded[i];
+            continue;
+        }
+        const int high = i + 2 < encoded.size() ? hexValue(encoded[i + 1]) : -1;
+        const int low = high < 0 ? -1 : hexValue(encoded[i + 2]);
+        if (low < 0)
+            throw UsageError{QStringLiteral("bad percent escape in the %1 of the URL").arg(what)};
+        bytes += char(high * 16 + low);
+        i += 2;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8.decode(bytes);
+    if (utf8.hasError())
+        throw UsageError{QStringLiteral("the %1 of the URL is not UTF-8").arg(what)};
+    return decoded;
+}
+
+int parsePort(const QString &text)
+{
+    if (text.isEmpty())
+        return FtpUrl::DefaultPort;
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    for (QChar c : text)
+        ok = ok && c.isDigit();
+    if (!ok || port < 1 || port > 65535)
+        throw UsageError{QStringLiteral("bad port in the URL: %1").arg(text)};
+    return port;
+}
+
+// "host", "host:port", "[v6]", "[v6]:port".
+void parseHostAndPort(const QString &text, FtpUrl &url)
+{
+    QString portText;
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            throw UsageError{QStringLiteral("unclosed \"[\" in the host of the URL")};
+        url.host = text.mid(1, close - 1);
+        const QString after = text.mid(close + 1);
+        if (!after.isEmpty() && !after.startsWith(QLatin1Char(':')))
+            throw UsageError{QStringLiteral("unexpected text after \"]\" in the URL")};
+        portText = after.mid(1);
+    } else {
+        const qsizetype colon = text.indexOf(QLatin1Char(':'));
+        if (colon >= 0 && text.indexOf(QLatin1Char(':'), colon + 1) >= 0)
+            throw UsageError{
+                QStringLiteral("an IPv6 address in a URL goes in brackets: [%1]").arg(text)};
+        url.host = colon < 0 ? text : text.left(colon);
+        portText = colon < 0 ? QString() : text.mid(colon + 1);
+    }
+    url.host = percentDecoded(url.host, QStringLiteral("host"));
+    if (url.host.isEmpty())
+        throw UsageError{QStringLiteral("the URL names no host")};
+    url.port = parsePort(portText);
+}
+
+} // namespace
+
+FtpUrl FtpUrl::parse(const QString &text)
+{
+    static const QLatin1String scheme("ftp://");
+    if (!text.startsWith(scheme, Qt::CaseInsensitive))
+        throw UsageError{QStringLiteral("not an ftp:// URL: %1").arg(text)};
+    const QString rest = text.mid(scheme.size());
+    const qsizetype slash = rest.indexOf(QLatin1Char('/'));
+    const QString authority = slash < 0 ? rest : rest.left(slash);
+
+    FtpUrl url;
+    // The last "@" ends the user part: a password may hold an unescaped "@".
+    const qsizetype at = authority.lastIndexOf(QLatin1Char('@'));
+    if (at >= 0) {
+        const QString userInfo = authority.left(at);
+        const qsizetype colon = userInfo.indexOf(QLatin1Char(':'));
+        const QString user =
+            percentDecoded(colon < 0 ? userInfo : userInfo.left(colon), QStringLiteral("user"));
+        if (!user.isEmpty()) {
+            url.user = user;
+            url.password.clear();
+        }
+        if (colon >= 0)
+            url.password = percentDecoded(userInfo.mid(colon + 1), QStringLiteral("password"));
+    }
+    parseHostAndPort(authority.mid(at + 1), url);
+    if (slash >= 0)
+        url.startDirectory = percentDecoded(rest.mid(slash + 1), QStringLiteral("path"));
+    return url;
+}

@@ -1,0 +1,54 @@
+#include "ListingFormat.h"
+
+#include "ftp/FtpListing.h"
+
+namespace ListingFormat {
+
+namespace {
+
+bool needsEscape(char16_t c)
+{
+    return c < 0x20 || c == 0x7F || c == u'\\' || (c >= 0x80 && c < 0xA0);
+}
+
+} // namespace
+
+QString escapedName(const QString &name)
+{
+    if (std::none_of(name.cbegin(), name.cend(), [](QChar c) { return needsEscape(c.unicode()); }))
+        return name;
+    QString escaped;
+    escaped.reserve(name.size() + 8);
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (!needsEscape(u))
+            escaped += c;
+        else if (u == u'\\')
+            escaped += QLatin1String("\\\\");
+        else if (u == u'\t')
+            escaped += QLatin1String("\\t");
+        else if (u == u'\r')
+            escaped += QLatin1String("\\r");
+        else if (u == u'\n')
+            escaped += QLatin1String("\\n");
+        else
+            escaped += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+    }
+    return escaped;
+}
+
+void appendLine(const FtpListingEntry &entry, QByteArray &out)
+{
+    out += entry.kind.toUtf8();
+    out += '\t';
+    out += QByteArray::number(entry.size);
+    out += '\t';
+    out += QByteArray::number(entry.permissions);
+    out += '\t';
+    out += entry.date.toUtf8();
+    out += '\t';
+    out += escapedName(entry.name).toUtf8();
+    out += '\n';
+}
+
+} // namespace ListingFormat

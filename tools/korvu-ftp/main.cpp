@@ -1,0 +1,108 @@
+// korvu-ftp: one FTP command from the command line, on Korvu's FTP session.
+
+#include "ActivityReporter.h"
+#include "ClientCommands.h"
+#include "CommandLine.h"
+#include "Console.h"
+#include "ProgressBar.h"
+#include "UsageError.h"
+#include "ftp/FtpError.h"
+#include "ftp/FtpSession.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+namespace ExitStatus {
+constexpr int Done = 0;
+constexpr int Failed = 1;
+constexpr int BadCommandLine = 2;
+} // namespace ExitStatus
+
+// A server's refusal is described by its reply, which starts with the code
+// the message shows already: "error 550: No such file", not "550: 550 No ...".
+QString descriptionOf(const FtpError &error)
+{
+    const QString code = QString::number(error.number);
+    const QString &text = error.description;
+    if (error.number < 1000 && text.startsWith(code) && text.size() > code.size() &&
+        (text[code.size()] == QLatin1Char(' ') || text[code.size()] == QLatin1Char('-')))
+        return text.mid(code.size() + 1);
+    return text;
+}
+
+void closeQuietly(FtpSession &session)
+{
+    try {
+        session.CloseConnection();
+    } catch (const FtpError &) {
+        // The command's outcome is decided; a QUIT nobody answers changes nothing.
+    }
+}
+
+int runInvocation(const Invocation &invocation)
+{
+    ProgressBar progress(!invocation.quiet && Console::errorIsTerminal());
+    ActivityReporter reporter(progress);
+    FtpSession session;
+    session.setPassiveMode(!invocation.active);
+    session.setTimeoutMs(invocation.timeoutMs);
+    QObject::connect(&session, &FtpSession::ActivityEvent,
+                     [&reporter](int code, int category, const QString &text, qint64 count,
+                                 const QVariant &extra) {
+                         reporter.onActivity(code, category, text, count, extra);
+                     });
+    ClientCommands commands(session, progress, stdout);
+    const FtpUrl &url = invocation.url;
+    try {
+        session.OpenConnection(url.host, url.user, url.password, QString(), url.port);
+        commands.enterStartDirectory(url.startDirectory);
+        commands.run(invocation.command, invocation.arguments, invocation.resume);
+    } catch (const FtpError &error) {
+        reporter.finish(&error);
+        Console::printMessage(
+            QStringLiteral("error %1: %2").arg(error.number).arg(descriptionOf(error)));
+        closeQuietly(session);
+        return ExitStatus::Failed;
+    }
+    reporter.finish(nullptr);
+    closeQuietly(session);
+    return ExitStatus::Done;
+}
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The session waits for its worker in a nested event loop.
+    QCoreApplication application(argc, argv);
+    Invocation invocation;
+    try {
+        invocation = parseCommandLine(QCoreApplication::arguments().mid(1));
+    } catch (const UsageError &error) {
+        Console::printMessage(error.message);
+        Console::printMessage(QStringLiteral("\"korvu-ftp --help\" shows how to call it"));
+        return ExitStatus::BadCommandLine;
+    }
+    switch (invocation.action) {
+    case Invocation::Action::ShowHelp:
+        print(stdout, usageText());
+        return ExitStatus::Done;
+    case Invocation::Action::ShowVersion:
+        print(stdout, QStringLiteral("korvu-ftp %1.%2.%3\n")
+                          .arg(KORVU_VERSION_MAJOR)
+                          .arg(KORVU_VERSION_MINOR)
+                          .arg(KORVU_VERSION_PATCH));
+        return ExitStatus::Done;
+    case Invocation::Action::Run:
+        break;
+    }
+    return runInvocation(invocation);
+}
