@@ -10,6 +10,16 @@ bool isAscii(const QString &text)
     return true;
 }
 
+// QString::fromUtf8 drops a leading byte order mark: a name starting with
+// one would show without it and go back to the server as another name.
+QString fromValidUtf8(QByteArrayView bytes)
+{
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.data(), bytes.size());
+    QStringDecoder keepingBom(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return keepingBom.decode(bytes);
+}
+
 } // namespace
 
 bool FtpNameCodec::isValidUtf8(QByteArrayView bytes)
@@ -58,7 +68,7 @@ bool FtpNameCodec::isValidUtf8(QByteArrayView bytes)
 QString FtpNameCodec::decodeText(QByteArrayView bytes)
 {
     if (isValidUtf8(bytes))
-        return QString::fromUtf8(bytes.data(), bytes.size());
+        return fromValidUtf8(bytes);
     thread_local QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
     return decoder.isValid() ? QString(decoder.decode(bytes))
                              : QString::fromLatin1(bytes.data(), bytes.size());
@@ -67,7 +77,7 @@ QString FtpNameCodec::decodeText(QByteArrayView bytes)
 QString FtpNameCodec::decode(QByteArrayView raw)
 {
     if (isValidUtf8(raw))
-        return QString::fromUtf8(raw.data(), raw.size());
+        return fromValidUtf8(raw);
     QString text;
     if (m_gb18030.isValid() && m_gb18030Encoder.isValid()) {
         text = m_gb18030.decode(raw);

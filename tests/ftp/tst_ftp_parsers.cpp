@@ -570,6 +570,16 @@ void TestFtpParsers::sendsNamesBackByteExact()
     QVERIFY(cut != QLatin1String("abc"));
     QCOMPARE(codec.encode(cut), QByteArray("abc\xc0"));
     QCOMPARE(codec.encode(QStringLiteral("abc")), QByteArray("abc"));
+    // A leading byte order mark is part of the name, not a marker to drop
+    // (found by fuzz_names).
+    for (const QByteArray &bom : {QByteArray("\xef\xbb\xbf"
+                                             "bom"),
+                                  QByteArray("\xef\xbb\xbf")}) {
+        const QString withBom = codec.decode(bom);
+        QCOMPARE(withBom.size(), bom.size() - 2);
+        QCOMPARE(codec.encode(withBom), bom);
+        QCOMPARE(FtpNameCodec::decodeText(bom), withBom);
+    }
     // Names never listed go as UTF-8.
     QCOMPARE(codec.encode(QStringLiteral("新建")), QStringLiteral("新建").toUtf8());
     QCOMPARE(codec.encode(QStringLiteral("/资料/新建")),
