@@ -78,6 +78,14 @@ bool FtpNameRules::isSafeLocalName(QStringView name)
     return true;
 }
 
+QString FtpNameRules::localChildPath(const QString &folder, const QString &name)
+{
+    QString path = folder.isEmpty() ? QStringLiteral(".") : QDir::fromNativeSeparators(folder);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return QDir::toNativeSeparators(path + name);
+}
+
 QString FtpNameRules::printable(QString name)
 {
     for (QChar &c : name)

@@ -18,6 +18,11 @@ public:
     // path: not empty, not "." or "..", no "/" or "\" (so not absolute), no
     // line break or NUL, and on Windows no drive colon.
     static bool isSafeLocalName(QStringView name);
+    // The local path of `name` (a name isSafeLocalName accepts) inside
+    // `folder`, "" meaning the current directory. Joined as text, because
+    // QDir::filePath takes a name starting with ":" for a Qt resource path
+    // and leaves the folder out.
+    static QString localChildPath(const QString &folder, const QString &name);
     // The name with every control character replaced by U+FFFD, for texts
     // that reach the log: a listed name must not be able to fake log lines.
     static QString printable(QString name);

@@ -135,7 +135,7 @@ void FtpTreeCopy::downloadDirectory(const QString &localDir, const QByteArray &h
             skip(entry.name, QStringLiteral("名称不能用作本地文件名"));
             continue;
         }
-        const QString localPath = QDir(localDir).filePath(entry.name);
+        const QString localPath = FtpNameRules::localChildPath(localDir, entry.name);
         if (QFileInfo(localPath).isSymLink()) {
             skip(entry.name, QStringLiteral("本地已有同名的符号链接，未写入"));
             continue;

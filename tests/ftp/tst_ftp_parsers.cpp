@@ -619,6 +619,8 @@ void TestFtpParsers::judgesLocalNames_data()
     QTest::newRow("Chinese") << QStringLiteral("中文") << true;
     QTest::newRow("dotfile") << QStringLiteral(".hidden") << true;
     QTest::newRow("three dots") << QStringLiteral("...") << true;
+    // Not a Qt resource path once inside the folder (found by fuzz_names).
+    QTest::newRow("colon first") << QStringLiteral(":notes.txt") << true;
     QTest::newRow("empty") << QString() << false;
     QTest::newRow("dot") << QStringLiteral(".") << false;
     QTest::newRow("dot dot") << QStringLiteral("..") << false;
@@ -634,7 +636,14 @@ void TestFtpParsers::judgesLocalNames_data()
 void TestFtpParsers::judgesLocalNames()
 {
     QFETCH(QString, name);
-    QTEST(FtpNameRules::isSafeLocalName(name), "safe");
+    QFETCH(bool, safe);
+    QCOMPARE(FtpNameRules::isSafeLocalName(name), safe);
+    if (safe) {
+        const QString folder = QDir::toNativeSeparators(QStringLiteral("/target/folder"));
+        QCOMPARE(FtpNameRules::localChildPath(folder, name), folder + QDir::separator() + name);
+        QCOMPARE(FtpNameRules::localChildPath(QString(), name),
+                 QStringLiteral(".") + QDir::separator() + name);
+    }
 }
 
 void TestFtpParsers::splitsPatterns_data()

@@ -89,7 +89,8 @@ bool makeTree(const QString &root, int seed)
            TestFiles::write(root + QStringLiteral("/a/b/two.bin"),
                             TestFiles::pattern(3000, seed)) &&
            TestFiles::write(root + QStringLiteral("/a/b/c/empty"), QByteArray()) &&
-           TestFiles::write(root + QStringLiteral("/with space/x y.txt"), "spaced");
+           TestFiles::write(root + QStringLiteral("/with space/x y.txt"), "spaced") &&
+           TestFiles::write(root + QStringLiteral("/:colon/:first.txt"), "not a resource");
 }
 
 } // namespace
@@ -212,6 +213,12 @@ void TestKorvuFtp::transfersFilesBothWays()
     KORVU_OK(korvu({url(), QStringLiteral("get"), remote(QStringLiteral("stored.bin")),
                     clientDisk(QStringLiteral("into"))}));
     QCOMPARE(TestFiles::read(clientDisk(QStringLiteral("into/stored.bin"))), data);
+    // Names that start with ":" are files, not Qt resources.
+    KORVU_OK(korvu({url(), QStringLiteral("put"), clientDisk(QStringLiteral("up.bin")),
+                    remote(QStringLiteral(":colon.bin"))}));
+    KORVU_OK(korvu({url(), QStringLiteral("get"), remote(QStringLiteral(":colon.bin")),
+                    clientDisk(QStringLiteral("into"))}));
+    QCOMPARE(TestFiles::read(clientDisk(QStringLiteral("into/:colon.bin"))), data);
     QVERIFY(QDir().mkpath(serverDisk(QStringLiteral("sub"))));
     KORVU_OK(korvu({url(), QStringLiteral("put"), clientDisk(QStringLiteral("up.bin")),
                     remote(QStringLiteral("sub/"))}));

@@ -56,6 +56,12 @@ QString joined(const QString &folder, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// A local path as the user gave it, never a Qt resource path (":name").
+QString plainLocalPath(const QString &path)
+{
+    return path.startsWith(QLatin1Char(':')) ? QStringLiteral("./") + path : path;
+}
+
 bool isServerRefusal(const FtpError &error)
 {
     return error.number < 1000;
@@ -95,13 +101,13 @@ void ClientCommands::run(const QString &command, const QStringList &arguments, b
     if (command == QLatin1String("ls")) {
         list(first);
     } else if (command == QLatin1String("get")) {
-        get(first, second, resume);
+        get(first, plainLocalPath(second), resume);
     } else if (command == QLatin1String("put")) {
-        put(first, second, resume);
+        put(plainLocalPath(first), second, resume);
     } else if (command == QLatin1String("mirror")) {
-        mirror(first, second);
+        mirror(first, plainLocalPath(second));
     } else if (command == QLatin1String("mput")) {
-        mput(first, second);
+        mput(plainLocalPath(first), second);
     } else if (command == QLatin1String("mkdir")) {
         learnNames(first);
         m_session.MakeRemoteDirectory(first);
@@ -147,7 +153,7 @@ void ClientCommands::get(const QString &remote, QString local, bool resume)
             throw FtpError{
                 FtpErrorCode::InvalidArgument,
                 QStringLiteral("\"%1\" gives no local file name: name the local file").arg(remote)};
-        local = local.isEmpty() ? name : QDir(local).filePath(name);
+        local = FtpNameRules::localChildPath(local, name);
     }
     const QFileInfo target(local);
     qint64 offset = resume && target.isFile() ? target.size() : 0;
