@@ -1,0 +1,90 @@
+// A whole LIST or MLSD data connection, as it arrives in packets: the same
+// listing whatever the packets, within its limits, and every name decoded so
+// that it goes back to the server byte for byte.
+
+#include "FuzzCheck.h"
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpListingParser.h"
+#include "ftp/FtpNameCodec.h"
+
+#include <QHash>
+#include <QSet>
+#include <cstdint>
+
+namespace {
+
+constexpr qsizetype MaxEntries = 500;
+constexpr qint64 MaxBytes = 256 * 1024;
+
+struct Result
+{
+    FtpListing listing;
+    QVector<QByteArray> uniques;
+    bool withinLimits = true;
+};
+
+Result parse(FtpListingParser::Source source, QByteArrayView stream, qsizetype piece,
+             FtpNameCodec &codec)
+{
+    FtpListDate today;
+    today.year = 2026;
+    today.month = 12;
+    today.day = 8;
+    FtpListingParser parser(source, codec, today, MaxEntries, MaxBytes);
+    Result result;
+    for (qsizetype pos = 0; pos < stream.size() && result.withinLimits; pos += piece)
+        result.withinLimits = parser.feed(stream.sliced(pos, qMin(piece, stream.size() - pos)));
+    parser.finish();
+    result.listing = parser.takeListing();
+    result.uniques = parser.takeUniques();
+    return result;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const auto source =
+        data[0] & 1 ? FtpListingParser::Source::Mlsd : FtpListingParser::Source::List;
+    const qsizetype piece = (data[0] >> 1) + 1;
+    const QByteArrayView stream(reinterpret_cast<const char *>(data) + 1, qsizetype(size) - 1);
+
+    FtpNameCodec wholeCodec;
+    FtpNameCodec piecesCodec;
+    const Result whole = parse(source, stream, qMax<qsizetype>(1, stream.size()), wholeCodec);
+    const Result pieces = parse(source, stream, piece, piecesCodec);
+
+    const QVector<FtpListingEntry> &entries = pieces.listing.entries;
+    FUZZ_CHECK(entries.size() <= MaxEntries);
+    FUZZ_CHECK(pieces.uniques.isEmpty() || pieces.uniques.size() == entries.size());
+    FUZZ_CHECK(entries.isEmpty() || pieces.listing.format != FtpListingFormat::None);
+    if (whole.withinLimits && pieces.withinLimits) {
+        FUZZ_CHECK(whole.listing.format == pieces.listing.format);
+        FUZZ_CHECK(whole.listing.entries.size() == entries.size());
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            FUZZ_CHECK(whole.listing.entries[i].rawName == entries[i].rawName);
+            FUZZ_CHECK(whole.listing.entries[i].name == entries[i].name);
+            FUZZ_CHECK(whole.listing.entries[i].size == entries[i].size);
+            FUZZ_CHECK(whole.listing.entries[i].date == entries[i].date);
+        }
+    }
+
+    // Each shown name addresses its own entry again. (Two entries whose
+    // names show alike, one UTF-8 and one GBK, cannot both be reached by
+    // text; such pairs are left out here.)
+    QHash<QString, QByteArray> rawOf;
+    QSet<QString> ambiguous;
+    for (const FtpListingEntry &entry : entries) {
+        FUZZ_CHECK(!entry.rawName.isEmpty() && !entry.name.isEmpty());
+        const auto known = rawOf.constFind(entry.name);
+        if (known != rawOf.constEnd() && *known != entry.rawName)
+            ambiguous.insert(entry.name);
+        rawOf.insert(entry.name, entry.rawName);
+    }
+    for (const FtpListingEntry &entry : entries)
+        if (!ambiguous.contains(entry.name))
+            FUZZ_CHECK(piecesCodec.encode(entry.name) == entry.rawName);
+    return 0;
+}
