@@ -28,6 +28,9 @@ struct FtpListingEntry
     // The name exactly as the server sent it.
     QByteArray rawName;
 };
+// Its members all are: a listing of 100 000 entries grows by moving memory,
+// not by moving each entry in turn.
+Q_DECLARE_TYPEINFO(FtpListingEntry, Q_RELOCATABLE_TYPE);
 
 struct FtpListing
 {
