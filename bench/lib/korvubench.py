@@ -1,0 +1,190 @@
+"""Shared pieces of Korvu's FTP benchmarks: build korvu-ftp, run vsftpd on
+loopback, time commands alternately and print figures side by side.
+
+The benchmarks compare korvu-ftp with a reference tool in the same run on the
+same data: the machines are shared, so only ratios taken minutes apart from
+nothing else mean anything.
+"""
+
+import ctypes
+import os
+import re
+import shutil
+import signal
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD = os.environ.get("KORVU_BUILD", os.path.join(ROOT, "build"))
+KORVU_FTP = os.path.join(BUILD, "bin", "korvu-ftp")
+# tmpfs: neither side waits for a disk.
+SCRATCH = os.environ.get("KORVU_BENCH_DIR", "/dev/shm/korvu-bench")
+
+
+def build_korvu_ftp():
+    if not os.path.exists(os.path.join(BUILD, "build.ninja")):
+        subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja"], check=True,
+                       stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD, "-j", "2", "--target", "korvu-ftp"], check=True,
+                   stdout=subprocess.DEVNULL)
+
+
+def machine_line():
+    with open("/proc/loadavg") as stream:
+        load = " ".join(stream.read().split()[:3])
+    return "%s; %d cores; load %s" % (time.strftime("%Y-%m-%d %H:%M %Z"), os.cpu_count(), load)
+
+
+def _die_with_parent():
+    # PR_SET_PDEATHSIG: the server never outlives the benchmark, however it ends.
+    ctypes.CDLL(None, use_errno=True).prctl(1, 9)
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+class Vsftpd:
+    """vsftpd in the foreground on a free loopback port, anonymous users
+    served `root` (root/pub takes uploads), as the test fixtures run it."""
+
+    def __init__(self, root):
+        self.root = root
+        self.work = tempfile.mkdtemp(prefix="korvu-bench-vsftpd-")
+        self.port = free_port()
+        self.process = None
+
+    def url(self):
+        return "ftp://127.0.0.1:%d" % self.port
+
+    def __enter__(self):
+        if os.geteuid() != 0:
+            sys.exit("bench: vsftpd runs only as root")
+        # A benchmark ended with SIGTERM still stops its server and cleans up.
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+        empty = os.path.join(self.work, "empty")
+        os.makedirs(empty)
+        pub = os.path.join(self.root, "pub")
+        os.makedirs(pub, exist_ok=True)
+        os.chmod(self.root, 0o755)
+        shutil.chown(pub, "ftp", "ftp")
+        config = os.path.join(self.work, "vsftpd.conf")
+        lines = [
+            "listen=YES", "listen_ipv6=NO", "listen_address=127.0.0.1",
+            "listen_port=%d" % self.port, "background=NO", "seccomp_sandbox=NO", "isolate=NO",
+            "isolate_network=NO", "secure_chroot_dir=" + empty, "anonymous_enable=YES",
+            "local_enable=NO", "write_enable=YES", "anon_upload_enable=YES",
+            "anon_mkdir_write_enable=YES", "anon_other_write_enable=YES",
+            "anon_world_readable_only=NO", "anon_umask=022", "anon_root=" + self.root,
+            "ftp_username=ftp", "connect_from_port_20=NO", "pasv_enable=YES", "port_enable=YES",
+            "xferlog_enable=NO", "dirmessage_enable=NO", "force_dot_files=YES",
+            "delay_failed_login=0", "idle_session_timeout=600", "data_connection_timeout=300",
+        ]
+        # vsftpd refuses trailing blanks and configuration files not owned by root.
+        with open(config, "w") as stream:
+            stream.write("\n".join(lines) + "\n")
+        os.chown(config, 0, 0)
+        log = open(os.path.join(self.work, "log"), "w+")
+        # Start-up failures come on descriptor 0.
+        self.process = subprocess.Popen(["/usr/sbin/vsftpd", config], stdin=log, stdout=log,
+                                        stderr=log, preexec_fn=_die_with_parent)
+        for _ in range(100):
+            if self.process.poll() is not None:
+                log.seek(0)
+                sys.exit("bench: vsftpd did not start: " + log.read())
+            try:
+                socket.create_connection(("127.0.0.1", self.port), 1).close()
+                return self
+            except OSError:
+                time.sleep(0.1)
+        sys.exit("bench: vsftpd does not listen on port %d" % self.port)
+
+    def __exit__(self, *exception):
+        self.process.terminate()
+        self.process.wait()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def run(command):
+    """Runs `command` (a list) and returns its wall-clock seconds; exits the
+    benchmark when it fails, since a failed run times nothing."""
+    start = time.perf_counter()
+    result = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    if result.returncode != 0:
+        sys.exit("bench: %s failed (%d): %s" % (" ".join(command), result.returncode,
+                                                result.stderr.decode(errors="replace")))
+    return elapsed
+
+
+def run_capture(command):
+    """Runs `command` and returns its standard output."""
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        sys.exit("bench: %s failed (%d): %s" % (" ".join(command), result.returncode,
+                                                result.stderr.decode(errors="replace")))
+    return result.stdout
+
+
+def alternate(commands, runs, before=None):
+    """Times each of `commands` (name -> list) `runs` times, taking turns so
+    that a busy moment slows all alike, after one untimed warm-up run each.
+    `before(name)` runs untimed before every run. Returns name -> seconds."""
+    times = {name: [] for name in commands}
+    for round_ in range(runs + 1):
+        for name, command in commands.items():
+            if before:
+                before(name)
+            elapsed = run(command)
+            if round_ > 0:
+                times[name].append(elapsed)
+    return times
+
+
+def peak_rss_mib(command):
+    """The "Maximum resident set size" /usr/bin/time -v reports, in MiB."""
+    result = subprocess.run(["/usr/bin/time", "-v"] + command, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    if result.returncode != 0:
+        sys.exit("bench: %s failed: %s" % (" ".join(command), result.stderr))
+    match = re.search(r"Maximum resident set size \(kbytes\): (\d+)", result.stderr)
+    return int(match.group(1)) / 1024.0
+
+
+def median(values):
+    return statistics.median(values)
+
+
+def spread(values):
+    return "%.3f-%.3f s" % (min(values), max(values))
+
+
+def print_table(header, rows):
+    widths = [max(len(str(row[i])) for row in [header] + rows) for i in range(len(header))]
+    for row in [header] + rows:
+        print("  ".join(str(cell).rjust(width) if i else str(cell).ljust(width)
+                        for i, (cell, width) in enumerate(zip(row, widths))))
+
+
+def record(summary, line):
+    """One line for the summary scripts/bench prints at the end."""
+    print(line)
+    if summary:
+        with open(summary, "a") as stream:
+            stream.write(line + "\n")
+
+
+def summary_argument(argv):
+    """Removes "--summary FILE" from argv and returns FILE (or None)."""
+    if "--summary" in argv:
+        index = argv.index("--summary")
+        path = argv[index + 1]
+        del argv[index:index + 2]
+        return path
+    return None
