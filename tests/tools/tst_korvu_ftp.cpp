@@ -48,7 +48,7 @@ private:
         QByteArray out;
         QByteArray err;
     };
-    static Run korvu(const QStringList &arguments);
+    static Run korvu(const QStringList &arguments, const QString &workingDirectory = QString());
     QString url(const QString &path = QString()) const;
     // This test's folder, on the server (relative to its root) and on disk.
     QString remote(const QString &name) const;
@@ -95,9 +95,10 @@ bool makeTree(const QString &root, int seed)
 
 } // namespace
 
-TestKorvuFtp::Run TestKorvuFtp::korvu(const QStringList &arguments)
+TestKorvuFtp::Run TestKorvuFtp::korvu(const QStringList &arguments, const QString &workingDirectory)
 {
     QProcess process;
+    process.setWorkingDirectory(workingDirectory);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
@@ -223,6 +224,16 @@ void TestKorvuFtp::transfersFilesBothWays()
     KORVU_OK(korvu({url(), QStringLiteral("put"), clientDisk(QStringLiteral("up.bin")),
                     remote(QStringLiteral("sub/"))}));
     QCOMPARE(TestFiles::read(serverDisk(QStringLiteral("sub/up.bin"))), data);
+
+    // Without the second name: the same name, here and in the URL's directory.
+    QVERIFY(QDir().mkpath(clientDisk(QStringLiteral("here"))));
+    KORVU_OK(
+        korvu({url(QLatin1Char('/') + m_test), QStringLiteral("get"), QStringLiteral("stored.bin")},
+              clientDisk(QStringLiteral("here"))));
+    QCOMPARE(TestFiles::read(clientDisk(QStringLiteral("here/stored.bin"))), data);
+    KORVU_OK(korvu({url(QLatin1Char('/') + m_test), QStringLiteral("put"),
+                    clientDisk(QStringLiteral("back.bin"))}));
+    QCOMPARE(TestFiles::read(serverDisk(QStringLiteral("back.bin"))), data);
 
     // Without --resume an existing local file is replaced, never appended to.
     QVERIFY(TestFiles::write(clientDisk(QStringLiteral("back.bin")), QByteArray(5000000, 'z')));
