@@ -14,7 +14,7 @@
 
 namespace {
 
-const ClientCommands::Spec Commands[] = {
+const ClientCommands::Syntax Commands[] = {
     {"ls", 0, 1, "ls [DIR]"},
     {"get", 1, 2, "get REMOTE [LOCAL]"},
     {"put", 1, 2, "put LOCAL [REMOTE]"},
@@ -69,17 +69,17 @@ bool isServerRefusal(const FtpError &error)
 
 } // namespace
 
-const ClientCommands::Spec *ClientCommands::find(const QString &name)
+const ClientCommands::Syntax *ClientCommands::find(const QString &name)
 {
-    for (const Spec &spec : Commands)
-        if (name == QLatin1String(spec.name))
-            return &spec;
+    for (const Syntax &syntax : Commands)
+        if (name == QLatin1String(syntax.name))
+            return &syntax;
     return nullptr;
 }
 
-QList<ClientCommands::Spec> ClientCommands::all()
+QList<ClientCommands::Syntax> ClientCommands::all()
 {
-    return QList<Spec>(std::begin(Commands), std::end(Commands));
+    return QList<Syntax>(std::begin(Commands), std::end(Commands));
 }
 
 ClientCommands::ClientCommands(FtpSession &session, ProgressBar &progress, std::FILE *out)

@@ -13,7 +13,7 @@ class ProgressBar;
 class ClientCommands
 {
 public:
-    struct Spec
+    struct Syntax
     {
         const char *name;
         int minArguments;
@@ -21,8 +21,8 @@ public:
         const char *synopsis;
     };
     // The command called `name`; nullptr when there is none.
-    static const Spec *find(const QString &name);
-    static QList<Spec> all();
+    static const Syntax *find(const QString &name);
+    static QList<Syntax> all();
 
     ClientCommands(FtpSession &session, ProgressBar &progress, std::FILE *out);
 
