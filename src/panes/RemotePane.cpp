@@ -2,12 +2,12 @@
 
 #include "ftp/FtpSession.h"
 #include "panes/Commands.h"
-#include "panes/FileIcons.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/PaneCaption.h"
 #include "panes/PaneSorting.h"
 #include "panes/PathRules.h"
+#include "panes/RemoteListing.h"
 #include "panes/SessionControl.h"
 #include "panes/WindowState.h"
 #include "platform/Globals.h"
@@ -108,33 +108,8 @@ bool RemotePane::ListRemoteDir(QString &path)
 
 void RemotePane::fillFromListing(const QString &dir)
 {
-    const FtpListing &listing = ftp.ListingEntries();
-    QVector<FileRow> sortedPart{FileListModel::parentRow()};
-    QVector<FileRow> appended;
-    if (listing.format != 2) {
-        appended.reserve(listing.entries.size());
-        for (const FtpListingEntry &entry : listing.entries) {
-            if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
-                continue;
-            FileRow row;
-            row.text = entry.name;
-            row.setSubItem(1, QString::number(entry.size));
-            row.setSubItem(2, entry.date);
-            row.setSubItem(3, QString::number(entry.permissions));
-            row.tag = dir + entry.name;
-            if (entry.kind == QLatin1String("d")) {
-                row.iconKey = folderClose;
-                sortedPart.append(std::move(row));
-            } else if (entry.kind.toUpper() == QLatin1String("L")) {
-                row.iconKey = linkKey;
-                appended.append(std::move(row));
-            } else {
-                SetFileIcon(row);
-                appended.append(std::move(row));
-            }
-        }
-    }
-    lvwRemote->model()->fill(std::move(sortedPart), std::move(appended));
+    RemoteRows rows = BuildRemoteRows(ftp.ListingEntries(), dir);
+    lvwRemote->model()->fill(std::move(rows.sortedPart), std::move(rows.appended));
     lvwRemote->clearSelection();
 }
 
