@@ -12,8 +12,11 @@
 #include "app/ScratchFile.h"
 #include "app/StatusPanels.h"
 #include "app/UnbuiltCommands.h"
+#include "connection/ActivityDisplay.h"
+#include "connection/ConnectionController.h"
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
+#include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
 
@@ -37,7 +40,14 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     commandDispatch = new CommandDispatch(cmds, this);
     local = new LocalPane(
         widgets.lvwLocal, widgets.cmbLocalDir, widgets.fraLocal, cmds, windowState, platform.drives,
-        platform.shell, *sessionLog, [this] { return ftpBusy(); }, this);
+        platform.shell, *sessionLog, [this] { return Ftp1.IsBusy(); }, this);
+    remote = new RemotePane(widgets.lvwRemote, widgets.cmbRemoteDir, widgets.fraRemote, cmds,
+                            windowState, globals, Ftp1, *sessionLog, this);
+    auto setStatusPicture = [this](int picture) { widgets.sbStatusBar->setStatusPicture(picture); };
+    activity = new ActivityDisplay(Ftp1, *sessionLog, windowState, setStatusPicture, this);
+    connectionControl = new ConnectionController(
+        this, cmds, windowState, globals, Ftp1, *sessionLog, *remote, platform.prompts,
+        {setStatusPicture, [this] { helpLauncher->ShowContents(); }, platform.siteDatabase}, this);
     panes = std::make_unique<PaneCommands>(cmds, windowState, widgets.lvwLocal, widgets.lvwRemote);
     exitSequence =
         std::make_unique<ExitSequence>(this, widgets.lvwLocal, platform.settings, globals);
@@ -46,15 +56,31 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     Form_Load();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The widgets go first, while the controllers and the FTP session that
+    // react to their last signals (a focus leaving, a selection cleared) are
+    // still whole.
+    qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
+}
 
 void MainWindow::wireCommands()
 {
     CommandDispatch &d = *commandDispatch;
-    d.setHandler(cmds.mnuExit, [this] { close(); });
+    ConnectionController &c = *connectionControl;
+    d.setHandler(cmds.mnuSit, [&c] { c.mnuSit_Click(); });
+    d.setHandler(cmds.mnuLogin, [&c] { c.mnuLogin_Click(); });
+    d.setHandler(cmds.mnuRelogin, [&c] { c.mnuRelogin_Click(); });
+    d.setHandler(cmds.mnuLogout, [&c] { c.mnuLogout_Click(); });
+    d.setButtonHandler(QStringLiteral("停止操作"), [&c] { c.Stop(); });
+    d.setHandler(cmds.mnuExit, [this] {
+        connectionControl->DropForExit();
+        close();
+    });
     d.setHandler(cmds.mnuEditSelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuRefresh, [this] { panes->RefreshPane(); });
     panes->setLocalRefresh([this] { local->RefreshLocal(); });
+    panes->setRemoteRefresh([this] { remote->RefreshRemote(); });
     d.setHandler(cmds.mnuViewList, [this] { panes->mnuViewList_Click(); });
     d.setHandler(cmds.mnuViewReport, [this] { panes->mnuViewReport_Click(); });
     d.setHandler(cmds.mnuViewOptions, [this] { showOptions(); });
@@ -127,16 +153,10 @@ void MainWindow::showAbout()
     dialog.exec();
 }
 
-bool MainWindow::ftpBusy() const
-{
-    // The FTP session joins the window with the connection; until then no
-    // operation can be under way.
-    return false;
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     exitSequence->Form_Unload();
+    connectionControl->DropForExit();
     event->accept();
     // Ends the program at once, whatever other windows are open.
     QCoreApplication::quit();

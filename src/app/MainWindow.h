@@ -1,18 +1,22 @@
 #pragma once
 
 #include "app/MainWindowUi.h"
+#include "ftp/FtpSession.h"
 #include "panes/Commands.h"
 #include "panes/WindowState.h"
 
 #include <QMainWindow>
 #include <memory>
 
+class ActivityDisplay;
 class CommandDispatch;
+class ConnectionController;
 class ExitSequence;
 class HelpLauncher;
 class LocalPane;
 class MainLayout;
 class PaneCommands;
+class RemotePane;
 class SessionLog;
 struct Globals;
 struct Platform;
@@ -35,6 +39,9 @@ public:
     PaneCommands &paneCommands() { return *panes; }
     HelpLauncher &help() { return *helpLauncher; }
     LocalPane &localPane() { return *local; }
+    RemotePane &remotePane() { return *remote; }
+    ConnectionController &connection() { return *connectionControl; }
+    FtpSession &ftp() { return Ftp1; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -44,11 +51,12 @@ private:
     void wireCommands();
     void showOptions();
     void showAbout();
-    // Whether the FTP session is carrying out an operation.
-    bool ftpBusy() const;
 
     Platform &platform;
     Globals &globals;
+    // Declared before the widgets and controllers: they may call it while
+    // they are destroyed.
+    FtpSession Ftp1;
     Commands cmds;
     WindowState windowState;
     MainWindowUi widgets;
@@ -57,6 +65,9 @@ private:
     MainLayout *layoutControl = nullptr;
     CommandDispatch *commandDispatch = nullptr;
     LocalPane *local = nullptr;
+    RemotePane *remote = nullptr;
+    ConnectionController *connectionControl = nullptr;
+    ActivityDisplay *activity = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
 };

@@ -18,4 +18,6 @@ struct Platform
     Drives &drives;
     NetworkInfo &networkInfo;
     QString programDir; // the executable's folder; the help pages live beside it
+    // The site file; empty for the one the program ships beside itself.
+    QString siteDatabase = {};
 };

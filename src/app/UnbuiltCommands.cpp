@@ -28,16 +28,6 @@ void UnbuiltCommands::hold(Commands &c)
         // The queue list's records
         c.mnuStatusClear,
         c.mnuStatusDel,
-        // The FTP connection
-        c.mnuSit,
-        c.mnuLogin,
-        c.mnuRelogin,
-        c.mnuLogout,
-        c.button(QStringLiteral("站点管理")),
-        c.button(QStringLiteral("连接")),
-        c.button(QStringLiteral("重新连接")),
-        c.button(QStringLiteral("断开连接")),
-        c.button(QStringLiteral("停止操作")),
     };
     for (QAction *action : held)
         c.setAvailable(action, false);

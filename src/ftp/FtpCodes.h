@@ -31,10 +31,9 @@
 //   9   2   DownloadMany/UploadMany skipped an entry:       0            the name (QString)
 //           unsafe or unsendable name, special file, link
 //           cycle, link it cannot follow safely, too deep
-//  10   2   a failure of the component's own (number        error number -
-//           11101 and up; a server refusal shows as its
-//           code-3 reply), or one item of DownloadMany/
-//           UploadMany failed while the copy goes on
+//  10   2   one item of DownloadMany/UploadMany failed      error number -
+//           while the copy goes on (a failure that ends an
+//           operation reaches the caller as FtpError only)
 //  11   1   a file was transferred completely               bytes        local path (QString)
 //  12   1   DownloadMany/UploadMany starts a file           0            local path (QString)
 //  13   2   a reply could not be used but the operation     0            -

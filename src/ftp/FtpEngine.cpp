@@ -16,11 +16,6 @@ namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
 
-bool isOwnError(const FtpError &error)
-{
-    return error.number >= FtpErrorCode::StoppedByUser;
-}
-
 // Errors after which the server may still be busy with what the session
 // asked: the connection is closed rather than trusted.
 bool closesSession(const FtpError &error)
@@ -80,7 +75,8 @@ void FtpEngine::closeControl()
     m_currentDirectory.clear();
     m_currentDirectoryRaw.clear();
     if (wasOpen)
-        report(FtpEvent::ConnectionClosed, FtpCategory::Information, QStringLiteral("连接已关闭"));
+        report(FtpEvent::ConnectionClosed, FtpCategory::Information,
+               QStringLiteral("与服务器的控制连接已断开"));
     setState(FtpState::Closed);
 }
 
@@ -106,17 +102,14 @@ void FtpEngine::checkName(const QString &name)
                        QStringLiteral("名称中含有回车、换行或空字符，未发送给服务器")};
 }
 
-// Runs one operation; afterwards the state matches the control connection,
-// and a failure of the component's own is reported with code 10.
-template <typename Operation> void FtpEngine::guarded(Operation &&operation, bool reportFailure)
+// Runs one operation; afterwards the state matches the control connection.
+// The failure itself reaches the caller as the thrown error only: reporting
+// it as an event as well would show it twice wherever the caller logs it.
+template <typename Operation> void FtpEngine::guarded(Operation &&operation)
 {
     try {
         operation();
     } catch (const FtpError &error) {
-        if (reportFailure && isOwnError(error) && error.number != FtpErrorCode::StoppedByUser &&
-            error.number != FtpErrorCode::ConnectionDropped)
-            report(FtpEvent::OperationFailed, FtpCategory::Failure, error.description,
-                   error.number);
         if (closesSession(error) || !m_control.isOpen())
             closeControl();
         throw;
@@ -534,53 +527,50 @@ bool FtpEngine::directoryExists(const QByteArray &raw)
 
 void FtpEngine::makeDirectory(const QString &path)
 {
-    // Code 25 reports the outcome instead of code 10.
-    guarded(
-        [&] {
-            int replyCode = 0;
-            try {
-                requireConnected();
-                checkName(path);
-                if (path.isEmpty())
-                    throw FtpError{FtpErrorCode::InvalidArgument, QStringLiteral("目录名为空")};
-                const QByteArray raw = encode(path);
-                m_control.send("MKD", raw);
-                const FtpReply reply = m_control.readReply(0);
-                replyCode = reply.code;
-                const QString serverText = m_control.text(reply);
-                if (reply.isPositive()) {
-                    report(FtpEvent::MakeDirectoryResult, FtpCategory::ServerReply, serverText, 0,
-                           reply.code);
-                    return;
-                }
-                report(FtpEvent::ServerReply, FtpCategory::ServerReply, serverText, 0, reply.code);
-                // The server's wording says little ("550 Create directory operation
-                // failed."): look whether the name is there, as a folder or a file.
-                bool exists = false;
-                if (reply.code >= 500) {
-                    if (m_features.mlsd && m_control.command("MLST", raw).isPositive())
-                        exists = true;
-                    else
-                        exists = directoryExists(raw) || remoteSize(raw).has_value();
-                }
-                const QString outcome =
-                    exists ? QStringLiteral("无法创建目录：该名称已存在 (exists)")
-                           : QStringLiteral("无法创建目录（服务器回复 %1）").arg(reply.code);
-                report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure, outcome, 0, reply.code);
-                replyCode = -1; // reported
-                throw FtpError{reply.code, serverText};
-            } catch (const FtpError &error) {
-                if (replyCode >= 0) {
-                    // Never the server's or the path's text here: it must not say
-                    // "exists" unless the name does.
-                    report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure,
-                           QStringLiteral("无法创建目录（错误 %1）").arg(error.number), 0,
-                           replyCode);
-                }
-                throw;
+    // Code 25 reports the outcome, success or failure.
+    guarded([&] {
+        int replyCode = 0;
+        try {
+            requireConnected();
+            checkName(path);
+            if (path.isEmpty())
+                throw FtpError{FtpErrorCode::InvalidArgument, QStringLiteral("目录名为空")};
+            const QByteArray raw = encode(path);
+            m_control.send("MKD", raw);
+            const FtpReply reply = m_control.readReply(0);
+            replyCode = reply.code;
+            const QString serverText = m_control.text(reply);
+            if (reply.isPositive()) {
+                report(FtpEvent::MakeDirectoryResult, FtpCategory::ServerReply, serverText, 0,
+                       reply.code);
+                return;
             }
-        },
-        false);
+            report(FtpEvent::ServerReply, FtpCategory::ServerReply, serverText, 0, reply.code);
+            // The server's wording says little ("550 Create directory operation
+            // failed."): look whether the name is there, as a folder or a file.
+            bool exists = false;
+            if (reply.code >= 500) {
+                if (m_features.mlsd && m_control.command("MLST", raw).isPositive())
+                    exists = true;
+                else
+                    exists = directoryExists(raw) || remoteSize(raw).has_value();
+            }
+            const QString outcome =
+                exists ? QStringLiteral("无法创建目录：该名称已存在 (exists)")
+                       : QStringLiteral("无法创建目录（服务器回复 %1）").arg(reply.code);
+            report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure, outcome, 0, reply.code);
+            replyCode = -1; // reported
+            throw FtpError{reply.code, serverText};
+        } catch (const FtpError &error) {
+            if (replyCode >= 0) {
+                // Never the server's or the path's text here: it must not say
+                // "exists" unless the name does.
+                report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure,
+                       QStringLiteral("无法创建目录（错误 %1）").arg(error.number), 0, replyCode);
+            }
+            throw;
+        }
+    });
 }
 
 void FtpEngine::removeDirectory(const QString &path)

@@ -118,7 +118,7 @@ public:
     [[noreturn]] void failTransfer(FtpDataConnection &data, const FtpError &error);
 
 private:
-    template <typename Operation> void guarded(Operation &&operation, bool reportFailure = true);
+    template <typename Operation> void guarded(Operation &&operation);
     void setState(int state);
     void login(const QString &user, const QString &password, const QString &account);
     void readFeatures();

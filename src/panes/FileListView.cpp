@@ -304,8 +304,12 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::MouseButtonDblClick:
         // The press before it has already selected the row under the pointer.
-        if (onViewport && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+        // The event ends here: a double-click that opened a folder must not
+        // go on to select the row that now lies under the pointer.
+        if (onViewport && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
             Q_EMIT doubleClicked();
+            return true;
+        }
         break;
     default:
         break;

@@ -24,6 +24,7 @@ struct AppHarness
     QString temp = root.filePath(QStringLiteral("temp"));
     QString programDir = root.filePath(QStringLiteral("bin"));
     QString iniFile = root.filePath(QStringLiteral("korvu.ini"));
+    QString siteDatabase; // empty: the site file beside the test program
 
     ScriptedPrompts prompts;
     ScriptedShell shell;
@@ -50,7 +51,7 @@ struct AppHarness
     MainWindow &start()
     {
         platform = std::make_unique<Platform>(
-            Platform{prompts, shell, *settings, drives, networkInfo, programDir});
+            Platform{prompts, shell, *settings, drives, networkInfo, programDir, siteDatabase});
         window = std::make_unique<MainWindow>(*platform, globals);
         return *window;
     }

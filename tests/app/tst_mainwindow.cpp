@@ -195,11 +195,9 @@ private Q_SLOTS:
         Commands &c = w.commands();
         const QList<QAction *> unbuilt = {
             c.mnuUpDown, c.mnuMakeDir,  c.mnuRename,      c.mnuDel,       c.mnuRun,
-            c.mnuShow,   c.mnuProperty, c.mnuStatusClear, c.mnuStatusDel, c.mnuSit,
-            c.mnuLogin,  c.mnuRelogin,  c.mnuLogout};
-        const QStringList unbuiltButtons = {
-            "下载", "上传",     "新建文件夹", "重命名",   "删除",     "运行",    "查看",
-            "属性", "站点管理", "连接",       "重新连接", "断开连接", "停止操作"};
+            c.mnuShow,   c.mnuProperty, c.mnuStatusClear, c.mnuStatusDel};
+        const QStringList unbuiltButtons = {"下载", "上传", "新建文件夹", "重命名",
+                                            "删除", "运行", "查看",       "属性"};
 
         // Focus moves between the panes, a row is clicked, and every command
         // is asked to turn on.
@@ -342,17 +340,20 @@ private Q_SLOTS:
         QFile added(h.home + QStringLiteral("/added.txt"));
         QVERIFY(added.open(QIODevice::WriteOnly));
         added.close();
-        // The remote pane has nothing to refresh from yet; the local pane
-        // is left alone.
-        focusOnly(w.state(), false, true, false);
-        w.commands().button(QStringLiteral("刷新"))->trigger();
-        QCOMPARE(local->rowCount(), 1);
-
         w.ui().lvwStatus->reportView()->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(w.state().QueueHasFocus);
         w.commands().button(QStringLiteral("刷新"))->trigger();
         QCOMPARE(local->rowCount(), 2);
         QCOMPARE(local->row(1).text, QStringLiteral("added.txt"));
+
+        // With the remote pane active and no connection there is nothing to
+        // list: the local pane is left alone and refreshing is switched off.
+        QVERIFY(QFile::remove(h.home + QStringLiteral("/added.txt")));
+        focusOnly(w.state(), false, true, false);
+        w.commands().button(QStringLiteral("刷新"))->trigger();
+        QCOMPARE(local->rowCount(), 2);
+        QVERIFY(!w.commands().button(QStringLiteral("刷新"))->isEnabled());
+        QVERIFY(!w.commands().mnuRefresh->isEnabled());
     }
 
     void helpOpensTheInstalledPages()

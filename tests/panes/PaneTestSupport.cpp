@@ -26,6 +26,12 @@ QAction *item(QMenu *menu, const char *name, const char *caption)
 TestCommands::TestCommands()
 {
     Commands &c = commands;
+    c.fileMenu = new QMenu(QStringLiteral("文件(&F)"), this);
+    c.mnuFile = c.fileMenu->menuAction();
+    c.mnuSit = item(c.fileMenu, "mnuSit", "站点管理器(M)...");
+    c.mnuLogin = item(c.fileMenu, "mnuLogin", "快速连接(&L)...");
+    c.mnuRelogin = item(c.fileMenu, "mnuRelogin", "重新连接(&R)");
+    c.mnuLogout = item(c.fileMenu, "mnuLogout", "断开(&O)");
     c.editMenu = new QMenu(QStringLiteral("操作(&A)"), this);
     c.mnuEdit = c.editMenu->menuAction();
     c.mnuUpDown = item(c.editMenu, "mnuUpDown", "上传/下载(&U)");

@@ -18,7 +18,8 @@ class QLineEdit;
 class QPlainTextEdit;
 class SessionLog;
 
-// The operations menu, the view menu and the toolbar buttons as real actions,
+// The session items of the file menu, the operations menu, the view menu and
+// the toolbar buttons as real actions,
 // with the main window's object names and captions.
 class TestCommands : public QWidget
 {

@@ -1,0 +1,344 @@
+#include "AppTestSupport.h"
+#include "app/CommandDispatch.h"
+#include "app/StatusPanels.h"
+#include "connection/ConnectionController.h"
+#include "fixtures/FakeFtpServer.h"
+#include "fixtures/PyFtpdServer.h"
+#include "fixtures/TestFiles.h"
+#include "ftp/FtpSession.h"
+#include "panes/FileListModel.h"
+#include "panes/FileListView.h"
+#include "panes/RemotePane.h"
+#include "platform/SessionLog.h"
+#include "platform/SiteDatabase.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+namespace {
+// Runs `fill` on the modal dialog as soon as it is up, from inside its own
+// event loop, the way a user would type into it.
+void whenDialogOpens(std::function<void(QWidget *)> fill)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, fill] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        fill(dialog);
+    });
+    poll->start(10);
+}
+
+void type(QWidget *dialog, const char *field, const QString &text)
+{
+    auto *edit = dialog->findChild<QLineEdit *>(QLatin1String(field));
+    QVERIFY2(edit, field);
+    edit->setText(text);
+}
+
+void press(QWidget *dialog, const char *button)
+{
+    auto *b = dialog->findChild<QAbstractButton *>(QLatin1String(button));
+    QVERIFY2(b, button);
+    b->click();
+}
+
+// An empty site file of the harness's own, made from the shipped schema.
+bool useFreshSiteFile(AppHarness &h)
+{
+    QFile schema(qEnvironmentVariable("KORVU_FIXTURES") +
+                 QStringLiteral("/../../resources/sites.sql"));
+    if (!schema.open(QIODevice::ReadOnly))
+        return false;
+    h.siteDatabase = h.root.filePath(QStringLiteral("korvu.sit"));
+    QString error;
+    return SiteDatabase::createFile(h.siteDatabase, QString::fromUtf8(schema.readAll()), &error);
+}
+
+int occurrences(const QString &text, const QString &part)
+{
+    return int(text.count(part));
+}
+} // namespace
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tree;
+    std::unique_ptr<PyFtpdServer> server;
+
+    // A window whose session globals name the test server; connect with
+    // "重新连接" (the globals of a confirmed dialog).
+    void aim(AppHarness &h, const QString &password)
+    {
+        h.globals.gHost = server->host();
+        h.globals.gUser = server->user();
+        h.globals.gPassword = password;
+        h.globals.gPort = server->port();
+        h.globals.gTimeout = 10;
+        h.globals.gPassive = true;
+        h.globals.gDialogCancelled = false;
+    }
+
+    static QString logText(MainWindow &w) { return w.log().text(); }
+    static QStringList remoteTexts(MainWindow &w)
+    {
+        QStringList out;
+        for (const FileRow &r : w.ui().lvwRemote->model()->rows())
+            out << r.text;
+        return out;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(TestFiles::write(tree.filePath("docs/readme.txt"), "read me"));
+        QVERIFY(TestFiles::write(tree.filePath("hello.txt"), "hello"));
+        server = std::make_unique<PyFtpdServer>(tree.path());
+        QVERIFY2(server->start(), qPrintable(server->error()));
+    }
+
+    void quickConnectLogsInAndShowsTheServer()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        whenDialogOpens([this](QWidget *d) {
+            QCOMPARE(d->objectName(), QStringLiteral("frmConnect"));
+            type(d, "txtIP", server->host());
+            type(d, "txtUser", server->user());
+            type(d, "txtPass", server->password());
+            type(d, "txtPort", QString::number(server->port()));
+            press(d, "cmdOK");
+        });
+        w.commands().button(QStringLiteral("连接"))->trigger();
+
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Korvu (连接到: 127.0.0.1)"));
+        const QString log = logText(w);
+        QVERIFY(log.startsWith(QStringLiteral("连接中 ...\r\n")));
+        QVERIFY(log.contains(QStringLiteral("连接到: 127.0.0.1\r\n")));
+        QVERIFY(log.contains(QStringLiteral("230")));
+        QVERIFY(!log.contains(server->password()));
+        QCOMPARE(remoteTexts(w), QStringList({"..", "docs", "hello.txt"}));
+        QCOMPARE(w.ui().cmbRemoteDir->currentText(), QStringLiteral("/"));
+        QCOMPARE(h.globals.gHomeDir, QStringLiteral("/"));
+        QCOMPARE(h.globals.gRemoteDir, QStringLiteral("/"));
+        QVERIFY(h.globals.gRestartSupported);
+        Commands &c = w.commands();
+        QVERIFY(c.mnuLogout->isEnabled() && c.mnuRelogin->isEnabled());
+        QVERIFY(c.button(QStringLiteral("断开连接"))->isEnabled());
+        QVERIFY(c.button(QStringLiteral("重新连接"))->isEnabled());
+        QVERIFY(!h.globals.gDialogCancelled);
+    }
+
+    void aRefusedLogInEndsInTheClosedState()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, QStringLiteral("wrong-password"));
+        w.commands().mnuRelogin->setEnabled(true);
+        w.commands().mnuRelogin->trigger();
+
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QVERIFY(w.state().ConnectionLost);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Korvu"));
+        const QString log = logText(w);
+        QVERIFY(log.startsWith(QStringLiteral("连接中 ...\r\n")));
+        QVERIFY(log.contains(QStringLiteral("530")));
+        QVERIFY(!log.contains(QStringLiteral("wrong-password")));
+        QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Closed));
+        Commands &c = w.commands();
+        QVERIFY(c.mnuLogin->isEnabled());
+        QVERIFY(!c.mnuLogout->isEnabled());
+        QVERIFY(c.mnuEdit->isEnabled());
+        QVERIFY(!c.button(QStringLiteral("断开连接"))->isEnabled());
+        QVERIFY(remoteTexts(w).isEmpty());
+    }
+
+    void aRefusedPortIsReportedOnce()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, server->password());
+        // A port nobody listens on: the server's own, once it is closed.
+        {
+            PyFtpdServer gone(tree.path());
+            QVERIFY(gone.start());
+            h.globals.gPort = gone.port();
+        }
+        w.connection().Connect();
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QVERIFY(w.state().ConnectionLost);
+        const QString log = logText(w);
+        const QString firstError = log.section(QStringLiteral("\r\n"), 1, 1);
+        QVERIFY2(!firstError.isEmpty(), qPrintable(log));
+        QCOMPARE(occurrences(log, firstError), 1);
+    }
+
+    void aSilentServerTimesOut()
+    {
+        FakeFtpServer silent(QStringLiteral("stall-greeting"));
+        QVERIFY2(silent.start(), qPrintable(silent.error()));
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, QStringLiteral("x"));
+        h.globals.gPort = silent.port();
+        h.globals.gTimeout = 1;
+        QElapsedTimer clock;
+        clock.start();
+        w.connection().Connect();
+        QVERIFY(clock.elapsed() < 8000);
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QVERIFY(w.state().ConnectionLost);
+        QVERIFY2(logText(w).contains(QStringLiteral("超时（1000 毫秒）")), qPrintable(logText(w)));
+    }
+
+    void disconnectAndReconnect()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, server->password());
+        w.connection().mnuRelogin_Click();
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+
+        w.commands().button(QStringLiteral("断开连接"))->trigger();
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        const QString log = logText(w);
+        QVERIFY(log.contains(QStringLiteral("正在断开连接 ...\r\n")));
+        QVERIFY(log.endsWith(QStringLiteral("连接已关闭\r\n")));
+        QCOMPARE(occurrences(log, QStringLiteral("连接已关闭")), 1);
+        QVERIFY(remoteTexts(w).isEmpty());
+        QVERIFY(w.ui().cmbRemoteDir->currentText().isEmpty());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Korvu"));
+        QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Closed));
+        Commands &c = w.commands();
+        QVERIFY(c.mnuLogin->isEnabled() && !c.mnuLogout->isEnabled() && c.mnuRelogin->isEnabled());
+        QVERIFY(!c.button(QStringLiteral("断开连接"))->isEnabled());
+        QVERIFY(c.button(QStringLiteral("重新连接"))->isEnabled());
+
+        // Log-out while not connected still empties the box and sets the menus.
+        w.ui().cmbRemoteDir->setEditText(QStringLiteral("/stale"));
+        c.mnuLogout->setEnabled(true);
+        c.mnuLogout->trigger();
+        QVERIFY(w.ui().cmbRemoteDir->currentText().isEmpty());
+        QVERIFY(!c.mnuLogout->isEnabled());
+
+        c.button(QStringLiteral("重新连接"))->trigger();
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QVERIFY(logText(w).startsWith(QStringLiteral("连接中 ...\r\n")));
+        QCOMPARE(remoteTexts(w), QStringList({"..", "docs", "hello.txt"}));
+    }
+
+    void aDialogClosedUnconfirmedConnectsNothing()
+    {
+        AppHarness h;
+        QVERIFY(useFreshSiteFile(h));
+        MainWindow &w = h.start();
+        aim(h, server->password());
+        w.connection().mnuRelogin_Click();
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+        w.connection().mnuLogout_Click();
+
+        // Quick connect, typed into and cancelled.
+        whenDialogOpens([](QWidget *d) {
+            type(d, "txtIP", QStringLiteral("192.0.2.1"));
+            press(d, "cmdCancel");
+        });
+        w.commands().mnuLogin->trigger();
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(h.globals.gHost, server->host());
+
+        // Quick connect whose address check fails, then closed.
+        whenDialogOpens([](QWidget *d) {
+            type(d, "txtUser", QStringLiteral("someone"));
+            press(d, "cmdOK"); // no address: refused, the dialog stays
+            press(d, "cmdCancel");
+        });
+        w.commands().mnuLogin->trigger();
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(h.globals.gUser, server->user());
+        QCOMPARE(h.prompts.asked.last().text, QStringLiteral("请输入要登录的 FTP 地址!"));
+
+        // The site manager, closed.
+        whenDialogOpens([](QWidget *d) { press(d, "cmdClose"); });
+        w.commands().mnuSit->trigger();
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+
+        // "重新连接" still goes to the last confirmed server.
+        QVERIFY(!h.globals.gDialogCancelled);
+        w.commands().mnuRelogin->trigger();
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+    }
+
+    void aSavedSiteConnects()
+    {
+        AppHarness h;
+        QVERIFY(useFreshSiteFile(h));
+        MainWindow &w = h.start();
+        h.prompts.inputAnswers.append(QStringLiteral("测试服务器"));
+        whenDialogOpens([this](QWidget *d) {
+            press(d, "cmdAdd");
+            type(d, "txtFTP", server->host());
+            type(d, "txtPort", QString::number(server->port()));
+            type(d, "txtUser", server->user());
+            type(d, "txtPassword", server->password());
+            d->findChild<QCheckBox *>(QStringLiteral("chkPASV"))->setChecked(true);
+            press(d, "cmdSave");
+            press(d, "cmdConnect");
+        });
+        w.commands().button(QStringLiteral("站点管理"))->trigger();
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(h.globals.gPort, int(server->port()));
+        QCOMPARE(h.globals.gTimeout, 30);
+
+        // The site is there the next time, with what was saved.
+        QString shownAddress;
+        QStringList names;
+        whenDialogOpens([&](QWidget *d) {
+            auto *list = d->findChild<QListView *>(QStringLiteral("listSit"));
+            QVERIFY(list);
+            for (int i = 0; i < list->model()->rowCount(); ++i)
+                names << list->model()->index(i, list->modelColumn()).data().toString();
+            shownAddress = d->findChild<QLineEdit *>(QStringLiteral("txtFTP"))->text();
+            press(d, "cmdClose");
+        });
+        w.commands().mnuSit->trigger();
+        QCOMPARE(names, QStringList({"测试服务器"}));
+        QCOMPARE(shownAddress, server->host());
+    }
+
+    void stopShowsTheStoppedPictureAndExitDropsTheConnection()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.commands().button(QStringLiteral("停止操作"))->trigger();
+        QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
+
+        aim(h, server->password());
+        w.connection().mnuRelogin_Click();
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+        w.dispatch().StatusPanelDblClick(QStringLiteral("FileName"));
+        QVERIFY(w.ui().sbStatusBar->statusPicture() != int(StatusPanels::Stopped));
+        w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
+        QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+
+        w.close();
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QVERIFY(!logText(w).contains(QStringLiteral("正在断开连接")));
+    }
+};
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"
