@@ -243,6 +243,17 @@ void RemotePane::onDirectoryPicked()
 
 void RemotePane::onDoubleClicked()
 {
+    openSelectedRow(false);
+}
+
+void RemotePane::onKeyReleased(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        openSelectedRow(true);
+}
+
+void RemotePane::openSelectedRow(bool byEnter)
+{
     if (!ready())
         return;
     const int r = lvwRemote->selectedRow();
@@ -255,25 +266,9 @@ void RemotePane::onDoubleClicked()
         ChangeRemoteDir(row.text);
     else if (row.iconKey == folderLink)
         ChangeRemoteDir(row.tag);
-    RememberRemoteDir();
-}
-
-void RemotePane::onKeyReleased(int key)
-{
-    if (!ready() || (key != Qt::Key_Return && key != Qt::Key_Enter))
-        return;
-    const int r = lvwRemote->selectedRow();
-    if (r < 0)
-        return;
-    const FileRow row = lvwRemote->model()->row(r);
-    if (row.iconKey == cdup)
-        RemoteParentDir();
-    else if (row.iconKey == folderClose)
-        ChangeRemoteDir(row.text);
-    else if (row.iconKey == folderLink)
-        ChangeRemoteDir(row.tag);
-    else if (row.iconKey == linkKey)
+    else if (row.iconKey == linkKey && byEnter)
         ProbeRemoteLink(r);
+    // A file row (and a link on a double-click) opens nothing from the list.
     RememberRemoteDir();
 }
 

@@ -58,6 +58,8 @@ private:
     bool ready() const;
     void onDoubleClicked();
     void onKeyReleased(int key);
+    // Enter probes a link; a double-click leaves it to the download.
+    void openSelectedRow(bool byEnter);
     void onClicked();
     void onMouseReleased(Qt::MouseButton button, const QPoint &globalPos);
     void onHeaderClicked(int section);
