@@ -5,6 +5,7 @@
 //
 //   bench_local_listing DIR [RUNS]
 
+#include "BenchTiming.h"
 #include "panes/Commands.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
@@ -39,18 +40,6 @@ double residentMiB()
     return 0;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
 double timeLs(const QString &dir)
 {
     QProcess ls;
@@ -79,8 +68,7 @@ int main(int argc, char **argv)
     QWidget window;
     auto *fraLocal = new QGroupBox(QStringLiteral("本地视图"), &window);
     auto *cmbLocalDir = new QComboBox(fraLocal);
-    FileListModel model(
-        {QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期")});
+    FileListModel model({QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期")});
     auto *lvwLocal = new FileListView(&model, fraLocal);
     auto *frame = new QVBoxLayout(fraLocal);
     frame->addWidget(cmbLocalDir);
@@ -138,11 +126,10 @@ int main(int argc, char **argv)
     std::printf("ls -l --color=never  %.0f ms (min %.0f)\n", l,
                 *std::min_element(ls.begin(), ls.end()));
     std::printf("ratio korvu / ls     %.2f\n", k / l);
-    std::printf("rss of filled pane   %.1f MiB (%.1f before, %.1f filled)\n",
-                rssFilled - rssBefore, rssBefore, rssFilled);
+    std::printf("rss of filled pane   %.1f MiB (%.1f before, %.1f filled)\n", rssFilled - rssBefore,
+                rssBefore, rssFilled);
     std::printf("header click, names  %.0f ms (all rows sorted, folders first, painted)\n",
                 headerClick);
-    std::printf("list view fill       %.0f ms (filled, laid out in columns, painted)\n",
-                listMode);
+    std::printf("list view fill       %.0f ms (filled, laid out in columns, painted)\n", listMode);
     return 0;
 }

@@ -6,6 +6,7 @@
 //
 //   bench_remote_listing HOST PORT USER PASSWORD DIR [RUNS]
 
+#include "BenchTiming.h"
 #include "ftp/FtpSession.h"
 #include "panes/Commands.h"
 #include "panes/FileListModel.h"
@@ -24,20 +25,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-} // namespace
 
 int main(int argc, char **argv)
 {

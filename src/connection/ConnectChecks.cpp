@@ -63,4 +63,19 @@ void warnBadTimeout(Prompts &prompts)
                        Prompts::Buttons::Ok, Prompts::Icon::Warning, Title);
 }
 
+std::optional<Server> serverFrom(Prompts &prompts, const QString &hostText, const QString &portText)
+{
+    const QString host = hostFrom(hostText);
+    if (host.isEmpty()) {
+        warnNoAddress(prompts);
+        return std::nullopt;
+    }
+    const std::optional<int> port = portFrom(portText);
+    if (!port) {
+        warnBadPort(prompts);
+        return std::nullopt;
+    }
+    return Server{host, *port};
+}
+
 } // namespace ConnectChecks

@@ -20,6 +20,16 @@ std::optional<int> portFrom(const QString &text);
 // The time-out typed in seconds (1-9999); nothing otherwise.
 std::optional<int> timeoutFrom(const QString &text);
 
+struct Server
+{
+    QString host;
+    int port = DefaultPort;
+};
+// The address and port of both dialogs, checked in that order; the first
+// check that fails shows its box and gives nothing.
+std::optional<Server> serverFrom(Prompts &prompts, const QString &hostText,
+                                 const QString &portText);
+
 void warnNoAddress(Prompts &prompts);
 void warnBadPort(Prompts &prompts);
 void warnBadTimeout(Prompts &prompts);

@@ -64,21 +64,15 @@ void QuickConnectDialog::buildControls()
 
 void QuickConnectDialog::confirm()
 {
-    const QString host = ConnectChecks::hostFrom(txtIP->text());
-    if (host.isEmpty()) {
-        ConnectChecks::warnNoAddress(prompts);
+    const std::optional<ConnectChecks::Server> server =
+        ConnectChecks::serverFrom(prompts, txtIP->text(), txtPort->text());
+    if (!server)
         return;
-    }
-    const std::optional<int> port = ConnectChecks::portFrom(txtPort->text());
-    if (!port) {
-        ConnectChecks::warnBadPort(prompts);
-        return;
-    }
     const bool anonymous = txtUser->text().isEmpty();
     globals.gUser = anonymous ? QStringLiteral("anonymous") : txtUser->text();
     globals.gPassword = anonymous ? AnonymousPassword : txtPass->text();
-    globals.gHost = host;
-    globals.gPort = *port;
+    globals.gHost = server->host;
+    globals.gPort = server->port;
     globals.gPassive = true;
     globals.gTimeout = 30;
     globals.gDialogCancelled = false;

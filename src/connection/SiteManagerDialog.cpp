@@ -353,25 +353,19 @@ void SiteManagerDialog::saveSite()
 
 void SiteManagerDialog::connectSite()
 {
-    const QString host = ConnectChecks::hostFrom(txtFTP->text());
-    if (host.isEmpty()) {
-        ConnectChecks::warnNoAddress(prompts);
+    const std::optional<ConnectChecks::Server> server =
+        ConnectChecks::serverFrom(prompts, txtFTP->text(), txtPort->text());
+    if (!server)
         return;
-    }
-    const std::optional<int> port = ConnectChecks::portFrom(txtPort->text());
-    if (!port) {
-        ConnectChecks::warnBadPort(prompts);
-        return;
-    }
     const std::optional<int> timeout = ConnectChecks::timeoutFrom(txtTime->text());
     if (!timeout) {
         ConnectChecks::warnBadTimeout(prompts);
         return;
     }
-    globals.gHost = host;
+    globals.gHost = server->host;
     globals.gUser = txtUser->text();
     globals.gPassword = txtPassword->text();
-    globals.gPort = *port;
+    globals.gPort = server->port;
     globals.gTimeout = *timeout;
     globals.gPassive = chkPASV->checkState() != Qt::Unchecked;
     globals.gDialogCancelled = false;
