@@ -6,15 +6,19 @@
 //   bench_local_listing DIR [RUNS]
 
 #include "BenchTiming.h"
-#include "panes/Commands.h"
+#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
 #include "panes/PaneSorting.h"
-#include "panes/WindowState.h"
 #include "platform/Drives.h"
+#include "platform/Globals.h"
+#include "platform/Prompts.h"
 #include "platform/SessionLog.h"
 #include "platform/Shell.h"
+#include "window/Commands.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -78,11 +82,14 @@ int main(int argc, char **argv)
 
     Commands commands;
     WindowState state;
+    Globals g;
+    FtpSession ftp;
     FixedDrives drives({});
     ScriptedShell shell;
+    ScriptedPrompts prompts;
     SessionLog log(nullptr);
-    LocalPane pane(lvwLocal, cmbLocalDir, fraLocal, commands, state, drives, shell, log,
-                   [] { return false; });
+    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, {}});
+    LocalPane pane(context, drives, lvwLocal, cmbLocalDir, fraLocal);
     window.show();
     QCoreApplication::processEvents();
     lvwLocal->grab();

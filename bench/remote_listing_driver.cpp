@@ -8,14 +8,17 @@
 
 #include "BenchTiming.h"
 #include "ftp/FtpSession.h"
-#include "panes/Commands.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/PaneSorting.h"
 #include "panes/RemotePane.h"
-#include "panes/WindowState.h"
 #include "platform/Globals.h"
+#include "platform/Prompts.h"
 #include "platform/SessionLog.h"
+#include "platform/Shell.h"
+#include "window/Commands.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -57,7 +60,10 @@ int main(int argc, char **argv)
     g.gTimeout = 120;
     FtpSession ftp;
     SessionLog log(nullptr);
-    RemotePane pane(lvwRemote, cmbRemoteDir, fraRemote, commands, state, g, ftp, log);
+    ScriptedPrompts prompts;
+    ScriptedShell shell;
+    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, {}});
+    RemotePane pane(context, lvwRemote, cmbRemoteDir, fraRemote);
     window.show();
     QCoreApplication::processEvents();
 

@@ -1,91 +1,92 @@
 #include "app/CommandDispatch.h"
 
-#include "panes/Commands.h"
+#include "window/CommandIds.h"
+#include "window/Commands.h"
+#include "window/WindowContext.h"
 
 #include <QAction>
 #include <QMenu>
 
 namespace {
-// Toolbar keys that do what a menu item does.
+// Toolbar buttons that do what a menu item does.
 const struct
 {
-    const char *key;
+    const QString &key;
     QAction *Commands::*menuItem;
 } buttonMenuItems[] = {
-    {"站点管理", &Commands::mnuSit},
-    {"连接", &Commands::mnuLogin},
-    {"重新连接", &Commands::mnuRelogin},
-    {"断开连接", &Commands::mnuLogout},
-    {"刷新", &Commands::mnuRefresh},
-    {"列表视图", &Commands::mnuViewList},
-    {"详细资料", &Commands::mnuViewReport},
-    {"删除", &Commands::mnuDel},
-    {"重命名", &Commands::mnuRename},
-    {"新建文件夹", &Commands::mnuMakeDir},
-    {"运行", &Commands::mnuRun},
-    {"查看", &Commands::mnuShow},
-    {"属性", &Commands::mnuProperty},
+    {ToolbarKey::Site, &Commands::mnuSit},          {ToolbarKey::Connect, &Commands::mnuLogin},
+    {ToolbarKey::Reconnect, &Commands::mnuRelogin}, {ToolbarKey::Disconnect, &Commands::mnuLogout},
+    {ToolbarKey::Refresh, &Commands::mnuRefresh},   {ToolbarKey::List, &Commands::mnuViewList},
+    {ToolbarKey::Report, &Commands::mnuViewReport}, {ToolbarKey::Delete, &Commands::mnuDel},
+    {ToolbarKey::Rename, &Commands::mnuRename},     {ToolbarKey::NewFolder, &Commands::mnuMakeDir},
+    {ToolbarKey::Run, &Commands::mnuRun},           {ToolbarKey::Show, &Commands::mnuShow},
+    {ToolbarKey::Property, &Commands::mnuProperty},
 };
 } // namespace
 
-CommandDispatch::CommandDispatch(Commands &commands, QObject *parent)
-    : QObject(parent), commands(commands)
+CommandDispatch::CommandDispatch(WindowContext &context, QObject *parent)
+    : QObject(parent), ctx(context)
 {
+    const Commands &commands = ctx.commands;
     for (QMenu *menu : {commands.fileMenu, commands.editMenu, commands.viewMenu, commands.helpMenu,
                         commands.statusMenu}) {
         for (QAction *item : menu->actions()) {
             if (!item->isSeparator())
-                connect(item, &QAction::triggered, this, [this, item] { run(item); });
+                connect(item, &QAction::triggered, this, [this, item] { trigger(item); });
         }
     }
-    for (auto it = commands.buttons.constBegin(); it != commands.buttons.constEnd(); ++it) {
-        const QString key = it.key();
-        connect(it.value(), &QAction::triggered, this, [this, key] { ButtonClick(key); });
-    }
+    for (QAction *button : commands.buttons)
+        connect(button, &QAction::triggered, this, [this, button] { trigger(button); });
+    for (const auto &entry : buttonMenuItems)
+        menuItemOfButton.insert(commands.button(entry.key), commands.*entry.menuItem);
+    unstoppable = {commands.mnuExit, commands.button(ToolbarKey::Stop)};
     setHandler(commands.mnuUpDown, [this] { mnuUpDown_Click(); });
 }
 
 void CommandDispatch::setHandler(QAction *menuItem, Handler handler)
 {
-    menuHandlers.insert(menuItem, std::move(handler));
+    handlers.insert(menuItem, std::move(handler));
 }
 
 void CommandDispatch::setButtonHandler(const QString &key, Handler handler)
 {
-    buttonHandlers.insert(key, std::move(handler));
+    handlers.insert(ctx.commands.button(key), std::move(handler));
 }
 
-void CommandDispatch::run(QAction *menuItem)
+CommandDispatch::Handler CommandDispatch::handlerOf(QAction *action) const
 {
-    const Handler handler = menuHandlers.value(menuItem);
-    if (handler)
-        handler();
+    return handlers.value(menuItemOfButton.value(action, action));
+}
+
+void CommandDispatch::trigger(QAction *action)
+{
+    const Handler handler = handlerOf(action);
+    if (!handler)
+        return;
+    if (unstoppable.contains(action))
+        ctx.gate.runAlways(handler);
+    else
+        ctx.gate.run(handler);
 }
 
 void CommandDispatch::ButtonClick(const QString &key)
 {
-    for (const auto &entry : buttonMenuItems) {
-        if (key == QString::fromUtf8(entry.key)) {
-            run(commands.*entry.menuItem);
-            return;
-        }
-    }
-    const Handler handler = buttonHandlers.value(key);
-    if (handler)
-        handler();
+    if (QAction *button = ctx.commands.button(key))
+        trigger(button);
 }
 
 void CommandDispatch::StatusPanelDblClick(const QString &key)
 {
     if (key == QLatin1String("Status"))
-        ButtonClick(QStringLiteral("停止操作"));
+        ButtonClick(ToolbarKey::Stop);
 }
 
 void CommandDispatch::mnuUpDown_Click()
 {
-    const QString caption = commands.mnuUpDown->text();
-    if (caption == QStringLiteral("上传(&U)"))
-        ButtonClick(QStringLiteral("上传"));
-    else if (caption == QStringLiteral("下载(&D)"))
-        ButtonClick(QStringLiteral("下载"));
+    // Already inside the gate: the button's handler runs directly.
+    const QString key =
+        ctx.availability.filePane() == Pane::Remote ? ToolbarKey::Download : ToolbarKey::Upload;
+    const Handler handler = handlerOf(ctx.commands.button(key));
+    if (handler)
+        handler();
 }

@@ -2,23 +2,26 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 
 class QAction;
-struct Commands;
+class WindowContext;
 
-// Routes the menu items, the toolbar buttons (by key) and double clicks on
-// the status panels to what each command does. A toolbar button that stands
-// for a menu item runs that item's handler directly, so it works whenever the
-// button is enabled, whatever the menu item's own state.
+// Routes the menu items, the toolbar buttons and double clicks on the status
+// panels to what each command does, through the command gate: while a
+// command runs, the FTP session is busy or a batch runs, only stop and exit
+// get through. A toolbar button that stands for a menu item runs that item's
+// handler directly, so it works whenever the button is enabled, whatever the
+// menu item's own state.
 class CommandDispatch : public QObject
 {
     Q_OBJECT
 public:
     using Handler = std::function<void()>;
 
-    explicit CommandDispatch(Commands &commands, QObject *parent = nullptr);
+    explicit CommandDispatch(WindowContext &context, QObject *parent = nullptr);
 
     // What a menu item does when chosen (and what the toolbar buttons that
     // stand for it do).
@@ -33,11 +36,14 @@ public:
     void StatusPanelDblClick(const QString &key);
 
 private:
-    // By its current caption: upload or download, as the toolbar buttons.
+    // Download or upload, as the active file pane's button.
     void mnuUpDown_Click();
-    void run(QAction *menuItem);
+    void trigger(QAction *action);
+    Handler handlerOf(QAction *action) const;
 
-    Commands &commands;
-    QHash<QAction *, Handler> menuHandlers;
-    QHash<QString, Handler> buttonHandlers;
+    WindowContext &ctx;
+    QHash<QAction *, Handler> handlers;
+    QHash<QAction *, QAction *> menuItemOfButton;
+    // Stop and exit pass the gate whatever runs.
+    QSet<QAction *> unstoppable;
 };

@@ -1,6 +1,7 @@
 #include "app/CommandSurface.h"
 
-#include "panes/Commands.h"
+#include "window/CommandIds.h"
+#include "window/Commands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,7 @@
 namespace {
 struct ToolbarButton
 {
-    const char *key; // also the caption
+    const QString *key; // also the caption
     const char *toolTip;
     const char *themeIcon;
     QStyle::StandardPixmap fallback;
@@ -23,27 +24,27 @@ struct ToolbarButton
 // style's own list and details pictures: icon themes have none that tell
 // the two modes apart.
 const ToolbarButton toolbarButtons[] = {
-    {"站点管理", nullptr, "network-server", QStyle::SP_DriveNetIcon},
-    {"连接", nullptr, "network-wired", QStyle::SP_DriveNetIcon},
-    {"重新连接", nullptr, "mail-send-receive", QStyle::SP_BrowserReload},
-    {"断开连接", nullptr, "network-offline", QStyle::SP_DialogCancelButton},
+    {&ToolbarKey::Site, nullptr, "network-server", QStyle::SP_DriveNetIcon},
+    {&ToolbarKey::Connect, nullptr, "network-wired", QStyle::SP_DriveNetIcon},
+    {&ToolbarKey::Reconnect, nullptr, "mail-send-receive", QStyle::SP_BrowserReload},
+    {&ToolbarKey::Disconnect, nullptr, "network-offline", QStyle::SP_DialogCancelButton},
     {nullptr, nullptr, nullptr, QStyle::SP_CustomBase},
-    {"下载", nullptr, "go-down", QStyle::SP_ArrowDown},
-    {"上传", nullptr, "go-up", QStyle::SP_ArrowUp},
+    {&ToolbarKey::Download, nullptr, "go-down", QStyle::SP_ArrowDown},
+    {&ToolbarKey::Upload, nullptr, "go-up", QStyle::SP_ArrowUp},
     {nullptr, nullptr, nullptr, QStyle::SP_CustomBase},
-    {"停止操作", nullptr, "process-stop", QStyle::SP_BrowserStop},
-    {"刷新", nullptr, "view-refresh", QStyle::SP_BrowserReload},
+    {&ToolbarKey::Stop, nullptr, "process-stop", QStyle::SP_BrowserStop},
+    {&ToolbarKey::Refresh, nullptr, "view-refresh", QStyle::SP_BrowserReload},
     {nullptr, nullptr, nullptr, QStyle::SP_CustomBase},
-    {"列表视图", nullptr, nullptr, QStyle::SP_FileDialogListView},
-    {"详细资料", nullptr, nullptr, QStyle::SP_FileDialogDetailedView},
+    {&ToolbarKey::List, nullptr, nullptr, QStyle::SP_FileDialogListView},
+    {&ToolbarKey::Report, nullptr, nullptr, QStyle::SP_FileDialogDetailedView},
     {nullptr, nullptr, nullptr, QStyle::SP_CustomBase},
-    {"删除", nullptr, "edit-delete", QStyle::SP_TrashIcon},
-    {"重命名", nullptr, "insert-text", QStyle::SP_FileDialogContentsView},
-    {"新建文件夹", nullptr, "folder-new", QStyle::SP_FileDialogNewFolder},
+    {&ToolbarKey::Delete, nullptr, "edit-delete", QStyle::SP_TrashIcon},
+    {&ToolbarKey::Rename, nullptr, "insert-text", QStyle::SP_FileDialogContentsView},
+    {&ToolbarKey::NewFolder, nullptr, "folder-new", QStyle::SP_FileDialogNewFolder},
     {nullptr, nullptr, nullptr, QStyle::SP_CustomBase},
-    {"运行", nullptr, "system-run", QStyle::SP_MediaPlay},
-    {"查看", nullptr, "document-print-preview", QStyle::SP_FileDialogContentsView},
-    {"属性", "文件属性", "document-properties", QStyle::SP_FileDialogInfoView},
+    {&ToolbarKey::Run, nullptr, "system-run", QStyle::SP_MediaPlay},
+    {&ToolbarKey::Show, nullptr, "document-print-preview", QStyle::SP_FileDialogContentsView},
+    {&ToolbarKey::Property, "文件属性", "document-properties", QStyle::SP_FileDialogInfoView},
 };
 
 QIcon themedIcon(const char *themeName, QStyle::StandardPixmap fallback)
@@ -148,7 +149,7 @@ QToolBar *CommandSurface::buildToolbar(QMainWindow *window, Commands &commands)
             toolbar->addSeparator();
             continue;
         }
-        const QString key = QString::fromUtf8(entry.key);
+        const QString &key = *entry.key;
         QAction *button = toolbar->addAction(themedIcon(entry.themeIcon, entry.fallback), key);
         button->setObjectName(key);
         button->setData(key);

@@ -3,8 +3,8 @@
 #include "app/MainWindowUi.h"
 #include "app/StatusPanels.h"
 #include "panes/FileListView.h"
-#include "panes/WindowState.h"
 #include "platform/Twips.h"
+#include "window/WindowState.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -4,7 +4,6 @@
 #include "app/Artwork.h"
 #include "app/CommandDispatch.h"
 #include "app/ExitSequence.h"
-#include "app/HelpLauncher.h"
 #include "app/MainLayout.h"
 #include "app/OptionsDialog.h"
 #include "app/PaneCommands.h"
@@ -14,17 +13,19 @@
 #include "app/UnbuiltCommands.h"
 #include "connection/ActivityDisplay.h"
 #include "connection/ConnectionController.h"
+#include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "window/CommandIds.h"
+#include "window/WindowContext.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QShortcut>
 #include <exception>
 
 MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
@@ -32,26 +33,23 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
 {
     widgets.setupUi(this, cmds);
     setWindowIcon(Artwork::windowIcon());
-    UnbuiltCommands::hold(cmds);
 
     sessionLog = std::make_unique<SessionLog>(widgets.txtLog);
-    helpLauncher = std::make_unique<HelpLauncher>(platform.shell, *sessionLog);
+    ctx = std::make_unique<WindowContext>(WindowContext::Parts{
+        this, Ftp1, globals, windowState, cmds, *sessionLog, platform.prompts, platform.shell,
+        [this](int picture) { widgets.sbStatusBar->setStatusPicture(picture); }});
     layoutControl = new MainLayout(this, widgets, windowState, this);
-    commandDispatch = new CommandDispatch(cmds, this);
-    local = new LocalPane(
-        widgets.lvwLocal, widgets.cmbLocalDir, widgets.fraLocal, cmds, windowState, platform.drives,
-        platform.shell, *sessionLog, [this] { return Ftp1.IsBusy(); }, this);
-    remote = new RemotePane(widgets.lvwRemote, widgets.cmbRemoteDir, widgets.fraRemote, cmds,
-                            windowState, globals, Ftp1, *sessionLog, this);
-    auto setStatusPicture = [this](int picture) { widgets.sbStatusBar->setStatusPicture(picture); };
-    activity = new ActivityDisplay(Ftp1, *sessionLog, windowState, setStatusPicture, this);
-    connectionControl = new ConnectionController(
-        this, cmds, windowState, globals, Ftp1, *sessionLog, *remote, platform.prompts,
-        {setStatusPicture, [this] { helpLauncher->ShowContents(); }, platform.siteDatabase}, this);
-    panes = std::make_unique<PaneCommands>(cmds, windowState, widgets.lvwLocal, widgets.lvwRemote);
+    commandDispatch = new CommandDispatch(*ctx, this);
+    local = new LocalPane(*ctx, platform.drives, widgets.lvwLocal, widgets.cmbLocalDir,
+                          widgets.fraLocal, this);
+    remote = new RemotePane(*ctx, widgets.lvwRemote, widgets.cmbRemoteDir, widgets.fraRemote, this);
+    activity = new ActivityDisplay(*ctx, this);
+    connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
+    panes = std::make_unique<PaneCommands>(*ctx, widgets.lvwLocal, widgets.lvwRemote);
     exitSequence =
         std::make_unique<ExitSequence>(this, widgets.lvwLocal, platform.settings, globals);
 
+    wireAvailability();
     wireCommands();
     Form_Load();
 }
@@ -60,8 +58,32 @@ MainWindow::~MainWindow()
 {
     // The widgets go first, while the controllers and the FTP session that
     // react to their last signals (a focus leaving, a selection cleared) are
-    // still whole.
+    // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
+    for (QObject *controller : std::initializer_list<QObject *>{
+             connectionControl, activity, remote, local, commandDispatch, layoutControl})
+        delete controller;
+}
+
+HelpLauncher &MainWindow::help()
+{
+    return ctx->help;
+}
+
+void MainWindow::wireAvailability()
+{
+    FileListView *queue = widgets.lvwStatus;
+    ctx->availability.setSources({
+        [this] { return local->selectedRowKind(); },
+        [this] { return remote->selectedRowKind(); },
+        [queue] { return queue->model()->rowCount() > 0; },
+        [queue] { return queue->selectedRow() >= 0; },
+        [this](Pane pane) {
+            return (pane == Pane::Remote ? widgets.lvwRemote : widgets.lvwLocal)->viewMode();
+        },
+    });
+    connect(queue, &FileListView::selectionMoved, &ctx->availability, &CommandState::refresh);
+    UnbuiltCommands::hold(ctx->availability);
 }
 
 void MainWindow::wireCommands()
@@ -72,7 +94,7 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuLogin, [&c] { c.mnuLogin_Click(); });
     d.setHandler(cmds.mnuRelogin, [&c] { c.mnuRelogin_Click(); });
     d.setHandler(cmds.mnuLogout, [&c] { c.mnuLogout_Click(); });
-    d.setButtonHandler(QStringLiteral("停止操作"), [&c] { c.Stop(); });
+    d.setButtonHandler(ToolbarKey::Stop, [&c] { c.Stop(); });
     d.setHandler(cmds.mnuExit, [this] {
         connectionControl->DropForExit();
         close();
@@ -84,13 +106,9 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuViewList, [this] { panes->mnuViewList_Click(); });
     d.setHandler(cmds.mnuViewReport, [this] { panes->mnuViewReport_Click(); });
     d.setHandler(cmds.mnuViewOptions, [this] { showOptions(); });
-    d.setHandler(cmds.mnuHelpContents, [this] { helpLauncher->ShowContents(); });
-    d.setHandler(cmds.mnuEmail, [this] { helpLauncher->mnuEmail_Click(); });
+    d.setHandler(cmds.mnuHelpContents, [this] { ctx->help.ShowContents(); });
+    d.setHandler(cmds.mnuEmail, [this] { ctx->help.mnuEmail_Click(); });
     d.setHandler(cmds.mnuHelpAbout, [this] { showAbout(); });
-
-    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
-    f1->setContext(Qt::ApplicationShortcut);
-    connect(f1, &QShortcut::activated, this, [this] { helpLauncher->ShowContents(); });
 
     connect(widgets.sbStatusBar, &StatusPanels::panelDoubleClicked, commandDispatch,
             &CommandDispatch::StatusPanelDblClick);
@@ -100,7 +118,7 @@ void MainWindow::wireCommands()
 
 void MainWindow::Form_Load()
 {
-    helpLauncher->setHelpFile(platform.programDir);
+    ctx->help.setHelpFile(platform.programDir);
     layoutControl->placeDesigned();
     layoutControl->Form_Resize();
     try {
@@ -120,20 +138,12 @@ void MainWindow::Form_Load()
         windowState.TransferBusy = false;
         windowState.ConnectionLost = false;
         globals.gDialogCancelled = true;
-
-        local->UpdateLocalCommands();
-        for (QAction *item :
-             {cmds.mnuLogout, cmds.mnuRelogin, cmds.mnuViewList, cmds.mnuViewReport})
-            cmds.enable(item, false);
-        cmds.enableButton(QStringLiteral("断开连接"), false);
-        cmds.enableButton(QStringLiteral("重新连接"), false);
-        cmds.enable(cmds.mnuUpDown, false);
+        ctx->availability.refresh();
 
         local->FillDriveList();
         QString path = widgets.cmbLocalDir->currentText();
         local->DoLocalRefresh(path);
         local->SortLocalByName();
-        local->UpdateLocalCommands();
         widgets.lvwLocal->setFocus();
         widgets.lvwLocal->update();
     } catch (const std::exception &error) {
@@ -144,12 +154,14 @@ void MainWindow::Form_Load()
 void MainWindow::showOptions()
 {
     OptionsDialog dialog(platform.settings, platform.prompts, this);
+    HelpLauncher::setTopic(&dialog, QStringLiteral("options.html"));
     dialog.exec();
 }
 
 void MainWindow::showAbout()
 {
     AboutDialog dialog(platform.networkInfo, this);
+    HelpLauncher::setTopic(&dialog, QStringLiteral("about.html"));
     dialog.exec();
 }
 

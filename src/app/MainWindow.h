@@ -2,8 +2,8 @@
 
 #include "app/MainWindowUi.h"
 #include "ftp/FtpSession.h"
-#include "panes/Commands.h"
-#include "panes/WindowState.h"
+#include "window/Commands.h"
+#include "window/WindowState.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -18,6 +18,7 @@ class MainLayout;
 class PaneCommands;
 class RemotePane;
 class SessionLog;
+class WindowContext;
 struct Globals;
 struct Platform;
 
@@ -33,11 +34,12 @@ public:
     MainWindowUi &ui() { return widgets; }
     Commands &commands() { return cmds; }
     WindowState &state() { return windowState; }
+    WindowContext &context() { return *ctx; }
     SessionLog &log() { return *sessionLog; }
     MainLayout &mainLayout() { return *layoutControl; }
     CommandDispatch &dispatch() { return *commandDispatch; }
     PaneCommands &paneCommands() { return *panes; }
-    HelpLauncher &help() { return *helpLauncher; }
+    HelpLauncher &help();
     LocalPane &localPane() { return *local; }
     RemotePane &remotePane() { return *remote; }
     ConnectionController &connection() { return *connectionControl; }
@@ -49,6 +51,7 @@ protected:
 private:
     void Form_Load();
     void wireCommands();
+    void wireAvailability();
     void showOptions();
     void showAbout();
 
@@ -61,7 +64,7 @@ private:
     WindowState windowState;
     MainWindowUi widgets;
     std::unique_ptr<SessionLog> sessionLog;
-    std::unique_ptr<HelpLauncher> helpLauncher;
+    std::unique_ptr<WindowContext> ctx;
     MainLayout *layoutControl = nullptr;
     CommandDispatch *commandDispatch = nullptr;
     LocalPane *local = nullptr;

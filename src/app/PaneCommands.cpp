@@ -1,16 +1,14 @@
 #include "app/PaneCommands.h"
 
-#include "panes/Commands.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
-#include "panes/WindowState.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
-#include <QAction>
 #include <QItemSelectionModel>
 
-PaneCommands::PaneCommands(Commands &commands, WindowState &state, FileListView *lvwLocal,
-                           FileListView *lvwRemote)
-    : commands(commands), state(state), lvwLocal(lvwLocal), lvwRemote(lvwRemote)
+PaneCommands::PaneCommands(WindowContext &context, FileListView *lvwLocal, FileListView *lvwRemote)
+    : ctx(context), lvwLocal(lvwLocal), lvwRemote(lvwRemote)
 {}
 
 void PaneCommands::mnuViewList_Click()
@@ -25,17 +23,16 @@ void PaneCommands::mnuViewReport_Click()
 
 void PaneCommands::setViewMode(int mode)
 {
-    commands.mnuViewReport->setChecked(mode == FileListView::ReportMode);
-    commands.mnuViewList->setChecked(mode == FileListView::ListMode);
-    if (state.LocalHasFocus)
+    if (ctx.state.LocalHasFocus)
         lvwLocal->setViewMode(mode);
-    if (state.RemoteHasFocus)
+    if (ctx.state.RemoteHasFocus)
         lvwRemote->setViewMode(mode);
+    ctx.availability.viewModeChosen(mode);
 }
 
 FileListView *PaneCommands::activeFilePane() const
 {
-    return state.RemoteHasFocus ? lvwRemote : lvwLocal;
+    return ctx.state.RemoteHasFocus ? lvwRemote : lvwLocal;
 }
 
 void PaneCommands::mnuEditSelectAll_Click()
@@ -52,7 +49,7 @@ void PaneCommands::mnuEditSelectAll_Click()
 
 void PaneCommands::RefreshPane()
 {
-    if (state.RemoteHasFocus) {
+    if (ctx.state.RemoteHasFocus) {
         if (refreshRemote)
             refreshRemote();
     } else if (refreshLocal) {
@@ -62,7 +59,8 @@ void PaneCommands::RefreshPane()
 
 void PaneCommands::lvwStatus_GotFocus()
 {
-    state.QueueHasFocus = true;
-    state.LocalHasFocus = false;
-    state.RemoteHasFocus = false;
+    ctx.state.QueueHasFocus = true;
+    ctx.state.LocalHasFocus = false;
+    ctx.state.RemoteHasFocus = false;
+    ctx.availability.refresh();
 }

@@ -3,16 +3,14 @@
 #include <functional>
 
 class FileListView;
-struct Commands;
-struct WindowState;
+class WindowContext;
 
 // The commands that act on whichever pane is active: the two view modes,
 // select all and refresh.
 class PaneCommands
 {
 public:
-    PaneCommands(Commands &commands, WindowState &state, FileListView *lvwLocal,
-                 FileListView *lvwRemote);
+    PaneCommands(WindowContext &context, FileListView *lvwLocal, FileListView *lvwRemote);
 
     // How each pane is refilled; the remote pane's refresh needs the FTP
     // session and is set by the connection.
@@ -35,8 +33,7 @@ private:
     void setViewMode(int mode);
     FileListView *activeFilePane() const;
 
-    Commands &commands;
-    WindowState &state;
+    WindowContext &ctx;
     FileListView *lvwLocal;
     FileListView *lvwRemote;
     std::function<void()> refreshLocal;

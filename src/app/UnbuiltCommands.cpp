@@ -1,34 +1,30 @@
 #include "app/UnbuiltCommands.h"
 
-#include "panes/Commands.h"
+#include "window/CommandState.h"
 
-#include <QAction>
-
-void UnbuiltCommands::hold(Commands &c)
+void UnbuiltCommands::hold(CommandState &availability)
 {
-    const QList<QAction *> held = {
+    availability.hold({
         // Transfers
-        c.mnuUpDown,
-        c.button(QStringLiteral("下载")),
-        c.button(QStringLiteral("上传")),
+        Cmd::UpDown,
+        Cmd::DownloadButton,
+        Cmd::UploadButton,
         // File operations
-        c.mnuMakeDir,
-        c.mnuRename,
-        c.mnuDel,
-        c.button(QStringLiteral("新建文件夹")),
-        c.button(QStringLiteral("重命名")),
-        c.button(QStringLiteral("删除")),
+        Cmd::MakeDir,
+        Cmd::Rename,
+        Cmd::Del,
+        Cmd::NewFolderButton,
+        Cmd::RenameButton,
+        Cmd::DeleteButton,
         // Run, view, properties
-        c.mnuRun,
-        c.mnuShow,
-        c.mnuProperty,
-        c.button(QStringLiteral("运行")),
-        c.button(QStringLiteral("查看")),
-        c.button(QStringLiteral("属性")),
+        Cmd::Run,
+        Cmd::Show,
+        Cmd::Property,
+        Cmd::RunButton,
+        Cmd::ShowButton,
+        Cmd::PropertyButton,
         // The queue list's records
-        c.mnuStatusClear,
-        c.mnuStatusDel,
-    };
-    for (QAction *action : held)
-        c.setAvailable(action, false);
+        Cmd::StatusClear,
+        Cmd::StatusDel,
+    });
 }

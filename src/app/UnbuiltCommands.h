@@ -1,6 +1,6 @@
 #pragma once
 
-struct Commands;
+class CommandState;
 
 // The commands whose features Korvu does not have yet. They stay disabled
 // whatever the panes' focus and selection say, so nothing on screen looks
@@ -9,5 +9,5 @@ struct Commands;
 class UnbuiltCommands
 {
 public:
-    static void hold(Commands &commands);
+    static void hold(CommandState &availability);
 };

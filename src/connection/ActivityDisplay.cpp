@@ -1,14 +1,12 @@
 #include "connection/ActivityDisplay.h"
 
 #include "ftp/FtpSession.h"
-#include "panes/WindowState.h"
 #include "platform/SessionLog.h"
+#include "window/StatusIndicator.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
 namespace {
-constexpr int pictureStopped = 1;
-constexpr int pictureClosed = 2;
-constexpr int pictureConnected = 3;
-
 bool isProgress(int code)
 {
     return code == FtpEvent::DownloadFileProgress || code == FtpEvent::DownloadManyProgress ||
@@ -16,11 +14,10 @@ bool isProgress(int code)
 }
 } // namespace
 
-ActivityDisplay::ActivityDisplay(FtpSession &ftp, SessionLog &log, WindowState &state,
-                                 std::function<void(int)> setStatusPicture, QObject *parent)
-    : QObject(parent), log(log), state(state), setStatusPicture(std::move(setStatusPicture))
+ActivityDisplay::ActivityDisplay(WindowContext &context, QObject *parent)
+    : QObject(parent), ctx(context)
 {
-    connect(&ftp, &FtpSession::ActivityEvent, this, &ActivityDisplay::ActivityEvent);
+    connect(&ctx.ftp, &FtpSession::ActivityEvent, this, &ActivityDisplay::ActivityEvent);
 }
 
 void ActivityDisplay::ActivityEvent(int code, int category, const QString &text, qint64,
@@ -29,28 +26,36 @@ void ActivityDisplay::ActivityEvent(int code, int category, const QString &text,
     switch (category) {
     case FtpCategory::ServerReply:
         if (code == FtpEvent::MakeDirectoryResult) {
-            state.MakeDirSucceeded = true;
-            state.MakeDirAnswered = true;
+            ctx.state.MakeDirSucceeded = true;
+            ctx.state.MakeDirAnswered = true;
         }
-        log.append(text);
-        setStatusPicture(pictureClosed);
+        ctx.log.append(text);
+        ctx.status.show(StatusIndicator::Closed);
         break;
     case FtpCategory::Information:
         // Progress belongs to the transfer display, not to the log.
         if (isProgress(code))
             break;
-        log.append(text);
-        setStatusPicture(pictureConnected);
+        if (code == FtpEvent::Connecting)
+            controlOpened = false;
+        else if (code == FtpEvent::Connected)
+            controlOpened = true;
+        // A connection that never opened has nothing to close: the reason it
+        // failed is the last word.
+        if (code == FtpEvent::ConnectionClosed && !controlOpened)
+            break;
+        ctx.log.append(text);
+        ctx.status.show(StatusIndicator::Connected);
         break;
     case FtpCategory::Failure:
         // A name that already exists is not an answer: the caller tries the next name.
         if (code == FtpEvent::MakeDirectoryResult &&
             !text.toUpper().contains(QLatin1String("EXISTS"))) {
-            state.MakeDirAnswered = true;
-            state.MakeDirSucceeded = false;
+            ctx.state.MakeDirAnswered = true;
+            ctx.state.MakeDirSucceeded = false;
         }
-        setStatusPicture(pictureStopped);
-        log.append(text);
+        ctx.status.show(StatusIndicator::Stopped);
+        ctx.log.append(text);
         break;
     default:
         break;

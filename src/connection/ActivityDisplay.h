@@ -3,11 +3,8 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
-#include <functional>
 
-class FtpSession;
-class SessionLog;
-struct WindowState;
+class WindowContext;
 
 // Shows what the FTP component reports while it works: server replies,
 // commands and failures go to the session log, the status picture follows
@@ -17,14 +14,14 @@ class ActivityDisplay : public QObject
 {
     Q_OBJECT
 public:
-    ActivityDisplay(FtpSession &ftp, SessionLog &log, WindowState &state,
-                    std::function<void(int picture)> setStatusPicture, QObject *parent = nullptr);
+    explicit ActivityDisplay(WindowContext &context, QObject *parent = nullptr);
 
     void ActivityEvent(int code, int category, const QString &text, qint64 count,
                        const QVariant &extra);
 
 private:
-    SessionLog &log;
-    WindowState &state;
-    std::function<void(int)> setStatusPicture;
+    WindowContext &ctx;
+    // The control connection of the attempt under way was opened: only then
+    // is its closing news.
+    bool controlOpened = false;
 };

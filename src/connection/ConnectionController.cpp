@@ -3,102 +3,91 @@
 #include "connection/QuickConnectDialog.h"
 #include "connection/SiteManagerDialog.h"
 #include "ftp/FtpSession.h"
-#include "panes/Commands.h"
-#include "panes/FileListModel.h"
-#include "panes/FileListView.h"
-#include "panes/RemotePane.h"
-#include "panes/SessionControl.h"
-#include "panes/WindowState.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "window/RemoteBrowser.h"
+#include "window/RemoteErrors.h"
+#include "window/SessionControl.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
-#include <QAction>
 #include <QWidget>
 
 namespace {
 const QString title = QStringLiteral("Korvu");
-constexpr int pictureStopped = 1;
-constexpr int pictureClosed = 2;
-constexpr int pictureConnected = 3;
+const QString connectTopic = QStringLiteral("connect.html");
 } // namespace
 
-ConnectionController::ConnectionController(QWidget *frmMain, Commands &commands, WindowState &state,
-                                           Globals &g, FtpSession &ftp, SessionLog &log,
-                                           RemotePane &remote, Prompts &prompts, Hooks hooks,
-                                           QObject *parent)
-    : QObject(parent), frmMain(frmMain), commands(commands), state(state), g(g), ftp(ftp), log(log),
-      remote(remote), prompts(prompts), hooks(std::move(hooks))
+ConnectionController::ConnectionController(WindowContext &context, RemoteBrowser &remote,
+                                           const QString &siteDatabasePath, QObject *parent)
+    : QObject(parent), ctx(context), remote(remote), siteDatabasePath(siteDatabasePath)
 {
-    connect(&ftp, &FtpSession::StateChangedEvent, this, &ConnectionController::StateChanged);
+    connect(&ctx.ftp, &FtpSession::StateChangedEvent, this, &ConnectionController::StateChanged);
 }
 
 void ConnectionController::Connect()
 {
+    Globals &g = ctx.globals;
     try {
-        log.clear();
-        state.ConnectionLost = false;
+        ctx.log.clear();
+        ctx.state.ConnectionLost = false;
+        ctx.state.SessionStarted = true;
         remote.clearRows();
-        commands.enable(commands.mnuLogout, true);
-        commands.enable(commands.mnuRelogin, true);
-        commands.enableButton(QStringLiteral("断开连接"), true);
-        commands.enableButton(QStringLiteral("重新连接"), true);
-        log.append(QStringLiteral("连接中 ...\r\n"));
-        SetFtpProperties(ftp, g);
-        ftp.OpenConnection(g.gHost, g.gUser, g.gPassword, QString(), g.gPort);
-        g.gRestartSupported = ftp.RestartSupported();
-        // The start directory is where the server put us; a later link probe
-        // returns here until the user moves on.
-        g.gHomeDir = ftp.CurrentDirectory();
+        ctx.log.append(QStringLiteral("连接中 ...\r\n"));
+        SetFtpProperties(ctx.ftp, g);
+        ctx.ftp.OpenConnection(g.gHost, g.gUser, g.gPassword, QString(), g.gPort);
+        g.gRestartSupported = ctx.ftp.RestartSupported();
+        // The start directory is where the server put us.
+        g.gHomeDir = ctx.ftp.CurrentDirectory();
         g.gRemoteDir = g.gHomeDir;
-        remote.DoRemoteRefresh(ftp.CurrentDirectory());
-        commands.enable(commands.mnuLogout, true);
-        commands.enable(commands.mnuRelogin, true);
+        remote.DoRemoteRefresh(ctx.ftp.CurrentDirectory());
         remote.SortRemoteByName();
-        remote.UpdateRemoteCommands();
     } catch (const FtpError &error) {
-        remote.ReportRemoteError(error.description, error.number);
+        ReportRemoteError(ctx, error.description, error.number);
     }
+    ctx.availability.refresh();
 }
 
 void ConnectionController::Disconnect()
 {
-    log.append(QStringLiteral("正在断开连接 ...\r\n"));
-    SetFtpProperties(ftp, g);
+    ctx.log.append(QStringLiteral("正在断开连接 ...\r\n"));
+    SetFtpProperties(ctx.ftp, ctx.globals);
     try {
-        ftp.CloseConnection();
+        ctx.ftp.CloseConnection();
     } catch (const FtpError &error) {
-        remote.ReportRemoteError(error.description, error.number);
+        ReportRemoteError(ctx, error.description, error.number);
     }
 }
 
 void ConnectionController::StateChanged()
 {
-    const int connectionState = ftp.ConnectionState();
+    const int connectionState = ctx.ftp.ConnectionState();
     if (connectionState == FtpState::Connected) {
-        frmMain->setWindowTitle(title + QStringLiteral(" (连接到: ") + g.gHost +
-                                QStringLiteral(")"));
-        log.append(QStringLiteral("连接到: ") + g.gHost + QStringLiteral("\r\n"));
-        hooks.setStatusPicture(pictureConnected);
-        commands.enableButton(QStringLiteral("断开连接"), true);
+        wasConnected = true;
+        ctx.window->setWindowTitle(title + QStringLiteral(" (连接到: ") + ctx.globals.gHost +
+                                   QStringLiteral(")"));
+        ctx.log.append(QStringLiteral("连接到: ") + ctx.globals.gHost + QStringLiteral("\r\n"));
+        ctx.status.show(StatusIndicator::Connected);
     } else if (connectionState == FtpState::Closed) {
-        frmMain->setWindowTitle(title);
-        log.append(QStringLiteral("连接已关闭\r\n"));
-        hooks.setStatusPicture(pictureClosed);
-        commands.enable(commands.mnuLogout, true);
-        commands.enable(commands.mnuRelogin, true);
-        commands.enable(commands.mnuEdit, false);
-        commands.enableButton(QStringLiteral("断开连接"), false);
-        commands.enableButton(QStringLiteral("重新连接"), true);
+        // An attempt that never logged in closed nothing: its reason is the
+        // last line of the log.
+        if (wasConnected)
+            ctx.log.append(QStringLiteral("连接已关闭\r\n"));
+        wasConnected = false;
+        ctx.window->setWindowTitle(title);
+        ctx.status.show(StatusIndicator::Closed);
         remote.clearRows();
     }
 }
 
 template <typename Dialog, typename... Args> void ConnectionController::runDialog(Args &&...args)
 {
+    Globals &g = ctx.globals;
     const bool cancelledBefore = g.gDialogCancelled;
     g.gDialogCancelled = true;
     {
         Dialog dialog(std::forward<Args>(args)...);
+        HelpLauncher::setTopic(&dialog, connectTopic);
         dialog.exec();
     }
     if (!g.gDialogCancelled)
@@ -109,36 +98,39 @@ template <typename Dialog, typename... Args> void ConnectionController::runDialo
 
 void ConnectionController::mnuSit_Click()
 {
-    runDialog<SiteManagerDialog>(g, prompts, hooks.showHelp, hooks.siteDatabasePath, frmMain);
+    runDialog<SiteManagerDialog>(
+        ctx.globals, ctx.prompts, [this] { ctx.help.ShowTopic(connectTopic); }, siteDatabasePath,
+        ctx.window);
 }
 
 void ConnectionController::mnuLogin_Click()
 {
-    runDialog<QuickConnectDialog>(g, prompts, frmMain);
+    runDialog<QuickConnectDialog>(ctx.globals, ctx.prompts, ctx.window);
 }
 
 void ConnectionController::mnuRelogin_Click()
 {
-    if (!g.gDialogCancelled)
+    if (!ctx.globals.gDialogCancelled)
         Connect();
 }
 
 void ConnectionController::mnuLogout_Click()
 {
-    if (ftp.ConnectionState() == FtpState::Connected)
+    if (ctx.ftp.ConnectionState() == FtpState::Connected)
         Disconnect();
     remote.clearDirectoryBox();
-    SetMenuState(commands, true, false, true);
+    ctx.availability.refresh();
 }
 
 void ConnectionController::Stop()
 {
-    ftp.StopTransfer();
-    hooks.setStatusPicture(pictureStopped);
+    const bool running = ctx.ftp.IsBusy() || ctx.gate.busy();
+    ctx.ftp.StopTransfer();
+    ctx.status.stopped(running);
 }
 
 void ConnectionController::DropForExit()
 {
-    if (ftp.ConnectionState() == FtpState::Connected)
-        ftp.DropConnection();
+    if (ctx.ftp.ConnectionState() == FtpState::Connected)
+        ctx.ftp.DropConnection();
 }

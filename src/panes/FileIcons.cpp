@@ -1,6 +1,7 @@
 #include "panes/FileIcons.h"
 
 #include "panes/FileListModel.h"
+#include "window/IconKeys.h"
 
 #include <QHash>
 
@@ -47,9 +48,8 @@ const QHash<QString, QString> &iconKeysByEnding()
 
 QString FileTypeIconKey(const QString &name)
 {
-    static const QString plainFile = QStringLiteral("File");
     const QString ending = QStringView(name).right(4).toString().toUpper();
-    return iconKeysByEnding().value(ending, plainFile);
+    return iconKeysByEnding().value(ending, IconKey::File);
 }
 
 void SetFileIcon(FileRow &row)

@@ -1,6 +1,7 @@
 #include "panes/FileListModel.h"
 
 #include "panes/IconLibrary.h"
+#include "window/IconKeys.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -10,9 +11,6 @@
 #include <vector>
 
 namespace {
-const QString cdupKey = QStringLiteral("Cdup");
-const QString folderKey = QStringLiteral("FolderClose");
-
 QLocale collationLocale()
 {
     // The "C" locale would sort by code point and ignore the case setting.
@@ -110,6 +108,15 @@ bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int
 void FileListModel::fill(QVector<FileRow> sortedPart, QVector<FileRow> appendedPart)
 {
     sortRows(sortedPart);
+    // The collation puts "_", "-", "!" and blanks before ".", but an ascending
+    // list always starts with its parent row. A descending one keeps it where
+    // the sort put it.
+    if (order == Qt::AscendingOrder) {
+        const auto parent = std::find_if(sortedPart.begin(), sortedPart.end(),
+                                         [](const FileRow &r) { return r.key == IconKey::Cdup; });
+        if (parent != sortedPart.end())
+            std::rotate(sortedPart.begin(), parent, parent + 1);
+    }
     beginResetModel();
     items = std::move(sortedPart);
     items.reserve(items.size() + appendedPart.size());
@@ -291,16 +298,16 @@ void FileListModel::sortRows(QVector<FileRow> &rows) const
 FileRow FileListModel::parentRow()
 {
     FileRow row;
-    row.key = cdupKey;
+    row.key = IconKey::Cdup;
     row.text = QStringLiteral("..");
-    row.iconKey = cdupKey;
+    row.iconKey = IconKey::Cdup;
     return row;
 }
 
 void FileListModel::foldersFirst()
 {
-    const bool onlyParent = std::all_of(items.cbegin(), items.cend(),
-                                        [](const FileRow &r) { return r.iconKey == cdupKey; });
+    const bool onlyParent = std::all_of(
+        items.cbegin(), items.cend(), [](const FileRow &r) { return r.iconKey == IconKey::Cdup; });
     if (onlyParent)
         return;
     QVector<FileRow> reordered;
@@ -316,10 +323,10 @@ void FileListModel::foldersFirst()
         return copy;
     };
     for (const FileRow &r : std::as_const(items))
-        if (r.iconKey == folderKey)
+        if (r.iconKey == IconKey::FolderClose)
             reordered.append(carry(r));
     for (const FileRow &r : std::as_const(items))
-        if (r.iconKey != folderKey && r.iconKey != cdupKey)
+        if (r.iconKey != IconKey::FolderClose && r.iconKey != IconKey::Cdup)
             reordered.append(carry(r));
     beginResetModel();
     items = std::move(reordered);

@@ -53,7 +53,8 @@ public:
     const FileRow &row(int r) const { return items.at(r); }
 
     // Replaces every row by `sortedPart`, ordered by the current sort column
-    // and direction, followed by `appendedPart` in the given order; one reset.
+    // and direction (the parent row first when ascending), followed by
+    // `appendedPart` in the given order; one reset.
     // Automatic sorting is off afterwards.
     void fill(QVector<FileRow> sortedPart, QVector<FileRow> appendedPart = {});
     void clear();

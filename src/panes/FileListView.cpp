@@ -52,6 +52,10 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
     setFocusProxy(report);
 
     connect(report->header(), &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
+    connect(report->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &FileListView::selectionMoved);
+    connect(report->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &FileListView::selectionMoved);
     connect(model, &QAbstractItemModel::modelReset, this, &FileListView::fitListItems);
     connect(model, &QAbstractItemModel::rowsInserted, this, &FileListView::fitListItems);
     connect(model, &QAbstractItemModel::dataChanged, this, &FileListView::fitListItems);
@@ -142,8 +146,12 @@ int FileListView::selectedRow() const
     const QModelIndex current = selection->currentIndex();
     if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
         return current.row();
-    const QList<int> rows = selectedRows();
-    return rows.isEmpty() ? -1 : rows.first();
+    // The ranges, not the rows: after "select all" there may be 100 000.
+    int first = -1;
+    for (const QItemSelectionRange &range : selection->selection())
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    return first;
 }
 
 QList<int> FileListView::selectedRows() const

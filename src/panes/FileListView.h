@@ -64,6 +64,8 @@ Q_SIGNALS:
     void keyReleased(int key, Qt::KeyboardModifiers modifiers);
     void mouseReleased(Qt::MouseButton button, const QPoint &globalPos);
     void headerClicked(int section);
+    // The selected rows or the focused row changed.
+    void selectionMoved();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,6 +1,7 @@
 #include "panes/LocalListing.h"
 
 #include "panes/FileIcons.h"
+#include "window/IconKeys.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -15,7 +16,6 @@
 #endif
 
 namespace {
-const QString folderKey = QStringLiteral("FolderClose");
 
 // The long time pattern without its time-zone field ("h:mm:ss AP t" →
 // "h:mm:ss AP"): a file's time reads like a clock, and naming the zone costs
@@ -98,7 +98,7 @@ LocalListing::Entries LocalListing::read(const QString &dir) const
         if (folder) {
             // A folder's own length says nothing about its contents: the
             // size cell stays empty.
-            row.iconKey = folderKey;
+            row.iconKey = IconKey::FolderClose;
             entries.folders.append(std::move(row));
         } else {
             SetFileIcon(row);
@@ -126,7 +126,7 @@ LocalListing::Entries LocalListing::read(const QString &dir) const
         if (modified.isValid())
             row.setSubItem(2, dateText(modified));
         if (info.isDir()) {
-            row.iconKey = folderKey;
+            row.iconKey = IconKey::FolderClose;
             entries.folders.append(std::move(row));
         } else {
             SetFileIcon(row);

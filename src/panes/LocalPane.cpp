@@ -1,72 +1,53 @@
 #include "panes/LocalPane.h"
 
-#include "panes/Commands.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/PaneCaption.h"
 #include "panes/PaneSorting.h"
 #include "panes/PathRules.h"
-#include "panes/WindowState.h"
 #include "platform/Drives.h"
 #include "platform/SessionLog.h"
 #include "platform/Shell.h"
+#include "window/Commands.h"
+#include "window/IconKeys.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
 #include <QAbstractItemView>
-#include <QAction>
 #include <QComboBox>
-#include <QCompleter>
 #include <QGroupBox>
 #include <QMenu>
 
-namespace {
-const QString cdupKey = QStringLiteral("Cdup");
-const QString folderKey = QStringLiteral("FolderClose");
-
-bool isFolderKey(const QString &key)
-{
-    return key == folderKey || key == QLatin1String("FolderLink") || key == QLatin1String("Link");
-}
-} // namespace
-
-LocalPane::LocalPane(FileListView *lvwLocal, QComboBox *cmbLocalDir, QGroupBox *fraLocal,
-                     Commands &commands, WindowState &state, Drives &drives, Shell &shell,
-                     SessionLog &log, std::function<bool()> ftpBusy, QObject *parent)
-    : QObject(parent), lvwLocal(lvwLocal), list(lvwLocal->model()), cmbLocalDir(cmbLocalDir),
-      fraLocal(fraLocal), commands(commands), state(state), drives(drives), shell(shell), log(log),
-      ftpBusy(std::move(ftpBusy))
+LocalPane::LocalPane(WindowContext &context, Drives &drives, FileListView *lvwLocal,
+                     QComboBox *cmbLocalDir, QGroupBox *fraLocal, QObject *parent)
+    : QObject(parent), ctx(context), drives(drives), lvwLocal(lvwLocal), list(lvwLocal->model()),
+      cmbLocalDir(cmbLocalDir), fraLocal(fraLocal)
 {
     // The folder box's list is the history kept by RememberLocalDir: a typed
-    // path confirmed with Enter must not slip into it.
+    // path confirmed with Enter must not slip into it, and the box holds what
+    // was typed, not a history entry it happens to start like.
     cmbLocalDir->setEditable(true);
     cmbLocalDir->setInsertPolicy(QComboBox::NoInsert);
-#ifndef Q_OS_WIN
-    // Completing "/tmp/a" to "/tmp/A/" would name another directory here.
-    if (QCompleter *completer = cmbLocalDir->completer())
-        completer->setCaseSensitivity(Qt::CaseSensitive);
-#endif
+    cmbLocalDir->setCompleter(nullptr);
 
     connect(lvwLocal, &FileListView::gotFocus, this, &LocalPane::lvwLocal_GotFocus);
     connect(lvwLocal, &FileListView::lostFocus, this, &LocalPane::lvwLocal_LostFocus);
-    connect(lvwLocal, &FileListView::clicked, this, &LocalPane::lvwLocal_Click);
     connect(lvwLocal, &FileListView::doubleClicked, this, &LocalPane::lvwLocal_DblClick);
     connect(lvwLocal, &FileListView::keyReleased, this,
             [this](int key, Qt::KeyboardModifiers) { lvwLocal_KeyUp(key); });
+    connect(lvwLocal, &FileListView::selectionMoved, &ctx.availability, &CommandState::refresh);
     connect(lvwLocal, &FileListView::mouseReleased, this, &LocalPane::lvwLocal_MouseUp);
     connect(lvwLocal, &FileListView::headerClicked, this, &LocalPane::lvwLocal_ColumnClick);
     connect(cmbLocalDir, &QComboBox::editTextChanged, this, &LocalPane::cmbLocalDir_Change);
     connect(cmbLocalDir, &QComboBox::activated, this, &LocalPane::cmbLocalDir_Click);
 }
 
-bool LocalPane::busy() const
-{
-    return ftpBusy && ftpBusy();
-}
-
 void LocalPane::FillDriveList()
 {
     seedingFolderBox = true;
+    // A mount point may carry brackets of its own ("/media/photos [2019]").
     for (QString drive : drives.drives())
-        cmbLocalDir->addItem(NormalizePath(drive));
+        cmbLocalDir->addItem(NormalizeLocalDir(drive));
     seedingFolderBox = false;
     // The second drive, not the first: "/" comes first and the home
     // directory second.
@@ -82,6 +63,7 @@ void LocalPane::DoLocalRefresh(QString &path)
     // direction; the files stay in the order the file system gave them.
     list->fill(std::move(entries.folders), std::move(entries.files));
     lvwLocal->clearSelection();
+    ctx.availability.refresh();
 
     lastListed = path;
     if (!listedJustNow) {
@@ -96,40 +78,17 @@ void LocalPane::SortLocalByName()
     SortByName(*list);
 }
 
-void LocalPane::UpdateLocalCommands()
+RowKind LocalPane::selectedRowKind() const
 {
-    const Commands &c = commands;
-    c.enable(c.mnuRename, false);
-    c.enable(c.mnuDel, false);
-    c.enable(c.mnuShow, false);
-    c.enable(c.mnuRefresh, true);
-    c.enable(c.mnuMakeDir, true);
-    c.enable(c.mnuEditSelectAll, false);
-    c.enable(c.mnuProperty, false);
-    c.enable(c.mnuRun, false);
-    for (const char *key : {"重命名", "删除", "查看", "运行", "属性"})
-        c.enableButton(QString::fromUtf8(key), false);
-    c.enableButton(QStringLiteral("刷新"), true);
-    c.enableButton(QStringLiteral("新建文件夹"), true);
-
     const int selected = lvwLocal->selectedRow();
     if (selected < 0)
-        return;
+        return RowKind::None;
     const FileRow &row = list->row(selected);
     if (row.text.isEmpty())
-        return;
-    // Whatever is not a folder counts as a file here, the parent row too.
-    if (!isFolderKey(row.iconKey)) {
-        c.enable(c.mnuShow, true);
-        c.enableButton(QStringLiteral("查看"), true);
-    }
-    c.enable(c.mnuRename, true);
-    c.enable(c.mnuDel, true);
-    c.enable(c.mnuRun, true);
-    c.enable(c.mnuEditSelectAll, true);
-    c.enable(c.mnuProperty, true);
-    for (const char *key : {"重命名", "删除", "运行", "属性"})
-        c.enableButton(QString::fromUtf8(key), true);
+        return RowKind::Blank;
+    if (row.iconKey == IconKey::Cdup)
+        return RowKind::Parent;
+    return IconKey::isFolder(row.iconKey) ? RowKind::Folder : RowKind::File;
 }
 
 bool LocalPane::LocalDirInHistory(const QString &path) const
@@ -157,13 +116,10 @@ void LocalPane::RefreshLocal()
 {
     QString path = cmbLocalDir->currentText();
     DoLocalRefresh(path);
-    UpdateLocalCommands();
 }
 
 void LocalPane::OpenSelectedRow(bool byDoubleClick)
 {
-    if (busy())
-        return;
     const int selected = lvwLocal->selectedRow();
     if (selected < 0)
         return;
@@ -173,9 +129,9 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
     const QString tag = list->row(selected).tag;
 
     QString path = cmbLocalDir->currentText();
-    if (iconKey == cdupKey) {
+    if (iconKey == IconKey::Cdup) {
         LocalParentDir(path);
-    } else if (iconKey == folderKey) {
+    } else if (iconKey == IconKey::FolderClose) {
         NormalizeLocalDir(path);
         path += name;
         DoLocalRefresh(path);
@@ -189,8 +145,8 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
 
 void LocalPane::runFile(const QString &path)
 {
-    if (!shell.openFile(path))
-        log.append(QStringLiteral("无法打开文件 %1\r\n").arg(path));
+    if (!ctx.shell.openFile(path))
+        ctx.log.append(QStringLiteral("无法打开文件 %1\r\n").arg(path));
 }
 
 void LocalPane::fillFromFolderBox()
@@ -207,58 +163,33 @@ void LocalPane::fillFromFolderBox()
 
 void LocalPane::cmbLocalDir_Change()
 {
-    fillFromFolderBox();
+    ctx.gate.run([this] { fillFromFolderBox(); });
 }
 
 void LocalPane::cmbLocalDir_Click()
 {
-    fillFromFolderBox();
+    ctx.gate.run([this] { fillFromFolderBox(); });
 }
 
 void LocalPane::lvwLocal_GotFocus()
 {
-    Commands &c = commands;
-    c.enableButton(QStringLiteral("下载"), false);
-    c.enableButton(QStringLiteral("上传"), true);
-    state.LocalHasFocus = true;
-    state.RemoteHasFocus = false;
-    state.QueueHasFocus = false;
+    ctx.state.LocalHasFocus = true;
+    ctx.state.RemoteHasFocus = false;
+    ctx.state.QueueHasFocus = false;
     ShowPaneCaptionActive(fraLocal, true);
-    for (QAction *action :
-         {c.mnuEdit, c.mnuMakeDir, c.mnuRename, c.mnuDel, c.mnuRefresh, c.mnuShow, c.mnuRun})
-        c.enable(action, true);
-    if (c.mnuProperty)
-        c.mnuProperty->setVisible(true);
-    for (QAction *action : {c.mnuView, c.mnuViewList, c.mnuViewReport})
-        c.enable(action, true);
-    const bool report = lvwLocal->viewMode() == FileListView::ReportMode;
-    if (c.mnuViewList)
-        c.mnuViewList->setChecked(!report);
-    if (c.mnuViewReport)
-        c.mnuViewReport->setChecked(report);
-    if (c.mnuUpDown)
-        c.mnuUpDown->setText(QStringLiteral("上传(&U)"));
-    c.enable(c.mnuUpDown, true);
+    ctx.availability.paneActivated(Pane::Local);
 }
 
 void LocalPane::lvwLocal_LostFocus()
 {
-    const Commands &c = commands;
-    state.LocalHasFocus = false;
+    ctx.state.LocalHasFocus = false;
     ShowPaneCaptionActive(fraLocal, false);
-    for (QAction *action : {c.mnuEdit, c.mnuViewList, c.mnuViewReport, c.mnuUpDown})
-        c.enable(action, false);
-}
-
-void LocalPane::lvwLocal_Click()
-{
-    if (!busy())
-        UpdateLocalCommands();
+    ctx.availability.refresh();
 }
 
 void LocalPane::lvwLocal_DblClick()
 {
-    OpenSelectedRow(true);
+    ctx.gate.run([this] { OpenSelectedRow(true); });
 }
 
 void LocalPane::lvwLocal_KeyUp(int key)
@@ -266,16 +197,16 @@ void LocalPane::lvwLocal_KeyUp(int key)
     // The Delete key starts the local delete, a file operation that listens
     // to the list on its own.
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        OpenSelectedRow(false);
+        ctx.gate.run([this] { OpenSelectedRow(false); });
 }
 
 void LocalPane::lvwLocal_MouseUp(Qt::MouseButton button, const QPoint &globalPos)
 {
-    if (busy() || button != Qt::RightButton || !commands.editMenu)
+    if (ctx.gate.busy() || button != Qt::RightButton)
         return;
-    UpdateLocalCommands();
-    commands.editMenu->setDefaultAction(commands.mnuRun);
-    commands.editMenu->popup(globalPos);
+    ctx.availability.refresh();
+    ctx.commands.editMenu->setDefaultAction(ctx.commands.mnuRun);
+    ctx.commands.editMenu->popup(globalPos);
 }
 
 void LocalPane::lvwLocal_ColumnClick(int section)

@@ -19,6 +19,14 @@ void appendSeparator(QString &path, bool remote)
 
 QString NormalizePath(QString &path, bool remote)
 {
+    if (!remote)
+        return NormalizeTypedPath(path, false);
+    appendSeparator(path, true);
+    return path;
+}
+
+QString NormalizeTypedPath(QString &path, bool remote)
+{
     const qsizetype open = path.indexOf(QLatin1Char('['));
     const qsizetype close = path.indexOf(QLatin1Char(']'));
     // Only a "]" after the "[" closes a bracketed part; the other way round,

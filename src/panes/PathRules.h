@@ -6,11 +6,20 @@
 // on Windows), a remote one in "/"; a full path is such a directory followed
 // by a name.
 
-// Normalises `path` in place and returns it: a bracketed part "[...]" is cut
-// out (a drive entry "c: [SYSTEM]" becomes "c:"), blanks around the result are
-// removed and the separator is appended when missing, so an empty path becomes
-// the bare separator.
+// Normalises a directory path in place and returns it.
+//
+// Local: a bracketed part "[...]" is cut out (a drive entry "c: [SYSTEM]"
+// becomes "c:"), blanks around the result are removed and the separator is
+// appended when missing, so an empty path becomes the bare separator.
+//
+// Remote: the path is the server's and stays exactly as it is ("/photos
+// [2019]/" and "/x /" name real folders); only a missing "/" is appended.
 QString NormalizePath(QString &path, bool remote = false);
+
+// A directory the user typed or picked from a list: the bracketed part is cut
+// out, blanks around it removed and the separator appended, for either side.
+// Used only after the text as it stands named no directory.
+QString NormalizeTypedPath(QString &path, bool remote);
 
 // NormalizePath for a local directory that may already exist under its own
 // name: a directory called "photos [2019]" keeps its brackets, so opening it

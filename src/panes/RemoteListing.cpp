@@ -2,6 +2,7 @@
 
 #include "ftp/FtpListing.h"
 #include "panes/FileIcons.h"
+#include "window/IconKeys.h"
 
 RemoteRows BuildRemoteRows(const FtpListing &listing, const QString &dir)
 {
@@ -22,10 +23,10 @@ RemoteRows BuildRemoteRows(const FtpListing &listing, const QString &dir)
         // The kind decides, exactly: "d" is a folder, "l" or "L" a link, and
         // everything else (a "D" included) a file.
         if (entry.kind == QLatin1String("d")) {
-            row.iconKey = QStringLiteral("FolderClose");
+            row.iconKey = IconKey::FolderClose;
             rows.sortedPart.append(std::move(row));
         } else if (entry.kind.compare(QLatin1String("l"), Qt::CaseInsensitive) == 0) {
-            row.iconKey = QStringLiteral("Link");
+            row.iconKey = IconKey::Link;
             rows.appended.append(std::move(row));
         } else {
             SetFileIcon(row);

@@ -1,121 +1,154 @@
 #include "panes/RemotePane.h"
 
 #include "ftp/FtpSession.h"
-#include "panes/Commands.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/PaneCaption.h"
 #include "panes/PaneSorting.h"
 #include "panes/PathRules.h"
 #include "panes/RemoteListing.h"
-#include "panes/SessionControl.h"
-#include "panes/WindowState.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "window/Commands.h"
+#include "window/IconKeys.h"
+#include "window/RemoteErrors.h"
+#include "window/SessionControl.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QMenu>
 
 namespace {
-const QString cdup = QStringLiteral("Cdup");
-const QString folderClose = QStringLiteral("FolderClose");
-const QString folderLink = QStringLiteral("FolderLink");
-const QString linkKey = QStringLiteral("Link");
-constexpr int connected = 2;
-
-QString normalizedRemote(QString path)
+QString withSlash(QString path)
 {
     return NormalizePath(path, true);
 }
 } // namespace
 
-RemotePane::RemotePane(FileListView *lvwRemote, QComboBox *cmbRemoteDir, QGroupBox *fraRemote,
-                       Commands &commands, WindowState &state, Globals &g, FtpSession &ftp,
-                       SessionLog &log, QObject *parent)
-    : QObject(parent), lvwRemote(lvwRemote), cmbRemoteDir(cmbRemoteDir), fraRemote(fraRemote),
-      commands(commands), state(state), g(g), ftp(ftp), log(log)
+RemotePane::RemotePane(WindowContext &context, FileListView *lvwRemote, QComboBox *cmbRemoteDir,
+                       QGroupBox *fraRemote, QObject *parent)
+    : QObject(parent), ctx(context), lvwRemote(lvwRemote), cmbRemoteDir(cmbRemoteDir),
+      fraRemote(fraRemote)
 {
     cmbRemoteDir->setEditable(true);
     cmbRemoteDir->setInsertPolicy(QComboBox::NoInsert);
+    // The box holds what the user typed, not a history entry it happens to
+    // start like.
+    cmbRemoteDir->setCompleter(nullptr);
 
-    connect(lvwRemote, &FileListView::doubleClicked, this, &RemotePane::onDoubleClicked);
-    connect(lvwRemote, &FileListView::keyReleased, this,
-            [this](int key, Qt::KeyboardModifiers) { onKeyReleased(key); });
-    connect(lvwRemote, &FileListView::clicked, this, &RemotePane::onClicked);
+    connect(lvwRemote, &FileListView::doubleClicked, this,
+            [this] { ctx.gate.run([this] { openSelectedRow(false); }); });
+    connect(lvwRemote, &FileListView::keyReleased, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            ctx.gate.run([this] { openSelectedRow(true); });
+    });
+    connect(lvwRemote, &FileListView::selectionMoved, &ctx.availability, &CommandState::refresh);
     connect(lvwRemote, &FileListView::mouseReleased, this, &RemotePane::onMouseReleased);
     connect(lvwRemote, &FileListView::headerClicked, this, &RemotePane::onHeaderClicked);
     connect(lvwRemote, &FileListView::gotFocus, this, &RemotePane::onGotFocus);
     connect(lvwRemote, &FileListView::lostFocus, this, &RemotePane::onLostFocus);
-    connect(cmbRemoteDir, &QComboBox::activated, this, &RemotePane::onDirectoryPicked);
+    connect(cmbRemoteDir, &QComboBox::activated, this,
+            [this] { ctx.gate.run([this] { openTypedDirectory(); }); });
 }
 
-bool RemotePane::ready() const
+RowKind RemotePane::selectedRowKind() const
 {
-    return ftp.ConnectionState() == connected && !ftp.IsBusy();
-}
-
-void RemotePane::logError(const FtpError &error)
-{
-    log.append(error.description + QStringLiteral("\r\n"));
+    const int r = lvwRemote->selectedRow();
+    if (r < 0)
+        return RowKind::None;
+    const FileRow &row = lvwRemote->model()->row(r);
+    if (row.text.isEmpty())
+        return RowKind::Blank;
+    if (row.iconKey == IconKey::Cdup)
+        return RowKind::Parent;
+    return IconKey::isFolder(row.iconKey) ? RowKind::Folder : RowKind::File;
 }
 
 void RemotePane::DoRemoteRefresh(const QString &path)
 {
-    if (ftp.ConnectionState() != connected)
+    if (!ctx.connected())
         return;
-    const QString before = cmbRemoteDir->currentText();
+    SetFtpProperties(ctx.ftp, ctx.globals);
+    cmbRemoteDir->setEditText(path);
+    QString dir = path;
+    if (!ListRemoteDir(dir))
+        cmbRemoteDir->setEditText(shown);
+}
+
+void RemotePane::enterOnServer(const QString &path)
+{
+    if (withSlash(ctx.ftp.CurrentDirectory()) != path)
+        ctx.ftp.setCurrentDirectory(path);
+}
+
+bool RemotePane::returnToShownDirectory()
+{
+    if (shown.isEmpty())
+        return true;
     try {
-        commands.enable(commands.mnuFile, false);
-        commands.enable(commands.mnuEdit, false);
-        SetFtpProperties(ftp, g);
-        cmbRemoteDir->setEditText(path);
-        commands.enable(commands.mnuFile, true);
-        commands.enable(commands.mnuEdit, true);
-        QString dir = cmbRemoteDir->currentText();
-        if (!ListRemoteDir(dir))
-            cmbRemoteDir->setEditText(before);
+        enterOnServer(withSlash(shown));
+        return true;
     } catch (const FtpError &error) {
-        ReportRemoteError(error.description, error.number);
+        ReportFtpFailure(ctx, error);
+        return false;
     }
 }
 
 bool RemotePane::ListRemoteDir(QString &path)
 {
     NormalizePath(path, true);
-    if (normalizedRemote(ftp.CurrentDirectory()) != path) {
-        try {
-            ftp.setCurrentDirectory(path);
-        } catch (const FtpError &error) {
-            // Rows are only ever shown under a directory the server entered:
-            // the pane keeps the listing it had.
-            logError(error);
-            return false;
-        }
-    }
-    // A failed listing still clears the pane down to its parent row; the
-    // component reports the failure in the log.
     try {
-        ftp.setTransferSetting(0);
-        ftp.ListDirectory();
-    } catch (const FtpError &) {
+        enterOnServer(path);
+    } catch (const FtpError &error) {
+        // Rows are only ever shown under a directory the server entered: the
+        // pane keeps the listing it had.
+        ReportFtpFailure(ctx, error);
+        return false;
     }
-    fillFromListing(path);
-    shown = path;
+    listEntered(path);
     return true;
+}
+
+void RemotePane::listEntered(const QString &requested)
+{
+    // Tags are built on the directory as the server confirmed it; a server
+    // whose answer to PWD could not be used leaves the one asked for.
+    const QString confirmed = ctx.ftp.CurrentDirectory();
+    const QString dir = confirmed.isEmpty() ? requested : confirmed;
+    try {
+        ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
+        ctx.ftp.ListDirectory();
+    } catch (const FtpError &error) {
+        ReportFtpFailure(ctx, error);
+        // A lost session has already emptied the pane.
+        if (!ctx.connected())
+            return;
+    }
+    fillFromListing(withSlash(dir));
+    showDirectory(dir);
+}
+
+void RemotePane::showDirectory(const QString &dir)
+{
+    shown = dir;
+    ctx.globals.gRemoteDir = dir;
+    cmbRemoteDir->setEditText(dir);
 }
 
 void RemotePane::fillFromListing(const QString &dir)
 {
-    RemoteRows rows = BuildRemoteRows(ftp.ListingEntries(), dir);
+    RemoteRows rows = BuildRemoteRows(ctx.ftp.ListingEntries(), dir);
     lvwRemote->model()->fill(std::move(rows.sortedPart), std::move(rows.appended));
     lvwRemote->clearSelection();
+    ctx.availability.refresh();
 }
 
 void RemotePane::clearRows()
 {
     lvwRemote->model()->clear();
+    ctx.availability.refresh();
 }
 
 void RemotePane::clearDirectoryBox()
@@ -124,53 +157,34 @@ void RemotePane::clearDirectoryBox()
     shown.clear();
 }
 
-void RemotePane::ReportRemoteError(const QString &description, int number)
-{
-    if (description.isEmpty() || number <= 0)
-        return;
-    // The component's texts carry their own line end; one of ours without
-    // it would run into the next message.
-    if (description.endsWith(QLatin1Char('\n')))
-        log.append(description);
-    else
-        log.append(description + QStringLiteral("\r\n"));
-    ftp.DropConnection();
-    state.ConnectionLost = true;
-    SetMenuState(commands, true, false, true);
-}
-
 void RemotePane::ChangeRemoteDir(const QString &path)
 {
     try {
-        SetMenuState(commands, false, false, false);
-        SetFtpProperties(ftp, g);
-        ftp.setCurrentDirectory(path);
-        g.gRemoteDir = ftp.CurrentDirectory();
-        DoRemoteRefresh(g.gRemoteDir);
-        SetMenuState(commands, true, true, true);
+        SetFtpProperties(ctx.ftp, ctx.globals);
+        // A name is relative to the directory on show.
+        if (!path.startsWith(QLatin1Char('/')) && !returnToShownDirectory())
+            return;
+        ctx.ftp.setCurrentDirectory(path);
     } catch (const FtpError &error) {
-        ReportRemoteError(error.description, error.number);
-        SetMenuState(commands, false, true, true);
+        // A refusal keeps the session, the pane and the box; only a lost
+        // connection ends the session.
+        ReportFtpFailure(ctx, error);
+        return;
     }
+    listEntered(path);
 }
 
 void RemotePane::RemoteParentDir()
 {
-    if (ftp.IsBusy())
+    if (ctx.ftp.IsBusy() || !returnToShownDirectory())
         return;
     try {
-        ftp.ParentDirectory();
-        QString dir = ftp.CurrentDirectory();
-        if (!ListRemoteDir(dir))
-            return;
-        // Remember where the server is now, so a later link probe returns
-        // to the directory the pane shows.
-        g.gRemoteDir = ftp.CurrentDirectory();
-        cmbRemoteDir->setEditText(g.gRemoteDir);
-        shown = g.gRemoteDir;
+        ctx.ftp.ParentDirectory();
     } catch (const FtpError &error) {
-        logError(error);
+        ReportFtpFailure(ctx, error);
+        return;
     }
+    listEntered(ctx.ftp.CurrentDirectory());
 }
 
 void RemotePane::ProbeRemoteLink(int row)
@@ -178,35 +192,34 @@ void RemotePane::ProbeRemoteLink(int row)
     FileListModel *model = lvwRemote->model();
     if (row < 0 || row >= model->rowCount())
         return;
-    SetMenuState(commands, false, false, false);
-    SetFtpProperties(ftp, g);
+    SetFtpProperties(ctx.ftp, ctx.globals);
+    if (!returnToShownDirectory())
+        return;
     try {
-        ftp.setCurrentDirectory(model->row(row).text);
+        ctx.ftp.setCurrentDirectory(model->row(row).text);
     } catch (const FtpError &error) {
-        model->setIconKey(row, QStringLiteral("File"));
-        SetMenuState(commands, false, true, true);
-        logError(error);
+        if (!ctx.connected()) {
+            ReportFtpFailure(ctx, error);
+            return;
+        }
+        model->setIconKey(row, IconKey::File);
+        ctx.log.append(error.description + QStringLiteral("\r\n"));
+        ctx.availability.refresh();
         return;
     }
-    model->setIconKey(row, folderLink);
-    try {
-        // The listing is not reloaded: go back to the directory on show.
-        ftp.setCurrentDirectory(g.gRemoteDir);
-        SetMenuState(commands, true, true, true);
-    } catch (const FtpError &error) {
-        SetMenuState(commands, false, true, true);
-        logError(error);
-    }
+    model->setIconKey(row, IconKey::FolderLink);
+    ctx.availability.refresh();
+    // The listing is not reloaded: back to the directory on show.
+    returnToShownDirectory();
 }
 
 void RemotePane::RememberRemoteDir()
 {
-    if (ftp.ConnectionState() != connected)
+    if (!ctx.connected() || shown.isEmpty())
         return;
-    const QString dir = ftp.CurrentDirectory();
-    if (!RemoteDirInHistory(dir))
-        cmbRemoteDir->addItem(dir);
-    cmbRemoteDir->setEditText(dir);
+    if (!RemoteDirInHistory(shown))
+        cmbRemoteDir->addItem(shown);
+    cmbRemoteDir->setEditText(shown);
 }
 
 bool RemotePane::RemoteDirInHistory(const QString &path) const
@@ -219,140 +232,100 @@ bool RemotePane::RemoteDirInHistory(const QString &path) const
 
 void RemotePane::SortRemoteByName()
 {
-    if (!ready())
+    if (!ctx.ready())
         return;
     SortByName(*lvwRemote->model());
 }
 
 void RemotePane::RefreshRemote()
 {
-    DoRemoteRefresh(ftp.CurrentDirectory());
-    UpdateRemoteCommands();
+    DoRemoteRefresh(shown.isEmpty() ? ctx.ftp.CurrentDirectory() : shown);
 }
 
-void RemotePane::onDirectoryPicked()
+void RemotePane::openTypedDirectory()
 {
-    QString dir = cmbRemoteDir->currentText();
-    if (ListRemoteDir(dir)) {
-        g.gRemoteDir = ftp.CurrentDirectory();
-        shown = cmbRemoteDir->currentText();
-    } else {
-        cmbRemoteDir->setEditText(shown);
+    if (!ctx.connected())
+        return;
+    SetFtpProperties(ctx.ftp, ctx.globals);
+    // The text as typed first: a folder may be called "photos [2019]" or end
+    // in a blank. Only a text the server refuses is tried again without its
+    // bracketed part and outer blanks.
+    const QString typed = cmbRemoteDir->currentText();
+    QString path = typed;
+    NormalizePath(path, true);
+    QString cut = typed;
+    NormalizeTypedPath(cut, true);
+    try {
+        enterOnServer(path);
+    } catch (const FtpError &error) {
+        if (cut == path || !ctx.connected() || !tryEnter(cut)) {
+            ReportFtpFailure(ctx, error);
+            cmbRemoteDir->setEditText(shown);
+            return;
+        }
+        path = cut;
     }
+    listEntered(path);
 }
 
-void RemotePane::onDoubleClicked()
+bool RemotePane::tryEnter(const QString &path)
 {
-    openSelectedRow(false);
-}
-
-void RemotePane::onKeyReleased(int key)
-{
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        openSelectedRow(true);
+    try {
+        enterOnServer(path);
+        return true;
+    } catch (const FtpError &) {
+        return false;
+    }
 }
 
 void RemotePane::openSelectedRow(bool byEnter)
 {
-    if (!ready())
+    if (!ctx.ready())
         return;
     const int r = lvwRemote->selectedRow();
     if (r < 0)
         return;
     const FileRow row = lvwRemote->model()->row(r);
-    if (row.iconKey == cdup)
+    if (row.iconKey == IconKey::Cdup)
         RemoteParentDir();
-    else if (row.iconKey == folderClose)
+    else if (row.iconKey == IconKey::FolderClose)
         ChangeRemoteDir(row.text);
-    else if (row.iconKey == folderLink)
+    else if (row.iconKey == IconKey::FolderLink)
         ChangeRemoteDir(row.tag);
-    else if (row.iconKey == linkKey && byEnter)
+    else if (row.iconKey == IconKey::Link && byEnter)
         ProbeRemoteLink(r);
     // A file row (and a link on a double-click) opens nothing from the list.
     RememberRemoteDir();
 }
 
-void RemotePane::onClicked()
-{
-    if (ready())
-        UpdateRemoteCommands();
-}
-
 void RemotePane::onMouseReleased(Qt::MouseButton button, const QPoint &globalPos)
 {
-    if (button != Qt::RightButton || !ready())
+    if (button != Qt::RightButton || !ctx.ready() || ctx.gate.busy())
         return;
-    UpdateRemoteCommands();
-    commands.editMenu->setDefaultAction(commands.mnuUpDown);
-    commands.editMenu->popup(globalPos);
+    ctx.availability.refresh();
+    ctx.commands.editMenu->setDefaultAction(ctx.commands.mnuUpDown);
+    ctx.commands.editMenu->popup(globalPos);
 }
 
 void RemotePane::onHeaderClicked(int section)
 {
-    if (lvwRemote->model()->rowCount() < 2 || !ready())
+    if (lvwRemote->model()->rowCount() < 2 || !ctx.ready())
         return;
     SortByHeader(*lvwRemote->model(), section);
 }
 
 void RemotePane::onGotFocus()
 {
-    const bool isConnected = ftp.ConnectionState() == connected;
-    commands.enableButton(QStringLiteral("上传"), false);
-    commands.enableButton(QStringLiteral("下载"), true);
-    if (!isConnected)
-        for (const char *key : {"刷新", "删除", "重命名", "新建文件夹", "运行", "查看", "属性"})
-            commands.enableButton(QString::fromUtf8(key), false);
-    state.RemoteHasFocus = true;
-    state.LocalHasFocus = false;
-    state.QueueHasFocus = false;
+    ctx.state.RemoteHasFocus = true;
+    ctx.state.LocalHasFocus = false;
+    ctx.state.QueueHasFocus = false;
     ShowPaneCaptionActive(fraRemote, true);
-    commands.enable(commands.mnuEdit, true);
-    const bool sessionItems = isConnected || ftp.IsBusy();
-    for (QAction *item :
-         {commands.mnuMakeDir, commands.mnuRename, commands.mnuDel, commands.mnuEditSelectAll,
-          commands.mnuRefresh, commands.mnuShow, commands.mnuRun})
-        commands.enable(item, sessionItems);
-    commands.mnuProperty->setVisible(false);
-    commands.enable(commands.mnuViewList, true);
-    commands.enable(commands.mnuViewReport, true);
-    const bool report = lvwRemote->viewMode() == FileListView::ReportMode;
-    commands.mnuViewList->setChecked(!report);
-    commands.mnuViewReport->setChecked(report);
-    commands.mnuUpDown->setText(QStringLiteral("下载(&D)"));
-    commands.enable(commands.mnuUpDown, true);
+    ctx.availability.paneActivated(Pane::Remote);
 }
 
 void RemotePane::onLostFocus()
 {
-    state.RemoteHasFocus = false;
+    ctx.state.RemoteHasFocus = false;
     ShowPaneCaptionActive(fraRemote, false);
-    commands.enable(commands.mnuEdit, false);
-    commands.enable(commands.mnuViewList, false);
-    commands.enable(commands.mnuViewReport, false);
-    commands.enable(commands.mnuUpDown, false);
-}
-
-void RemotePane::UpdateRemoteCommands()
-{
-    const int r = lvwRemote->selectedRow();
-    for (QAction *item :
-         {commands.mnuMakeDir, commands.mnuRename, commands.mnuDel, commands.mnuEditSelectAll,
-          commands.mnuRefresh, commands.mnuProperty, commands.mnuShow, commands.mnuRun})
-        commands.enable(item, false);
-    for (const char *key : {"刷新", "删除", "重命名", "新建文件夹", "运行", "查看", "属性"})
-        commands.enableButton(QString::fromUtf8(key), false);
-    if (ftp.ConnectionState() == connected) {
-        commands.enable(commands.mnuRefresh, true);
-        commands.enable(commands.mnuMakeDir, true);
-        commands.enableButton(QStringLiteral("刷新"), true);
-        commands.enableButton(QStringLiteral("新建文件夹"), true);
-    }
-    if (r < 0 || lvwRemote->model()->row(r).text.isEmpty())
-        return;
-    commands.enable(commands.mnuRename, true);
-    commands.enable(commands.mnuDel, true);
-    commands.enable(commands.mnuEditSelectAll, true);
-    commands.enableButton(QStringLiteral("重命名"), true);
-    commands.enableButton(QStringLiteral("删除"), true);
-    commands.enableButton(QStringLiteral("新建文件夹"), true);
+    ctx.availability.refresh();
 }

@@ -1,81 +1,77 @@
 #pragma once
 
+#include "window/CommandRules.h"
+#include "window/RemoteBrowser.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QString>
 
 class FileListView;
-class FtpSession;
 class QComboBox;
 class QGroupBox;
-class SessionLog;
-struct Commands;
-struct FtpError;
-struct Globals;
-struct WindowState;
+class WindowContext;
 
 // The remote pane: lists one directory of the server in lvwRemote, moves
 // between directories (double-click, Enter, "..", links, the folder box),
-// keeps the history of visited directories, sorts by column and keeps the
-// operations menu in step with the selection while the pane has the focus.
-class RemotePane : public QObject
+// keeps the history of visited directories and sorts by column.
+//
+// The pane owns the directory it shows: the one the server confirmed when it
+// was entered. The folder box, gRemoteDir and every row's tag (that
+// directory followed by the listed name, verbatim) come from it, and before
+// the server is asked anything relative, its current directory is compared
+// with it and brought back when it differs.
+class RemotePane : public QObject, public RemoteBrowser
 {
     Q_OBJECT
 public:
-    RemotePane(FileListView *lvwRemote, QComboBox *cmbRemoteDir, QGroupBox *fraRemote,
-               Commands &commands, WindowState &state, Globals &g, FtpSession &ftp, SessionLog &log,
-               QObject *parent = nullptr);
+    RemotePane(WindowContext &context, FileListView *lvwRemote, QComboBox *cmbRemoteDir,
+               QGroupBox *fraRemote, QObject *parent = nullptr);
 
-    // Lists `path` when connected; a failure of the session goes to
-    // ReportRemoteError.
-    void DoRemoteRefresh(const QString &path);
-    // Enters `path` (normalised in place) unless the component is already
-    // there, lists it and fills the pane. Returns false, leaving the rows and
-    // the box as they were, when the directory could not be entered.
+    // Lists `path` when connected and shows it in the folder box.
+    void DoRemoteRefresh(const QString &path) override;
+    // Enters `path` (given a trailing "/" in place) unless the server is
+    // already there, lists it and fills the pane. Returns false, leaving the
+    // rows and the box as they were, when the directory could not be entered.
     bool ListRemoteDir(QString &path);
-    void ReportRemoteError(const QString &description, int number);
 
+    // Enters a directory by name (relative to the one on show) or full path.
     void ChangeRemoteDir(const QString &path);
     void RemoteParentDir();
     void ProbeRemoteLink(int row);
     void RememberRemoteDir();
     bool RemoteDirInHistory(const QString &path) const;
 
-    void SortRemoteByName();
-    void UpdateRemoteCommands();
+    void SortRemoteByName() override;
     // The refresh command while the remote pane is active.
     void RefreshRemote();
 
-    // Empties the list (a new connection, a closed one) and the box (log-out).
-    void clearRows();
-    void clearDirectoryBox();
+    void clearRows() override;
+    void clearDirectoryBox() override;
 
-    // The directory box's text and the rows are those of the last directory
-    // the component actually entered.
+    // The directory on show, as the server named it; empty before the first
+    // listing and after a log-out.
     QString shownDirectory() const { return shown; }
+    // What the selected row is, for the commands' availability.
+    RowKind selectedRowKind() const;
 
 private:
-    bool ready() const;
-    void onDoubleClicked();
-    void onKeyReleased(int key);
-    // Enter probes a link; a double-click leaves it to the download.
+    void enterOnServer(const QString &path);
+    bool tryEnter(const QString &path);
+    bool returnToShownDirectory();
+    void listEntered(const QString &requested);
+    void showDirectory(const QString &dir);
     void openSelectedRow(bool byEnter);
-    void onClicked();
+    void openTypedDirectory();
+    void fillFromListing(const QString &dir);
     void onMouseReleased(Qt::MouseButton button, const QPoint &globalPos);
     void onHeaderClicked(int section);
     void onGotFocus();
     void onLostFocus();
-    void onDirectoryPicked();
-    void fillFromListing(const QString &dir);
-    void logError(const FtpError &error);
 
+    WindowContext &ctx;
     FileListView *lvwRemote;
     QComboBox *cmbRemoteDir;
     QGroupBox *fraRemote;
-    Commands &commands;
-    WindowState &state;
-    Globals &g;
-    FtpSession &ftp;
-    SessionLog &log;
-    QString shown; // box text of the directory on show
+    QString shown;
 };

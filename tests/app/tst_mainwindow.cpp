@@ -174,14 +174,14 @@ private Q_SLOTS:
         QVERIFY(h.globals.gScratchFile.endsWith(QStringLiteral("/KorvuScratchFile")));
 
         const Commands &c = w.commands();
-        for (QAction *off :
-             {c.mnuLogout, c.mnuRelogin, c.mnuViewList, c.mnuViewReport, c.mnuUpDown,
-              c.button(QStringLiteral("断开连接")), c.button(QStringLiteral("重新连接"))})
+        for (QAction *off : {c.mnuLogout, c.mnuRelogin, c.mnuViewList, c.mnuViewReport, c.mnuUpDown,
+                             c.button(QStringLiteral("断开连接")),
+                             c.button(QStringLiteral("重新连接")), c.mnuRename, c.mnuEditSelectAll})
             QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
         for (QAction *on :
-             {c.mnuExit, c.mnuViewOptions, c.mnuHelpContents, c.mnuEmail, c.mnuHelpAbout,
-              c.button(QStringLiteral("刷新")), c.button(QStringLiteral("列表视图")),
-              c.button(QStringLiteral("详细资料"))})
+             {c.mnuExit, c.mnuLogin, c.mnuViewOptions, c.mnuHelpContents, c.mnuEmail,
+              c.mnuHelpAbout, c.mnuRefresh, c.button(QStringLiteral("刷新")),
+              c.button(QStringLiteral("列表视图")), c.button(QStringLiteral("详细资料"))})
             QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
         QVERIFY(w.log().text().isEmpty());
     }
@@ -193,26 +193,28 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         Commands &c = w.commands();
-        const QList<QAction *> unbuilt = {
-            c.mnuUpDown, c.mnuMakeDir,  c.mnuRename,      c.mnuDel,       c.mnuRun,
-            c.mnuShow,   c.mnuProperty, c.mnuStatusClear, c.mnuStatusDel};
+        const QList<QAction *> unbuilt = {c.mnuUpDown,   c.mnuMakeDir,     c.mnuRename,
+                                          c.mnuDel,      c.mnuRun,         c.mnuShow,
+                                          c.mnuProperty, c.mnuStatusClear, c.mnuStatusDel};
         const QStringList unbuiltButtons = {"下载", "上传", "新建文件夹", "重命名",
                                             "删除", "运行", "查看",       "属性"};
 
-        // Focus moves between the panes, a row is clicked, and every command
-        // is asked to turn on.
+        // Focus moves between the panes and a row is chosen in each: the
+        // commands without their feature stay off whatever the panes say.
         w.ui().lvwStatus->setFocus();
         w.ui().lvwLocal->setFocus();
         QTRY_VERIFY(w.state().LocalHasFocus);
         w.ui().lvwLocal->selectRow(0);
-        w.localPane().UpdateLocalCommands();
         QVERIFY(c.mnuEditSelectAll->isEnabled());
-        w.ui().lvwRemote->setFocus();
         for (QAction *action : unbuilt)
-            c.enable(action, true);
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
         for (const QString &key : unbuiltButtons)
-            c.enableButton(key, true);
-
+            QVERIFY2(!c.button(key)->isEnabled(), qPrintable(key));
+        w.ui().lvwRemote->setFocus();
+        QTRY_VERIFY(w.state().RemoteHasFocus);
+        w.ui().lvwRemote->model()->fill({FileListModel::parentRow()});
+        w.ui().lvwRemote->selectRow(0);
+        QVERIFY(c.mnuEditSelectAll->isEnabled());
         for (QAction *action : unbuilt)
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
         for (const QString &key : unbuiltButtons)
@@ -242,8 +244,7 @@ private Q_SLOTS:
         QVERIFY(!c.mnuViewList->isChecked() && c.mnuViewReport->isChecked());
 
         focusOnly(w.state(), false, false, true);
-        c.enable(c.mnuViewList, true);
-        c.mnuViewList->trigger();
+        w.dispatch().ButtonClick(QStringLiteral("列表视图"));
         QVERIFY(c.mnuViewList->isChecked() && !c.mnuViewReport->isChecked());
         QCOMPARE(local->viewMode(), FileListView::ListMode);
         QCOMPARE(remote->viewMode(), FileListView::ReportMode);
@@ -258,18 +259,18 @@ private Q_SLOTS:
         fillRows(local, 4);
         fillRows(remote, 3);
 
-        w.commands().mnuEditSelectAll->setEnabled(true);
-        w.commands().mnuEditSelectAll->trigger();
+        PaneCommands &commands = w.paneCommands();
+        commands.mnuEditSelectAll_Click();
         QCOMPARE(local->selectedRows(), QList<int>({1, 2, 3, 4}));
         QVERIFY(remote->selectedRows().isEmpty());
 
         focusOnly(w.state(), false, true, false);
-        w.commands().mnuEditSelectAll->trigger();
+        commands.mnuEditSelectAll_Click();
         QCOMPARE(remote->selectedRows(), QList<int>({1, 2, 3}));
 
         // A pane holding only the parent row has nothing to select.
         fillRows(remote, 0);
-        w.commands().mnuEditSelectAll->trigger();
+        commands.mnuEditSelectAll_Click();
         QVERIFY(remote->selectedRows().isEmpty());
     }
 

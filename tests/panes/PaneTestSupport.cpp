@@ -2,7 +2,6 @@
 
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
-#include "platform/SessionLog.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -43,6 +42,9 @@ TestCommands::TestCommands()
     c.mnuProperty = item(c.editMenu, "mnuProperty", "属性(&P)");
     c.mnuShow = item(c.editMenu, "mnuShow", "查看(&S)");
     c.mnuRun = item(c.editMenu, "mnuRun", "运行(&R)");
+    c.statusMenu = new QMenu(QStringLiteral("状态菜单"), this);
+    c.mnuStatusClear = item(c.statusMenu, "mnuStatusClear", "清除记录(&C)");
+    c.mnuStatusDel = item(c.statusMenu, "mnuStatusDel", "删除条目(&D)");
     c.viewMenu = new QMenu(QStringLiteral("视图(&V)"), this);
     c.mnuView = c.viewMenu->menuAction();
     c.mnuViewList = item(c.viewMenu, "mnuViewList", "列表视图(&L)");
@@ -57,8 +59,16 @@ TestCommands::TestCommands()
     }
 }
 
+TestContext::TestContext(QWidget *window, Commands &commands, QPlainTextEdit *txtLog, Shell &shell)
+    : log(txtLog), context({window, ftp, g, state, commands, log, prompts, shell, {}})
+{
+    ftp.setTimeoutMs(10000);
+}
+
 LocalPaneRig::LocalPaneRig(const QStringList &driveList)
-    : commands(actions.commands), drives(driveList)
+    : commands(actions.commands), drives(driveList), txtLog(new QPlainTextEdit(this)),
+      parts(std::make_unique<TestContext>(this, commands, txtLog, shell)), state(parts->state),
+      context(parts->context)
 {
     setWindowTitle(QStringLiteral("Korvu"));
     model = new FileListModel(
@@ -71,16 +81,19 @@ LocalPaneRig::LocalPaneRig(const QStringList &driveList)
     frameLayout->addWidget(cmbLocalDir);
     frameLayout->addWidget(lvwLocal);
     elsewhere = new QLineEdit(this);
-    txtLog = new QPlainTextEdit(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fraLocal);
     layout->addWidget(elsewhere);
     layout->addWidget(txtLog);
     resize(500, 600);
 
-    log = std::make_unique<SessionLog>(txtLog);
-    pane = std::make_unique<LocalPane>(lvwLocal, cmbLocalDir, fraLocal, commands, state, drives,
-                                       shell, *log, [this] { return busy; });
+    pane = std::make_unique<LocalPane>(context, drives, lvwLocal, cmbLocalDir, fraLocal);
+    context.availability.setSources({[this] { return pane->selectedRowKind(); },
+                                     {},
+                                     {},
+                                     {},
+                                     [this](Pane) { return lvwLocal->viewMode(); }});
+    context.availability.refresh();
 }
 
 LocalPaneRig::~LocalPaneRig() = default;

@@ -1,10 +1,15 @@
 #pragma once
 
-#include "panes/Commands.h"
+#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
-#include "panes/WindowState.h"
 #include "platform/Drives.h"
+#include "platform/Globals.h"
+#include "platform/Prompts.h"
+#include "platform/SessionLog.h"
 #include "platform/Shell.h"
+#include "window/Commands.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -16,7 +21,6 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
-class SessionLog;
 
 // The session items of the file menu, the operations menu, the view menu and
 // the toolbar buttons as real actions,
@@ -26,6 +30,21 @@ class TestCommands : public QWidget
 public:
     TestCommands();
     Commands commands;
+};
+
+// The window-wide parts a pane works with, writing to `txtLog`: the window
+// state, the program-wide values, an FTP session, scripted prompts, and the
+// context (command gate, command authority) built on them.
+struct TestContext
+{
+    TestContext(QWidget *window, Commands &commands, QPlainTextEdit *txtLog, Shell &shell);
+
+    WindowState state;
+    Globals g;
+    FtpSession ftp;
+    ScriptedPrompts prompts;
+    SessionLog log;
+    WindowContext context;
 };
 
 // A window holding the local pane's widgets, a second focusable control and
@@ -44,10 +63,8 @@ public:
 
     TestCommands actions;
     Commands &commands;
-    WindowState state;
     FixedDrives drives;
     ScriptedShell shell;
-    bool busy = false;
 
     FileListModel *model;
     FileListView *lvwLocal;
@@ -55,7 +72,9 @@ public:
     QGroupBox *fraLocal;
     QLineEdit *elsewhere; // another control that can take the focus
     QPlainTextEdit *txtLog;
-    std::unique_ptr<SessionLog> log;
+    std::unique_ptr<TestContext> parts;
+    WindowState &state;
+    WindowContext &context;
     std::unique_ptr<LocalPane> pane;
 };
 

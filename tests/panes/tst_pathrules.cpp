@@ -14,24 +14,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("remote");
+        QTest::addColumn<bool>("typed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("drive label") << " c: [SYSTEM] " << false << "c:/";
-        QTest::newRow("first pair cut") << "/a[1]b[2]c" << false << "/ab[2]c/";
-        QTest::newRow("close before open") << "/x]y[z" << false << "/x]y[z/";
-        QTest::newRow("trimmed") << "  /tmp/x  " << false << "/tmp/x/";
-        QTest::newRow("normalised stays") << "/tmp/" << false << "/tmp/";
-        QTest::newRow("empty local") << "" << false << "/";
-        QTest::newRow("empty remote") << "" << true << "/";
-        QTest::newRow("remote") << " /pub/in" << true << "/pub/in/";
+        QTest::newRow("drive label") << " c: [SYSTEM] " << false << false << "c:/";
+        QTest::newRow("first pair cut") << "/a[1]b[2]c" << false << false << "/ab[2]c/";
+        QTest::newRow("close before open") << "/x]y[z" << false << false << "/x]y[z/";
+        QTest::newRow("trimmed") << "  /tmp/x  " << false << false << "/tmp/x/";
+        QTest::newRow("normalised stays") << "/tmp/" << false << false << "/tmp/";
+        QTest::newRow("empty local") << "" << false << false << "/";
+        QTest::newRow("empty remote") << "" << true << false << "/";
+        // The server's paths are used as it gave them.
+        QTest::newRow("remote brackets") << "/photos [2019]" << true << false << "/photos [2019]/";
+        QTest::newRow("remote blanks") << " /pub/x " << true << false << " /pub/x /";
+        QTest::newRow("typed remote") << " /photos [2019] " << true << true << "/photos/";
+        QTest::newRow("typed remote blank") << " /pub/in" << true << true << "/pub/in/";
     }
 
     void normalizePath()
     {
         QFETCH(QString, path);
         QFETCH(bool, remote);
+        QFETCH(bool, typed);
         QFETCH(QString, expected);
         expected.replace(QLatin1Char('/'), remote ? QLatin1Char('/') : QDir::separator());
-        QCOMPARE(NormalizePath(path, remote), expected);
+        QCOMPARE(typed ? NormalizeTypedPath(path, remote) : NormalizePath(path, remote), expected);
         QCOMPARE(path, expected); // rewritten in place
     }
 

@@ -7,6 +7,7 @@
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "window/RemoteErrors.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,11 +24,15 @@
 
 namespace {
 // The remote pane's widgets in a window of their own, with a second control
-// to take the focus, the log and a real FTP session.
+// to take the focus, the log and a real FTP session. The remote pane is the
+// active one.
 class RemotePaneRig : public QWidget
 {
 public:
-    RemotePaneRig() : commands(actions.commands)
+    RemotePaneRig()
+        : commands(actions.commands), txtLog(new QPlainTextEdit(this)),
+          parts(std::make_unique<TestContext>(this, commands, txtLog, shell)), state(parts->state),
+          g(parts->g), ftp(parts->ftp), context(parts->context)
     {
         setWindowTitle(QStringLiteral("Korvu"));
         model = new FileListModel({QStringLiteral("名称"), QStringLiteral("大小"),
@@ -40,16 +45,20 @@ public:
         frameLayout->addWidget(cmbRemoteDir);
         frameLayout->addWidget(lvwRemote);
         elsewhere = new QLineEdit(this);
-        txtLog = new QPlainTextEdit(this);
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(fraRemote);
         layout->addWidget(elsewhere);
         layout->addWidget(txtLog);
         resize(600, 700);
-        log = std::make_unique<SessionLog>(txtLog);
-        pane = std::make_unique<RemotePane>(lvwRemote, cmbRemoteDir, fraRemote, commands, state, g,
-                                            ftp, *log);
-        ftp.setTimeoutMs(10000);
+        pane = std::make_unique<RemotePane>(context, lvwRemote, cmbRemoteDir, fraRemote);
+        context.availability.setSources({{},
+                                         [this] { return pane->selectedRowKind(); },
+                                         {},
+                                         {},
+                                         [this](Pane) { return lvwRemote->viewMode(); }});
+        state.LocalHasFocus = false;
+        state.RemoteHasFocus = true;
+        context.availability.refresh();
     }
 
     bool connectTo(const QString &host, int port, const QString &user, const QString &password)
@@ -99,16 +108,18 @@ public:
 
     TestCommands actions;
     Commands &commands;
-    WindowState state;
-    Globals g;
-    FtpSession ftp;
+    ScriptedShell shell;
+    QPlainTextEdit *txtLog;
+    std::unique_ptr<TestContext> parts;
+    WindowState &state;
+    Globals &g;
+    FtpSession &ftp;
+    WindowContext &context;
     FileListModel *model;
     FileListView *lvwRemote;
     QComboBox *cmbRemoteDir;
     QGroupBox *fraRemote;
     QLineEdit *elsewhere;
-    QPlainTextEdit *txtLog;
-    std::unique_ptr<SessionLog> log;
     std::unique_ptr<RemotePane> pane;
 };
 } // namespace
@@ -259,14 +270,17 @@ private Q_SLOTS:
         QCOMPARE(rig->cmbRemoteDir->currentText(), QStringLiteral("/"));
     }
 
-    void aFolderThatCannotBeEnteredEndsTheSession()
+    void aFolderTheServerRefusesKeepsTheSession()
     {
         auto rig = connectedRig();
         QVERIFY(rig);
+        const QStringList before = rig->texts();
         rig->pane->ChangeRemoteDir(QStringLiteral("/missing"));
-        QCOMPARE(rig->ftp.ConnectionState(), 0);
-        QVERIFY(rig->state.ConnectionLost);
+        QCOMPARE(rig->ftp.ConnectionState(), 2);
+        QVERIFY(!rig->state.ConnectionLost);
         QVERIFY(rig->txtLog->toPlainText().contains(QStringLiteral("550")));
+        QCOMPARE(rig->texts(), before);
+        QCOMPARE(rig->cmbRemoteDir->currentText(), QStringLiteral("/"));
         QVERIFY(!rig->commands.mnuLogin->isEnabled());
         QVERIFY(rig->commands.mnuLogout->isEnabled());
         QVERIFY(rig->commands.mnuEdit->isEnabled());
@@ -277,15 +291,15 @@ private Q_SLOTS:
         auto rig = connectedRig();
         QVERIFY(rig);
         const QString log = rig->txtLog->toPlainText();
-        rig->pane->ReportRemoteError(QString(), 550);
-        rig->pane->ReportRemoteError(QStringLiteral("ignored"), 0);
-        rig->pane->ReportRemoteError(QStringLiteral("ignored"), -3);
+        ReportRemoteError(rig->context, QString(), 550);
+        ReportRemoteError(rig->context, QStringLiteral("ignored"), 0);
+        ReportRemoteError(rig->context, QStringLiteral("ignored"), -3);
         QCOMPARE(rig->ftp.ConnectionState(), 2);
         QCOMPARE(rig->txtLog->toPlainText(), log);
         QVERIFY(!rig->state.ConnectionLost);
 
         rig->commands.mnuLogin->setEnabled(false);
-        rig->pane->ReportRemoteError(QStringLiteral("421 going away\r\n"), 421);
+        ReportRemoteError(rig->context, QStringLiteral("421 going away\r\n"), 421);
         QVERIFY(rig->txtLog->toPlainText().trimmed().endsWith(QStringLiteral("421 going away")));
         QCOMPARE(rig->ftp.ConnectionState(), 0);
         QVERIFY(rig->state.ConnectionLost);
@@ -323,13 +337,11 @@ private Q_SLOTS:
         auto on = [&](const char *key) { return c.button(QString::fromUtf8(key))->isEnabled(); };
         rig.model->fill({FileListModel::parentRow()}, {});
         // Not connected, no row.
-        rig.pane->UpdateRemoteCommands();
         QVERIFY(!c.mnuRefresh->isEnabled() && !on("刷新"));
         QVERIFY(!c.mnuMakeDir->isEnabled() && !on("新建文件夹"));
         QVERIFY(!c.mnuRename->isEnabled() && !c.mnuDel->isEnabled());
         // Not connected, a row: the new-folder button (not its menu item) comes on.
         rig.lvwRemote->selectRow(0);
-        rig.pane->UpdateRemoteCommands();
         QVERIFY(!c.mnuMakeDir->isEnabled() && on("新建文件夹"));
         QVERIFY(c.mnuRename->isEnabled() && on("重命名") && c.mnuDel->isEnabled() && on("删除"));
         QVERIFY(c.mnuEditSelectAll->isEnabled());
@@ -338,11 +350,9 @@ private Q_SLOTS:
         auto live = connectedRig();
         QVERIFY(live);
         Commands &l = live->commands;
-        live->pane->UpdateRemoteCommands();
         QVERIFY(l.mnuRefresh->isEnabled() && l.mnuMakeDir->isEnabled());
         QVERIFY(!l.mnuRename->isEnabled() && !l.mnuEditSelectAll->isEnabled());
         live->lvwRemote->selectRow(live->rowOf("zeta.txt"));
-        live->pane->UpdateRemoteCommands();
         QVERIFY(l.mnuRename->isEnabled() && l.mnuDel->isEnabled());
         // View and run stay off after a click, whatever the row.
         QVERIFY(!l.mnuShow->isEnabled() && !l.mnuRun->isEnabled() && !l.mnuProperty->isEnabled());
@@ -409,7 +419,7 @@ private Q_SLOTS:
         rig.pressEnterOn("todir");
         QCOMPARE(rig.iconOf("todir"), QStringLiteral("FolderLink"));
         QCOMPARE(rig.ftp.CurrentDirectory(), QStringLiteral("/"));
-        QVERIFY(rig.commands.mnuLogin->isEnabled());
+        QVERIFY(rig.commands.mnuLogout->isEnabled() && !rig.commands.mnuLogin->isEnabled());
 
         const int logLines = rig.txtLog->blockCount();
         rig.pressEnterOn("tofile");

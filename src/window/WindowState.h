@@ -15,4 +15,6 @@ struct WindowState
     bool MakeDirAnswered = false;
     bool MakeDirSucceeded = false;
     bool SplitterMoving = false;
+    // A connection was attempted: there is a session to reconnect to.
+    bool SessionStarted = false;
 };

@@ -1,19 +1,17 @@
 #pragma once
 
+#include "window/CommandIds.h"
+
 #include <QHash>
-#include <QSet>
 #include <QString>
 
 class QAction;
 class QMenu;
 
-// The main window's command surface as the controllers see it: every menu
-// item by its object name and every toolbar button by its key. The main
-// window creates the actions; controllers enable, check and caption them.
-//
-// Commands whose feature is not part of the program yet are held disabled
-// through `setAvailable(..., false)`: `enable()` never switches them on, so
-// nothing looks like it works when it does not.
+// The main window's command surface: every menu item by its object name and
+// every toolbar button by its key. The main window creates the actions;
+// CommandState alone decides whether they are enabled, and CommandDispatch
+// what they do.
 struct Commands
 {
     // 文件(&F)
@@ -53,17 +51,10 @@ struct Commands
     QAction *mnuStatusClear = nullptr;
     QAction *mnuStatusDel = nullptr;
 
-    // Toolbar buttons by key ("站点管理", "连接", ..., "属性").
+    // Toolbar buttons by key (ToolbarKey::Site, ..., ToolbarKey::Property).
     QHash<QString, QAction *> buttons;
 
     QAction *button(const QString &key) const { return buttons.value(key); }
-
-    // Enables or disables an action, keeping unavailable commands disabled.
-    void enable(QAction *action, bool on) const;
-    void enableButton(const QString &key, bool on) const { enable(button(key), on); }
-    void setAvailable(QAction *action, bool available);
-    bool isAvailable(QAction *action) const { return !unavailable.contains(action); }
-
-private:
-    QSet<QAction *> unavailable;
+    // The action standing for a command; null when the surface lacks it.
+    QAction *action(Cmd command) const;
 };

@@ -1,0 +1,45 @@
+#include "window/CommandGate.h"
+
+#include "ftp/FtpError.h"
+#include "platform/SessionLog.h"
+
+#include <exception>
+
+CommandGate::CommandGate(SessionLog &log, std::function<bool()> sessionBusy, QObject *parent)
+    : QObject(parent), log(log), sessionBusy(std::move(sessionBusy))
+{}
+
+bool CommandGate::busy() const
+{
+    return running > 0 || (sessionBusy && sessionBusy());
+}
+
+bool CommandGate::run(const std::function<void()> &command)
+{
+    if (busy())
+        return false;
+    ++running;
+    Q_EMIT busyChanged();
+    guarded(command);
+    --running;
+    Q_EMIT busyChanged();
+    return true;
+}
+
+void CommandGate::runAlways(const std::function<void()> &command)
+{
+    guarded(command);
+}
+
+void CommandGate::guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const FtpError &error) {
+        log.append(error.description + QStringLiteral("\r\n"));
+    } catch (const std::exception &error) {
+        log.append(QString::fromLocal8Bit(error.what()) + QStringLiteral("\r\n"));
+    } catch (...) {
+        log.append(QStringLiteral("未知错误\r\n"));
+    }
+}

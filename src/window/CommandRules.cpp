@@ -1,0 +1,116 @@
+#include "window/CommandRules.h"
+
+void CommandLooks::enable(std::initializer_list<Cmd> commands, bool on)
+{
+    for (Cmd command : commands)
+        (*this)[command].enabled = on;
+}
+
+namespace CommandRules {
+
+namespace {
+bool hasText(RowKind row)
+{
+    return row != RowKind::None && row != RowKind::Blank;
+}
+
+bool isFilePane(Pane pane)
+{
+    return pane == Pane::Local || pane == Pane::Remote;
+}
+} // namespace
+
+SessionMenus SetMenuState(const CommandSnapshot &s)
+{
+    if (s.busy)
+        return {false, false, false};
+    if (s.connected)
+        return {false, true, true};
+    return {true, false, true};
+}
+
+void UpdateRemoteCommands(const CommandSnapshot &s, CommandLooks &looks)
+{
+    looks.enable({Cmd::Refresh, Cmd::RefreshButton, Cmd::MakeDir, Cmd::NewFolderButton},
+                 s.connected);
+    // A selected row with a name (the parent row too) can be renamed and
+    // deleted, and offers the new-folder button, whatever the connection.
+    if (hasText(s.remoteRow))
+        looks.enable({Cmd::Rename, Cmd::RenameButton, Cmd::Del, Cmd::DeleteButton, Cmd::SelectAll,
+                      Cmd::NewFolderButton},
+                     true);
+}
+
+void UpdateLocalCommands(const CommandSnapshot &s, CommandLooks &looks)
+{
+    looks.enable({Cmd::Refresh, Cmd::RefreshButton, Cmd::MakeDir, Cmd::NewFolderButton}, true);
+    if (!hasText(s.localRow))
+        return;
+    looks.enable({Cmd::Rename, Cmd::RenameButton, Cmd::Del, Cmd::DeleteButton, Cmd::SelectAll,
+                  Cmd::Run, Cmd::RunButton, Cmd::Property, Cmd::PropertyButton},
+                 true);
+    // Only what is not a folder can be viewed; the parent row counts as a file.
+    looks.enable({Cmd::Show, Cmd::ShowButton}, s.localRow != RowKind::Folder);
+}
+
+void UpdateQueueCommands(const CommandSnapshot &s, CommandLooks &looks)
+{
+    // Refresh refills the local pane; delete removes the chosen records.
+    looks.enable({Cmd::Refresh, Cmd::RefreshButton}, true);
+    looks.enable({Cmd::Del, Cmd::DeleteButton}, s.queueRowsSelected);
+}
+
+CommandLooks evaluate(const CommandSnapshot &s)
+{
+    CommandLooks looks;
+    const bool idle = !s.busy;
+    const bool filePaneActive = isFilePane(s.active);
+
+    // Leaving the program and stopping what runs are always possible.
+    looks.enable({Cmd::File, Cmd::Exit, Cmd::View, Cmd::Help, Cmd::StopButton}, true);
+    looks.enable({Cmd::Sit, Cmd::SiteButton, Cmd::ConnectButton, Cmd::ViewOptions,
+                  Cmd::HelpContents, Cmd::Email, Cmd::HelpAbout, Cmd::ListButton,
+                  Cmd::ReportButton},
+                 idle);
+    looks.enable({Cmd::Relogin, Cmd::ReconnectButton}, idle && s.reconnectable);
+    looks.enable({Cmd::DisconnectButton}, idle && s.connected);
+
+    const SessionMenus session = SetMenuState(s);
+    looks[Cmd::Login].enabled = session.login;
+    looks[Cmd::Logout].enabled = session.logout;
+    looks[Cmd::Edit].enabled = session.edit && filePaneActive;
+
+    // The up/down item, its buttons and the view items follow the file pane
+    // that got the focus last; before either had it they keep their design.
+    const bool focused = filePaneActive && s.filePane != Pane::None;
+    looks[Cmd::UpDown].enabled = idle && focused;
+    if (s.filePane == Pane::Remote)
+        looks[Cmd::UpDown].text = QStringLiteral("下载(&D)");
+    else if (s.filePane == Pane::Local)
+        looks[Cmd::UpDown].text = QStringLiteral("上传(&U)");
+    looks[Cmd::DownloadButton].enabled = idle && s.filePane == Pane::Remote;
+    looks[Cmd::UploadButton].enabled = idle && s.filePane == Pane::Local;
+    looks.enable({Cmd::ViewList, Cmd::ViewReport}, idle && focused);
+    looks[Cmd::ViewList].checked = s.listModeChecked;
+    looks[Cmd::ViewReport].checked = !s.listModeChecked;
+    looks[Cmd::Property].visible = s.filePane != Pane::Remote;
+
+    // The pane commands act on the active pane; between a lost and a got
+    // focus, on the file pane active last.
+    Pane target = s.active;
+    if (target == Pane::None)
+        target = s.filePane == Pane::Remote ? Pane::Remote : Pane::Local;
+    if (idle) {
+        if (target == Pane::Queue)
+            UpdateQueueCommands(s, looks);
+        else if (target == Pane::Remote)
+            UpdateRemoteCommands(s, looks);
+        else
+            UpdateLocalCommands(s, looks);
+        looks[Cmd::StatusClear].enabled = s.queueHasRows;
+        looks[Cmd::StatusDel].enabled = s.queueRowsSelected;
+    }
+    return looks;
+}
+
+} // namespace CommandRules

@@ -1,0 +1,10 @@
+#include "window/SessionControl.h"
+
+#include "ftp/FtpSession.h"
+#include "platform/Globals.h"
+
+void SetFtpProperties(FtpSession &ftp, const Globals &g)
+{
+    ftp.setTimeoutMs(g.gTimeout * 1000);
+    ftp.setPassiveMode(g.gPassive);
+}

@@ -1,0 +1,28 @@
+#include "window/WindowContext.h"
+
+#include "ftp/FtpSession.h"
+#include "window/WindowState.h"
+
+WindowContext::WindowContext(const Parts &parts)
+    : window(parts.window), ftp(parts.ftp), globals(parts.globals), state(parts.state),
+      commands(parts.commands), log(parts.log), prompts(parts.prompts), shell(parts.shell),
+      gate(parts.log, [this] { return ftp.IsBusy() || state.TransferBusy; }),
+      availability(parts.commands, parts.state, parts.ftp, gate), status(parts.showStatusPicture),
+      help(parts.shell, parts.log)
+{
+    // Once the stopped command is over, the activity shows again.
+    QObject::connect(&gate, &CommandGate::busyChanged, &gate, [this] {
+        if (!gate.busy())
+            status.release();
+    });
+}
+
+bool WindowContext::connected() const
+{
+    return ftp.ConnectionState() == FtpState::Connected;
+}
+
+bool WindowContext::ready() const
+{
+    return connected() && !ftp.IsBusy();
+}
