@@ -5,6 +5,20 @@
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
+namespace {
+// Numbers below this one are the server's reply codes.
+constexpr int firstOwnNumber = 1000;
+} // namespace
+
+namespace {
+void endSession(WindowContext &context)
+{
+    context.ftp.DropConnection();
+    context.state.ConnectionLost = true;
+    context.availability.refresh();
+}
+} // namespace
+
 void ReportRemoteError(WindowContext &context, const QString &description, int number)
 {
     if (description.isEmpty() || number <= 0)
@@ -15,16 +29,15 @@ void ReportRemoteError(WindowContext &context, const QString &description, int n
         context.log.append(description);
     else
         context.log.append(description + QStringLiteral("\r\n"));
-    context.ftp.DropConnection();
-    context.state.ConnectionLost = true;
-    context.availability.refresh();
+    endSession(context);
 }
 
 void ReportFtpFailure(WindowContext &context, const FtpError &error)
 {
-    if (context.ftp.ConnectionState() != FtpState::Connected || error.number == 421) {
-        ReportRemoteError(context, error.description, error.number);
-        return;
-    }
-    context.log.append(error.description + QStringLiteral("\r\n"));
+    // A refusal of the server is in the log already, as its reply; the
+    // component's own conditions are not.
+    if (error.number >= firstOwnNumber)
+        context.log.append(error.description + QStringLiteral("\r\n"));
+    if (context.ftp.ConnectionState() != FtpState::Connected || error.number == 421)
+        endSession(context);
 }

@@ -12,5 +12,7 @@ void ReportRemoteError(WindowContext &context, const QString &description, int n
 
 // A failed FTP call. One that ended the session (the connection was lost,
 // timed out or closed by the server, 421) goes to ReportRemoteError; after a
-// refusal the description is logged and the session goes on as it was.
+// refusal the session goes on as it was. The server's refusal is in the log
+// already as its reply; the component's own conditions (a data connection
+// that failed, a time-out) are logged here, once.
 void ReportFtpFailure(WindowContext &context, const FtpError &error);

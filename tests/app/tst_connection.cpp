@@ -16,8 +16,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -157,6 +159,7 @@ private Q_SLOTS:
         QVERIFY(log.startsWith(QStringLiteral("连接中 ...\r\n")));
         QVERIFY(log.contains(QStringLiteral("530")));
         QVERIFY(!log.contains(QStringLiteral("wrong-password")));
+        QVERIFY(!log.contains(QStringLiteral("连接已关闭")));
         QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Closed));
         Commands &c = w.commands();
         QVERIFY(c.mnuLogin->isEnabled());
@@ -184,6 +187,9 @@ private Q_SLOTS:
         const QString firstError = log.section(QStringLiteral("\r\n"), 1, 1);
         QVERIFY2(!firstError.isEmpty(), qPrintable(log));
         QCOMPARE(occurrences(log, firstError), 1);
+        // Nothing was open, so nothing is said to close.
+        QVERIFY2(!log.contains(QStringLiteral("断开")) && !log.contains(QStringLiteral("关闭")),
+                 qPrintable(log));
     }
 
     void aSilentServerTimesOut()
@@ -316,6 +322,108 @@ private Q_SLOTS:
         w.commands().mnuSit->trigger();
         QCOMPARE(names, QStringList({"测试服务器"}));
         QCOMPARE(shownAddress, server->host());
+    }
+
+    // A listing that fails leaves its reason in the log, once; only a lost
+    // connection ends the session, and the menus then offer to reconnect.
+    void listingFailures_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("sessionEnds");
+        QTest::newRow("own condition") << "bad-pasv"
+                                       << "/"
+                                       << "无法识别服务器的被动模式回复" << false;
+        QTest::newRow("refusal") << "data-425"
+                                 << "/pub"
+                                 << "425 Can't open data connection" << false;
+        QTest::newRow("lost") << "data-421"
+                              << "/"
+                              << "421 Service not available" << true;
+    }
+
+    void listingFailures()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, folder);
+        QFETCH(QString, reason);
+        QFETCH(bool, sessionEnds);
+        FakeFtpServer fake;
+        QVERIFY2(fake.start(), qPrintable(fake.error()));
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, QStringLiteral("x"));
+        h.globals.gUser = user;
+        h.globals.gPort = fake.port();
+        w.connection().Connect();
+        if (folder != QLatin1String("/"))
+            w.remotePane().ChangeRemoteDir(folder);
+
+        QCOMPARE(occurrences(logText(w), reason), 1);
+        QCOMPARE(w.ftp().ConnectionState(), sessionEnds ? 0 : 2);
+        QCOMPARE(w.state().ConnectionLost, sessionEnds);
+        const Commands &c = w.commands();
+        QCOMPARE(c.mnuLogin->isEnabled(), sessionEnds);
+        QCOMPARE(c.mnuLogout->isEnabled(), !sessionEnds);
+        QVERIFY(c.mnuRelogin->isEnabled());
+        if (!sessionEnds) {
+            QCOMPARE(remoteTexts(w), QStringList({".."}));
+            QCOMPARE(w.ui().cmbRemoteDir->currentText(), folder);
+        }
+    }
+
+    // While a call waits for the server, every command but stop and exit is
+    // refused, however it arrives; the call then ends on its own terms.
+    void commandsWaitWhileACallRuns()
+    {
+        FakeFtpServer fake;
+        QVERIFY2(fake.start(), qPrintable(fake.error()));
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, QStringLiteral("x"));
+        h.globals.gUser = QStringLiteral("stall"); // LIST is never answered
+        h.globals.gPort = fake.port();
+        h.globals.gTimeout = 1;
+        const Commands &c = w.commands();
+        int dialogs = 0;
+        whenDialogOpens([&dialogs](QWidget *d) {
+            ++dialogs;
+            static_cast<QDialog *>(d)->reject();
+        });
+
+        bool tried = false;
+        QObject probe;
+        connect(&w.ftp(), &FtpSession::ActivityEvent, &probe,
+                [&](int code, int, const QString &text) {
+                    if (tried || code != FtpEvent::CommandSent || !text.startsWith("LIST"))
+                        return;
+                    tried = true;
+                    QVERIFY(!c.mnuSit->isEnabled() && !c.mnuEdit->isEnabled());
+                    QVERIFY(c.button(QStringLiteral("停止操作"))->isEnabled());
+                    QVERIFY(c.mnuExit->isEnabled());
+                    w.dispatch().ButtonClick(QStringLiteral("站点管理"));
+                    w.dispatch().ButtonClick(QStringLiteral("重新连接"));
+                    w.dispatch().ButtonClick(QStringLiteral("刷新"));
+                    w.ui().lvwLocal->selectRow(0);
+                    Q_EMIT w.ui().lvwLocal->doubleClicked();
+                    w.ui().cmbRemoteDir->setEditText(QStringLiteral("/pub"));
+                    Q_EMIT w.ui().cmbRemoteDir->activated(0);
+                    w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
+                    QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
+                });
+        w.dispatch().ButtonClick(QStringLiteral("重新连接"));
+
+        QVERIFY(tried);
+        QCOMPARE(dialogs, 0);
+        const QStringList sent = QString::fromLatin1(fake.commands().join()).split("\r\n");
+        QCOMPARE(sent.filter(QRegularExpression("^(LIST|MLSD)")).size(), 1);
+        QVERIFY(sent.filter(QRegularExpression("^CWD")).isEmpty());
+        QCOMPARE(w.ui().cmbLocalDir->currentText(), h.home + QStringLiteral("/"));
+        // The call is over: the commands are back, and what the stop showed
+        // stays, whatever the session reported after it.
+        QVERIFY(c.mnuSit->isEnabled());
+        QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
     }
 
     void stopShowsTheStoppedPictureAndExitDropsTheConnection()

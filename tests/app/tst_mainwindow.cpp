@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
@@ -378,6 +379,48 @@ private Q_SLOTS:
         QCOMPARE(h.shell.calls.size(), 2);
         QVERIFY(w.log().text().contains(QStringLiteral("help/index.html")));
         QVERIFY(w.log().text().endsWith(QStringLiteral("\r\n")));
+    }
+
+    // F1 opens the page of the window it is pressed in, modal dialogs too.
+    void f1OpensThePageOfItsWindow_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("options") << "mnuViewOptions"
+                                 << "options.html";
+        QTest::newRow("about") << "mnuHelpAbout"
+                               << "about.html";
+        QTest::newRow("site manager") << "mnuSit"
+                                      << "connect.html";
+        QTest::newRow("quick connect") << "mnuLogin"
+                                       << "connect.html";
+    }
+
+    void f1OpensThePageOfItsWindow()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, page);
+        AppHarness h;
+        for (const QString &name : {page, QStringLiteral("index.html")}) {
+            QFile file(h.programDir + QStringLiteral("/help/") + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        MainWindow &w = h.start();
+        QWidget *dialog = nullptr;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            poll.stop();
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_F1);
+            dialog->close();
+        });
+        poll.start(10);
+        w.findChild<QAction *>(command)->trigger();
+        QVERIFY(dialog);
+        QCOMPARE(h.shell.calls.size(), 1);
+        QCOMPARE(QUrl(h.shell.calls.at(0).target).fileName(), page);
     }
 
     void mailOpensAMessageToSupport()

@@ -52,6 +52,29 @@ private Q_SLOTS:
         QCOMPARE(texts(m), QStringList({"beta", "Alpha"}));
     }
 
+    // The collation puts "_", "-", "!" and blanks before "."; an ascending
+    // fill still starts with the parent row, a descending one leaves it where
+    // the sort puts it.
+    void parentRowLeadsAnAscendingFill()
+    {
+        const QVector<FileRow> rows = {
+            folder("_under"), folder("b"),     FileListModel::parentRow(),
+            folder("-dash"),  folder("!bang"), folder(" lead")};
+        FileListModel m({"名称", "大小", "日期"});
+        m.fill(rows);
+        const QStringList ascending = texts(m);
+        QCOMPARE(ascending.first(), QStringLiteral(".."));
+
+        m.setSortOrder(Qt::DescendingOrder);
+        m.fill(rows);
+        QStringList descending = texts(m);
+        QCOMPARE(descending.first(), QStringLiteral("b"));
+        QVERIFY(descending.indexOf("..") > 0);
+        descending.removeAll("..");
+        std::reverse(descending.begin(), descending.end());
+        QCOMPARE(descending, ascending.mid(1));
+    }
+
     void addRowHonoursAutomaticSorting()
     {
         FileListModel m({"名称"});

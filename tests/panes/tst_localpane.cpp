@@ -126,6 +126,21 @@ private Q_SLOTS:
         QVERIFY(!rig.pane->LocalDirInHistory(root + "A/b/"));
     }
 
+    // A drive whose folder carries brackets is kept as it is; text typed
+    // into the box stays as typed, not completed from the history.
+    void folderBoxHoldsDrivesAndTypingAsTheyAre()
+    {
+        const QString mount = root + "photos [2019]";
+        LocalPaneRig rig({"/", mount});
+        rig.pane->FillDriveList();
+        QCOMPARE(rig.history(), QStringList({"/", mount + "/"}));
+        QCOMPARE(rig.texts(), QStringList({"..", "day one"}));
+
+        rig.cmbLocalDir->lineEdit()->clear();
+        QTest::keyClicks(rig.cmbLocalDir->lineEdit(), root + "pho");
+        QCOMPARE(rig.cmbLocalDir->currentText(), root + "pho");
+    }
+
     void singleDriveListsTheRoot()
     {
         LocalPaneRig rig({"/"});

@@ -20,6 +20,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -59,6 +60,12 @@ public:
         state.LocalHasFocus = false;
         state.RemoteHasFocus = true;
         context.availability.refresh();
+        // The server's replies reach the log, as in the main window.
+        connect(&ftp, &FtpSession::ActivityEvent, this,
+                [this](int, int category, const QString &text) {
+                    if (category == FtpCategory::ServerReply)
+                        parts->log.append(text);
+                });
     }
 
     bool connectTo(const QString &host, int port, const QString &user, const QString &password)
@@ -248,6 +255,50 @@ private Q_SLOTS:
         rig->pressEnterOn("zeta.txt");
         QCOMPARE(rig->texts(), rows);
         QCOMPARE(rig->cmbRemoteDir->currentText(), QStringLiteral("/"));
+    }
+
+    // Folders whose names hold brackets or end in a blank are entered and
+    // listed under their own names, beside decoys where a cut or trimmed
+    // name would lead; only a typed text the server refuses is cut.
+    void serverPathsAreUsedAsGiven()
+    {
+        QTemporaryDir root;
+        for (const char *file : {"photos [2019]/in.txt", "photos /decoy.txt", "x /in.txt",
+                                 "x/decoy.txt", "docs/in.txt"})
+            QVERIFY(TestFiles::write(root.filePath(QString::fromUtf8(file)), "data"));
+        PyFtpdServer pyftpd(root.path());
+        QVERIFY2(pyftpd.start(), qPrintable(pyftpd.error()));
+        RemotePaneRig rig;
+        rig.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig));
+        QVERIFY(rig.connectTo(pyftpd.host(), pyftpd.port(), pyftpd.user(), pyftpd.password()));
+
+        auto typeFolder = [&rig](const QString &text) {
+            rig.cmbRemoteDir->setEditText(text);
+            Q_EMIT rig.cmbRemoteDir->activated(rig.cmbRemoteDir->currentIndex());
+        };
+        const struct
+        {
+            std::function<void()> go;
+            QString shown;
+        } steps[] = {
+            {[&] { rig.doubleClick("photos [2019]"); }, "/photos [2019]"},
+            {[&] { rig.pane->RefreshRemote(); }, "/photos [2019]"},
+            {[&] { rig.doubleClick(".."); }, "/"},
+            {[&] { rig.pressEnterOn("x "); }, "/x "},
+            {[&] { typeFolder("/photos [2019]"); }, "/photos [2019]"},
+            {[&] { typeFolder("/docs [old] "); }, "/docs"},
+        };
+        for (const auto &step : steps) {
+            step.go();
+            QCOMPARE(rig.cmbRemoteDir->currentText(), step.shown);
+            QCOMPARE(rig.g.gRemoteDir, step.shown);
+            if (step.shown == "/")
+                continue;
+            QCOMPARE(rig.texts(), QStringList({"..", "in.txt"}));
+            QCOMPARE(rig.model->row(1).tag, step.shown + "/in.txt");
+        }
+        QCOMPARE(rig.ftp.ConnectionState(), 2);
     }
 
     void eventsDuringAnOperationAreIgnored()
