@@ -56,6 +56,15 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
             &FileListView::selectionMoved);
     connect(report->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &FileListView::selectionMoved);
+    // The window came back with the focus on another of its controls (without
+    // a window manager, the one clicked): the pane was left after all.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (paneFocus && awayWithWindow && now && now->window() == window() && !isAncestorOf(now)) {
+            paneFocus = false;
+            awayWithWindow = false;
+            Q_EMIT lostFocus();
+        }
+    });
     connect(model, &QAbstractItemModel::modelReset, this, &FileListView::fitListItems);
     connect(model, &QAbstractItemModel::rowsInserted, this, &FileListView::fitListItems);
     connect(model, &QAbstractItemModel::dataChanged, this, &FileListView::fitListItems);

@@ -8,6 +8,7 @@
 #include "panes/LocalPane.h"
 #include "platform/SessionLog.h"
 #include "platform/Twips.h"
+#include "window/WindowContext.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
+#include <stdexcept>
 
 namespace {
 // "name caption" for every item of a menu, separators as "name -".
@@ -421,6 +423,21 @@ private Q_SLOTS:
         QVERIFY(dialog);
         QCOMPARE(h.shell.calls.size(), 1);
         QCOMPARE(QUrl(h.shell.calls.at(0).target).fileName(), page);
+    }
+
+    // Whatever a command throws ends in the log; the next command runs.
+    void aFailingCommandIsLoggedAndTheGateReopens()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        CommandDispatch &d = w.dispatch();
+        d.setHandler(w.commands().mnuEmail, [] { throw std::runtime_error("disk on fire"); });
+        d.setHandler(w.commands().mnuHelpAbout, [] { throw FtpError{550, "550 No access"}; });
+        w.commands().mnuEmail->trigger();
+        w.commands().mnuHelpAbout->trigger();
+        QCOMPARE(w.log().text(), QStringLiteral("disk on fire\r\n550 No access\r\n"));
+        QVERIFY(!w.context().gate.busy());
+        QVERIFY(w.commands().mnuEmail->isEnabled());
     }
 
     void mailOpensAMessageToSupport()

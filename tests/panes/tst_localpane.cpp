@@ -330,6 +330,8 @@ private Q_SLOTS:
         QVERIFY(activate(&other));
         rig.elsewhere->setFocus(Qt::OtherFocusReason);
         QVERIFY(activate(&rig));
+        QTRY_VERIFY(!rig.state.LocalHasFocus);
+        QCOMPARE(PaneCaptionColor(rig.fraLocal), rig.palette().color(QPalette::WindowText));
         rig.lvwLocal->setFocus(Qt::MouseFocusReason);
         QVERIFY(rig.state.LocalHasFocus && c.mnuEdit->isEnabled());
         QCOMPARE(visits.count(), 1);
