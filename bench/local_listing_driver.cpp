@@ -17,6 +17,7 @@
 #include "platform/SessionLog.h"
 #include "platform/Shell.h"
 #include "window/Commands.h"
+#include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
@@ -88,7 +89,8 @@ int main(int argc, char **argv)
     ScriptedShell shell;
     ScriptedPrompts prompts;
     SessionLog log(nullptr);
-    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, {}});
+    StatusPanels statusBar;
+    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, &statusBar});
     LocalPane pane(context, drives, lvwLocal, cmbLocalDir, fraLocal);
     window.show();
     QCoreApplication::processEvents();

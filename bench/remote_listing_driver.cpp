@@ -17,6 +17,7 @@
 #include "platform/SessionLog.h"
 #include "platform/Shell.h"
 #include "window/Commands.h"
+#include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
@@ -62,7 +63,8 @@ int main(int argc, char **argv)
     SessionLog log(nullptr);
     ScriptedPrompts prompts;
     ScriptedShell shell;
-    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, {}});
+    StatusPanels statusBar;
+    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, &statusBar});
     RemotePane pane(context, lvwRemote, cmbRemoteDir, fraRemote);
     window.show();
     QCoreApplication::processEvents();

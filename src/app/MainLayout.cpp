@@ -1,9 +1,9 @@
 #include "app/MainLayout.h"
 
 #include "app/MainWindowUi.h"
-#include "app/StatusPanels.h"
 #include "panes/FileListView.h"
 #include "platform/Twips.h"
+#include "window/StatusPanels.h"
 #include "window/WindowState.h"
 
 #include <QComboBox>

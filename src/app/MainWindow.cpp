@@ -9,9 +9,7 @@
 #include "app/PaneCommands.h"
 #include "app/Platform.h"
 #include "app/ScratchFile.h"
-#include "app/StatusPanels.h"
 #include "app/UnbuiltCommands.h"
-#include "connection/ActivityDisplay.h"
 #include "connection/ConnectionController.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
@@ -19,7 +17,10 @@
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "transfer/ProgressDisplay.h"
+#include "transfer/QueueList.h"
 #include "window/CommandIds.h"
+#include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 
 #include <QAction>
@@ -35,15 +36,16 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     setWindowIcon(Artwork::windowIcon());
 
     sessionLog = std::make_unique<SessionLog>(widgets.txtLog);
-    ctx = std::make_unique<WindowContext>(WindowContext::Parts{
-        this, Ftp1, globals, windowState, cmds, *sessionLog, platform.prompts, platform.shell,
-        [this](int picture) { widgets.sbStatusBar->setStatusPicture(picture); }});
+    ctx = std::make_unique<WindowContext>(
+        WindowContext::Parts{this, Ftp1, globals, windowState, cmds, *sessionLog, platform.prompts,
+                             platform.shell, widgets.sbStatusBar});
     layoutControl = new MainLayout(this, widgets, windowState, this);
     commandDispatch = new CommandDispatch(*ctx, this);
     local = new LocalPane(*ctx, platform.drives, widgets.lvwLocal, widgets.cmbLocalDir,
                           widgets.fraLocal, this);
     remote = new RemotePane(*ctx, widgets.lvwRemote, widgets.cmbRemoteDir, widgets.fraRemote, this);
-    activity = new ActivityDisplay(*ctx, this);
+    progress = new ProgressDisplay(*ctx, this);
+    queue = new QueueList(*ctx, widgets.lvwStatus, this);
     connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
     panes = std::make_unique<PaneCommands>(*ctx, widgets.lvwLocal, widgets.lvwRemote);
     exitSequence =
@@ -61,7 +63,7 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             connectionControl, activity, remote, local, commandDispatch, layoutControl})
+             connectionControl, queue, progress, remote, local, commandDispatch, layoutControl})
         delete controller;
 }
 
@@ -72,17 +74,16 @@ HelpLauncher &MainWindow::help()
 
 void MainWindow::wireAvailability()
 {
-    FileListView *queue = widgets.lvwStatus;
+    FileListView *lvwStatus = widgets.lvwStatus;
     ctx->availability.setSources({
         [this] { return local->selectedRowKind(); },
         [this] { return remote->selectedRowKind(); },
-        [queue] { return queue->model()->rowCount() > 0; },
-        [queue] { return queue->selectedRow() >= 0; },
+        [lvwStatus] { return lvwStatus->model()->rowCount() > 0; },
+        [lvwStatus] { return lvwStatus->selectedRow() >= 0; },
         [this](Pane pane) {
             return (pane == Pane::Remote ? widgets.lvwRemote : widgets.lvwLocal)->viewMode();
         },
     });
-    connect(queue, &FileListView::selectionMoved, &ctx->availability, &CommandState::refresh);
     UnbuiltCommands::hold(ctx->availability);
 }
 
@@ -112,8 +113,8 @@ void MainWindow::wireCommands()
 
     connect(widgets.sbStatusBar, &StatusPanels::panelDoubleClicked, commandDispatch,
             &CommandDispatch::StatusPanelDblClick);
-    connect(widgets.lvwStatus, &FileListView::gotFocus, this,
-            [this] { panes->lvwStatus_GotFocus(); });
+    d.setHandler(cmds.mnuStatusClear, [this] { queue->mnuStatusClear_Click(); });
+    d.setHandler(cmds.mnuStatusDel, [this] { queue->mnuStatusDel_Click(); });
 }
 
 void MainWindow::Form_Load()

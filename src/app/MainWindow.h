@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <memory>
 
-class ActivityDisplay;
 class CommandDispatch;
 class ConnectionController;
 class ExitSequence;
@@ -16,6 +15,8 @@ class HelpLauncher;
 class LocalPane;
 class MainLayout;
 class PaneCommands;
+class ProgressDisplay;
+class QueueList;
 class RemotePane;
 class SessionLog;
 class WindowContext;
@@ -43,6 +44,7 @@ public:
     LocalPane &localPane() { return *local; }
     RemotePane &remotePane() { return *remote; }
     ConnectionController &connection() { return *connectionControl; }
+    QueueList &queueList() { return *queue; }
     FtpSession &ftp() { return Ftp1; }
 
 protected:
@@ -70,7 +72,8 @@ private:
     LocalPane *local = nullptr;
     RemotePane *remote = nullptr;
     ConnectionController *connectionControl = nullptr;
-    ActivityDisplay *activity = nullptr;
+    ProgressDisplay *progress = nullptr;
+    QueueList *queue = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
 };

@@ -1,9 +1,9 @@
 #include "app/MainWindowUi.h"
 
-#include "app/CommandSurface.h"
-#include "app/StatusPanels.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "window/CommandSurface.h"
+#include "window/StatusPanels.h"
 
 #include <QComboBox>
 #include <QGroupBox>

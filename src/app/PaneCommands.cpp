@@ -56,11 +56,3 @@ void PaneCommands::RefreshPane()
         refreshLocal();
     }
 }
-
-void PaneCommands::lvwStatus_GotFocus()
-{
-    ctx.state.QueueHasFocus = true;
-    ctx.state.LocalHasFocus = false;
-    ctx.state.RemoteHasFocus = false;
-    ctx.availability.refresh();
-}

@@ -26,8 +26,6 @@ public:
     void mnuEditSelectAll_Click();
     // Refills the remote pane when it is active, otherwise the local pane.
     void RefreshPane();
-    // The queue list became the active pane.
-    void lvwStatus_GotFocus();
 
 private:
     void setViewMode(int mode);

@@ -23,8 +23,5 @@ void UnbuiltCommands::hold(CommandState &availability)
         Cmd::RunButton,
         Cmd::ShowButton,
         Cmd::PropertyButton,
-        // The queue list's records
-        Cmd::StatusClear,
-        Cmd::StatusDel,
     });
 }

@@ -1,13 +1,16 @@
 #include "window/WindowContext.h"
 
 #include "ftp/FtpSession.h"
+#include "window/StatusPanels.h"
 #include "window/WindowState.h"
 
 WindowContext::WindowContext(const Parts &parts)
     : window(parts.window), ftp(parts.ftp), globals(parts.globals), state(parts.state),
       commands(parts.commands), log(parts.log), prompts(parts.prompts), shell(parts.shell),
+      statusBar(parts.statusBar),
       gate(parts.log, [this] { return ftp.IsBusy() || state.TransferBusy; }),
-      availability(parts.commands, parts.state, parts.ftp, gate), status(parts.showStatusPicture),
+      availability(parts.commands, parts.state, parts.ftp, gate),
+      status([this](int picture) { statusBar->setStatusPicture(picture); }),
       help(parts.shell, parts.log)
 {
     // Once the stopped command is over, the activity shows again.

@@ -5,13 +5,12 @@
 #include "window/HelpLauncher.h"
 #include "window/StatusIndicator.h"
 
-#include <functional>
-
 class FtpSession;
 class Prompts;
 class QWidget;
 class SessionLog;
 class Shell;
+class StatusPanels;
 struct Commands;
 struct Globals;
 struct WindowState;
@@ -33,7 +32,7 @@ public:
         SessionLog &log;
         Prompts &prompts;
         Shell &shell;
-        std::function<void(int picture)> showStatusPicture;
+        StatusPanels *statusBar; // sbStatusBar
     };
 
     explicit WindowContext(const Parts &parts);
@@ -48,6 +47,7 @@ public:
     SessionLog &log;
     Prompts &prompts;
     Shell &shell;
+    StatusPanels *const statusBar;
 
     CommandGate gate;
     CommandState availability;

@@ -1,6 +1,5 @@
 #include "AppTestSupport.h"
 #include "app/CommandDispatch.h"
-#include "app/StatusPanels.h"
 #include "connection/ConnectionController.h"
 #include "fixtures/FakeFtpServer.h"
 #include "fixtures/PyFtpdServer.h"
@@ -11,6 +10,7 @@
 #include "panes/RemotePane.h"
 #include "platform/SessionLog.h"
 #include "platform/SiteDatabase.h"
+#include "window/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QApplication>

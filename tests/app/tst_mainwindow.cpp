@@ -2,12 +2,12 @@
 #include "app/CommandDispatch.h"
 #include "app/MainLayout.h"
 #include "app/PaneCommands.h"
-#include "app/StatusPanels.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
 #include "platform/SessionLog.h"
 #include "platform/Twips.h"
+#include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 
 #include <QAction>

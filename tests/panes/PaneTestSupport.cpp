@@ -13,58 +13,6 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-namespace {
-QAction *item(QMenu *menu, const char *name, const char *caption)
-{
-    QAction *action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-} // namespace
-
-TestCommands::TestCommands()
-{
-    Commands &c = commands;
-    c.fileMenu = new QMenu(QStringLiteral("文件(&F)"), this);
-    c.mnuFile = c.fileMenu->menuAction();
-    c.mnuSit = item(c.fileMenu, "mnuSit", "站点管理器(M)...");
-    c.mnuLogin = item(c.fileMenu, "mnuLogin", "快速连接(&L)...");
-    c.mnuRelogin = item(c.fileMenu, "mnuRelogin", "重新连接(&R)");
-    c.mnuLogout = item(c.fileMenu, "mnuLogout", "断开(&O)");
-    c.editMenu = new QMenu(QStringLiteral("操作(&A)"), this);
-    c.mnuEdit = c.editMenu->menuAction();
-    c.mnuUpDown = item(c.editMenu, "mnuUpDown", "上传/下载(&U)");
-    c.mnuMakeDir = item(c.editMenu, "mnuMakeDir", "新建文件夹(&D)...");
-    c.mnuRename = item(c.editMenu, "mnuRename", "重命名(&R)");
-    c.mnuDel = item(c.editMenu, "mnuDel", "删除(&D)");
-    c.mnuEditSelectAll = item(c.editMenu, "mnuEditSelectAll", "全选(&A)");
-    c.mnuRefresh = item(c.editMenu, "mnuRefresh", "刷新(&R)");
-    c.mnuProperty = item(c.editMenu, "mnuProperty", "属性(&P)");
-    c.mnuShow = item(c.editMenu, "mnuShow", "查看(&S)");
-    c.mnuRun = item(c.editMenu, "mnuRun", "运行(&R)");
-    c.statusMenu = new QMenu(QStringLiteral("状态菜单"), this);
-    c.mnuStatusClear = item(c.statusMenu, "mnuStatusClear", "清除记录(&C)");
-    c.mnuStatusDel = item(c.statusMenu, "mnuStatusDel", "删除条目(&D)");
-    c.viewMenu = new QMenu(QStringLiteral("视图(&V)"), this);
-    c.mnuView = c.viewMenu->menuAction();
-    c.mnuViewList = item(c.viewMenu, "mnuViewList", "列表视图(&L)");
-    c.mnuViewReport = item(c.viewMenu, "mnuViewReport", "详细资料(&D)");
-    c.mnuViewList->setCheckable(true);
-    c.mnuViewReport->setCheckable(true);
-    for (const char *key :
-         {"站点管理", "连接", "重新连接", "断开连接", "下载", "上传", "停止操作", "刷新",
-          "列表视图", "详细资料", "删除", "重命名", "新建文件夹", "运行", "查看", "属性"}) {
-        auto *button = new QAction(QString::fromUtf8(key), this);
-        c.buttons.insert(button->text(), button);
-    }
-}
-
-TestContext::TestContext(QWidget *window, Commands &commands, QPlainTextEdit *txtLog, Shell &shell)
-    : log(txtLog), context({window, ftp, g, state, commands, log, prompts, shell, {}})
-{
-    ftp.setTimeoutMs(10000);
-}
-
 LocalPaneRig::LocalPaneRig(const QStringList &driveList)
     : commands(actions.commands), drives(driveList), txtLog(new QPlainTextEdit(this)),
       parts(std::make_unique<TestContext>(this, commands, txtLog, shell)), state(parts->state),

@@ -1,15 +1,9 @@
 #pragma once
 
-#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "platform/Drives.h"
-#include "platform/Globals.h"
-#include "platform/Prompts.h"
-#include "platform/SessionLog.h"
 #include "platform/Shell.h"
-#include "window/Commands.h"
-#include "window/WindowContext.h"
-#include "window/WindowState.h"
+#include "window/WindowTestSupport.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -21,31 +15,6 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
-
-// The session items of the file menu, the operations menu, the view menu and
-// the toolbar buttons as real actions,
-// with the main window's object names and captions.
-class TestCommands : public QWidget
-{
-public:
-    TestCommands();
-    Commands commands;
-};
-
-// The window-wide parts a pane works with, writing to `txtLog`: the window
-// state, the program-wide values, an FTP session, scripted prompts, and the
-// context (command gate, command authority) built on them.
-struct TestContext
-{
-    TestContext(QWidget *window, Commands &commands, QPlainTextEdit *txtLog, Shell &shell);
-
-    WindowState state;
-    Globals g;
-    FtpSession ftp;
-    ScriptedPrompts prompts;
-    SessionLog log;
-    WindowContext context;
-};
 
 // A window holding the local pane's widgets, a second focusable control and
 // the log, with the local pane wired to scripted drives and shell.

@@ -1,8 +1,10 @@
-#include "connection/ActivityDisplay.h"
+#include "transfer/ProgressDisplay.h"
 
 #include "ftp/FtpSession.h"
+#include "platform/Globals.h"
 #include "platform/SessionLog.h"
 #include "window/StatusIndicator.h"
+#include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
@@ -14,15 +16,16 @@ bool isProgress(int code)
 }
 } // namespace
 
-ActivityDisplay::ActivityDisplay(WindowContext &context, QObject *parent)
+ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
     : QObject(parent), ctx(context)
 {
-    connect(&ctx.ftp, &FtpSession::ActivityEvent, this, &ActivityDisplay::ActivityEvent);
+    connect(&ctx.ftp, &FtpSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
 }
 
-void ActivityDisplay::ActivityEvent(int code, int category, const QString &text, qint64,
+void ProgressDisplay::ActivityEvent(int code, int category, const QString &text, qint64 count,
                                     const QVariant &)
 {
+    ctx.statusBar->PlaceProgress();
     switch (category) {
     case FtpCategory::ServerReply:
         if (code == FtpEvent::MakeDirectoryResult) {
@@ -33,9 +36,10 @@ void ActivityDisplay::ActivityEvent(int code, int category, const QString &text,
         ctx.status.show(StatusIndicator::Closed);
         break;
     case FtpCategory::Information:
-        // Progress belongs to the transfer display, not to the log.
-        if (isProgress(code))
+        if (isProgress(code)) {
+            showProgress(code, count);
             break;
+        }
         if (code == FtpEvent::Connecting)
             controlOpened = false;
         else if (code == FtpEvent::Connected)
@@ -60,4 +64,28 @@ void ActivityDisplay::ActivityEvent(int code, int category, const QString &text,
     default:
         break;
     }
+}
+
+void ProgressDisplay::showProgress(int code, qint64 count)
+{
+    // Downloads and uploads of one file count from their restart offset.
+    qint64 position = count;
+    if (code == FtpEvent::DownloadFileProgress)
+        position += ctx.globals.gXferLocalSize;
+    else if (code == FtpEvent::UploadFileProgress)
+        position += ctx.globals.gXferRemoteSize;
+    StatusPanels &bar = *ctx.statusBar;
+    const qint64 maximum = bar.progressMaximum();
+    // The bar never overflows: past its end the scale grows to 110 % of the
+    // position, and the bar shows the old end until the next report.
+    const bool fits =
+        code == FtpEvent::UploadFileProgress ? maximum >= position : maximum > position;
+    if (fits) {
+        bar.setProgressValue(position);
+    } else {
+        bar.setProgressValue(maximum);
+        bar.setProgressMaximum(position + position / 10);
+    }
+    bar.setPanelText(QStringLiteral("Rate"),
+                     QStringLiteral("已完成:") + StatusPanels::FormatSize(bar.progressValue()));
 }

@@ -40,6 +40,22 @@ public:
     // Lays Progress1 over the first panel, right of its caption.
     void PlaceProgress();
 
+    // Progress1's scale in bytes. Files past 4 GiB are ordinary, so the bar
+    // itself shows value / maximum on a fixed range of its own.
+    qint64 progressMaximum() const { return maximum; }
+    qint64 progressValue() const { return value; }
+    void setProgressMaximum(qint64 bytes);
+    void setProgressValue(qint64 bytes);
+
+    // The item in hand in the panels "FileName" (its first 15 characters and
+    // "..." when longer) and "FileSize" ("实际大小:" and the size, none when
+    // `size` is empty). Two empty texts clear both. A size that is not a
+    // number counts as none.
+    void ShowTransferFile(const QString &text, const QString &size);
+    // A byte count as shown: "" up to 0, "n B" up to 1000, then "n.n KB" up to
+    // 1024 KB, then "n.n MB".
+    static QString FormatSize(qint64 bytes);
+
 Q_SIGNALS:
     void panelDoubleClicked(const QString &key);
 
@@ -53,6 +69,10 @@ private:
 
     QStringList panelKeys;
     QHash<QString, QLabel *> panels;
+    void showProgress();
+
     QProgressBar *Progress1;
     int picture = NoPicture;
+    qint64 maximum = 100;
+    qint64 value = 0;
 };

@@ -1,4 +1,4 @@
-#include "app/CommandSurface.h"
+#include "window/CommandSurface.h"
 
 #include "window/CommandIds.h"
 #include "window/Commands.h"

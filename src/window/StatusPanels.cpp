@@ -1,4 +1,4 @@
-#include "app/StatusPanels.h"
+#include "window/StatusPanels.h"
 
 #include "platform/Twips.h"
 
@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QProgressBar>
+#include <cmath>
 
 const QString StatusPanels::ProgressKey = QStringLiteral("\"Progress\"");
 
@@ -13,6 +14,9 @@ namespace {
 // Offsets of Progress1 inside the status bar, in twips.
 constexpr int progressTop = 80;
 constexpr int progressLeft = 500;
+// The bar's own range: fine enough for a smooth bar at any width.
+constexpr int barSteps = 10000;
+constexpr int fileNameShown = 15;
 
 QIcon pictureIcon(int image)
 {
@@ -41,7 +45,7 @@ StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent), Progress1(new 
 
     Progress1->setObjectName(QStringLiteral("Progress1"));
     Progress1->setTextVisible(false);
-    Progress1->setRange(0, 100);
+    Progress1->setRange(0, barSteps);
     Progress1->setValue(0);
     Progress1->raise();
 
@@ -109,4 +113,49 @@ void StatusPanels::resizeEvent(QResizeEvent *event)
 {
     QStatusBar::resizeEvent(event);
     PlaceProgress();
+}
+
+void StatusPanels::setProgressMaximum(qint64 bytes)
+{
+    maximum = bytes;
+    showProgress();
+}
+
+void StatusPanels::setProgressValue(qint64 bytes)
+{
+    value = bytes;
+    showProgress();
+}
+
+void StatusPanels::showProgress()
+{
+    const double share = maximum > 0 ? double(qBound<qint64>(0, value, maximum)) / maximum : 0.0;
+    Progress1->setValue(int(share * barSteps));
+}
+
+void StatusPanels::ShowTransferFile(const QString &text, const QString &size)
+{
+    setPanelText(QStringLiteral("FileName"),
+                 text.size() <= fileNameShown ? text
+                                              : text.left(fileNameShown) + QStringLiteral("..."));
+    bool isNumber = false;
+    const qint64 bytes = size.toLongLong(&isNumber);
+    setPanelText(QStringLiteral("FileSize"),
+                 isNumber ? QStringLiteral("实际大小:") + FormatSize(bytes) : QString());
+}
+
+QString StatusPanels::FormatSize(qint64 bytes)
+{
+    constexpr qint64 mebibyte = 1024 * 1024;
+    if (bytes <= 0)
+        return QString();
+    if (bytes <= 1000)
+        return QString::number(bytes) + QStringLiteral(" B");
+    // One decimal, halves away from zero.
+    const auto oneDecimal = [](double amount) {
+        return QString::number(std::round(amount * 10) / 10, 'f', 1);
+    };
+    if (bytes <= mebibyte)
+        return oneDecimal(bytes / 1024.0) + QStringLiteral(" KB");
+    return oneDecimal(double(bytes) / mebibyte) + QStringLiteral(" MB");
 }

@@ -1,0 +1,179 @@
+#include "ftp/FtpCodes.h"
+#include "platform/Shell.h"
+#include "transfer/ProgressDisplay.h"
+#include "window/WindowTestSupport.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+namespace {
+// The status bar and log of a window, moved by the session's reports.
+struct ProgressRig
+{
+    TestCommands actions;
+    ScriptedShell shell;
+    QWidget window;
+    QPlainTextEdit *txtLog = new QPlainTextEdit(&window);
+    TestContext parts{&window, actions.commands, txtLog, shell};
+    ProgressDisplay display{parts.context};
+    StatusPanels &bar = *parts.statusBar;
+
+    void report(int code, int category, qint64 count, const QString &text = QString())
+    {
+        display.ActivityEvent(code, category, text, count, {});
+    }
+};
+} // namespace
+
+class TestProgress : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void formatSize_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << qint64(0) << "";
+        QTest::newRow("negative") << qint64(-5) << "";
+        QTest::newRow("one byte") << qint64(1) << "1 B";
+        QTest::newRow("bytes up to 1000") << qint64(1000) << "1000 B";
+        QTest::newRow("kilobytes from 1001") << qint64(1001) << "1.0 KB";
+        QTest::newRow("half rounds up") << qint64(1280) << "1.3 KB";
+        QTest::newRow("1024 KB") << qint64(1048576) << "1024.0 KB";
+        QTest::newRow("megabytes after") << qint64(1048577) << "1.0 MB";
+        QTest::newRow("past 4 GiB") << qint64(5368709120) << "5120.0 MB";
+    }
+
+    void formatSize()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(StatusPanels::FormatSize(bytes), text);
+    }
+
+    void showTransferFile_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("sizeShown");
+        QTest::newRow("short") << "文件:a.txt"
+                               << "2048"
+                               << "文件:a.txt"
+                               << "实际大小:2.0 KB";
+        QTest::newRow("fifteen") << "123456789012345"
+                                 << ""
+                                 << "123456789012345"
+                                 << "";
+        QTest::newRow("sixteen") << "1234567890123456"
+                                 << "7"
+                                 << "123456789012345..."
+                                 << "实际大小:7 B";
+        QTest::newRow("cleared") << ""
+                                 << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("big") << "x"
+                             << "5368709120"
+                             << "x"
+                             << "实际大小:5120.0 MB";
+    }
+
+    void showTransferFile()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, size);
+        QFETCH(QString, name);
+        QFETCH(QString, sizeShown);
+        StatusPanels bar;
+        bar.ShowTransferFile(text, size);
+        QCOMPARE(bar.panelText(QStringLiteral("FileName")), name);
+        QCOMPARE(bar.panelText(QStringLiteral("FileSize")), sizeShown);
+    }
+
+    // Reports move the bar from the restart offset; past its end the scale
+    // grows to 110 % of the position, never beyond what the bar can show.
+    void progress_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<qint64>("maximum");
+        QTest::addColumn<QList<qint64>>("counts");
+        QTest::addColumn<qint64>("value");
+        QTest::addColumn<qint64>("newMaximum");
+        QTest::addColumn<QString>("rate");
+        QTest::newRow("resumed download")
+            << FtpEvent::DownloadFileProgress << qint64(500) << qint64(1000)
+            << QList<qint64>{100, 200} << qint64(700) << qint64(1000) << "已完成:700 B";
+        QTest::newRow("download reaching the end")
+            << FtpEvent::DownloadFileProgress << qint64(0) << qint64(1000) << QList<qint64>{1000}
+            << qint64(1000) << qint64(1100) << "已完成:1000 B";
+        QTest::newRow("upload reaching the end")
+            << FtpEvent::UploadFileProgress << qint64(0) << qint64(1000) << QList<qint64>{1000}
+            << qint64(1000) << qint64(1000) << "已完成:1000 B";
+        QTest::newRow("tree beyond the design scale")
+            << FtpEvent::DownloadManyProgress << qint64(0) << qint64(100) << QList<qint64>{150}
+            << qint64(100) << qint64(165) << "已完成:100 B";
+        QTest::newRow("tree copies count without offset")
+            << FtpEvent::UploadManyProgress << qint64(999) << qint64(1000) << QList<qint64>{10}
+            << qint64(10) << qint64(1000) << "已完成:10 B";
+        QTest::newRow("resumed past 4 GiB")
+            << FtpEvent::DownloadFileProgress << qint64(5368709120) << qint64(6442450944)
+            << QList<qint64>{536870912} << qint64(5905580032) << qint64(6442450944)
+            << "已完成:5632.0 MB";
+    }
+
+    void progress()
+    {
+        QFETCH(int, code);
+        QFETCH(qint64, offset);
+        QFETCH(qint64, maximum);
+        QFETCH(QList<qint64>, counts);
+        QFETCH(qint64, value);
+        QFETCH(qint64, newMaximum);
+        QFETCH(QString, rate);
+        ProgressRig rig;
+        rig.parts.g.gXferLocalSize = offset;
+        rig.parts.g.gXferRemoteSize = offset;
+        rig.bar.setProgressMaximum(maximum);
+        rig.bar.setProgressValue(offset);
+        for (qint64 count : counts)
+            rig.report(code, FtpCategory::Information, count);
+        QCOMPARE(rig.bar.progressValue(), value);
+        QCOMPARE(rig.bar.progressMaximum(), newMaximum);
+        QCOMPARE(rig.bar.panelText(QStringLiteral("Rate")), rate);
+        const QProgressBar *bar = rig.bar.progress();
+        QCOMPARE(bar->value(), int(double(value) / newMaximum * bar->maximum()));
+        QVERIFY(rig.txtLog->toPlainText().isEmpty());
+    }
+
+    // The outcome of a make-directory request, and what reaches the log.
+    void reportsOtherThanProgress()
+    {
+        ProgressRig rig;
+        WindowState &state = rig.parts.state;
+        rig.report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure, 0,
+                   QStringLiteral("550 Directory already Exists\r\n"));
+        QVERIFY(!state.MakeDirAnswered);
+        rig.report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure, 0,
+                   QStringLiteral("550 Permission denied\r\n"));
+        QVERIFY(state.MakeDirAnswered && !state.MakeDirSucceeded);
+        QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Stopped));
+        state.MakeDirAnswered = false;
+        rig.report(FtpEvent::MakeDirectoryResult, FtpCategory::ServerReply, 0,
+                   QStringLiteral("257 \"/x\" created\r\n"));
+        QVERIFY(state.MakeDirAnswered && state.MakeDirSucceeded);
+        QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Closed));
+        rig.report(20, FtpCategory::Information, 0, QStringLiteral("note\r\n"));
+        QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Connected));
+        QCOMPARE(rig.txtLog->toPlainText(),
+                 QStringLiteral("550 Directory already Exists\n550 Permission denied\n"
+                                "257 \"/x\" created\nnote\n"));
+    }
+};
+
+QTEST_MAIN(TestProgress)
+#include "tst_progress.moc"
