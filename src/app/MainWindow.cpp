@@ -17,8 +17,12 @@
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "transfer/DragDrop.h"
 #include "transfer/ProgressDisplay.h"
 #include "transfer/QueueList.h"
+#include "transfer/TransferCommands.h"
+#include "transfer/TransferContext.h"
+#include "transfer/TransferList.h"
 #include "window/CommandIds.h"
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
@@ -46,6 +50,12 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     remote = new RemotePane(*ctx, widgets.lvwRemote, widgets.cmbRemoteDir, widgets.fraRemote, this);
     progress = new ProgressDisplay(*ctx, this);
     queue = new QueueList(*ctx, widgets.lvwStatus, this);
+    transfers = std::make_unique<TransferList>(widgets.lvwLocal, widgets.lvwRemote);
+    transferContext = std::make_unique<TransferContext>(
+        TransferContext{*ctx, *transfers, *queue, *progress, *local, *remote, widgets.lvwLocal,
+                        widgets.lvwRemote, widgets.cmbLocalDir, widgets.cmbRemoteDir});
+    transferCommandsControl = new TransferCommands(*transferContext, this);
+    dragDropControl = new DragDrop(*transferContext, *transferCommandsControl, this);
     connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
     panes = std::make_unique<PaneCommands>(*ctx, widgets.lvwLocal, widgets.lvwRemote);
     exitSequence =
@@ -63,7 +73,8 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             connectionControl, queue, progress, remote, local, commandDispatch, layoutControl})
+             dragDropControl, transferCommandsControl, connectionControl, queue, progress, remote,
+             local, commandDispatch, layoutControl})
         delete controller;
 }
 
@@ -96,6 +107,9 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuRelogin, [&c] { c.mnuRelogin_Click(); });
     d.setHandler(cmds.mnuLogout, [&c] { c.mnuLogout_Click(); });
     d.setButtonHandler(ToolbarKey::Stop, [&c] { c.Stop(); });
+    d.setButtonHandler(ToolbarKey::Download,
+                       [this] { transferCommandsControl->DownloadCommand(); });
+    d.setButtonHandler(ToolbarKey::Upload, [this] { transferCommandsControl->UploadCommand(); });
     d.setHandler(cmds.mnuExit, [this] {
         connectionControl->DropForExit();
         close();

@@ -17,6 +17,10 @@ class MainLayout;
 class PaneCommands;
 class ProgressDisplay;
 class QueueList;
+class DragDrop;
+class TransferCommands;
+class TransferList;
+struct TransferContext;
 class RemotePane;
 class SessionLog;
 class WindowContext;
@@ -45,6 +49,9 @@ public:
     RemotePane &remotePane() { return *remote; }
     ConnectionController &connection() { return *connectionControl; }
     QueueList &queueList() { return *queue; }
+    TransferList &transferList() { return *transfers; }
+    TransferCommands &transferCommands() { return *transferCommandsControl; }
+    DragDrop &dragDrop() { return *dragDropControl; }
     FtpSession &ftp() { return Ftp1; }
 
 protected:
@@ -74,6 +81,10 @@ private:
     ConnectionController *connectionControl = nullptr;
     ProgressDisplay *progress = nullptr;
     QueueList *queue = nullptr;
+    std::unique_ptr<TransferList> transfers;
+    std::unique_ptr<TransferContext> transferContext;
+    TransferCommands *transferCommandsControl = nullptr;
+    DragDrop *dragDropControl = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
 };

@@ -5,10 +5,6 @@
 void UnbuiltCommands::hold(CommandState &availability)
 {
     availability.hold({
-        // Transfers
-        Cmd::UpDown,
-        Cmd::DownloadButton,
-        Cmd::UploadButton,
         // File operations
         Cmd::MakeDir,
         Cmd::Rename,

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -45,6 +46,7 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setTextElideMode(Qt::ElideRight);
+        view->viewport()->setAcceptDrops(true);
         watch(view);
         stack->addWidget(view);
     }
@@ -311,8 +313,50 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
             }
         }
         break;
+    case QEvent::MouseButtonPress:
+        if (onViewport) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            pressedAt = mouse->position().toPoint();
+            dragArmed = mouse->button() == Qt::LeftButton && view->indexAt(pressedAt).isValid();
+        }
+        break;
+    case QEvent::MouseMove:
+        if (onViewport && dragArmed) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (!(mouse->buttons() & Qt::LeftButton)) {
+                dragArmed = false;
+            } else if ((mouse->position().toPoint() - pressedAt).manhattanLength() >=
+                       QApplication::startDragDistance()) {
+                dragArmed = false;
+                bool started = false;
+                Q_EMIT dragRequested(&started);
+                if (started)
+                    return true;
+            }
+        }
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        if (onViewport) {
+            Q_EMIT dragMoved(static_cast<QDragMoveEvent *>(event));
+            return true;
+        }
+        break;
+    case QEvent::DragLeave:
+        if (onViewport) {
+            Q_EMIT dragLeft();
+            return true;
+        }
+        break;
+    case QEvent::Drop:
+        if (onViewport) {
+            Q_EMIT dropped(static_cast<QDropEvent *>(event));
+            return true;
+        }
+        break;
     case QEvent::MouseButtonRelease:
         if (onViewport) {
+            dragArmed = false;
             auto *mouse = static_cast<QMouseEvent *>(event);
             if (mouse->button() == Qt::LeftButton)
                 Q_EMIT clicked();

@@ -6,6 +6,8 @@
 
 class FileListModel;
 class QAbstractItemView;
+class QDragMoveEvent;
+class QDropEvent;
 class QItemSelectionModel;
 class QListView;
 class QStackedLayout;
@@ -66,6 +68,14 @@ Q_SIGNALS:
     void headerClicked(int section);
     // The selected rows or the focused row changed.
     void selectionMoved();
+    // The left button moved far enough from where it was pressed on a row:
+    // a handler that begins a drag sets *started, and the move is its.
+    void dragRequested(bool *started);
+    // A drag enters or moves over the list (the handler accepts the event or
+    // not), leaves it, or is dropped on it.
+    void dragMoved(QDragMoveEvent *event);
+    void dragLeft();
+    void dropped(QDropEvent *event);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -82,6 +92,8 @@ private:
     QStackedLayout *stack;
     int mode = ReportMode;
     int pressedKey = 0;
+    QPoint pressedAt; // where the left button went down on a row
+    bool dragArmed = false;
     bool paneFocus = false;      // between gotFocus and lostFocus
     bool awayWithWindow = false; // the window lost the focus while the pane had it
 };

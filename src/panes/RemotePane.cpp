@@ -213,6 +213,22 @@ void RemotePane::ProbeRemoteLink(int row)
     returnToShownDirectory();
 }
 
+void RemotePane::OpenDropTarget()
+{
+    const int r = lvwRemote->model()->dropHighlightRow();
+    if (!ctx.ready() || r < 0)
+        return;
+    const FileRow row = lvwRemote->model()->row(r);
+    if (row.iconKey == IconKey::Cdup)
+        RemoteParentDir();
+    else if (row.iconKey == IconKey::FolderClose)
+        ChangeRemoteDir(row.text);
+    else if (row.iconKey == IconKey::FolderLink)
+        ChangeRemoteDir(row.tag);
+    else if (row.iconKey == IconKey::Link)
+        ProbeRemoteLink(r);
+}
+
 void RemotePane::RememberRemoteDir()
 {
     if (!ctx.connected() || shown.isEmpty())
@@ -294,7 +310,9 @@ void RemotePane::openSelectedRow(bool byEnter)
         ChangeRemoteDir(row.tag);
     else if (row.iconKey == IconKey::Link && byEnter)
         ProbeRemoteLink(r);
-    // A file row (and a link on a double-click) opens nothing from the list.
+    else if (!byEnter)
+        Q_EMIT downloadRequested(shown);
+    // Enter on a file opens nothing.
     RememberRemoteDir();
 }
 

@@ -39,6 +39,9 @@ public:
     void ChangeRemoteDir(const QString &path);
     void RemoteParentDir();
     void ProbeRemoteLink(int row);
+    // Before an upload into a dropped-on row: opens the drop-highlight row as
+    // a double-click would (a folder is entered, a link probed).
+    void OpenDropTarget();
     void RememberRemoteDir();
     bool RemoteDirInHistory(const QString &path) const;
 
@@ -54,6 +57,11 @@ public:
     QString shownDirectory() const { return shown; }
     // What the selected row is, for the commands' availability.
     RowKind selectedRowKind() const;
+
+Q_SIGNALS:
+    // A double-click on a file or an unprobed link: download that row, listed
+    // from `dir`.
+    void downloadRequested(const QString &dir);
 
 private:
     void enterOnServer(const QString &path);

@@ -8,7 +8,30 @@
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
+#include <QRegularExpression>
+#include <QWidget>
+#include <cmath>
+
 namespace {
+// Speed is measured over this much of the recent past.
+constexpr qint64 speedWindowMs = 3000;
+// A pause longer than this starts a new measurement.
+constexpr qint64 newTransferGapMs = 2000;
+const QRegularExpression percentPrefix(QStringLiteral("^\\[\\d+%\\] "));
+
+bool isFileProgress(int code)
+{
+    return code == FtpEvent::DownloadFileProgress || code == FtpEvent::UploadFileProgress;
+}
+
+QString clockText(qint64 seconds)
+{
+    const QString mmss = QStringLiteral("%1:%2")
+                             .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return seconds >= 3600 ? QString::number(seconds / 3600) + QLatin1Char(':') + mmss : mmss;
+}
+
 bool isProgress(int code)
 {
     return code == FtpEvent::DownloadFileProgress || code == FtpEvent::DownloadManyProgress ||
@@ -19,11 +42,12 @@ bool isProgress(int code)
 ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
     : QObject(parent), ctx(context)
 {
+    clock.start();
     connect(&ctx.ftp, &FtpSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
 }
 
 void ProgressDisplay::ActivityEvent(int code, int category, const QString &text, qint64 count,
-                                    const QVariant &)
+                                    const QVariant &extra)
 {
     ctx.statusBar->PlaceProgress();
     switch (category) {
@@ -37,8 +61,13 @@ void ProgressDisplay::ActivityEvent(int code, int category, const QString &text,
         break;
     case FtpCategory::Information:
         if (isProgress(code)) {
-            showProgress(code, count);
+            showProgress(code, count, extra.isValid() ? extra.toLongLong() : -1);
             break;
+        }
+        // A whole-folder copy moves on to its next file.
+        if (code == FtpEvent::FileStarted) {
+            treeDone += treeFile;
+            treeFile = 0;
         }
         if (code == FtpEvent::Connecting)
             controlOpened = false;
@@ -66,7 +95,7 @@ void ProgressDisplay::ActivityEvent(int code, int category, const QString &text,
     }
 }
 
-void ProgressDisplay::showProgress(int code, qint64 count)
+void ProgressDisplay::showProgress(int code, qint64 count, qint64 expected)
 {
     // Downloads and uploads of one file count from their restart offset.
     qint64 position = count;
@@ -74,7 +103,34 @@ void ProgressDisplay::showProgress(int code, qint64 count)
         position += ctx.globals.gXferLocalSize;
     else if (code == FtpEvent::UploadFileProgress)
         position += ctx.globals.gXferRemoteSize;
+    moveBar(code, position, expected);
+
     StatusPanels &bar = *ctx.statusBar;
+    qint64 done = bar.progressValue();
+    qint64 left = -1;
+    if (isFileProgress(code)) {
+        left = bar.progressMaximum() - done;
+        if (bar.progressMaximum() > 0)
+            showPercentInTitle(int(100 * double(done) / double(bar.progressMaximum())));
+    } else {
+        treeFile = count;
+        done = treeDone + treeFile;
+    }
+    bar.setPanelText(QStringLiteral("Rate"), QStringLiteral("已完成:") +
+                                                 StatusPanels::FormatSize(done) +
+                                                 speedAndTimeLeft(done, left));
+}
+
+void ProgressDisplay::moveBar(int code, qint64 position, qint64 expected)
+{
+    StatusPanels &bar = *ctx.statusBar;
+    // In a whole-folder copy the bar shows the file in hand when its size is
+    // known.
+    if (!isFileProgress(code) && expected > 0) {
+        bar.setProgressMaximum(expected);
+        bar.setProgressValue(qMin(position, expected));
+        return;
+    }
     const qint64 maximum = bar.progressMaximum();
     // The bar never overflows: past its end the scale grows to 110 % of the
     // position, and the bar shows the old end until the next report.
@@ -86,6 +142,46 @@ void ProgressDisplay::showProgress(int code, qint64 count)
         bar.setProgressValue(maximum);
         bar.setProgressMaximum(position + position / 10);
     }
-    bar.setPanelText(QStringLiteral("Rate"),
-                     QStringLiteral("已完成:") + StatusPanels::FormatSize(bar.progressValue()));
+}
+
+QString ProgressDisplay::speedAndTimeLeft(qint64 done, qint64 left)
+{
+    const qint64 now = clock.elapsed();
+    if (!samples.empty() &&
+        (now - samples.back().msecs > newTransferGapMs || done < samples.back().bytes))
+        samples.clear();
+    samples.push_back({now, done});
+    while (samples.size() > 2 && now - samples[1].msecs >= speedWindowMs)
+        samples.pop_front();
+    const qint64 span = now - samples.front().msecs;
+    if (span < 500)
+        return QString();
+    const double perSecond = double(done - samples.front().bytes) * 1000.0 / double(span);
+    if (perSecond < 1)
+        return QString();
+    QString text =
+        QStringLiteral("  ") + StatusPanels::FormatSize(qint64(perSecond)) + QStringLiteral("/s");
+    if (left >= 0)
+        text += QStringLiteral("  剩余 ") + clockText(qint64(std::ceil(left / perSecond)));
+    return text;
+}
+
+void ProgressDisplay::showPercentInTitle(int percent)
+{
+    QString title = ctx.window->windowTitle();
+    title.remove(percentPrefix);
+    ctx.window->setWindowTitle(QStringLiteral("[%1%] ").arg(qBound(0, percent, 100)) + title);
+}
+
+void ProgressDisplay::finishTransfer()
+{
+    StatusPanels &bar = *ctx.statusBar;
+    bar.setProgressValue(0);
+    bar.PlaceProgress();
+    bar.setPanelText(QStringLiteral("Rate"), QString());
+    QString title = ctx.window->windowTitle();
+    ctx.window->setWindowTitle(title.remove(percentPrefix));
+    samples.clear();
+    treeDone = 0;
+    treeFile = 0;
 }

@@ -31,6 +31,7 @@ public:
     int CollectRemoteSelection(const QString &dir, bool focusedOnly);
     int CollectLocalSelection(const QString &dir, bool focusedOnly);
     void AddTransferItem(const QString &dir, const FileRow &row, int index);
+    void clear() { items.clear(); }
     // Marks or unmarks one row; a row that is gone is no failure.
     void MarkRemoteRow(int index, bool marked);
     void MarkLocalRow(int index, bool marked);

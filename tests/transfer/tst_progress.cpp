@@ -4,8 +4,8 @@
 #include "window/WindowTestSupport.h"
 
 #include <QLabel>
-#include <QProgressBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QtTest>
 
 namespace {
@@ -116,7 +116,7 @@ private Q_SLOTS:
             << qint64(1000) << qint64(1000) << "已完成:1000 B";
         QTest::newRow("tree beyond the design scale")
             << FtpEvent::DownloadManyProgress << qint64(0) << qint64(100) << QList<qint64>{150}
-            << qint64(100) << qint64(165) << "已完成:100 B";
+            << qint64(100) << qint64(165) << "已完成:150 B";
         QTest::newRow("tree copies count without offset")
             << FtpEvent::UploadManyProgress << qint64(999) << qint64(1000) << QList<qint64>{10}
             << qint64(10) << qint64(1000) << "已完成:10 B";
@@ -148,6 +148,39 @@ private Q_SLOTS:
         const QProgressBar *bar = rig.bar.progress();
         QCOMPARE(bar->value(), int(double(value) / newMaximum * bar->maximum()));
         QVERIFY(rig.txtLog->toPlainText().isEmpty());
+    }
+
+    // A whole-folder copy: the bar follows the file in hand, the amount and
+    // the speed count the whole copy; a single file shows its percentage in
+    // the title until the transfer ends.
+    void treeCopiesAndTheTitle()
+    {
+        ProgressRig rig;
+        rig.window.setWindowTitle(QStringLiteral("Korvu (连接到: h)"));
+        const auto tree = [&rig](int code, qint64 count, qint64 expected) {
+            rig.display.ActivityEvent(code, FtpCategory::Information, QString(), count, expected);
+        };
+        tree(FtpEvent::FileStarted, 0, {});
+        tree(FtpEvent::DownloadManyProgress, 3000, 4000);
+        QCOMPARE(rig.bar.progressMaximum(), qint64(4000));
+        tree(FtpEvent::DownloadManyProgress, 4000, 4000);
+        tree(FtpEvent::FileStarted, 0, {});
+        tree(FtpEvent::DownloadManyProgress, 500, 2000);
+        QCOMPARE(rig.bar.progressValue(), qint64(500));
+        QCOMPARE(rig.bar.progressMaximum(), qint64(2000));
+        QVERIFY(
+            rig.bar.panelText(QStringLiteral("Rate")).startsWith(QStringLiteral("已完成:4.4 KB")));
+        QCOMPARE(rig.window.windowTitle(), QStringLiteral("Korvu (连接到: h)"));
+
+        rig.bar.setProgressMaximum(1000);
+        rig.report(FtpEvent::UploadFileProgress, FtpCategory::Information, 420);
+        QCOMPARE(rig.window.windowTitle(), QStringLiteral("[42%] Korvu (连接到: h)"));
+        rig.report(FtpEvent::UploadFileProgress, FtpCategory::Information, 500);
+        QCOMPARE(rig.window.windowTitle(), QStringLiteral("[50%] Korvu (连接到: h)"));
+        rig.display.finishTransfer();
+        QCOMPARE(rig.window.windowTitle(), QStringLiteral("Korvu (连接到: h)"));
+        QCOMPARE(rig.bar.panelText(QStringLiteral("Rate")), QString());
+        QCOMPARE(rig.bar.progressValue(), qint64(0));
     }
 
     // The outcome of a make-directory request, and what reaches the log.

@@ -1,0 +1,183 @@
+#include "transfer/DragDrop.h"
+
+#include "panes/FileListModel.h"
+#include "panes/FileListView.h"
+#include "panes/IconLibrary.h"
+#include "panes/PathRules.h"
+#include "panes/RemotePane.h"
+#include "platform/Prompts.h"
+#include "transfer/TransferCommands.h"
+#include "transfer/TransferContext.h"
+#include "transfer/TransferList.h"
+#include "window/IconKeys.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QDrag>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+
+DragDrop::DragDrop(TransferContext &context, TransferCommands &commands, QObject *parent)
+    : QObject(parent), tc(context), commands(commands)
+{
+    for (FileListView *pane : {tc.lvwLocal, tc.lvwRemote}) {
+        connect(pane, &FileListView::dragRequested, this,
+                [this, pane](bool *started) { startDrag(pane, started); });
+        connect(pane, &FileListView::dragMoved, this,
+                [this, pane](QDragMoveEvent *event) { dragOver(pane, event); });
+        connect(pane, &FileListView::dragLeft, this,
+                [pane] { pane->model()->setDropHighlightRow(-1); });
+        connect(pane, &FileListView::dropped, this,
+                [this, pane](QDropEvent *event) { drop(pane, event); });
+    }
+}
+
+bool DragDrop::BeginDrag(FileListView *pane)
+{
+    WindowContext &ctx = tc.window;
+    const FileListModel *model = pane->model();
+    if (!ctx.ready() || ctx.gate.busy() || model->rowCount() == 0)
+        return false;
+    const bool local = pane == tc.lvwLocal;
+    // A remote drag starts from a row with a name.
+    const int focused = pane->focusedRow();
+    if (!local && (focused < 0 || model->row(focused).text.isEmpty()))
+        return false;
+    ctx.state.Dragging = true;
+    if (local)
+        tc.list.CollectLocalSelection(tc.cmbLocalDir->currentText(), false);
+    else
+        tc.list.CollectRemoteSelection(tc.remote.shownDirectory(), false);
+    return tc.list.count() > 0;
+}
+
+void DragDrop::startDrag(FileListView *pane, bool *started)
+{
+    if (!BeginDrag(pane))
+        return;
+    *started = true;
+    auto *data = new QMimeData;
+    data->setData(PaneMimeType, pane->objectName().toUtf8());
+    QDrag drag(pane);
+    drag.setMimeData(data);
+    drag.setPixmap(IconLibrary::icon(IconKey::Move).pixmap(32, 32));
+    droppedOn.reset();
+    drag.exec(Qt::CopyAction);
+    const std::optional<QString> target = std::exchange(droppedOn, std::nullopt);
+    // The transfer starts once the drag is over, as a command of its own.
+    if (target == tc.lvwLocal->objectName())
+        tc.window.gate.run([this, pane] { DropOnLocal(pane->objectName()); });
+    else if (target == tc.lvwRemote->objectName())
+        tc.window.gate.run([this, pane] { DropOnRemote(pane->objectName()); });
+    else
+        tc.list.UnmarkTransferItems(pane == tc.lvwLocal); // dropped nowhere
+}
+
+void DragDrop::dragOver(FileListView *pane, QDragMoveEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    const bool ours = data->hasFormat(PaneMimeType) && tc.window.state.Dragging &&
+                      QString::fromUtf8(data->data(PaneMimeType)) != pane->objectName();
+    const bool files = pane == tc.lvwRemote && data->hasUrls() && !data->hasFormat(PaneMimeType) &&
+                       tc.window.ready() && !tc.window.gate.busy();
+    if (!ours && !files) {
+        event->ignore();
+        return;
+    }
+    pane->model()->setDropHighlightRow(
+        pane->rowAt(pane->mapFrom(pane->activeView()->viewport(), event->position().toPoint())));
+    event->acceptProposedAction();
+}
+
+void DragDrop::drop(FileListView *pane, QDropEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    if (data->hasFormat(PaneMimeType)) {
+        const QString source = QString::fromUtf8(data->data(PaneMimeType));
+        if (source == pane->objectName())
+            tc.list.UnmarkTransferItems(pane == tc.lvwLocal); // within one pane
+        else
+            droppedOn = pane->objectName();
+        event->acceptProposedAction();
+        return;
+    }
+    if (pane != tc.lvwRemote || !data->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The other program waits for the drop to end: the upload comes after.
+    const QList<QUrl> urls = data->urls();
+    QTimer::singleShot(
+        0, this, [this, urls] { tc.window.gate.run([this, urls] { DropUrlsOnRemote(urls); }); });
+}
+
+QString DragDrop::dropTarget(FileListView *pane, const QString &dir, bool remote) const
+{
+    QString target = dir;
+    NormalizePath(target, remote);
+    const int r = pane->model()->dropHighlightRow();
+    if (r >= 0 && IconKey::isFolder(pane->model()->row(r).iconKey))
+        target += pane->model()->row(r).text;
+    return target;
+}
+
+bool DragDrop::confirm(const QString &text, const QString &title) const
+{
+    return tc.window.prompts.messageBox(text, Prompts::Buttons::OkCancel, Prompts::Icon::Question,
+                                        title) == Prompts::Answer::Ok;
+}
+
+void DragDrop::DropOnLocal(const QString &source)
+{
+    if (source == tc.lvwLocal->objectName()) {
+        tc.list.UnmarkTransferItems(true);
+        return;
+    }
+    const QString target = dropTarget(tc.lvwLocal, tc.cmbLocalDir->currentText(), false);
+    if (confirm(QStringLiteral("覆盖 %1 个选择的文件或文件夹?").arg(tc.list.count()),
+                QStringLiteral("覆盖...")))
+        commands.download(target);
+    else
+        tc.list.UnmarkTransferItems(false);
+}
+
+void DragDrop::DropOnRemote(const QString &source)
+{
+    if (source == tc.lvwRemote->objectName()) {
+        tc.list.UnmarkTransferItems(false);
+        return;
+    }
+    const QString target = dropTarget(tc.lvwRemote, tc.remote.shownDirectory(), true);
+    if (confirm(QStringLiteral("传输 %1 个选定的文件或文件夹?").arg(tc.list.count()),
+                QStringLiteral("传输...")))
+        commands.upload(target);
+    else
+        tc.list.UnmarkTransferItems(true);
+}
+
+void DragDrop::DropUrlsOnRemote(const QList<QUrl> &urls)
+{
+    if (!tc.window.ready())
+        return;
+    tc.list.clear();
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QFileInfo file(QDir::cleanPath(url.toLocalFile()));
+        if (!file.exists() || file.fileName().isEmpty())
+            continue;
+        FileRow row;
+        row.text = file.fileName();
+        row.iconKey = file.isDir() ? IconKey::FolderClose : IconKey::File;
+        row.setSubItem(1, file.isDir() ? QString() : QString::number(file.size()));
+        tc.list.AddTransferItem(file.absolutePath() + QDir::separator(), row, -1);
+    }
+    if (tc.list.count() > 0)
+        DropOnRemote(QStringLiteral("files"));
+}

@@ -1,0 +1,58 @@
+#include "transfer/TransferCommands.h"
+
+#include "panes/RemotePane.h"
+#include "transfer/TransferContext.h"
+#include "transfer/TransferList.h"
+#include "window/IconKeys.h"
+#include "window/WindowContext.h"
+
+#include <QComboBox>
+
+TransferCommands::TransferCommands(TransferContext &context, QObject *parent)
+    : QObject(parent), tc(context), downloads(context), uploads(context)
+{
+    connect(&tc.remote, &RemotePane::downloadRequested, this, &TransferCommands::downloadRow);
+}
+
+void TransferCommands::dropParentRows(bool local)
+{
+    for (const TransferItem &item : tc.list.TransferItems())
+        if (item.IconKey == IconKey::Cdup)
+            local ? tc.list.MarkLocalRow(item.Index, false)
+                  : tc.list.MarkRemoteRow(item.Index, false);
+    tc.list.removeIf([](const TransferItem &item) { return item.IconKey == IconKey::Cdup; });
+}
+
+void TransferCommands::DownloadCommand()
+{
+    if (!tc.window.ready())
+        return;
+    tc.list.CollectRemoteSelection(tc.remote.shownDirectory(), true);
+    download(tc.cmbLocalDir->currentText());
+}
+
+void TransferCommands::UploadCommand()
+{
+    if (!tc.window.ready())
+        return;
+    tc.list.CollectLocalSelection(tc.cmbLocalDir->currentText(), true);
+    upload(tc.remote.shownDirectory());
+}
+
+void TransferCommands::downloadRow(const QString &dir)
+{
+    tc.list.CollectRemoteSelection(dir, true);
+    download(tc.cmbLocalDir->currentText());
+}
+
+void TransferCommands::download(QString target)
+{
+    dropParentRows(false);
+    downloads.DownloadSelection(target);
+}
+
+void TransferCommands::upload(QString target)
+{
+    dropParentRows(true);
+    uploads.UploadSelection(target);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+struct FtpError;
+struct TransferContext;
+struct TransferItem;
+
+// Copies the items of the transfer list from the local disk into one remote
+// folder: files with UploadFile, resuming where asked; folders whole with
+// UploadMany into a remote folder of the same name. The remote pane shows the
+// target folder, so an existing target is seen in its rows; the conflict
+// dialog asks first. Every item processed leaves its row in the queue.
+class UploadBatch
+{
+public:
+    explicit UploadBatch(TransferContext &context) : tc(context) {}
+
+    // `remoteDir` is given its trailing "/" in place.
+    void UploadSelection(QString &remoteDir);
+
+private:
+    void UploadOneFile(QString &remoteDir, const TransferItem &item);
+    void UploadFolder(QString &remoteDir, const TransferItem &item);
+    // The size shown for `name` in the remote pane; -1 when it is not listed.
+    qint64 RemoteItemSize(const QString &name) const;
+    bool remoteListed(const QString &name) const;
+    // Records the item: "上传", or "上传被拒绝" with the reason in the log; a
+    // stop or a lost session ends the batch.
+    void recordItem(const QString &local, const QString &size, const QString &remote,
+                    const FtpError *failure);
+
+    TransferContext &tc;
+    bool batchEnded = false;
+};
