@@ -15,6 +15,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QMenu>
 
@@ -156,7 +157,9 @@ void LocalPane::fillFromFolderBox()
     QString path = cmbLocalDir->currentText();
     QString normalized = path;
     NormalizeLocalDir(normalized);
-    if (listedJustNow && normalized == lastListed)
+    // Text on its way to a path ("home/us") names no folder of its own: the
+    // list stays with the last folder until the text is a whole path.
+    if (QDir::isRelativePath(normalized) || (listedJustNow && normalized == lastListed))
         return;
     DoLocalRefresh(path);
 }

@@ -37,6 +37,8 @@ public:
     void SortLocalByName();
     // What the selected row is, for the commands' availability.
     RowKind selectedRowKind() const;
+    // The folder the list shows, with its trailing separator.
+    QString shownDirectory() const { return lastListed; }
     // Adds `path` to the folder box's list unless it is there, then shows it.
     void RememberLocalDir(const QString &path);
     bool LocalDirInHistory(const QString &path) const;

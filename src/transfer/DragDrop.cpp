@@ -1,6 +1,7 @@
 #include "transfer/DragDrop.h"
 
 #include "panes/FileListModel.h"
+#include "panes/LocalPane.h"
 #include "panes/FileListView.h"
 #include "panes/IconLibrary.h"
 #include "panes/PathRules.h"
@@ -50,7 +51,7 @@ bool DragDrop::BeginDrag(FileListView *pane)
         return false;
     ctx.state.Dragging = true;
     if (local)
-        tc.list.CollectLocalSelection(tc.cmbLocalDir->currentText(), false);
+        tc.list.CollectLocalSelection(tc.local.shownDirectory(), false);
     else
         tc.list.CollectRemoteSelection(tc.remote.shownDirectory(), false);
     return tc.list.count() > 0;
@@ -89,8 +90,9 @@ void DragDrop::dragOver(FileListView *pane, QDragMoveEvent *event)
         event->ignore();
         return;
     }
+    const QWidget *viewport = pane->activeView()->viewport();
     pane->model()->setDropHighlightRow(
-        pane->rowAt(pane->mapFrom(pane->activeView()->viewport(), event->position().toPoint())));
+        pane->rowAt(viewport->mapTo(pane, event->position().toPoint())));
     event->acceptProposedAction();
 }
 
@@ -139,7 +141,7 @@ void DragDrop::DropOnLocal(const QString &source)
         tc.list.UnmarkTransferItems(true);
         return;
     }
-    const QString target = dropTarget(tc.lvwLocal, tc.cmbLocalDir->currentText(), false);
+    const QString target = dropTarget(tc.lvwLocal, tc.local.shownDirectory(), false);
     if (confirm(QStringLiteral("覆盖 %1 个选择的文件或文件夹?").arg(tc.list.count()),
                 QStringLiteral("覆盖...")))
         commands.download(target);

@@ -1,5 +1,6 @@
 #include "transfer/TransferCommands.h"
 
+#include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferList.h"
@@ -28,21 +29,21 @@ void TransferCommands::DownloadCommand()
     if (!tc.window.ready())
         return;
     tc.list.CollectRemoteSelection(tc.remote.shownDirectory(), true);
-    download(tc.cmbLocalDir->currentText());
+    download(tc.local.shownDirectory());
 }
 
 void TransferCommands::UploadCommand()
 {
     if (!tc.window.ready())
         return;
-    tc.list.CollectLocalSelection(tc.cmbLocalDir->currentText(), true);
+    tc.list.CollectLocalSelection(tc.local.shownDirectory(), true);
     upload(tc.remote.shownDirectory());
 }
 
 void TransferCommands::downloadRow(const QString &dir)
 {
     tc.list.CollectRemoteSelection(dir, true);
-    download(tc.cmbLocalDir->currentText());
+    download(tc.local.shownDirectory());
 }
 
 void TransferCommands::download(QString target)

@@ -136,6 +136,11 @@ private Q_SLOTS:
         QCOMPARE(rig.history(), QStringList({"/", mount + "/"}));
         QCOMPARE(rig.texts(), QStringList({"..", "day one"}));
 
+        // A relative text names no folder yet: the list stays.
+        rig.cmbLocalDir->setEditText(QStringLiteral("a"));
+        QCOMPARE(rig.texts(), QStringList({"..", "day one"}));
+        QCOMPARE(rig.pane->shownDirectory(), mount + "/");
+
         rig.cmbLocalDir->lineEdit()->clear();
         QTest::keyClicks(rig.cmbLocalDir->lineEdit(), root + "pho");
         QCOMPARE(rig.cmbLocalDir->currentText(), root + "pho");
