@@ -24,24 +24,33 @@ namespace {
 int widestText(const QVector<FileRow> &rows, int column, int first, int last,
                const QFontMetrics &metrics)
 {
-    std::vector<std::pair<int, int>> lengths; // weighted length, row
-    lengths.reserve(size_t(last - first + 1));
+    // A small min-heap of the longest texts seen so far: in a listing most
+    // texts are no longer than the shortest kept one and cost one comparison.
+    constexpr size_t sample = 32;
+    std::vector<std::pair<int, int>> longest; // weighted length, row
+    longest.reserve(sample);
     for (int r = first; r <= last; ++r) {
-        int weight = 0;
-        for (const QChar c : rows.at(r).columnText(column))
-            weight += c.unicode() >= 0x1100 ? 2 : 1;
-        if (weight > 0)
-            lengths.emplace_back(weight, r);
+        const QString &text = rows.at(r).columnText(column);
+        int weight = int(text.size());
+        for (const QChar c : text)
+            weight += c.unicode() >= 0x1100 ? 1 : 0;
+        if (weight == 0)
+            continue;
+        if (longest.size() < sample) {
+            longest.emplace_back(weight, r);
+            std::push_heap(longest.begin(), longest.end(), std::greater<>());
+        } else if (weight > longest.front().first) {
+            std::pop_heap(longest.begin(), longest.end(), std::greater<>());
+            longest.back() = {weight, r};
+            std::push_heap(longest.begin(), longest.end(), std::greater<>());
+        }
     }
-    const size_t sample = std::min<size_t>(lengths.size(), 32);
-    std::partial_sort(lengths.begin(), lengths.begin() + std::ptrdiff_t(sample), lengths.end(),
-                      std::greater<>());
     int widestRow = -1;
     int widest = -1;
-    for (size_t i = 0; i < sample; ++i) {
-        const int row = lengths[i].second;
+    for (const auto &candidate : longest) {
+        const int row = candidate.second;
         const int width = metrics.horizontalAdvance(rows.at(row).columnText(column));
-        if (width > widest) {
+        if (width > widest || (width == widest && row < widestRow)) {
             widest = width;
             widestRow = row;
         }
