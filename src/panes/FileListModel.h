@@ -35,9 +35,10 @@ Q_DECLARE_TYPEINFO(FileRow, Q_RELOCATABLE_TYPE);
 
 // The rows of a list pane with the list-control behaviour the panes rely on:
 // automatic sorting that can be switched on and off, a sort column and one
-// direction per list, a case-insensitive text sort that puts Chinese names in
-// pinyin order (PinyinCollator) with precomputed keys, find by text, ghosted rows, text colours and
-// a drop-highlight row. Bulk fills emit one reset, never one insert per row.
+// direction per list, a case-insensitive text sort with precomputed keys
+// that puts Chinese names in pinyin order (PinyinCollator), find by text,
+// ghosted rows, text colours and a drop-highlight row. Bulk fills emit one
+// reset, never one insert per row.
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT

@@ -194,7 +194,7 @@ void FileListView::setViewMode(int viewMode)
 
 void FileListView::setColumnWidthsTwips(const QList<int> &widths)
 {
-    const QScopedValueRollback<bool> programs(sizingColumns, true);
+    const QScopedValueRollback<bool> ownWidths(sizingColumns, true);
     for (int i = 0; i < widths.size(); ++i)
         report->setColumnWidth(i, twipsToPixelsX(widths.at(i), this));
 }
@@ -225,7 +225,7 @@ void FileListView::fitColumns(int first, int last)
             continue;
         const int needed = report->sizeHintForIndex(listModel->index(row, column)).width();
         if (needed > width) {
-            const QScopedValueRollback<bool> programs(sizingColumns, true);
+            const QScopedValueRollback<bool> ownWidths(sizingColumns, true);
             report->setColumnWidth(column, std::min(needed, cap));
         }
     }
