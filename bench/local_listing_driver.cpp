@@ -75,6 +75,9 @@ int main(int argc, char **argv)
     auto *cmbLocalDir = new QComboBox(fraLocal);
     FileListModel model({QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期")});
     auto *lvwLocal = new FileListView(&model, fraLocal);
+    // As the main window sets them: the size and date columns fit their texts.
+    lvwLocal->setColumnWidthsTwips({1600, 1000, 1440});
+    lvwLocal->setFittedColumns({1, 2});
     auto *frame = new QVBoxLayout(fraLocal);
     frame->addWidget(cmbLocalDir);
     frame->addWidget(lvwLocal);

@@ -49,6 +49,9 @@ int main(int argc, char **argv)
     FileListModel model({QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期"),
                          QStringLiteral("权限")});
     auto *lvwRemote = new FileListView(&model, fraRemote);
+    // As the main window sets them: the size and date columns fit their texts.
+    lvwRemote->setColumnWidthsTwips({1440, 1000, 1440, 1000});
+    lvwRemote->setFittedColumns({1, 2});
     auto *frame = new QVBoxLayout(fraRemote);
     frame->addWidget(cmbRemoteDir);
     frame->addWidget(lvwRemote);

@@ -13,14 +13,16 @@
 #include <QProgressBar>
 
 namespace {
+// `fitted`: the columns that widen to show a long size, date or path uncut.
 FileListView *makeList(const char *name, const QStringList &headers, const QList<int> &widths,
-                       QWidget *parent)
+                       const QList<int> &fitted, QWidget *parent)
 {
     auto *model = new FileListModel(headers, parent);
     auto *view = new FileListView(model, parent);
     view->setObjectName(QString::fromLatin1(name));
     model->setObjectName(QString::fromLatin1(name) + QStringLiteral("Model"));
     view->setColumnWidthsTwips(widths);
+    view->setFittedColumns(fitted);
     return view;
 }
 
@@ -64,14 +66,14 @@ void MainWindowUi::setupFilePanes(QWidget *parent)
     cmbLocalDir = makeFolderBox("cmbLocalDir", fraLocal);
     lvwLocal = makeList("lvwLocal",
                         {QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期")},
-                        {1600, 1000, 1440}, fraLocal);
+                        {1600, 1000, 1440}, {1, 2}, fraLocal);
 
     fraRemote = makeFrame("fraRemote", QStringLiteral("远程视图"), parent);
     cmbRemoteDir = makeFolderBox("cmbRemoteDir", fraRemote);
     lvwRemote = makeList("lvwRemote",
                          {QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("日期"),
                           QStringLiteral("权限")},
-                         {1440, 1000, 1440, 1000}, fraRemote);
+                         {1440, 1000, 1440, 1000}, {1, 2}, fraRemote);
 
     imgSplitter = new QWidget(parent);
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
@@ -93,7 +95,7 @@ void MainWindowUi::setupStatusFrame(QWidget *parent)
     lvwStatus = makeList("lvwStatus",
                          {QStringLiteral("状态"), QStringLiteral("本地"), QStringLiteral("大小"),
                           QStringLiteral("方向"), QStringLiteral("远程"), QStringLiteral("主机")},
-                         {1000, 3000, 1000, 600, 3000, 1600}, fraSta);
+                         {1000, 3000, 1000, 600, 3000, 1600}, {1, 2, 4}, fraSta);
 
     Progress = new QProgressBar(fraSta);
     Progress->setObjectName(QStringLiteral("Progress"));

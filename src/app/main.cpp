@@ -2,6 +2,7 @@
 #include "app/Artwork.h"
 #include "app/MainWindow.h"
 #include "app/Platform.h"
+#include "app/QtTranslation.h"
 #include "app/SplashWindow.h"
 #include "platform/DesktopShell.h"
 #include "platform/Globals.h"
@@ -17,6 +18,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    if (!QtTranslation::install(app))
+        qWarning("Qt's Chinese translation (package qt6-translations-l10n) is missing: Qt's own "
+                 "buttons and menus stay in English");
     QApplication::setOrganizationName(QStringLiteral("Korvu"));
     QApplication::setApplicationName(QStringLiteral("Korvu"));
     QApplication::setApplicationVersion(AppVersion::number());

@@ -4,29 +4,24 @@
 #include "window/IconKeys.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QPalette>
 #include <algorithm>
 #include <numeric>
 #include <vector>
 
-namespace {
-QLocale collationLocale()
+const QString &FileRow::columnText(int column) const
 {
-    // The "C" locale would sort by code point and ignore the case setting.
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    return locale;
+    static const QString none;
+    if (column == 0)
+        return text;
+    if (column > 0 && column <= SubItemCount)
+        return sub[size_t(column - 1)];
+    return none;
 }
-} // namespace
 
 FileListModel::FileListModel(const QStringList &headers, QObject *parent)
-    : QAbstractTableModel(parent), columnHeaders(headers), collator(collationLocale())
-{
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-}
+    : QAbstractTableModel(parent), columnHeaders(headers)
+{}
 
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
@@ -47,11 +42,9 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        if (column == 0)
-            return r.text;
-        if (column <= FileRow::SubItemCount)
-            return r.sub[size_t(column - 1)];
-        return {};
+        if (column > FileRow::SubItemCount)
+            return {};
+        return r.columnText(column);
     case Qt::DecorationRole: {
         if (column != 0)
             return {};
@@ -167,27 +160,29 @@ void FileListModel::removeRowAt(int r)
     endRemoveRows();
 }
 
-void FileListModel::emitRowChanged(int r)
+// The roles tell the views what changed: marking thousands of rows changes
+// colours only, and the views need not measure any text again.
+void FileListModel::emitRowChanged(int r, const QList<int> &roles)
 {
-    Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1));
+    Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1), roles);
 }
 
 void FileListModel::setText(int r, const QString &text)
 {
     items[r].text = text;
-    emitRowChanged(r);
+    emitRowChanged(r, {Qt::DisplayRole, Qt::EditRole});
 }
 
 void FileListModel::setSubItem(int r, int n, const QString &text)
 {
     items[r].setSubItem(n, text);
-    emitRowChanged(r);
+    emitRowChanged(r, {Qt::DisplayRole, Qt::EditRole});
 }
 
 void FileListModel::setIconKey(int r, const QString &key)
 {
     items[r].iconKey = key;
-    emitRowChanged(r);
+    emitRowChanged(r, {Qt::DecorationRole});
 }
 
 void FileListModel::setTag(int r, const QString &tag)
@@ -203,13 +198,13 @@ void FileListModel::setKey(int r, const QString &key)
 void FileListModel::setGhosted(int r, bool ghosted)
 {
     items[r].ghosted = ghosted;
-    emitRowChanged(r);
+    emitRowChanged(r, {Qt::DecorationRole});
 }
 
 void FileListModel::setTextColor(int r, const QColor &color)
 {
     items[r].textColor = color;
-    emitRowChanged(r);
+    emitRowChanged(r, {Qt::ForegroundRole});
 }
 
 void FileListModel::setSorted(bool on)
@@ -246,34 +241,25 @@ void FileListModel::setSortOrder(Qt::SortOrder sortOrder)
     order = sortOrder;
 }
 
-QString FileListModel::sortText(const FileRow &row) const
-{
-    if (sortCol == 0)
-        return row.text;
-    if (sortCol > 0 && sortCol <= FileRow::SubItemCount)
-        return row.sub[size_t(sortCol - 1)];
-    return QString();
-}
-
 bool FileListModel::lessThan(const FileRow &a, const FileRow &b) const
 {
-    const int c = collator.compare(sortText(a), sortText(b));
+    const int c = collator.compare(a.columnText(sortCol), b.columnText(sortCol));
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 
 std::vector<int> FileListModel::sortedOrder(const QVector<FileRow> &rows) const
 {
     // One collation key per row, then a stable sort on the keys: the
-    // expensive locale-aware work is done n times, not n log n times.
-    std::vector<QCollatorSortKey> keys;
+    // expensive collation work is done n times, not n log n times.
+    std::vector<QByteArray> keys;
     keys.reserve(size_t(rows.size()));
     for (const FileRow &row : rows)
-        keys.push_back(collator.sortKey(sortText(row)));
+        keys.push_back(collator.sortKey(row.columnText(sortCol)));
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
     const bool ascending = this->order == Qt::AscendingOrder;
     std::stable_sort(order.begin(), order.end(), [&keys, ascending](int a, int b) {
-        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
+        const int c = keys[size_t(a)].compare(keys[size_t(b)]); // byte order
         return ascending ? c < 0 : c > 0;
     });
     return order;
@@ -359,7 +345,7 @@ void FileListModel::setDropHighlightRow(int r)
     const int old = dropRow;
     dropRow = (r >= 0 && r < items.size()) ? r : -1;
     if (old >= 0 && old < items.size())
-        emitRowChanged(old);
+        emitRowChanged(old, {Qt::BackgroundRole});
     if (dropRow >= 0)
-        emitRowChanged(dropRow);
+        emitRowChanged(dropRow, {Qt::BackgroundRole});
 }

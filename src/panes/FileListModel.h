@@ -1,7 +1,8 @@
 #pragma once
 
+#include "panes/PinyinCollator.h"
+
 #include <QAbstractTableModel>
-#include <QCollator>
 #include <QColor>
 #include <QStringList>
 #include <QVector>
@@ -25,6 +26,8 @@ struct FileRow
 
     QString subItem(int n) const { return sub[size_t(n - 1)]; }
     void setSubItem(int n, const QString &value) { sub[size_t(n - 1)] = value; }
+    // The text shown in `column`: the row's text, a sub-item, or nothing.
+    const QString &columnText(int column) const;
 };
 // Every member can be moved in memory as it is: growing a listing of 100 000
 // rows copies bytes instead of moving each string.
@@ -32,9 +35,10 @@ Q_DECLARE_TYPEINFO(FileRow, Q_RELOCATABLE_TYPE);
 
 // The rows of a list pane with the list-control behaviour the panes rely on:
 // automatic sorting that can be switched on and off, a sort column and one
-// direction per list, a case-insensitive locale-aware text sort with
-// precomputed keys, find by text, ghosted rows, text colours and a
-// drop-highlight row. Bulk fills emit one reset, never one insert per row.
+// direction per list, a case-insensitive text sort with precomputed keys
+// that puts Chinese names in pinyin order (PinyinCollator), find by text,
+// ghosted rows, text colours and a drop-highlight row. Bulk fills emit one
+// reset, never one insert per row.
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -105,13 +109,12 @@ Q_SIGNALS:
     void rowsReplaced(); // after fill, clear, sorting and reorders
 
 private:
-    QString sortText(const FileRow &row) const;
     bool lessThan(const FileRow &a, const FileRow &b) const;
     // Row positions in sort order: the first entry is the row that sorts first.
     std::vector<int> sortedOrder(const QVector<FileRow> &rows) const;
     static QVector<FileRow> reordered(QVector<FileRow> rows, const std::vector<int> &sequence);
     void sortRows(QVector<FileRow> &rows) const;
-    void emitRowChanged(int r);
+    void emitRowChanged(int r, const QList<int> &roles);
 
     QStringList columnHeaders;
     QVector<FileRow> items;
@@ -119,6 +122,6 @@ private:
     int sortCol = 0;
     Qt::SortOrder order = Qt::AscendingOrder;
     int dropRow = -1;
-    QCollator collator;
+    PinyinCollator collator;
     LabelEditHandler labelEdit;
 };

@@ -11,9 +11,54 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStackedLayout>
 #include <QTreeView>
 #include <algorithm>
+
+namespace {
+// The row among first..last whose text in `column` is widest, or -1 when all
+// are empty. Only the few texts longest by character count (a wide CJK
+// character counts twice) are measured, so 100 000 rows cost one pass over
+// the lengths, not one text layout per row; the widest text is among the
+// longest in any font.
+int widestText(const QVector<FileRow> &rows, int column, int first, int last,
+               const QFontMetrics &metrics)
+{
+    // A small min-heap of the longest texts seen so far: in a listing most
+    // texts are no longer than the shortest kept one and cost one comparison.
+    constexpr size_t sample = 32;
+    std::vector<std::pair<int, int>> longest; // weighted length, row
+    longest.reserve(sample);
+    for (int r = first; r <= last; ++r) {
+        const QString &text = rows.at(r).columnText(column);
+        int weight = int(text.size());
+        for (const QChar c : text)
+            weight += c.unicode() >= 0x1100 ? 1 : 0;
+        if (weight == 0)
+            continue;
+        if (longest.size() < sample) {
+            longest.emplace_back(weight, r);
+            std::push_heap(longest.begin(), longest.end(), std::greater<>());
+        } else if (weight > longest.front().first) {
+            std::pop_heap(longest.begin(), longest.end(), std::greater<>());
+            longest.back() = {weight, r};
+            std::push_heap(longest.begin(), longest.end(), std::greater<>());
+        }
+    }
+    int widestRow = -1;
+    int widest = -1;
+    for (const auto &candidate : longest) {
+        const int row = candidate.second;
+        const int width = metrics.horizontalAdvance(rows.at(row).columnText(column));
+        if (width > widest || (width == widest && row < widestRow)) {
+            widest = width;
+            widestRow = row;
+        }
+    }
+    return widestRow;
+}
+} // namespace
 
 FileListView::FileListView(FileListModel *model, QWidget *parent)
     : QWidget(parent), listModel(model), report(new QTreeView(this)), list(new QListView(this)),
@@ -67,17 +112,40 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
             Q_EMIT lostFocus();
         }
     });
-    connect(model, &QAbstractItemModel::modelReset, this, &FileListView::fitListItems);
-    connect(model, &QAbstractItemModel::rowsInserted, this, &FileListView::fitListItems);
-    connect(model, &QAbstractItemModel::dataChanged, this, &FileListView::fitListItems);
+    connect(model, &QAbstractItemModel::modelReset, this, &FileListView::contentReset);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &FileListView::rowsArrived);
+    connect(model, &QAbstractItemModel::dataChanged, this, &FileListView::rowsChanged);
+    connect(report->header(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!sizingColumns && !userSizedColumns.contains(column))
+            userSizedColumns.append(column);
+    });
+}
+
+void FileListView::contentReset()
+{
+    fitListItems();
+    fitColumns(0, listModel->rowCount() - 1);
+}
+
+void FileListView::rowsArrived(const QModelIndex &, int first, int last)
+{
+    fitListItems();
+    fitColumns(first, last);
+}
+
+void FileListView::rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                               const QList<int> &roles)
+{
+    if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole))
+        return;
+    fitListItems();
+    fitColumns(topLeft.row(), bottomRight.row());
 }
 
 // The list view lays out every item at one size, which is what keeps it fast
 // on a folder of 100 000 entries; left alone it takes that size from a single
 // item and cuts the other names to it. The grid is made as wide as the
-// longest name instead. Only the few texts longest by character count are
-// measured (a wide CJK glyph counts twice), so a big folder costs one pass
-// over the lengths, not one text layout per entry.
+// longest name instead.
 void FileListView::fitListItems()
 {
     if (mode != ListMode)
@@ -87,27 +155,8 @@ void FileListView::fitListItems()
         list->setGridSize(QSize());
         return;
     }
-    std::vector<std::pair<int, int>> lengths; // weighted length, row
-    lengths.reserve(size_t(rows.size()));
-    for (int r = 0; r < rows.size(); ++r) {
-        int weight = 0;
-        for (const QChar c : rows.at(r).text)
-            weight += c.unicode() >= 0x1100 ? 2 : 1;
-        lengths.emplace_back(weight, r);
-    }
-    const size_t sample = std::min<size_t>(lengths.size(), 32);
-    std::partial_sort(lengths.begin(), lengths.begin() + std::ptrdiff_t(sample), lengths.end(),
-                      std::greater<>());
-    const QFontMetrics metrics = list->fontMetrics();
-    int widestRow = lengths.front().second;
-    int widest = -1;
-    for (size_t i = 0; i < sample; ++i) {
-        const int width = metrics.horizontalAdvance(rows.at(lengths[i].second).text);
-        if (width > widest) {
-            widest = width;
-            widestRow = lengths[i].second;
-        }
-    }
+    const int widestRow =
+        std::max(widestText(rows, 0, 0, int(rows.size()) - 1, list->fontMetrics()), 0);
     QSize cell = list->sizeHintForIndex(listModel->index(widestRow, 0));
     // A name longer than the pane is wide is shortened rather than pushing
     // every column out of sight.
@@ -147,8 +196,41 @@ void FileListView::setViewMode(int viewMode)
 
 void FileListView::setColumnWidthsTwips(const QList<int> &widths)
 {
+    const QScopedValueRollback<bool> ownWidths(sizingColumns, true);
     for (int i = 0; i < widths.size(); ++i)
         report->setColumnWidth(i, twipsToPixelsX(widths.at(i), this));
+}
+
+void FileListView::setFittedColumns(const QList<int> &columns)
+{
+    fittedColumns = columns;
+    fitColumns(0, listModel->rowCount() - 1);
+}
+
+// Sizes and dates are cut mid-number otherwise ("32212…" for 3 GiB), and
+// paths lose their file names. Only widening: a column that jumped back and
+// forth with every folder would be harder to read than one a little wide.
+void FileListView::fitColumns(int first, int last)
+{
+    const QVector<FileRow> &rows = listModel->rows();
+    first = std::max(first, 0);
+    last = std::min(last, int(rows.size()) - 1);
+    if (first > last)
+        return;
+    const int cap = twipsToPixelsX(FittedColumnCapTwips, this);
+    for (const int column : std::as_const(fittedColumns)) {
+        const int width = report->columnWidth(column);
+        if (userSizedColumns.contains(column) || column >= listModel->columnCount() || width >= cap)
+            continue;
+        const int row = widestText(rows, column, first, last, report->fontMetrics());
+        if (row < 0)
+            continue;
+        const int needed = report->sizeHintForIndex(listModel->index(row, column)).width();
+        if (needed > width) {
+            const QScopedValueRollback<bool> ownWidths(sizingColumns, true);
+            report->setColumnWidth(column, std::min(needed, cap));
+        }
+    }
 }
 
 int FileListView::selectedRow() const

@@ -40,8 +40,14 @@ public:
     int viewMode() const { return mode; }
     void setViewMode(int viewMode);
 
-    // Column widths of the report view, in twips.
+    // Column widths of the report view, in twips: the widths as designed.
     void setColumnWidthsTwips(const QList<int> &widths);
+    // Report columns that widen to show their widest text uncut when a fill,
+    // a new row or a changed text would cut it: never narrower than designed
+    // and at most FittedColumnCapTwips wide. A column the user resized keeps
+    // the user's width for the rest of the run.
+    void setFittedColumns(const QList<int> &columns);
+    static constexpr int FittedColumnCapTwips = 7200; // five inches
 
     // The selected row: the focused row when it is selected, else the first
     // selected row; -1 when nothing is selected.
@@ -82,7 +88,12 @@ protected:
 
 private:
     void watch(QAbstractItemView *view);
+    void contentReset();
+    void rowsArrived(const QModelIndex &parent, int first, int last);
+    void rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles);
     void fitListItems();
+    void fitColumns(int first, int last);
     void focusEntered(Qt::FocusReason reason);
     void focusLeft(Qt::FocusReason reason);
 
@@ -90,6 +101,9 @@ private:
     QTreeView *report;
     QListView *list;
     QStackedLayout *stack;
+    QList<int> fittedColumns;
+    QList<int> userSizedColumns;
+    bool sizingColumns = false; // the widths being set are the program's, not the user's
     int mode = ReportMode;
     int pressedKey = 0;
     QPoint pressedAt; // where the left button went down on a row

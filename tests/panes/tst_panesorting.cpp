@@ -42,6 +42,51 @@ class TestPaneSorting : public QObject
     const QStringList headers = {"名称", "大小", "日期", "权限"};
 
 private Q_SLOTS:
+    void cleanup() { QLocale::setDefault(QLocale::system()); }
+
+    // Whatever the locale: fills, header clicks and rows added to a sorted
+    // list (the queue after a click) alike.
+    void chineseNamesSortByPinyinAfterDigitsAndLatin_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("sorted");
+        QTest::newRow("C") << "C" << QStringList({"软件", "图片", "文档", "音乐", "最新文档"});
+        QTest::newRow("syllables") << "en_US" << QStringList({"张三", "中国", "中文", "周报"});
+        QTest::newRow("mixed, C") << "C"
+                                  << QStringList({"10", "2024报告", "readme", "Zeta", "图片"});
+        QTest::newRow("mixed, zh_CN") << "zh_CN" << QStringList({"3.jpg", "Korvu", "安装", "说明"});
+        QTest::newRow("after Chinese")
+            << "de_DE" << QStringList({"文档", "文档2", "文档b", "文档图片"});
+    }
+
+    void chineseNamesSortByPinyinAfterDigitsAndLatin()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, sorted);
+        QLocale::setDefault(QLocale(locale));
+        const QStringList reversed(sorted.crbegin(), sorted.crend());
+        QVector<FileRow> folders = {FileListModel::parentRow()};
+        QVector<FileRow> files;
+        for (const QString &name : reversed) {
+            folders.append(row(name.toUtf8().constData(), "FolderClose", "", "", ""));
+            files.append(row(name.toUtf8().constData(), "File", "", "", ""));
+        }
+        FileListModel m(headers);
+        m.fill(folders);
+        QCOMPARE(texts(m), QStringList("..") + sorted);
+        m.fill({FileListModel::parentRow()}, files);
+        SortByName(m);
+        QCOMPARE(texts(m), QStringList("..") + sorted);
+        SortByHeader(m, 0);
+        QCOMPARE(texts(m), QStringList("..") + reversed);
+
+        FileListModel queue(headers);
+        queue.setSorted(true);
+        for (const FileRow &file : std::as_const(files))
+            queue.addRow(file);
+        QCOMPARE(texts(queue), sorted);
+    }
+
     void headerClicksToggleOnEveryColumnMove()
     {
         FileListModel m(headers);
