@@ -21,16 +21,18 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("KORVU_BUILD", os.path.join(ROOT, "build"))
 KORVU_FTP = os.path.join(BUILD, "bin", "korvu-ftp")
+FILE_BATCH = os.path.join(BUILD, "bin", "bench_file_batch")
 # tmpfs: neither side waits for a disk.
 SCRATCH = os.environ.get("KORVU_BENCH_DIR", "/dev/shm/korvu-bench")
 
 
-def build_korvu_ftp():
+def build_korvu_ftp(*more_targets):
+    """Builds korvu-ftp and `more_targets` (benchmark drivers)."""
     if not os.path.exists(os.path.join(BUILD, "build.ninja")):
         subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja"], check=True,
                        stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", BUILD, "-j", "2", "--target", "korvu-ftp"], check=True,
-                   stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD, "-j", "2", "--target", "korvu-ftp"]
+                   + list(more_targets), check=True, stdout=subprocess.DEVNULL)
 
 
 def machine_line():
