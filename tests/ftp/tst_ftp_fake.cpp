@@ -277,7 +277,8 @@ void TestFtpFake::handlesRestartRefusals()
     FTP_VERIFY(logIn(session, QStringLiteral("rest-refused")));
     QVERIFY(!session.RestartSupported());
     qint64 offset = 10;
-    FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset), 502);
+    FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
+                     FtpErrorCode::CannotResume);
     QCOMPARE(TestFiles::read(file), QByteArray("0123456789"));
 
     // A resumed upload without REST appends, but only to a remote file of
