@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void handlesFiveGigabyteFiles();
     void keepsGbkNamesByteExact();
     void endsLinkCycles();
+    void copiesDotFilesThatPlainListHides();
 
 private:
     std::unique_ptr<VsftpdServer> m_server;
@@ -152,6 +154,33 @@ void TestFtpVsftpd::endsLinkCycles()
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/loop")));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/a/up")));
     QCOMPARE(recorder.matching(FtpEvent::EntrySkipped).size(), 2);
+}
+
+void TestFtpVsftpd::copiesDotFilesThatPlainListHides()
+{
+    // vsftpd as it comes: plain LIST leaves dot files out, LIST -a shows them.
+    QTemporaryDir root;
+    VsftpdServer hiding(root.path());
+    hiding.setShowsDotFiles(false);
+    const QString tree = hiding.writablePath() + QStringLiteral("/tree");
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/.hidden"), "h"));
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/.config/settings"), "s"));
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/plain.txt"), "p"));
+    QVERIFY2(hiding.start(), qPrintable(hiding.error()));
+    QVERIFY(VsftpdServer::giveToFtpUser(hiding.writablePath()));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    session.setTimeoutMs(20000);
+    FTP_VERIFY(
+        session.OpenConnection(hiding.host(), hiding.user(), hiding.password(), {}, hiding.port()));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub/tree")));
+    QCOMPARE(session.ListingEntries().entries.size(), 3);
+    const QString target = clientDisk() + QStringLiteral("/copy");
+    FTP_VERIFY(session.DownloadMany(QStringLiteral("/pub/tree/*"), target));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/.hidden")), QByteArray("h"));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/.config/settings")), QByteArray("s"));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/plain.txt")), QByteArray("p"));
+    QVERIFY(recorder.anyTextContains(QStringLiteral("LIST -a")));
 }
 
 QTEST_MAIN(TestFtpVsftpd)
