@@ -8,6 +8,7 @@ void SetFtpProperties(FtpSession &ftp, const Globals &g)
 {
     ftp.setTimeoutMs(g.gTimeout * 1000);
     ftp.setPassiveMode(g.gPassive);
+    ftp.setNameEncoding(g.gEncoding);
 }
 
 void SetMenuState(const Commands &commands, bool login, bool logout, bool edit)
