@@ -49,6 +49,10 @@ constexpr UnitSpelling Units[] = {
 // The unit `text` starts with, and its length in bytes.
 Unit unitAt(QByteArrayView text, qsizetype &length)
 {
+    // Every spelling starts with a byte of 0x80 or more: owner names, sizes
+    // and English months leave at once (this runs for most tokens of a line).
+    if (text.isEmpty() || static_cast<unsigned char>(text[0]) < 0x80)
+        return Unit::None;
     for (const UnitSpelling &spelling : Units) {
         if (text.startsWith(spelling.bytes)) {
             length = spelling.bytes.size();
