@@ -48,8 +48,8 @@
 //  15   1   DownloadMany progress                           restart offset not included;
 //  16   1   UploadMany progress                             extra: bytes expected in this
 //  17   1   UploadFile progress                             transfer (qint64), -1 unknown
-//  18   1   a transfer was stopped (ABOR); partial file     bytes        -
-//           kept
+//  18   1   a stop ended a transfer (ABOR; the partial      bytes        -
+//           file is kept), a listing or a tree copy
 //  25   0/2 the outcome of MakeRemoteDirectory: category 0  0            reply code (int), 0
 //           with the server's reply on success; category                 when none came
 //           2 on failure, whose text holds "exists" exactly

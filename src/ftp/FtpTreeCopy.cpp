@@ -127,12 +127,11 @@ void FtpTreeCopy::download(const FtpNameRules::Pattern &pattern, const QString &
 // The folder to copy is no folder: a link to a file, shown as a link in the
 // listing. Fetched as the file it is, into the place of the local folder
 // when that is still empty (the caller made it for the copy), else into it.
+// Should RETR be refused too, the refusal of CWD is the one to tell.
 bool FtpTreeCopy::downloadFolderAsFile(const QString &folder, const QString &localFolder,
                                        const FtpReply &refusal)
 {
     const QByteArray raw = m_context.encode(folder);
-    // A file it is when the server knows its size or lets it be fetched;
-    // anything else keeps the refusal of CWD.
     QString target = localFolder;
     const QFileInfo info(localFolder);
     bool removedFolder = false;
