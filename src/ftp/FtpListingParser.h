@@ -14,8 +14,9 @@ class FtpNameCodec;
 // they arrive, without keeping the raw text. LIST lines are read as Unix
 // "ls -l" lines, else as DOS/IIS lines; lines understood by neither are
 // passed over. Limits: 1 000 000 entries and 256 MiB of text; a single
-// line over 64 KiB is passed over. The names are decoded at the end, once
-// they have decided the codec's encoding if it was still open.
+// line over 64 KiB is passed over. While the codec's encoding is still open,
+// names that are not plain ASCII are decoded at the end, once the whole
+// listing has decided it.
 class FtpListingParser
 {
 public:
@@ -33,7 +34,8 @@ public:
 
     // False once a limit is passed; the rest is then ignored.
     bool feed(QByteArrayView data);
-    // Reads a last line that had no line end, and decodes the names.
+    // Reads a last line that had no line end, and decodes the names that
+    // waited for the encoding.
     void finish();
 
     FtpListing takeListing();
@@ -51,6 +53,7 @@ private:
     qint64 m_maxBytes;
     FtpListing m_listing;
     FtpNameEvidence m_evidence;
+    QVector<qsizetype> m_undecoded; // entries whose names wait for the encoding
     QVector<QByteArray> m_uniques;
     QByteArray m_carry;
     bool m_discardingLine = false;

@@ -98,7 +98,7 @@ bool readsAsChinese(QByteArrayView name)
 
 } // namespace
 
-void FtpNameEvidence::add(QByteArrayView name)
+bool FtpNameEvidence::add(QByteArrayView name)
 {
     bool ascii = true;
     bool twoByteOnly = true;
@@ -111,22 +111,23 @@ void FtpNameEvidence::add(QByteArrayView name)
             twoByteOnly = false;
     }
     if (ascii)
-        return;
+        return false;
     if (!FtpNameCodec::isValidUtf8(name)) {
         ++m_gb18030;
-        return;
+        return true;
     }
     // Three- and four-byte sequences (Chinese in UTF-8 among them) seldom
     // happen by accident in GBK text.
     if (!twoByteOnly) {
         ++m_utf8;
-        return;
+        return true;
     }
     const QString asUtf8 = QString::fromUtf8(name.data(), name.size());
     if (!plausibleAsUtf8(asUtf8) && readsAsChinese(name))
         ++m_gb18030;
     else
         ++m_utf8;
+    return true;
 }
 
 FtpNameCodec::Choice FtpNameEvidence::verdict() const

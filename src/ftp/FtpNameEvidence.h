@@ -17,7 +17,8 @@
 class FtpNameEvidence
 {
 public:
-    void add(QByteArrayView name);
+    // False for a plain ASCII name, which reads the same in either encoding.
+    bool add(QByteArrayView name);
     // Undecided while only plain ASCII names were seen.
     FtpNameCodec::Choice verdict() const;
 
