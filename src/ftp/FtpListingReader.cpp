@@ -93,11 +93,15 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
     if (uniques)
         *uniques = parser.takeUniques();
     result.listing = parser.takeListing();
-    // "." and ".." come with the option, not from the directory.
-    if (command == Command::ListAll)
+    // "." and ".." come with the option, not from the directory; without
+    // them an empty directory reads as one that listed nothing.
+    if (command == Command::ListAll) {
         result.listing.entries.removeIf([](const FtpListingEntry &entry) {
             return entry.rawName == "." || entry.rawName == "..";
         });
+        if (result.listing.entries.isEmpty())
+            result.listing = empty(Command::List);
+    }
     return result;
 }
 
