@@ -14,7 +14,6 @@
 class FtpEngine;
 class FtpInterrupt;
 class QEventLoop;
-class QObject;
 class QSemaphore;
 class QThread;
 
