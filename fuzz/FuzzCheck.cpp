@@ -13,7 +13,7 @@ void checkParsedLine(QByteArrayView line, const FtpListLine &parsed)
         FUZZ_CHECK(parsed.unique.data() >= line.data() &&
                    parsed.unique.data() + parsed.unique.size() <= line.data() + line.size());
     FUZZ_CHECK(QByteArrayView("dl-cbps?").contains(parsed.kind));
-    FUZZ_CHECK(parsed.size >= 0);
+    FUZZ_CHECK(parsed.size >= -1); // -1: unknown
     FUZZ_CHECK(parsed.permissions >= 0 && parsed.permissions <= 7777);
     for (int p = parsed.permissions; p > 0; p /= 10)
         FUZZ_CHECK(p % 10 <= 7);

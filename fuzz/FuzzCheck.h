@@ -17,6 +17,6 @@ struct FtpListLine;
     } while (false)
 
 // What any listing parser must give for a line it accepted: a name inside
-// the line, a known kind, a size of zero or more, permissions of octal
-// digits and a date that is either valid or absent.
+// the line, a known kind, a size of zero or more (or -1, unknown),
+// permissions of octal digits and a date that is either valid or absent.
 void checkParsedLine(QByteArrayView line, const FtpListLine &parsed);

@@ -4,6 +4,7 @@
 
 #include "FuzzCheck.h"
 #include "ftp/FtpNameCodec.h"
+#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpNameRules.h"
 
 #include <QDir>
@@ -13,7 +14,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView raw(reinterpret_cast<const char *>(data), qsizetype(size));
 
+    // Whichever encoding the connection took, the name goes back as it came.
+    for (const auto choice : {FtpNameCodec::Choice::Undecided, FtpNameCodec::Choice::Utf8,
+                              FtpNameCodec::Choice::Gb18030}) {
+        FtpNameCodec codec;
+        codec.reset(choice);
+        FUZZ_CHECK(codec.encode(codec.decode(raw)) == raw);
+        codec.text(raw);
+    }
+    FtpNameEvidence evidence;
+    evidence.add(raw);
     FtpNameCodec codec;
+    codec.decide(evidence);
     const QString shown = codec.decode(raw);
     FUZZ_CHECK(codec.encode(shown) == raw);
     FUZZ_CHECK(FtpNameCodec::decodeText(raw).size() <= raw.size());

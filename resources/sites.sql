@@ -2,7 +2,10 @@
 -- site. The site manager finds the site name by its position (1) and every
 -- other column by its name, so keep the order and the names.
 -- Port and time-out are text ("21", "30" for a new site); the two check box
--- columns hold 0 (unchecked), 1 (checked) or 2 (grayed).
+-- columns hold 0 (unchecked), 1 (checked) or 2 (grayed). "字符集", the
+-- encoding of the server's file names, holds "自动", "UTF-8" or "GBK"; empty
+-- means "自动". It came last and stays last: files made before it get it
+-- appended when opened.
 CREATE TABLE mysit (
     "编号" INTEGER PRIMARY KEY AUTOINCREMENT,
     "站点名称" TEXT,
@@ -13,5 +16,6 @@ CREATE TABLE mysit (
     "传输类型" TEXT,
     "超时" TEXT,
     "被动模式" INTEGER,
-    "匿名" INTEGER
+    "匿名" INTEGER,
+    "字符集" TEXT
 );

@@ -1,5 +1,6 @@
-"""Shared pieces of Korvu's FTP benchmarks: build korvu-ftp, run vsftpd on
-loopback, time commands alternately and print figures side by side.
+"""Shared pieces of Korvu's FTP benchmarks: build korvu-ftp, run vsftpd or
+pyftpdlib on loopback, time commands alternately and print figures side by
+side.
 
 The benchmarks compare korvu-ftp with a reference tool in the same run on the
 same data: the machines are shared, so only ratios taken minutes apart from
@@ -21,16 +22,18 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("KORVU_BUILD", os.path.join(ROOT, "build"))
 KORVU_FTP = os.path.join(BUILD, "bin", "korvu-ftp")
+FILE_BATCH = os.path.join(BUILD, "bin", "bench_file_batch")
 # tmpfs: neither side waits for a disk.
 SCRATCH = os.environ.get("KORVU_BENCH_DIR", "/dev/shm/korvu-bench")
 
 
-def build_korvu_ftp():
+def build_korvu_ftp(*more_targets):
+    """Builds korvu-ftp and `more_targets` (benchmark drivers)."""
     if not os.path.exists(os.path.join(BUILD, "build.ninja")):
         subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja"], check=True,
                        stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", BUILD, "-j", "2", "--target", "korvu-ftp"], check=True,
-                   stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD, "-j", "2", "--target", "korvu-ftp"]
+                   + list(more_targets), check=True, stdout=subprocess.DEVNULL)
 
 
 def machine_line():
@@ -111,6 +114,49 @@ class Vsftpd:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
+class PyFtpd:
+    """pyftpdlib on a free loopback port through the test fixtures' launcher
+    (tests/fixtures/pyftpd_server.py), anonymous users served `root`;
+    `options` are the launcher's (--list-style zh_CN, --no-mlsd ...)."""
+
+    def __init__(self, root, options=()):
+        self.root = root
+        self.options = list(options)
+        self.work = tempfile.mkdtemp(prefix="korvu-bench-pyftpd-")
+        self.port = None
+        self.process = None
+
+    def url(self):
+        return "ftp://127.0.0.1:%d" % self.port
+
+    def __enter__(self):
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+        port_file = os.path.join(self.work, "port")
+        script = os.path.join(ROOT, "tests", "fixtures", "pyftpd_server.py")
+        # Debian's interpreter: the one that sees python3-pyftpdlib.
+        log = open(os.path.join(self.work, "log"), "w+")
+        self.process = subprocess.Popen(
+            ["/usr/bin/python3", script, "--root", self.root, "--port-file", port_file,
+             "--anonymous"] + self.options,
+            stdin=subprocess.PIPE, stdout=log, stderr=log, preexec_fn=_die_with_parent)
+        for _ in range(100):
+            if self.process.poll() is not None:
+                log.seek(0)
+                sys.exit("bench: pyftpdlib did not start: " + log.read())
+            if os.path.exists(port_file):
+                with open(port_file) as stream:
+                    self.port = int(stream.read())
+                return self
+            time.sleep(0.1)
+        sys.exit("bench: pyftpdlib wrote no port")
+
+    def __exit__(self, *exception):
+        self.process.stdin.close()
+        self.process.terminate()
+        self.process.wait()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
 def run(command):
     """Runs `command` (a list) and returns its wall-clock seconds; exits the
     benchmark when it fails, since a failed run times nothing."""
@@ -145,6 +191,19 @@ def alternate(commands, runs, before=None):
             if round_ > 0:
                 times[name].append(elapsed)
     return times
+
+
+def cpu_seconds(command, runs):
+    """The median processor time (user and system) `command` takes, over
+    `runs` runs: what the program itself costs, whatever the server's time."""
+    import resource
+    samples = []
+    for _ in range(runs):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        run(command)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        samples.append(after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime)
+    return median(samples)
 
 
 def peak_rss_mib(command):

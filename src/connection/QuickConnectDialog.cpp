@@ -1,6 +1,7 @@
 #include "connection/QuickConnectDialog.h"
 
 #include "connection/ConnectChecks.h"
+#include "ftp/FtpCodes.h"
 #include "platform/Globals.h"
 
 #include <QFormLayout>
@@ -75,6 +76,7 @@ void QuickConnectDialog::confirm()
     globals.gPort = server->port;
     globals.gPassive = true;
     globals.gTimeout = 30;
+    globals.gEncoding = FtpNameEncoding::Auto;
     globals.gDialogCancelled = false;
     accept();
 }

@@ -1,6 +1,7 @@
 #include "connection/SiteManagerDialog.h"
 
 #include "connection/ConnectChecks.h"
+#include "ftp/FtpCodes.h"
 #include "platform/Globals.h"
 #include "platform/Prompts.h"
 
@@ -22,6 +23,9 @@
 namespace {
 
 const QString Title = QStringLiteral("Korvu");
+
+// Which entry of a combo box an empty or unknown value shows (-1: none).
+const char *const UnknownIndex = "korvuUnknownIndex";
 
 // The check box columns hold 0 (unchecked), 1 (checked) or 2 (grayed);
 // an empty column reads as unchecked.
@@ -65,7 +69,9 @@ public:
             box->setTristate(state == Qt::PartiallyChecked);
             box->setCheckState(state);
         } else if (auto *combo = qobject_cast<QComboBox *>(editor)) {
-            combo->setCurrentIndex(combo->findText(value.toString()));
+            // A value the box does not offer shows as its choice for none.
+            const int found = combo->findText(value.toString());
+            combo->setCurrentIndex(found >= 0 ? found : combo->property(UnknownIndex).toInt());
         } else if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
             edit->setText(value.toString());
         } else {
@@ -132,6 +138,13 @@ void SiteManagerDialog::buildControls()
     // Kept with the site for the user's reference; connections do not use it.
     cobType->addItems(
         {QStringLiteral("Binary"), QStringLiteral("Ascii"), QStringLiteral("EBCIDIC")});
+    cobType->setProperty(UnknownIndex, -1);
+    // The encoding of the server's file names; the entries stand at the
+    // indexes of FtpNameEncoding, and a site without a choice means "自动".
+    cobCharset = new QComboBox;
+    cobCharset->setObjectName(QStringLiteral("cobCharset"));
+    cobCharset->addItems({QStringLiteral("自动"), QStringLiteral("UTF-8"), QStringLiteral("GBK")});
+    cobCharset->setProperty(UnknownIndex, FtpNameEncoding::Auto);
     txtTime = new QLineEdit;
     txtTime->setObjectName(QStringLiteral("txtTime"));
     chkChar = new QCheckBox(QStringLiteral("密码(P):"));
@@ -169,10 +182,12 @@ void SiteManagerDialog::buildControls()
     fields->addWidget(cobType, 4, 1);
     fields->addWidget(labelFor(QStringLiteral("超时(&O):"), txtTime), 5, 0);
     fields->addWidget(txtTime, 5, 1);
-    fields->addWidget(chkAnonymous, 6, 1);
-    fields->addWidget(chkPASV, 6, 2);
+    fields->addWidget(labelFor(QStringLiteral("字符集(&E):"), cobCharset), 6, 0);
+    fields->addWidget(cobCharset, 6, 1);
+    fields->addWidget(chkAnonymous, 7, 1);
+    fields->addWidget(chkPASV, 7, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(7, 1);
+    fields->setRowStretch(8, 1);
 
     auto *listButtons = new QHBoxLayout;
     listButtons->addWidget(cmdAdd);
@@ -246,6 +261,9 @@ void SiteManagerDialog::bindControls()
     };
     for (const auto &[widget, column] : bindings)
         mapper->addMapping(widget, model->fieldIndex(column));
+    // Missing only from a file that would not take the column (read-only).
+    if (model->fieldIndex(SiteColumns::Encoding) >= 0)
+        mapper->addMapping(cobCharset, model->fieldIndex(SiteColumns::Encoding));
 
     listSit->setModel(model.get());
     listSit->setModelColumn(SiteDatabase::NameColumn);
@@ -298,6 +316,7 @@ void SiteManagerDialog::clearFields()
     for (QLineEdit *edit : {txtFTP, txtPort, txtUser, txtPassword, txtTime})
         edit->clear();
     cobType->setCurrentIndex(-1);
+    cobCharset->setCurrentIndex(FtpNameEncoding::Auto);
     chkAnonymous->setChecked(false);
     chkPASV->setTristate(false);
     chkPASV->setChecked(false);
@@ -368,6 +387,7 @@ void SiteManagerDialog::connectSite()
     globals.gPort = server->port;
     globals.gTimeout = *timeout;
     globals.gPassive = chkPASV->checkState() != Qt::Unchecked;
+    globals.gEncoding = qMax(0, cobCharset->currentIndex());
     globals.gDialogCancelled = false;
     accept();
 }

@@ -25,7 +25,7 @@ class QSqlTableModel;
 //
 // Result (the only output): when the user presses Connect and the address,
 // port and time-out pass their checks, the dialog writes gHost, gUser,
-// gPassword, gPort, gTimeout and gPassive from the controls (saved or not;
+// gPassword, gPort, gTimeout, gPassive and gEncoding from the controls (saved or not;
 // Connect does not save), sets gDialogCancelled to false and closes with
 // accept(). A failed check keeps the dialog open; Close, Escape and the close
 // box reject it. In those cases no global is touched, so the caller, which
@@ -81,6 +81,7 @@ private:
     QLineEdit *txtUser = nullptr;
     QLineEdit *txtPassword = nullptr;
     QComboBox *cobType = nullptr;
+    QComboBox *cobCharset = nullptr;
     QLineEdit *txtTime = nullptr;
     QCheckBox *chkChar = nullptr;
     QCheckBox *chkAnonymous = nullptr;

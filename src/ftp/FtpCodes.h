@@ -2,7 +2,7 @@
 
 // Every number the FTP session component hands to its callers: the
 // ActivityEvent codes and categories, the error numbers of FtpError, the
-// connection states and the listing formats.
+// connection states, the listing formats and the name encodings.
 //
 // clang-format off
 //
@@ -24,16 +24,21 @@
 //   4   1   a command sent (PASS/ACCT masked)               0            -
 //   5   1   logged in                                       0            -
 //   6   1   data connection detail: EPSV fell back to       0            -
-//           PASV; a PASV reply's address was replaced by
+//           PASV (its port refused or did not answer in
+//           time); a PASV reply's address was replaced by
 //           the control connection's peer
 //   7   1   a listing was read                              entries      format code (int)
 //   8   1   the connection was closed                       0            -
 //   9   2   DownloadMany/UploadMany skipped an entry:       0            the name (QString)
 //           unsafe or unsendable name, special file, link
-//           cycle, link it cannot follow safely, too deep
+//           cycle, link it cannot follow safely, a local
+//           link leading out of the folder UploadMany
+//           copies, too deep
 //  10   2   one item of DownloadMany/UploadMany failed      error number -
-//           while the copy goes on (a failure that ends an
-//           operation reaches the caller as FtpError only)
+//           while the copy goes on: a file, or a subfolder
+//           the server would not list, enter or create
+//           (a failure that ends an operation reaches the
+//           caller as FtpError only)
 //  11   1   a file was transferred completely               bytes        local path (QString)
 //  12   1   DownloadMany/UploadMany starts a file           0            local path (QString)
 //  13   2   a reply could not be used but the operation     0            -
@@ -43,8 +48,8 @@
 //  15   1   DownloadMany progress                           restart offset not included;
 //  16   1   UploadMany progress                             extra: bytes expected in this
 //  17   1   UploadFile progress                             transfer (qint64), -1 unknown
-//  18   1   a transfer was stopped (ABOR); partial file     bytes        -
-//           kept
+//  18   1   a stop ended a transfer (ABOR; the partial      bytes        -
+//           file is kept), a listing or a tree copy
 //  25   0/2 the outcome of MakeRemoteDirectory: category 0  0            reply code (int), 0
 //           with the server's reply on success; category                 when none came
 //           2 on failure, whose text holds "exists" exactly
@@ -58,8 +63,13 @@
 // Below 1000: the server's reply code; the description is the server's text.
 // The component's own conditions (session state afterwards in brackets):
 //
-// 11101 stopped by the user (StopTransfer); a partial file is kept   [connected]
-// 11102 timed out waiting to connect, for a reply or for data        [closed]
+// 11101 stopped by the user (StopTransfer), in any operation: a      [connected]
+//       transfer at once (partial file kept), other calls once the
+//       server answered the command in hand (which it may have
+//       carried out: its reply is in the log), a tree copy between
+//       two entries; a connect at once                              [closed]
+// 11102 timed out: connecting, a whole reply (however slowly it      [closed]
+//       trickles in), or no data at all for that long
 // 11103 the server closed the control connection, or it failed       [closed]
 // 11104 not connected                                                [closed]
 // 11105 busy: another operation of this session is running           [unchanged]
@@ -79,16 +89,29 @@
 //       reply code, an unreadable PWD
 // 11115 no data connection could be opened                           [connected]
 // 11116 the connection was dropped by DropConnection during the call [closed]
-// 11117 an invalid argument (empty path, bad port)                   [unchanged]
+// 11117 an invalid argument (empty path, bad port, "." or ".." as    [unchanged]
+//       the last part of a path to rename or delete); nothing sent
 // 11118 the restart offset cannot be used: beyond the local file,    [connected]
-//       beyond the remote file, or the server has neither REST nor a
-//       remote file of exactly that length to APPE to
+//       beyond the remote file, the server has neither REST nor a
+//       remote file of exactly that length to APPE to, or it did not
+//       honour the restart of a download (refused REST, or sent more
+//       than the rest of the file): the local file is then cut back
+//       to exactly the offset
 // 11119 DownloadMany/UploadMany copied the rest of the tree, but     [connected]
 //       some entries failed or were skipped (each reported with code
 //       9 or 10)
 // 11120 the server asks for an account (332) and none was given      [closed]
 //
 // A server reply 421 closes the session as well.
+//
+// Failures and the session log
+// ----------------------------
+// The component does not report its own failures as events: each reaches the
+// caller once, as the FtpError the call throws. A server's refusal (below
+// 1000) is in the log already, as the server's reply (code 3, category 0).
+// The component's own conditions (11101 and up) are not: a caller that does
+// not otherwise report an FtpError (uploads, listings, a walk that goes on)
+// must log the description of every number >= 11100 it catches.
 //
 // clang-format on
 
@@ -163,6 +186,14 @@ namespace FtpUploadMode {
 constexpr int Overwrite = 0; // STOR from the start; the offset is not used
 constexpr int Resume = 2;    // from the offset: REST + STOR, or APPE when the remote size matches
 } // namespace FtpUploadMode
+
+// NameEncoding: how names are turned into bytes for the whole connection
+namespace FtpNameEncoding {
+constexpr int Auto = 0; // UTF-8 when the server switches with OPTS UTF8 ON; else the
+                        // first names it shows decide between UTF-8 and GB18030
+constexpr int Utf8 = 1;
+constexpr int Gbk = 2; // GB18030, which reads GBK and GB2312
+} // namespace FtpNameEncoding
 
 // TransferSetting
 namespace FtpTransferSetting {

@@ -6,6 +6,7 @@
 #include "ftp/FtpNameCodec.h"
 #include "ftp/FtpNameRules.h"
 
+#include <QDeadlineTimer>
 #include <QHostInfo>
 
 namespace {
@@ -43,7 +44,7 @@ void FtpControlConnection::open(const QString &host, quint16 port, int timeoutMs
                             .arg(port),
                         0, {});
         try {
-            m_socket.connectTo(address, port, timeoutMs);
+            m_socket.connectTo(address, port, timeoutMs, m_stoppable);
         } catch (const FtpError &error) {
             if (error.number == FtpErrorCode::ConnectionDropped)
                 throw;
@@ -98,14 +99,16 @@ void FtpControlConnection::send(const QByteArray &verb, const QByteArray &argume
     QByteArray line = verb;
     if (!argument.isEmpty())
         line += ' ' + argument;
+    const QString decoded = m_codec ? m_codec->text(line) : FtpNameCodec::decodeText(line);
     m_sink.activity(FtpEvent::CommandSent, FtpCategory::Information,
-                    (shown.isEmpty() ? masked(FtpNameCodec::decodeText(line)) : shown) +
-                        QStringLiteral("\r\n"),
-                    0, {});
+                    (shown.isEmpty() ? masked(decoded) : shown) + QStringLiteral("\r\n"), 0, {});
     line += "\r\n";
     try {
-        m_socket.sendAll(line.constData(), line.size(), m_timeoutMs, false);
+        m_socket.sendAll(line.constData(), line.size(), m_timeoutMs, m_stoppable);
     } catch (const FtpError &) {
+        close();
+        throw;
+    } catch (const FtpStopRequest &) {
         close();
         throw;
     }
@@ -122,6 +125,7 @@ FtpReply FtpControlConnection::readReply(int eventCode)
         throw FtpError{FtpErrorCode::NotConnected, QStringLiteral("尚未连接到服务器")};
     FtpReply reply;
     char buffer[16 * 1024];
+    const QDeadlineTimer deadline(m_timeoutMs);
     for (;;) {
         const FtpReplyReader::Status status = m_reader.next(reply);
         if (status == FtpReplyReader::Status::Reply)
@@ -136,8 +140,17 @@ FtpReply FtpControlConnection::readReply(int eventCode)
         }
         qint64 received = 0;
         try {
-            received = m_socket.receive(buffer, sizeof buffer, m_timeoutMs, false);
-        } catch (const FtpError &) {
+            const qint64 left = deadline.remainingTime();
+            if (left <= 0)
+                throw FtpError{FtpErrorCode::TimedOut, QString()};
+            received = m_socket.receive(buffer, sizeof buffer, int(left), m_stoppable);
+        } catch (FtpError &error) {
+            close();
+            if (error.number == FtpErrorCode::TimedOut)
+                error.description =
+                    QStringLiteral("等待服务器响应超时（%1 毫秒）").arg(m_timeoutMs);
+            throw;
+        } catch (const FtpStopRequest &) {
             close();
             throw;
         }
@@ -162,7 +175,8 @@ FtpReply FtpControlConnection::command(const QByteArray &verb, const QByteArray 
 
 QString FtpControlConnection::text(const FtpReply &reply) const
 {
-    return masked(FtpNameCodec::decodeText(reply.text()));
+    const QByteArray bytes = reply.text();
+    return masked(m_codec ? m_codec->text(bytes) : FtpNameCodec::decodeText(bytes));
 }
 
 void FtpControlConnection::refuse(const FtpReply &reply) const

@@ -9,12 +9,16 @@
 
 class FtpEventSink;
 class FtpInterrupt;
+class FtpNameCodec;
 
 // The control connection: commands out, replies in, each one reported to the
 // event sink (commands as category 1, replies as category 0). A reply 421,
 // the end of the stream, a broken reply stream or a time-out closes the
 // connection before the error is thrown, so the session never talks on over
 // a stream it has lost track of.
+//
+// The time-out bounds each whole reply, not the pause between two of its
+// bytes: a server that trickles a reply a byte a second still times out.
 class FtpControlConnection
 {
 public:
@@ -27,6 +31,12 @@ public:
 
     void setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
     int timeout() const { return m_timeoutMs; }
+    // Texts of replies and commands are decoded with the connection's name
+    // encoding.
+    void setCodec(const FtpNameCodec *codec) { m_codec = codec; }
+    // While on (connecting, logging in), a stop ends every wait at once with
+    // FtpStopRequest; otherwise a stop waits for the reply.
+    void setStoppable(bool on) { m_stoppable = on; }
     // Texts never to show (password, account); copies of three or more
     // characters are masked in every reply and error text.
     void setSecrets(const QStringList &secrets);
@@ -56,5 +66,7 @@ private:
     FtpReplyReader m_reader;
     QHostAddress m_peer;
     QStringList m_secrets;
+    const FtpNameCodec *m_codec = nullptr;
     int m_timeoutMs = 30000;
+    bool m_stoppable = false;
 };

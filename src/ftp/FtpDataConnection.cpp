@@ -1,8 +1,8 @@
 #include "ftp/FtpDataConnection.h"
 
 #include "ftp/FtpCodes.h"
+#include "ftp/FtpContext.h"
 #include "ftp/FtpDataAddress.h"
-#include "ftp/FtpEngine.h"
 #include "ftp/FtpError.h"
 
 namespace {
@@ -16,9 +16,9 @@ bool isIpv4(const QHostAddress &address)
 
 } // namespace
 
-FtpDataConnection::FtpDataConnection(FtpEngine &engine)
-    : m_engine(engine), m_socket(engine.interrupt(), FtpSocket::Role::Data),
-      m_listener(engine.interrupt(), FtpSocket::Role::Data)
+FtpDataConnection::FtpDataConnection(FtpContext &context)
+    : m_context(context), m_socket(context.interrupt(), FtpSocket::Role::Data),
+      m_listener(context.interrupt(), FtpSocket::Role::Data)
 {}
 
 void FtpDataConnection::close()
@@ -29,7 +29,7 @@ void FtpDataConnection::close()
 
 void FtpDataConnection::prepare()
 {
-    m_active = !m_engine.settings().passive;
+    m_active = !m_context.settings().passive;
     if (m_active)
         prepareActive();
     else
@@ -38,22 +38,25 @@ void FtpDataConnection::prepare()
 
 bool FtpDataConnection::tryEpsv()
 {
-    FtpControlConnection &control = m_engine.control();
+    FtpControlConnection &control = m_context.control();
     const FtpReply reply = control.command("EPSV");
     const auto address =
         reply.code == 229 ? FtpDataAddress::fromEpsvReply(reply.text()) : std::nullopt;
     if (!address) {
-        m_engine.features().epsvFailed = true;
+        m_context.features().epsvFailed = true;
         return false;
     }
     try {
-        m_socket.connectTo(control.peerAddress(), address->port, m_engine.settings().timeoutMs);
+        m_socket.connectTo(control.peerAddress(), address->port, m_context.settings().timeoutMs,
+                           true);
         return true;
     } catch (const FtpError &error) {
-        if (error.number != FtpErrorCode::DataConnectionFailed)
+        // Nothing is outstanding on the control connection: PASV can follow.
+        if (error.number != FtpErrorCode::DataConnectionFailed &&
+            error.number != FtpErrorCode::TimedOut)
             throw;
-        m_engine.features().epsvFailed = true;
-        m_engine.report(
+        m_context.features().epsvFailed = true;
+        m_context.report(
             FtpEvent::DataConnection, FtpCategory::Information,
             QStringLiteral("EPSV 给出的端口无法连接（%1），改用 PASV").arg(error.description));
         return false;
@@ -62,10 +65,10 @@ bool FtpDataConnection::tryEpsv()
 
 void FtpDataConnection::preparePassive()
 {
-    FtpControlConnection &control = m_engine.control();
+    FtpControlConnection &control = m_context.control();
     const QHostAddress peer = control.peerAddress();
     const bool ipv4 = isIpv4(peer);
-    if ((!m_engine.features().epsvFailed || !ipv4) && tryEpsv())
+    if ((!m_context.features().epsvFailed || !ipv4) && tryEpsv())
         return;
     if (!ipv4)
         throw FtpError{FtpErrorCode::DataConnectionFailed,
@@ -79,25 +82,25 @@ void FtpDataConnection::preparePassive()
         throw FtpError{FtpErrorCode::BadReply,
                        QStringLiteral("无法识别服务器的被动模式回复：%1").arg(control.text(reply))};
     if (!address->address.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4))
-        m_engine.report(FtpEvent::DataConnection, FtpCategory::Information,
-                        QStringLiteral("被动模式回复中的地址 %1 已忽略，改用控制连接的地址 %2")
-                            .arg(address->address.toString(), peer.toString()));
-    m_socket.connectTo(peer, address->port, m_engine.settings().timeoutMs);
+        m_context.report(FtpEvent::DataConnection, FtpCategory::Information,
+                         QStringLiteral("被动模式回复中的地址 %1 已忽略，改用控制连接的地址 %2")
+                             .arg(address->address.toString(), peer.toString()));
+    m_socket.connectTo(peer, address->port, m_context.settings().timeoutMs, true);
 }
 
 void FtpDataConnection::prepareActive()
 {
-    FtpControlConnection &control = m_engine.control();
+    FtpControlConnection &control = m_context.control();
     const QHostAddress local = control.localAddress();
     m_listener.listenOn(local);
     const quint16 port = m_listener.localPort();
-    if (!m_engine.features().eprtFailed) {
+    if (!m_context.features().eprtFailed) {
         const FtpReply reply = control.command("EPRT", FtpDataAddress::eprtArgument(local, port));
         if (reply.isPositive())
             return;
         if (reply.code != 500 && reply.code != 501 && reply.code != 502 && reply.code != 522)
             control.refuse(reply);
-        m_engine.features().eprtFailed = true;
+        m_context.features().eprtFailed = true;
     }
     const QByteArray argument = FtpDataAddress::portArgument(local, port);
     if (argument.isEmpty())
@@ -112,7 +115,7 @@ void FtpDataConnection::establish()
 {
     if (!m_active)
         return;
-    m_socket.acceptFrom(m_listener, m_engine.control().peerAddress(), m_engine.settings().timeoutMs,
-                        true);
+    m_socket.acceptFrom(m_listener, m_context.control().peerAddress(),
+                        m_context.settings().timeoutMs, true);
     m_listener.close();
 }

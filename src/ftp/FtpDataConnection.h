@@ -2,13 +2,15 @@
 
 #include "ftp/FtpSocket.h"
 
-class FtpEngine;
+class FtpContext;
 
 // The data connection of one transfer or listing.
 //
 // Passive: EPSV first (its port on the control connection's peer); when the
 // server refuses EPSV, answers it with numbers that cannot be read, or its
-// port refuses the connection, PASV, remembered for the rest of the session.
+// port refuses the connection or never answers it within the time-out (a
+// firewall that lets only PASV through), PASV, remembered for the rest of
+// the session.
 // The address inside a PASV reply is never used: the control connection's
 // peer is. Active: a listening socket on the control connection's local
 // address announced with EPRT, or PORT when EPRT is refused; only a
@@ -16,7 +18,7 @@ class FtpEngine;
 class FtpDataConnection
 {
 public:
-    explicit FtpDataConnection(FtpEngine &engine);
+    explicit FtpDataConnection(FtpContext &context);
 
     // Before the transfer command.
     void prepare();
@@ -31,7 +33,7 @@ private:
     void prepareActive();
     bool tryEpsv();
 
-    FtpEngine &m_engine;
+    FtpContext &m_context;
     FtpSocket m_socket;
     FtpSocket m_listener;
     bool m_active = false;

@@ -30,9 +30,20 @@ int twoDigits(QByteArrayView text, qsizetype at)
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
 
-// "12-08-26", "12-08-2026" or with slashes.
+// "12-08-26", "12-08-2026", and year first "2026-12-08" (IIS in its
+// other date style, Windows servers in Chinese); also with slashes.
 bool readDate(QByteArrayView text, FtpListDate &date)
 {
+    if (text.size() == 10 && (text[4] == '-' || text[4] == '/') && text[7] == text[4]) {
+        const int high = twoDigits(text, 0);
+        const int low = twoDigits(text, 2);
+        if (high < 0 || low < 0)
+            return false;
+        date.year = high * 100 + low;
+        date.month = twoDigits(text, 5);
+        date.day = twoDigits(text, 8);
+        return date.isValid();
+    }
     if ((text.size() != 8 && text.size() != 10) || (text[2] != '-' && text[2] != '/') ||
         text[5] != text[2])
         return false;
@@ -53,7 +64,7 @@ bool readDate(QByteArrayView text, FtpListDate &date)
     return date.isValid();
 }
 
-// "01:45PM", "13:45"; `suffix` is a separate "PM" field when there is one.
+// "01:45PM", "13:45", "13:45:07"; `suffix` is a separate "PM" field when there is one.
 bool readTime(QByteArrayView text, QByteArrayView suffix, FtpListDate &date)
 {
     if (text.size() < 4 || !isDigit(text[0]))
@@ -66,6 +77,10 @@ bool readTime(QByteArrayView text, QByteArrayView suffix, FtpListDate &date)
     if (hour < 0 || minute < 0 || minute > 59)
         return false;
     QByteArrayView marker = text.sliced(colon + 3);
+    // Seconds: "13:45:07".
+    if (marker.size() >= 3 && marker[0] == ':' && twoDigits(marker, 1) >= 0 &&
+        twoDigits(marker, 1) < 61)
+        marker = marker.sliced(3);
     if (marker.isEmpty())
         marker = suffix;
     if (!marker.isEmpty()) {
@@ -82,18 +97,25 @@ bool readTime(QByteArrayView text, QByteArrayView suffix, FtpListDate &date)
     return true;
 }
 
-// "1234567" or "1,234,567".
+// "1234567" or "1,234,567". A size that cannot be held (negative, more
+// than 18 digits) is -1, unknown; the entry stays.
 bool readSize(QByteArrayView text, qint64 &size)
 {
+    const bool negative = text.startsWith('-');
+    if (negative)
+        text = text.sliced(1);
     size = 0;
     int digits = 0;
     for (char c : text) {
         if (c == ',')
             continue;
-        if (!isDigit(c) || ++digits > 18)
+        if (!isDigit(c))
             return false;
-        size = size * 10 + (c - '0');
+        if (++digits <= 18)
+            size = size * 10 + (c - '0');
     }
+    if (negative || digits > 18)
+        size = -1;
     return digits > 0;
 }
 

@@ -7,6 +7,8 @@
 // Reads one line of a DOS/IIS listing:
 //   12-08-26  01:45PM       <DIR>          New folder
 //   12-08-2026  13:45             1234567 report 2026.pdf
+//   2026/12/08  13:45    <DIR>          目录
+//   2026-12-08  13:45:07           1234 a.txt
 // Two-digit years below 70 are 20xx, the others 19xx. Sizes may carry
 // thousands separators ("1,234,567"). DOS listings have no permissions.
 class FtpDosListParser

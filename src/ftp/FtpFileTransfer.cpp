@@ -1,12 +1,11 @@
 #include "ftp/FtpFileTransfer.h"
 
 #include "ftp/FtpCodes.h"
-#include "ftp/FtpDataConnection.h"
-#include "ftp/FtpEngine.h"
+#include "ftp/FtpContext.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpLineEnds.h"
-#include "ftp/FtpNameCodec.h"
 #include "ftp/FtpProgress.h"
+#include "ftp/FtpTransferChannel.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,23 +35,22 @@ FtpError localError(const QString &what, const QFile &file)
 
 } // namespace
 
-FtpFileTransfer::FtpFileTransfer(FtpEngine &engine) : m_engine(engine) {}
+FtpFileTransfer::FtpFileTransfer(FtpContext &context) : m_context(context) {}
 
-void FtpFileTransfer::stopped(qint64 count, const QString &what)
+FtpError FtpFileTransfer::stopped(qint64 count, const QString &what)
 {
-    m_engine.report(
+    m_context.report(
         FtpEvent::TransferStopped, FtpCategory::Information,
         QStringLiteral("传输已被用户停止：%1，已传输 %2 字节，部分文件已保留").arg(what).arg(count),
         count);
-    throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("传输已被用户停止")};
+    return FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("传输已被用户停止")};
 }
 
 void FtpFileTransfer::download(const QByteArray &remote, const QString &local, qint64 offset,
                                int progressCode, qint64 knownSize)
 {
-    FtpControlConnection &control = m_engine.control();
-    const QString shown = FtpNameCodec::decodeText(remote);
-    const bool ascii = m_engine.settings().transferSetting == FtpTransferSetting::Ascii;
+    const QString shown = m_context.codec().decode(remote);
+    const bool ascii = m_context.settings().transferSetting == FtpTransferSetting::Ascii;
     if (offset < 0)
         throw FtpError{FtpErrorCode::InvalidArgument,
                        QStringLiteral("续传位置无效：%1").arg(offset)};
@@ -60,7 +58,19 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
         throw FtpError{
             FtpErrorCode::LocalFileError,
             QStringLiteral("%1 是文件夹，不能写入文件").arg(QDir::toNativeSeparators(local))};
-    const qint64 size = knownSize >= 0 ? knownSize : m_engine.remoteSize(remote).value_or(-1);
+    const qint64 size = knownSize >= 0 ? knownSize : m_context.remoteSize(remote).value_or(-1);
+    QFile file(local);
+    // Cuts a resumed file back to exactly the offset: what follows it is
+    // not the remote file's.
+    const auto cannotResume = [&](const QString &why) {
+        file.close();
+        if (QFileInfo(local).size() > offset)
+            file.resize(offset);
+        return FtpError{FtpErrorCode::CannotResume,
+                        QStringLiteral("无法续传 %1：%2；本地文件保留前 %3 字节，可从头下载")
+                            .arg(shown, why)
+                            .arg(offset)};
+    };
     if (offset > 0) {
         const QFileInfo info(local);
         if (!info.isFile() || info.size() < offset)
@@ -76,105 +86,93 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
                                .arg(size)};
     }
     qint64 expected = size >= 0 && !ascii ? size - offset : -1;
-    QFile file(local);
     if (offset > 0 && expected == 0) {
         // Already complete: only what lies past the offset goes.
         if (!file.resize(offset))
             throw localError(QStringLiteral("无法截断本地文件 %1：%2"), file);
-        FtpProgress(m_engine, m_engine.progressClock(), progressCode, 0).finish();
-        m_engine.report(FtpEvent::FileTransferred, FtpCategory::Information,
-                        QStringLiteral("%1 已是完整文件，无需下载").arg(shown), 0, local);
+        FtpProgress(m_context, m_context.progressClock(), progressCode, 0).finish();
+        m_context.report(FtpEvent::FileTransferred, FtpCategory::Information,
+                         QStringLiteral("%1 已是完整文件，无需下载").arg(shown), 0, local);
         return;
     }
-    m_engine.useTransferType();
-    FtpDataConnection data(m_engine);
-    data.prepare();
-    if (offset > 0) {
-        const FtpReply rest = control.command("REST", QByteArray::number(offset));
-        if (rest.code != 350) {
-            data.close();
-            control.refuse(rest);
-        }
+    m_context.useTransferType();
+    FtpTransferChannel channel(m_context);
+    channel.prepare();
+    if (offset > 0 && !channel.restart(offset)) {
+        channel.close();
+        throw cannotResume(QStringLiteral("服务器不接受续传（%1）")
+                               .arg(m_context.control().text(channel.reply())));
     }
-    const FtpReply start = control.command("RETR", remote);
-    if (!start.isPreliminary()) {
-        data.close();
-        if (start.code >= 400)
-            control.refuse(start);
-        throw FtpError{FtpErrorCode::BadReply,
-                       QStringLiteral("服务器对 RETR 的回复无法识别：%1").arg(control.text(start))};
-    }
+    if (channel.start("RETR", remote) != FtpTransferChannel::Outcome::Open)
+        channel.refuse();
     if (expected < 0 && offset == 0 && !ascii)
-        expected = announcedSize(start.text());
+        expected = announcedSize(channel.reply().text());
 
-    FtpProgress progress(m_engine, m_engine.progressClock(), progressCode, expected);
-    bool overrun = false;
-    try {
-        data.establish();
-        const bool opened =
-            offset == 0
-                ? file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
-                : file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && file.resize(offset) &&
-                      file.seek(offset);
-        if (!opened) {
-            const FtpError error = localError(QStringLiteral("无法写入本地文件 %1：%2"), file);
-            m_engine.abortTransfer(data);
-            throw error;
-        }
-        const std::unique_ptr<char[]> buffer(new char[BufferSize]);
-        FtpLineEnds lineEnds;
-        QByteArray converted;
-        const auto write = [&](const char *bytes, qint64 length) {
-            if (file.write(bytes, length) == length)
-                return;
-            const FtpError error = localError(QStringLiteral("写入本地文件 %1 失败：%2"), file);
-            m_engine.abortTransfer(data);
-            throw error;
-        };
-        for (;;) {
-            const qint64 received = data.socket().receive(buffer.get(), BufferSize,
-                                                          m_engine.settings().timeoutMs, true);
-            if (received == 0)
-                break;
-            if (ascii) {
-                converted.clear();
-                lineEnds.toLocal(QByteArrayView(buffer.get(), received), converted);
-                write(converted.constData(), converted.size());
-            } else {
-                write(buffer.get(), received);
+    FtpProgress progress(m_context, m_context.progressClock(), progressCode, expected);
+    // Opened when the first byte is there: until then the old file stays.
+    const auto open = [&] {
+        if (file.isOpen())
+            return true;
+        return offset == 0
+                   ? file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+                   : file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) &&
+                         file.resize(offset) && file.seek(offset);
+    };
+    const std::unique_ptr<char[]> buffer(new char[BufferSize]);
+    FtpLineEnds lineEnds;
+    QByteArray converted;
+    const auto write = [&](const char *bytes, qint64 length) {
+        if (length == 0)
+            return;
+        if (open() && file.write(bytes, length) == length)
+            return;
+        channel.abort(localError(QStringLiteral("无法写入本地文件 %1：%2"), file));
+    };
+    channel.run(
+        [&] {
+            for (;;) {
+                const qint64 received = channel.receive(buffer.get(), BufferSize);
+                if (received == 0)
+                    break;
+                if (ascii) {
+                    converted.clear();
+                    lineEnds.toLocal(QByteArrayView(buffer.get(), received), converted);
+                    write(converted.constData(), converted.size());
+                } else {
+                    write(buffer.get(), received);
+                }
+                progress.add(received);
+                // More than announced: a server that ignored the restart, a
+                // server filling the disk, or a file that changed under the
+                // transfer. Either way not the file.
+                if (expected >= 0 && progress.count() > expected) {
+                    if (offset > 0)
+                        channel.abort(cannotResume(
+                            QStringLiteral("服务器没有从续传位置发送数据（收到的数据超过剩余的 "
+                                           "%1 字节）")
+                                .arg(expected)));
+                    file.close();
+                    channel.abort(FtpError{
+                        FtpErrorCode::TransferIncomplete,
+                        QStringLiteral("传输出错：%1 收到的数据超过服务器给出的大小 %2 字节")
+                            .arg(shown)
+                            .arg(expected)});
+                }
             }
-            progress.add(received);
-            // More than announced: a server filling the disk, or a file that
-            // changed under the transfer. Either way not the file.
-            if (expected >= 0 && progress.count() > expected) {
-                overrun = true;
-                break;
-            }
-        }
-        converted.clear();
-        lineEnds.finishToLocal(converted);
-        write(converted.constData(), converted.size());
-    } catch (const FtpStopRequest &) {
-        file.close();
-        progress.finish();
-        m_engine.abortTransfer(data);
-        stopped(progress.count(), shown);
-    } catch (const FtpError &error) {
-        if (error.number != FtpErrorCode::TransferIncomplete)
-            throw;
-        file.close();
-        m_engine.failTransfer(data, error);
-    }
+            converted.clear();
+            lineEnds.finishToLocal(converted);
+            write(converted.constData(), converted.size());
+        },
+        [&] {
+            file.close();
+            progress.finish();
+            return stopped(progress.count(), shown);
+        });
+    // An empty remote file, confirmed by the server: now the local one is
+    // replaced (or cut to the offset).
+    if (!open())
+        throw localError(QStringLiteral("无法写入本地文件 %1：%2"), file);
     file.close();
-    if (overrun) {
-        m_engine.abortTransfer(data);
-        throw FtpError{FtpErrorCode::TransferIncomplete,
-                       QStringLiteral("传输出错：%1 收到的数据超过服务器给出的大小 %2 字节")
-                           .arg(shown)
-                           .arg(expected)};
-    }
-    data.close();
-    m_engine.finishTransfer();
     if (expected >= 0 && progress.count() != expected)
         throw FtpError{FtpErrorCode::TransferIncomplete,
                        QStringLiteral("传输不完整：%1 收到 %2 字节，服务器给出的大小为 %3 字节")
@@ -182,16 +180,15 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
                            .arg(progress.count())
                            .arg(expected)};
     progress.finish();
-    m_engine.report(FtpEvent::FileTransferred, FtpCategory::Information,
-                    QStringLiteral("已下载 %1（%2 字节）").arg(shown).arg(progress.count()),
-                    progress.count(), local);
+    m_context.report(FtpEvent::FileTransferred, FtpCategory::Information,
+                     QStringLiteral("已下载 %1（%2 字节）").arg(shown).arg(progress.count()),
+                     progress.count(), local);
 }
 
 void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qint64 offset,
                              int progressCode)
 {
-    FtpControlConnection &control = m_engine.control();
-    const QString shown = FtpNameCodec::decodeText(remote);
+    const QString shown = m_context.codec().decode(remote);
     QFile file(local);
     // A folder opens for reading on Unix: refuse it before the server
     // truncates the remote file.
@@ -207,9 +204,9 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
     QByteArray verb = "STOR";
     bool rest = false;
     if (offset > 0) {
-        if (m_engine.restartSupported()) {
+        if (m_context.restartSupported()) {
             rest = true;
-        } else if (m_engine.remoteSize(remote).value_or(-1) == offset) {
+        } else if (m_context.remoteSize(remote).value_or(-1) == offset) {
             verb = "APPE";
         } else {
             throw FtpError{
@@ -221,70 +218,50 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
     }
     if (!file.seek(offset))
         throw localError(QStringLiteral("无法读取本地文件 %1：%2"), file);
-    m_engine.useTransferType();
-    FtpDataConnection data(m_engine);
-    data.prepare();
-    if (rest) {
-        const FtpReply reply = control.command("REST", QByteArray::number(offset));
-        if (reply.code != 350) {
-            // REST announced but refused: APPE does the same when the remote
-            // file is exactly as long as the offset.
-            if (reply.code < 500 || m_engine.remoteSize(remote).value_or(-1) != offset) {
-                data.close();
-                control.refuse(reply);
-            }
-            verb = "APPE";
+    m_context.useTransferType();
+    FtpTransferChannel channel(m_context);
+    channel.prepare();
+    if (rest && !channel.restart(offset)) {
+        // REST announced but refused: APPE does the same when the remote
+        // file is exactly as long as the offset.
+        const FtpReply refusal = channel.reply();
+        if (refusal.code < 500 || m_context.remoteSize(remote).value_or(-1) != offset) {
+            channel.close();
+            m_context.control().refuse(refusal);
         }
+        verb = "APPE";
     }
-    const FtpReply start = control.command(verb, remote);
-    if (!start.isPreliminary()) {
-        data.close();
-        if (start.code >= 400)
-            control.refuse(start);
-        throw FtpError{FtpErrorCode::BadReply,
-                       QStringLiteral("服务器对 %1 的回复无法识别：%2")
-                           .arg(QString::fromLatin1(verb), control.text(start))};
-    }
-    FtpProgress progress(m_engine, m_engine.progressClock(), progressCode, localSize - offset);
-    try {
-        data.establish();
-        const std::unique_ptr<char[]> buffer(new char[BufferSize]);
-        const bool ascii = m_engine.settings().transferSetting == FtpTransferSetting::Ascii;
-        FtpLineEnds lineEnds;
-        QByteArray converted;
-        for (;;) {
-            const qint64 read = file.read(buffer.get(), BufferSize);
-            if (read < 0) {
-                const FtpError error = localError(QStringLiteral("无法读取本地文件 %1：%2"), file);
-                m_engine.abortTransfer(data);
-                throw error;
+    if (channel.start(verb, remote) != FtpTransferChannel::Outcome::Open)
+        channel.refuse();
+    FtpProgress progress(m_context, m_context.progressClock(), progressCode, localSize - offset);
+    const bool ascii = m_context.settings().transferSetting == FtpTransferSetting::Ascii;
+    const std::unique_ptr<char[]> buffer(new char[BufferSize]);
+    FtpLineEnds lineEnds;
+    QByteArray converted;
+    channel.run(
+        [&] {
+            for (;;) {
+                const qint64 read = file.read(buffer.get(), BufferSize);
+                if (read < 0)
+                    channel.abort(localError(QStringLiteral("无法读取本地文件 %1：%2"), file));
+                if (read == 0)
+                    break;
+                if (ascii) {
+                    converted.clear();
+                    lineEnds.toNetwork(QByteArrayView(buffer.get(), read), converted);
+                    channel.send(converted.constData(), converted.size());
+                } else {
+                    channel.send(buffer.get(), read);
+                }
+                progress.add(read);
             }
-            if (read == 0)
-                break;
-            if (ascii) {
-                converted.clear();
-                lineEnds.toNetwork(QByteArrayView(buffer.get(), read), converted);
-                data.socket().sendAll(converted.constData(), converted.size(),
-                                      m_engine.settings().timeoutMs, true);
-            } else {
-                data.socket().sendAll(buffer.get(), read, m_engine.settings().timeoutMs, true);
-            }
-            progress.add(read);
-        }
-    } catch (const FtpStopRequest &) {
-        progress.finish();
-        m_engine.abortTransfer(data);
-        stopped(progress.count(), shown);
-    } catch (const FtpError &error) {
-        if (error.number != FtpErrorCode::TransferIncomplete)
-            throw;
-        m_engine.failTransfer(data, error);
-    }
-    // Closing the data connection is what tells the server the file is complete.
-    data.close();
-    m_engine.finishTransfer();
+        },
+        [&] {
+            progress.finish();
+            return stopped(progress.count(), shown);
+        });
     progress.finish();
-    m_engine.report(FtpEvent::FileTransferred, FtpCategory::Information,
-                    QStringLiteral("已上传 %1（%2 字节）").arg(shown).arg(progress.count()),
-                    progress.count(), local);
+    m_context.report(FtpEvent::FileTransferred, FtpCategory::Information,
+                     QStringLiteral("已上传 %1（%2 字节）").arg(shown).arg(progress.count()),
+                     progress.count(), local);
 }

@@ -3,16 +3,22 @@
 #include <QByteArray>
 #include <QString>
 
-class FtpEngine;
+class FtpContext;
+struct FtpError;
 
 // Moves one file between the server and the disk.
 //
-// A download never touches the local file before the server has accepted the
-// transfer (REST and RETR answered); from offset 0 it then replaces the
-// file, from offset n it keeps exactly the first n bytes and appends. The
-// byte count is checked against the size the server announced (SIZE, the
-// listing, or "(N bytes)" in its 150 reply): a transfer that ends short is an
-// error, never a success. A stop keeps the partial file for a later resume.
+// A download leaves the local file alone until the first byte arrives (an
+// empty remote file: until the server confirmed the transfer): a refused or
+// failed RETR never empties a good file. From offset 0 it then replaces the
+// file; from offset n it keeps exactly the first n bytes and appends. When
+// the server does not honour the restart (it refuses REST, or sends more
+// than the remote size less the offset) the file is cut back to exactly n
+// bytes and the download fails with 11118, so that the next resume starts
+// from a sound file. The byte count is checked against the size the server
+// announced (SIZE, the listing, or "(N bytes)" in its 150 reply): a transfer
+// that ends short is an error, never a success; an unknown size is never
+// compared. A stop keeps the partial file for a later resume.
 class FtpFileTransfer
 {
 public:
@@ -20,7 +26,7 @@ public:
     // small enough to keep the memory of a transfer bounded.
     static constexpr qint64 BufferSize = 1024 * 1024;
 
-    explicit FtpFileTransfer(FtpEngine &engine);
+    explicit FtpFileTransfer(FtpContext &context);
 
     // `knownSize`: the remote size when a listing already gave it; -1 asks
     // the server with SIZE.
@@ -31,7 +37,7 @@ public:
     void upload(const QString &local, const QByteArray &remote, qint64 offset, int progressCode);
 
 private:
-    [[noreturn]] void stopped(qint64 count, const QString &what);
+    FtpError stopped(qint64 count, const QString &what);
 
-    FtpEngine &m_engine;
+    FtpContext &m_context;
 };

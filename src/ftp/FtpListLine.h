@@ -24,7 +24,7 @@ struct FtpListLine
     QByteArrayView unique; // MLSD "unique" fact (identifies a directory), else empty
     char kind = '-';       // 'd', 'l', '-', or a special file's letter ('c', 'b', 'p', 's', '?')
     int permissions = 0;   // octal digits read as decimal (755)
-    qint64 size = 0;
+    qint64 size = 0;       // -1: unknown (not given, or not readable)
     FtpListDate date;
     bool skip = false; // a line that carries no entry ("total 12", MLSD cdir/pdir)
 };

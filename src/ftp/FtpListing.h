@@ -7,9 +7,9 @@
 // One entry of a directory listing, as FtpSession::ListDirectory read it.
 struct FtpListingEntry
 {
-    // The name as shown: UTF-8 when the server's bytes are valid UTF-8,
-    // otherwise decoded as GB18030. Passing it back to the session addresses
-    // the same entry byte for byte (the session remembers rawName).
+    // The name as shown, decoded with the connection's one encoding (UTF-8
+    // or GB18030, see FtpNameCodec). Passing it back to the session
+    // addresses the same entry byte for byte.
     QString name;
     // "d" directory, "l" symbolic link, "-" regular file; special files keep
     // their type letter ("c", "b", "p", "s", "?" unknown). Callers treat
@@ -18,7 +18,10 @@ struct FtpListingEntry
     // The permission bits as octal digits read as a decimal number:
     // rwxr-xr-x is 755, rwsr-xr-x is 4755; 0 when the server did not say.
     int permissions = 0;
-    // Bytes; 0 for directories and devices when the server gives none.
+    // Bytes; -1 for a file whose size the server did not give or gave in a
+    // form that cannot be read (a LIST size that is negative or over 18
+    // digits, an MLSD line without its size fact): unknown, never compared.
+    // 0 for directories and devices when the server gives none.
     qint64 size = 0;
     // "2026-12-08 13:45", or "2026-12-08" when the server gave no time of day
     // (older files in Unix listings); empty when the server gave no date.
@@ -36,9 +39,11 @@ struct FtpListing
 {
     // FtpListingFormat (FtpCodes.h): 0 Unix "ls -l" lines, 1 DOS/IIS lines,
     // 2 nothing could be read (failed listing, or no line understood),
-    // 3 MLSD. An empty directory read by MLSD is format 3 with no entries.
+    // 3 MLSD. An empty directory read by MLSD is format 3 with no entries;
+    // an empty one read by LIST is format 2 with no entries.
     int format = 2;
     // In the order the server sent them; "." and ".." are kept when the
-    // server lists them, MLSD's cdir/pdir entries are not.
+    // server lists them of its own accord (not those "LIST -a" brings),
+    // MLSD's cdir/pdir entries are not.
     QVector<FtpListingEntry> entries;
 };

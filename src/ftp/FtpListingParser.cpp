@@ -4,6 +4,7 @@
 #include "ftp/FtpDosListParser.h"
 #include "ftp/FtpMlsdParser.h"
 #include "ftp/FtpNameCodec.h"
+#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpUnixListParser.h"
 
 namespace {
@@ -100,6 +101,14 @@ void FtpListingParser::finish()
         m_listing.format = FtpListingFormat::Mlsd; // an empty directory, read fine
     if (!m_uniques.isEmpty())
         m_uniques.resize(m_listing.entries.size());
+    // The names decide the connection's encoding when nothing has yet, so
+    // even this first listing shows them in it.
+    m_codec.decide(m_evidence);
+    for (const qsizetype index : std::as_const(m_undecoded)) {
+        FtpListingEntry &entry = m_listing.entries[index];
+        entry.name = m_codec.decode(entry.rawName);
+    }
+    m_undecoded.clear();
 }
 
 void FtpListingParser::parseLine(QByteArrayView line)
@@ -132,7 +141,12 @@ void FtpListingParser::parseLine(QByteArrayView line)
         m_listing.format = format;
     FtpListingEntry entry;
     entry.rawName = parsed.name.toByteArray();
-    entry.name = m_codec.decode(parsed.name);
+    // Plain ASCII reads alike in either encoding: decoded as it comes, while
+    // the other names wait for the encoding the whole listing decides.
+    if (m_codec.isDecided() || !m_evidence.add(parsed.name))
+        entry.name = m_codec.decode(parsed.name);
+    else
+        m_undecoded.append(m_listing.entries.size());
     entry.kind = kindText(parsed.kind);
     entry.permissions = parsed.permissions;
     entry.size = parsed.size;

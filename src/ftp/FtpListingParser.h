@@ -2,6 +2,7 @@
 
 #include "ftp/FtpListLine.h"
 #include "ftp/FtpListing.h"
+#include "ftp/FtpNameEvidence.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -13,7 +14,9 @@ class FtpNameCodec;
 // they arrive, without keeping the raw text. LIST lines are read as Unix
 // "ls -l" lines, else as DOS/IIS lines; lines understood by neither are
 // passed over. Limits: 1 000 000 entries and 256 MiB of text; a single
-// line over 64 KiB is passed over.
+// line over 64 KiB is passed over. While the codec's encoding is still open,
+// names that are not plain ASCII are decoded at the end, once the whole
+// listing has decided it.
 class FtpListingParser
 {
 public:
@@ -31,7 +34,8 @@ public:
 
     // False once a limit is passed; the rest is then ignored.
     bool feed(QByteArrayView data);
-    // Reads a last line that had no line end.
+    // Reads a last line that had no line end, and decodes the names that
+    // waited for the encoding.
     void finish();
 
     FtpListing takeListing();
@@ -48,6 +52,8 @@ private:
     qsizetype m_maxEntries;
     qint64 m_maxBytes;
     FtpListing m_listing;
+    FtpNameEvidence m_evidence;
+    QVector<qsizetype> m_undecoded; // entries whose names wait for the encoding
     QVector<QByteArray> m_uniques;
     QByteArray m_carry;
     bool m_discardingLine = false;

@@ -100,6 +100,9 @@ bool FtpMlsdParser::parse(QByteArrayView line, FtpListLine &out)
     out.name = line.sliced(blank + 1);
     const QByteArrayView facts = line.first(blank);
     bool typed = false;
+    // The size fact is optional: a file without one (or with one that cannot
+    // be read) has an unknown size, not 0.
+    bool sized = false;
     qsizetype pos = 0;
     while (pos < facts.size()) {
         qsizetype end = facts.indexOf(';', pos);
@@ -116,7 +119,8 @@ bool FtpMlsdParser::parse(QByteArrayView line, FtpListLine &out)
             out.kind = kindOfType(value, out.skip);
             typed = true;
         } else if (equalsNoCase(key, "size") || equalsNoCase(key, "sizd")) {
-            out.size = qMax<qint64>(0, toNumber(value));
+            out.size = toNumber(value);
+            sized = out.size >= 0;
         } else if (equalsNoCase(key, "modify")) {
             readModify(value, out.date);
         } else if (equalsNoCase(key, "unix.mode")) {
@@ -125,6 +129,8 @@ bool FtpMlsdParser::parse(QByteArrayView line, FtpListLine &out)
             out.unique = value;
         }
     }
+    if (!sized)
+        out.size = out.kind == '-' ? -1 : 0;
     // Facts must be "key=value;" pairs; a line without any is not MLSD.
     return typed || facts.contains('=');
 }

@@ -10,7 +10,8 @@
 // type: file "-", dir "d", OS.unix=slink/symlink "l", OS.unix=chr/blk/fifo/
 // socket "c"/"b"/"p"/"s", cdir/pdir carry no entry (skip), other types "?".
 // unix.mode is read in octal ("0755", "755" or Python's "0o755"); sizd is the
-// size of a directory; modify is UTC "YYYYMMDDHHMMSS[.sss]".
+// size of a directory; modify is UTC "YYYYMMDDHHMMSS[.sss]". Every fact is
+// optional: a file whose size the line does not give has size -1, unknown.
 class FtpMlsdParser
 {
 public:

@@ -2,39 +2,58 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-// Turns the server's name bytes into text and back.
+class FtpNameEvidence;
+
+// Turns the server's name bytes into text and back, with one encoding for
+// the whole connection: UTF-8 or GB18030 (which reads GBK and GB2312).
 //
-// A name that is valid UTF-8 is shown as UTF-8; any other name (a GBK server)
-// is shown decoded as GB18030. Qt's GB18030 decoder never reports bad bytes:
-// when the text does not encode back to the same bytes, each byte above 0x7F
-// is shown as U+F780 + (byte - 0x80) instead, so two different names never
-// show alike and none looks like a plain ASCII name. The codec remembers the
-// exact bytes of every such name and uses them when the name is sent back, so
-// the entry can be downloaded, renamed and deleted. Names the server has never
-// shown (new folders, upload targets) are sent as UTF-8.
+// The encoding is fixed when the connection starts (the site's choice, or
+// UTF-8 once the server switched to it with OPTS UTF8 ON), or else decided
+// once from the first names the server shows that are not plain ASCII (see
+// FtpNameEvidence). Until then names go out as UTF-8.
+//
+// Bytes that do not read in the encoding are shown each as one character
+// U+F780-U+F7FF (U+F700 + the byte), which no decoded text holds, so that
+// every name goes back to the server byte for byte (encode(decode(b)) == b)
+// and two different names never show alike.
 class FtpNameCodec
 {
 public:
-    // Beyond this many remembered names new ones are still decoded but no
-    // longer remembered, so a hostile server cannot grow memory without end.
-    static constexpr qsizetype MaxRemembered = 1'000'000;
+    enum class Choice
+    {
+        Undecided,
+        Utf8,
+        Gb18030
+    };
 
-    QString decode(QByteArrayView raw);
-    // One path component, or a whole path ("/pub/中文/x"), to the bytes to send.
+    // A new connection: `choice` fixed, or Undecided to decide from names.
+    void reset(Choice choice = Choice::Undecided) { m_choice = choice; }
+    Choice choice() const { return m_choice; }
+    bool isDecided() const { return m_choice != Choice::Undecided; }
+    // Decides from names the server sent, unless decided already; names
+    // that are all plain ASCII say nothing and leave it undecided.
+    void decide(const FtpNameEvidence &evidence);
+
+    QString decode(QByteArrayView raw) const;
+    // One name, or a whole path ("/pub/中文/x"), to the bytes to send.
     QByteArray encode(const QString &path) const;
-    void clear() { m_raw.clear(); }
+    // A reply or command for the log: decoded with the connection's
+    // encoding, lossy, never sent back.
+    QString text(QByteArrayView bytes) const;
 
     static bool isValidUtf8(QByteArrayView bytes);
-    // Decodes like decode() without remembering: for reply texts.
+    // Like text() on a connection that has not decided yet.
     static QString decodeText(QByteArrayView bytes);
 
 private:
-    QHash<QString, QByteArray> m_raw;
-    QStringDecoder m_gb18030{"GB18030", QStringConverter::Flag::Stateless};
-    QStringEncoder m_gb18030Encoder{"GB18030", QStringConverter::Flag::Stateless};
+    QString decodeUtf8(QByteArrayView raw) const;
+    QString decodeGb18030(QByteArrayView raw) const;
+
+    Choice m_choice = Choice::Undecided;
+    mutable QStringDecoder m_gbDecoder{"GB18030", QStringConverter::Flag::Stateless};
+    mutable QStringEncoder m_gbEncoder{"GB18030", QStringConverter::Flag::Stateless};
 };

@@ -86,6 +86,14 @@ QString FtpNameRules::localChildPath(const QString &folder, const QString &name)
     return QDir::toNativeSeparators(path + name);
 }
 
+bool FtpNameRules::isDotOperand(QStringView path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    const QStringView last = path.sliced(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return last == u"." || last == u"..";
+}
+
 QString FtpNameRules::printable(QString name)
 {
     for (QChar &c : name)

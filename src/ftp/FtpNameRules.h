@@ -23,6 +23,9 @@ public:
     // QDir::filePath takes a name starting with ":" for a Qt resource path
     // and leaves the folder out.
     static QString localChildPath(const QString &folder, const QString &name);
+    // Whether the last component of a remote path ("a/..", "/pub/.", "..")
+    // is "." or "..", which name no entry of their own.
+    static bool isDotOperand(QStringView path);
     // The name with every control character replaced by U+FFFD, for texts
     // that reach the log: a listed name must not be able to fake log lines.
     static QString printable(QString name);

@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-class FtpEngine;
+class FtpContext;
 
 // Progress of one file. Reports come at most every 100 ms, counted across
 // all the files of one operation (a tree of small files does not report each
@@ -14,7 +14,7 @@ public:
     static constexpr qint64 IntervalMs = 100;
 
     // `clock` runs for the whole operation and is restarted by each report.
-    FtpProgress(FtpEngine &engine, QElapsedTimer &clock, int code, qint64 expected);
+    FtpProgress(FtpContext &context, QElapsedTimer &clock, int code, qint64 expected);
 
     void add(qint64 bytes)
     {
@@ -29,7 +29,7 @@ public:
 private:
     void report();
 
-    FtpEngine &m_engine;
+    FtpContext &m_context;
     QElapsedTimer &m_clock;
     int m_code;
     qint64 m_expected;

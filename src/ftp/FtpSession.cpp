@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QMutex>
+#include <QSemaphore>
 #include <QThread>
 #include <deque>
 #include <optional>
@@ -113,21 +114,38 @@ FtpSession::FtpSession(QObject *parent)
     : QObject(parent), m_interrupt(std::make_unique<FtpInterrupt>()),
       m_bridge(std::make_unique<Bridge>(this)),
       m_engine(std::make_unique<FtpEngine>(*m_interrupt, *m_bridge)),
-      m_alive(std::make_shared<bool>(true))
+      m_finished(std::make_unique<QSemaphore>()), m_alive(std::make_shared<bool>(true))
 {}
 
 FtpSession::~FtpSession()
 {
     *m_alive = false;
-    if (m_thread) {
-        // Deleted from inside its own call: end the worker before the members go.
+    if (m_busy) {
+        // Deleted from inside its own call: end the operation before the
+        // members go.
         m_interrupt->requestDrop();
-        m_thread->wait();
+        m_finished->acquire();
         if (m_loop)
             m_loop->quit();
     } else {
         m_engine->dropNow();
     }
+    if (m_worker) {
+        m_worker->quit();
+        m_worker->wait();
+    }
+}
+
+void FtpSession::startWorker()
+{
+    // One thread for the session's whole life: a batch of thousands of
+    // small files must not start a thread per call.
+    m_worker = std::make_unique<QThread>();
+    m_worker->setObjectName(QStringLiteral("FtpSession worker"));
+    m_workerContext = new QObject;
+    m_workerContext->moveToThread(m_worker.get());
+    connect(m_worker.get(), &QThread::finished, m_workerContext, &QObject::deleteLater);
+    m_worker->start();
 }
 
 int FtpSession::UploadMode() const
@@ -169,6 +187,18 @@ bool FtpSession::PassiveMode() const
 void FtpSession::setPassiveMode(bool on)
 {
     m_passive = on;
+}
+
+int FtpSession::NameEncoding() const
+{
+    return m_nameEncoding;
+}
+
+void FtpSession::setNameEncoding(int encoding)
+{
+    m_nameEncoding = encoding == FtpNameEncoding::Utf8 || encoding == FtpNameEncoding::Gbk
+                         ? encoding
+                         : FtpNameEncoding::Auto;
 }
 
 bool FtpSession::IsBusy() const
@@ -229,62 +259,75 @@ void FtpSession::deliverEvents()
     }
 }
 
-void FtpSession::run(const std::function<void(FtpEngine &)> &operation)
+void FtpSession::run(const std::function<void(FtpEngine &)> &operation, StopEffect stopEffect)
 {
     if (m_busy)
         throw FtpError{FtpErrorCode::Busy, QStringLiteral("上一个操作尚未完成，请稍后再试")};
+    if (!m_worker)
+        startWorker();
     m_busy = true;
     m_done = false;
+    m_stopAsked = false;
     m_result.reset();
     m_interrupt->reset();
-    m_engine->setSettings({m_timeoutMs, m_passive, m_uploadMode, m_transferSetting});
+    m_engine->setSettings(
+        {m_timeoutMs, m_passive, m_uploadMode, m_transferSetting, m_nameEncoding});
     m_bridge->setGeneration(m_generation);
     const quint64 generation = m_generation;
 
     FtpEngine *engine = m_engine.get();
     Bridge *bridge = m_bridge.get();
-    const std::unique_ptr<QThread> thread(QThread::create([engine, bridge, &operation] {
-        std::optional<FtpError> error;
-        try {
-            operation(*engine);
-        } catch (const FtpError &failure) {
-            error = failure;
-        } catch (const std::exception &failure) {
-            engine->dropNow();
-            error = FtpError{FtpErrorCode::ConnectionLost,
-                             QStringLiteral("内部错误，连接已关闭：%1")
-                                 .arg(QString::fromLocal8Bit(failure.what()))};
-        }
-        bridge->done(error);
-    }));
+    QSemaphore *finished = m_finished.get();
+    QMetaObject::invokeMethod(
+        m_workerContext,
+        [engine, bridge, finished, &operation] {
+            std::optional<FtpError> error;
+            try {
+                operation(*engine);
+            } catch (const FtpError &failure) {
+                error = failure;
+            } catch (const std::exception &failure) {
+                engine->dropNow();
+                error = FtpError{FtpErrorCode::ConnectionLost,
+                                 QStringLiteral("内部错误，连接已关闭：%1")
+                                     .arg(QString::fromLocal8Bit(failure.what()))};
+            }
+            bridge->done(error);
+            finished->release();
+        },
+        Qt::QueuedConnection);
     QEventLoop loop;
     m_loop = &loop;
-    m_thread = thread.get();
     const std::shared_ptr<bool> alive = m_alive;
-    thread->start();
     for (;;) {
         loop.exec();
-        if (!*alive) {
-            thread->wait();
+        // Deleted meanwhile: the destructor has ended the operation.
+        if (!*alive)
             throw FtpError{FtpErrorCode::ConnectionDropped, QStringLiteral("会话已被销毁")};
-        }
         if (m_done)
             break;
         // The event loops are being torn down (the application quits):
         // finish without them.
         m_interrupt->requestDrop();
-        thread->wait();
+        m_finished->acquire();
+        m_finished->release();
         deliverEvents();
         if (!*alive)
             throw FtpError{FtpErrorCode::ConnectionDropped, QStringLiteral("会话已被销毁")};
     }
-    thread->wait();
+    // The worker has left the operation before the session reads its state.
+    m_finished->acquire();
     m_loop = nullptr;
-    m_thread = nullptr;
     m_busy = false;
     // A drop asked for while the worker was already finishing still counts.
     if (m_generation != generation)
         m_engine->dropNow();
+    // So does a stop: the call ends with 11101 whatever came first.
+    if (m_stopAsked && !m_result && m_generation == generation) {
+        if (stopEffect == StopEffect::Closes)
+            m_engine->dropNow();
+        m_result = FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+    }
     m_currentDirectory = m_engine->currentDirectory();
     m_restartSupported = m_engine->restartSupported();
     applyState(m_engine->state());
@@ -300,7 +343,8 @@ void FtpSession::setCurrentDirectory(const QString &path)
 void FtpSession::OpenConnection(const QString &host, const QString &user, const QString &password,
                                 const QString &account, int port)
 {
-    run([&](FtpEngine &engine) { engine.open(host, user, password, account, port); });
+    run([&](FtpEngine &engine) { engine.open(host, user, password, account, port); },
+        StopEffect::Closes);
 }
 
 void FtpSession::CloseConnection()
@@ -324,8 +368,10 @@ void FtpSession::DropConnection()
 
 void FtpSession::StopTransfer()
 {
-    if (m_busy)
-        m_interrupt->requestStop();
+    if (!m_busy)
+        return;
+    m_stopAsked = true;
+    m_interrupt->requestStop();
 }
 
 void FtpSession::ParentDirectory()

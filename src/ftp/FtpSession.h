@@ -14,22 +14,26 @@
 class FtpEngine;
 class FtpInterrupt;
 class QEventLoop;
+class QSemaphore;
 class QThread;
 
 // An FTP client session.
 //
 // Operations are synchronous for the caller and throw FtpError on failure,
-// while the protocol runs in a worker thread: the calling thread waits in a
-// nested event loop, so ActivityEvent and StateChangedEvent arrive on the
-// caller's thread during the call, the user interface repaints, and
-// StopTransfer or DropConnection issued meanwhile (from an event handler, a
-// button) take effect at once. An operation started while another one runs
-// throws 11105 (busy) instead of disturbing it. Call the session from the
-// thread it lives in, and do not delete it from inside one of its own calls.
+// while the protocol runs in the session's worker thread (one for the
+// session's whole life, started with its first operation): the calling
+// thread waits in a nested event loop, so ActivityEvent and
+// StateChangedEvent arrive on the caller's thread during the call, the user
+// interface repaints, and StopTransfer or DropConnection issued meanwhile
+// (from an event handler, a button) take effect. An operation started while
+// another one runs throws 11105 (busy) instead of disturbing it. Call the
+// session from the thread it lives in, and do not delete it from inside one
+// of its own calls.
 //
 // Paths may be absolute or relative to the server's current directory; names
-// shown by ListDirectory are sent back byte for byte. Every number and event
-// code is documented in FtpCodes.h.
+// shown by ListDirectory are sent back byte for byte, and every name goes to
+// the server in the connection's one encoding (NameEncoding). Every number
+// and event code is documented in FtpCodes.h.
 class FtpSession : public QObject
 {
     Q_OBJECT
@@ -51,6 +55,11 @@ public:
     // EPSV/PASV when on (the default), EPRT/PORT when off.
     bool PassiveMode() const;
     void setPassiveMode(bool on);
+    // FtpNameEncoding: 0 decide from the server (the default), 1 UTF-8,
+    // 2 GBK (GB18030); any other value is taken as 0. Read by
+    // OpenConnection and kept for that connection.
+    int NameEncoding() const;
+    void setNameEncoding(int encoding);
     bool IsBusy() const;
     // FtpState: 0 closed, 1 connecting, 2 connected and logged in.
     int ConnectionState() const;
@@ -75,8 +84,12 @@ public:
     // Closes at once, also from an event handler during a call (which then
     // throws 11116 promptly). No-op when closed.
     void DropConnection();
-    // Ends the running transfer (ABOR): the call throws 11101 and keeps the
-    // partial file; the session stays connected. No-op when idle.
+    // Ends the running operation, whatever it is: a transfer at once (ABOR,
+    // the partial file kept), any other call once the server has answered
+    // the command in hand, a connect at once (closed afterwards); a tree
+    // copy or a walk stops between two entries. The call throws 11101, also
+    // when the server's answer was the last it needed; the session stays
+    // connected. No-op when idle.
     void StopTransfer();
     void ParentDirectory();
     void ListDirectory(const QString &path = QString());
@@ -104,19 +117,34 @@ Q_SIGNALS:
 private:
     class Bridge;
 
-    void run(const std::function<void(FtpEngine &)> &operation);
+    enum class StopEffect
+    {
+        Fails,  // a stop that came too late for the worker still fails the call
+        Closes, // ... and closes the connection it made (OpenConnection)
+    };
+
+    void run(const std::function<void(FtpEngine &)> &operation,
+             StopEffect stopEffect = StopEffect::Fails);
+    void startWorker();
     void deliverEvents();
     void applyState(int state);
 
     std::unique_ptr<FtpInterrupt> m_interrupt;
     std::unique_ptr<Bridge> m_bridge;
     std::unique_ptr<FtpEngine> m_engine;
+    // The worker thread and the object its operations are queued to.
+    std::unique_ptr<QThread> m_worker;
+    QObject *m_workerContext = nullptr;
+    // Released by the worker when an operation is over.
+    std::unique_ptr<QSemaphore> m_finished;
 
     int m_uploadMode = FtpUploadMode::Overwrite;
     int m_timeoutMs = 30000;
     int m_transferSetting = FtpTransferSetting::Binary;
     bool m_passive = true;
+    int m_nameEncoding = FtpNameEncoding::Auto;
     bool m_busy = false;
+    bool m_stopAsked = false;
     int m_state = FtpState::Closed;
     bool m_restartSupported = false;
     QString m_currentDirectory;
@@ -124,7 +152,6 @@ private:
 
     // The call in progress.
     QEventLoop *m_loop = nullptr;
-    QThread *m_thread = nullptr;
     bool m_done = false;
     std::optional<FtpError> m_result;
     // Bumped by DropConnection during a call.

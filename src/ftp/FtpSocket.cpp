@@ -141,7 +141,7 @@ void FtpSocket::waitFor(short events, int timeoutMs, bool stoppable)
     }
 }
 
-void FtpSocket::connectTo(const QHostAddress &address, quint16 port, int timeoutMs)
+void FtpSocket::connectTo(const QHostAddress &address, quint16 port, int timeoutMs, bool stoppable)
 {
     close();
     const SocketAddress target = toSocketAddress(address, port);
@@ -165,11 +165,14 @@ void FtpSocket::connectTo(const QHostAddress &address, quint16 port, int timeout
         throw FtpError{unreachable, what.arg(where, reason(error))};
     }
     try {
-        waitFor(POLLOUT, timeoutMs, false);
+        waitFor(POLLOUT, timeoutMs, stoppable);
     } catch (FtpError &error) {
         close();
         if (error.number == FtpErrorCode::TimedOut)
             error.description = QStringLiteral("连接 %1 超时（%2 毫秒）").arg(where).arg(timeoutMs);
+        throw;
+    } catch (const FtpStopRequest &) {
+        close();
         throw;
     }
     int error = 0;

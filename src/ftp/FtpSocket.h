@@ -36,7 +36,8 @@ public:
 
     // Throws FtpError: 11111 (control) / 11115 (data) when the peer cannot be
     // reached, 11102 past the time-out, 11116 on a drop.
-    void connectTo(const QHostAddress &address, quint16 port, int timeoutMs);
+    void connectTo(const QHostAddress &address, quint16 port, int timeoutMs,
+                   bool stoppable = false);
     // A listening socket on `address` and a free port (active mode).
     void listenOn(const QHostAddress &address);
     // Waits for a connection on `listener` from `expectedPeer`; connections

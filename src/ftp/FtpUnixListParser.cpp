@@ -1,13 +1,22 @@
 #include "ftp/FtpUnixListParser.h"
 
+#include "ftp/FtpDateTokens.h"
+
 #include <QDate>
 
 namespace {
 
-struct Token
+// The fields before the name; the date always ends among the first twelve.
+constexpr int MaxTokens = 12;
+
+struct Tokens
 {
-    qsizetype begin = 0;
-    qsizetype end = 0;
+    QByteArrayView line;
+    qsizetype begin[MaxTokens] = {};
+    qsizetype end[MaxTokens] = {};
+    int count = 0;
+
+    QByteArrayView at(int i) const { return line.sliced(begin[i], end[i] - begin[i]); }
 };
 
 bool isDigit(char c)
@@ -27,89 +36,6 @@ bool allDigits(QByteArrayView text)
     for (char c : text)
         if (!isDigit(c))
             return false;
-    return true;
-}
-
-// Decimal value of up to 18 digits, -1 when not a number.
-qint64 toNumber(QByteArrayView text)
-{
-    if (!allDigits(text) || text.size() > 18)
-        return -1;
-    qint64 value = 0;
-    for (char c : text)
-        value = value * 10 + (c - '0');
-    return value;
-}
-
-int monthNumber(QByteArrayView text)
-{
-    static const char names[] = "janfebmaraprmayjunjulaugsepoctnovdec";
-    if (text.size() != 3)
-        return 0;
-    char lower[3];
-    for (int i = 0; i < 3; ++i)
-        lower[i] = char(text[i] | 0x20);
-    for (int m = 0; m < 12; ++m)
-        if (lower[0] == names[m * 3] && lower[1] == names[m * 3 + 1] &&
-            lower[2] == names[m * 3 + 2])
-            return m + 1;
-    return 0;
-}
-
-// "13:45", "3:47" or "13:45:07".
-bool readTime(QByteArrayView text, FtpListDate &date)
-{
-    const qsizetype colon = text.indexOf(':');
-    if (colon < 1 || colon > 2)
-        return false;
-    const qint64 hour = toNumber(text.first(colon));
-    QByteArrayView rest = text.sliced(colon + 1);
-    if (rest.size() == 5 && rest[2] == ':' && allDigits(rest.sliced(3)))
-        rest = rest.first(2);
-    const qint64 minute = rest.size() == 2 ? toNumber(rest) : -1;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59)
-        return false;
-    date.hour = int(hour);
-    date.minute = int(minute);
-    return true;
-}
-
-// "2026-12-08"
-bool readIsoDate(QByteArrayView text, FtpListDate &date)
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return false;
-    const qint64 year = toNumber(text.first(4));
-    const qint64 month = toNumber(text.sliced(5, 2));
-    const qint64 day = toNumber(text.sliced(8, 2));
-    date.year = int(year);
-    date.month = int(month);
-    date.day = int(day);
-    return year > 0 && date.isValid();
-}
-
-// "Dec", "8", "13:45" or "2020".
-bool readMonthDate(QByteArrayView month, QByteArrayView day, QByteArrayView yearOrTime,
-                   const FtpListDate &today, FtpListDate &date)
-{
-    date.month = monthNumber(month);
-    const qint64 dayValue = day.size() <= 2 ? toNumber(day) : -1;
-    if (date.month == 0 || dayValue < 1 || dayValue > 31)
-        return false;
-    date.day = int(dayValue);
-    if (yearOrTime.size() == 4 && allDigits(yearOrTime)) {
-        date.year = int(toNumber(yearOrTime));
-        return true;
-    }
-    if (!readTime(yearOrTime, date))
-        return false;
-    // ls prints the time instead of the year for recent files: the last such
-    // date that is not in the future (a day's grace for time zones).
-    date.year = today.year;
-    const QDate todayDate(today.year, today.month, today.day);
-    const QDate candidate(date.year, date.month, date.day);
-    if (todayDate.isValid() && (!candidate.isValid() || candidate > todayDate.addDays(1)))
-        date.year -= 1;
     return true;
 }
 
@@ -163,19 +89,110 @@ bool isTotalLine(QByteArrayView line)
     return allDigits(line.sliced(6).trimmed());
 }
 
-// The size field; for devices "1," "3" or "1,3": no size.
-bool readSize(QByteArrayView sizeToken, char kind, qint64 &size)
+// The size field. Devices show "1," "3" or "1,3" instead: size 0. A size
+// that cannot be held (servers with 32-bit fields print 2 GiB and more as a
+// negative number; more than 18 digits) is unknown, -1, and the entry stays.
+bool readSize(QByteArrayView token, char kind, qint64 &size)
 {
-    size = toNumber(sizeToken);
-    if (size >= 0)
+    const bool negative = token.startsWith('-');
+    const QByteArrayView digits = negative ? token.sliced(1) : token;
+    if (allDigits(digits)) {
+        size = -1;
+        if (negative || digits.size() > 18)
+            return true;
+        size = 0;
+        for (char c : digits)
+            size = size * 10 + (c - '0');
         return true;
+    }
     if (kind != 'c' && kind != 'b')
         return false;
-    const qsizetype comma = sizeToken.indexOf(',');
-    if (comma < 0 || !allDigits(sizeToken.first(comma)))
+    const qsizetype comma = token.indexOf(',');
+    if (comma < 0 || !allDigits(token.first(comma)))
         return false;
     size = 0;
     return true;
+}
+
+// ls prints the time instead of the year for recent files: the last such
+// date that is not in the future (a day's grace for time zones).
+void guessYear(FtpListDate &date, const FtpListDate &today)
+{
+    date.year = today.year;
+    const QDate todayDate(today.year, today.month, today.day);
+    const QDate candidate(date.year, date.month, date.day);
+    if (todayDate.isValid() && (!candidate.isValid() || candidate > todayDate.addDays(1)))
+        date.year -= 1;
+}
+
+// A year or a time after month and day; a time alone leaves the year to guess.
+bool finishWithYearOrTime(QByteArrayView token, const FtpListDate &today, FtpListDate &date)
+{
+    if (!FtpDateTokens::timeOrYear(token, date))
+        return false;
+    if (date.year == 0)
+        guessYear(date, today);
+    return true;
+}
+
+// The date that starts at token `i`, in any of the forms ls prints (see the
+// header); the index of its last token, or -1.
+int readDate(const Tokens &tokens, int i, const FtpListDate &today, FtpListDate &date)
+{
+    date = FtpListDate();
+    const int left = tokens.count - i;
+    const QByteArrayView first = tokens.at(i);
+    if (first.isEmpty())
+        return -1;
+
+    if (isDigit(first[0])) {
+        // ISO: "2024-01-08 10:53", "2024-01-08 10:53:07.123456789 +0800",
+        // "2024-01-08" (older files), "01-08 10:53" (recent files).
+        if (FtpDateTokens::isoDate(first, date)) {
+            if (left > 1 && FtpDateTokens::time(tokens.at(i + 1), date))
+                return left > 2 && FtpDateTokens::zone(tokens.at(i + 2)) ? i + 2 : i + 1;
+            return i;
+        }
+        if (left > 1 && FtpDateTokens::monthDay(first, date) &&
+            FtpDateTokens::time(tokens.at(i + 1), date)) {
+            guessYear(date, today);
+            return i + 1;
+        }
+        // Numbers with CJK units: "2023年12月18日", "12月18日 10:53",
+        // "2023年1月 8日", Korean "2023년 1월 8일".
+        FtpDateTokens::Parts parts;
+        if (FtpDateTokens::units(first, parts) && (parts.year || parts.day)) {
+            date.year = parts.year;
+            date.month = parts.month;
+            date.day = parts.day;
+            if (parts.year && parts.month && parts.day)
+                return date.isValid() ? i : -1;
+            if (parts.year && parts.month && left > 1) {
+                date.day = FtpDateTokens::day(tokens.at(i + 1));
+                return date.day ? i + 1 : -1;
+            }
+            if (parts.year && !parts.month && left > 2) {
+                date.month = FtpDateTokens::month(tokens.at(i + 1));
+                date.day = FtpDateTokens::day(tokens.at(i + 2));
+                return date.month && date.day ? i + 2 : -1;
+            }
+            if (!parts.year && parts.month && left > 1)
+                return finishWithYearOrTime(tokens.at(i + 1), today, date) ? i + 1 : -1;
+            return -1;
+        }
+    }
+    if (left < 3)
+        return -1;
+    // Month, day, then year or time: "Dec  8 10:53", "12月  8 10:53",
+    // "1月 08 2023", "12月 8日 10:53", "1월  8일  10:53".
+    date.day = FtpDateTokens::day(tokens.at(i + 1));
+    if (date.day && (date.month = FtpDateTokens::month(first)) != 0)
+        return finishWithYearOrTime(tokens.at(i + 2), today, date) ? i + 2 : -1;
+    // Day, month, then year or time: "8 déc. 10:53", "8. Dez 2023".
+    date.day = FtpDateTokens::day(first);
+    if (date.day && (date.month = FtpDateTokens::month(tokens.at(i + 1))) != 0)
+        return finishWithYearOrTime(tokens.at(i + 2), today, date) ? i + 2 : -1;
+    return -1;
 }
 
 } // namespace
@@ -187,53 +204,59 @@ bool FtpUnixListParser::parse(QByteArrayView line, const FtpListDate &today, Ftp
         out.skip = true;
         return true;
     }
-    // The fields before the name; the date is always among the first eleven.
-    constexpr int MaxTokens = 11;
-    Token tokens[MaxTokens];
-    int count = 0;
-    for (qsizetype pos = 0; pos < line.size() && count < MaxTokens;) {
+    Tokens tokens;
+    tokens.line = line;
+    for (qsizetype pos = 0; pos < line.size() && tokens.count < MaxTokens;) {
         while (pos < line.size() && isBlank(line[pos]))
             ++pos;
         if (pos == line.size())
             break;
-        tokens[count].begin = pos;
+        tokens.begin[tokens.count] = pos;
         while (pos < line.size() && !isBlank(line[pos]))
             ++pos;
-        tokens[count++].end = pos;
+        tokens.end[tokens.count++] = pos;
     }
-    const auto field = [&](int i) {
-        return line.sliced(tokens[i].begin, tokens[i].end - tokens[i].begin);
-    };
-    if (count < 5)
+    if (tokens.count < 5)
         return false;
-    const QByteArrayView mode = field(0);
+    const QByteArrayView mode = tokens.at(0);
     if (mode.size() < 10 || mode.size() > 11 ||
         !readPermissions(mode.sliced(1, 9), out.permissions))
         return false;
     out.kind = kindOf(mode[0]);
 
     int lastDateToken = -1;
-    for (int i = 2; i + 1 < count && lastDateToken < 0; ++i) {
+    for (int i = 2; i < tokens.count && lastDateToken < 0; ++i) {
         FtpListDate date;
-        if (i + 2 < count && readMonthDate(field(i), field(i + 1), field(i + 2), today, date))
-            lastDateToken = i + 2;
-        else if (readIsoDate(field(i), date) && readTime(field(i + 1), date))
-            lastDateToken = i + 1;
-        else
+        const int last = readDate(tokens, i, today, date);
+        if (last < 0 || !readSize(tokens.at(i - 1), out.kind, out.size))
             continue;
-        if (!readSize(field(i - 1), out.kind, out.size)) {
-            lastDateToken = -1;
-            continue;
-        }
         out.date = date;
+        lastDateToken = last;
     }
-    if (lastDateToken < 0)
-        return false;
+    if (lastDateToken < 0) {
+        // A date in a form not known here: the entry is still listed, with
+        // no date, taking the date as the three fields after the size, as
+        // ls prints it (the size after owner and group, or after the owner).
+        int sizeToken = -1;
+        if (tokens.count >= 9 && readSize(tokens.at(4), out.kind, out.size))
+            sizeToken = 4;
+        else if (tokens.count >= 8 && readSize(tokens.at(3), out.kind, out.size))
+            sizeToken = 3;
+        if (sizeToken < 0)
+            return false;
+        lastDateToken = sizeToken + 3;
+    }
     // Devices show "major, minor" where files show the size.
     if (out.kind == 'c' || out.kind == 'b')
         out.size = 0;
     // The name starts after exactly one blank: leading blanks belong to it.
-    const qsizetype nameStart = tokens[lastDateToken].end + 1;
+    // German dates of older files ("8. Dez 2023 ") end in a blank of their
+    // own, which lines them up with "8. Dez 10:53".
+    qsizetype nameStart = tokens.end[lastDateToken] + 1;
+    const QByteArrayView first = tokens.at(lastDateToken - 2 >= 0 ? lastDateToken - 2 : 0);
+    if (out.date.hour < 0 && first.endsWith('.') && nameStart < line.size() &&
+        line[nameStart] == ' ' && FtpDateTokens::day(first))
+        ++nameStart;
     if (nameStart >= line.size())
         return false;
     out.name = line.sliced(nameStart);

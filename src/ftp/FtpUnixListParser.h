@@ -9,10 +9,18 @@
 //   -rw-r--r--   1 owner group 5368709120 Mar  1  2020 big.iso
 //   lrwxrwxrwx   1 owner group         7 Dec  8 13:45 a -> b      (name "a")
 //   crw-rw-rw-   1 root  root     1,   3 Dec  8 13:45 null          (size 0)
-//   -rw-r--r--   1 owner group       12 2026-12-08 13:45 iso-dated
-// and "total N" lines (skip). Owner and group may be missing or numeric. A date
-// without a year takes `today`'s year, or the year before when that would
-// put it more than a day after `today`.
+// and "total N" lines (skip). Owner and group may be missing or numeric.
+//
+// Dates as ls prints them in other locales are read too: "12月  8 10:53",
+// "1月 08 2023", "12月 8日 10:53", "12月18日 10:53", "2023年1月 8日",
+// "2023年12月18日" (Chinese, UTF-8 or GBK), "1월  8일  10:53" and
+// "2023년 1월  8일" (Korean), "8 déc. 10:53", "8. Dez 2023" (day first), and
+// the ISO styles "2026-12-08 13:45", "2026-12-08 13:45:07.123456789 +0800",
+// "2026-12-08" and "12-08 13:45". A date without a year takes `today`'s
+// year, or the year before when that would put it more than a day after
+// `today`. A line whose date is in none of these forms still gives its
+// entry, with no date, when the rest of it is an ls line; a size that does
+// not fit (negative, more than 18 digits) is -1, unknown.
 class FtpUnixListParser
 {
 public:

@@ -15,6 +15,7 @@ struct Globals
     int gPort = 21;
     int gTimeout = 30; // seconds
     bool gPassive = true;
+    int gEncoding = 0;  // the site's "字符集": 0 自动, 1 UTF-8, 2 GBK (FtpNameEncoding)
     QString gHomeDir;   // the remote start directory
     QString gRemoteDir; // the remote directory last entered
     bool gRestartSupported = false;

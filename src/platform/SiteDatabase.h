@@ -14,6 +14,8 @@ inline const QString TransferType = QStringLiteral("传输类型");
 inline const QString Timeout = QStringLiteral("超时");
 inline const QString Passive = QStringLiteral("被动模式");
 inline const QString Anonymous = QStringLiteral("匿名");
+// The last column; files made before it existed get it added when opened.
+inline const QString Encoding = QStringLiteral("字符集");
 } // namespace SiteColumns
 
 // The site file "korvu.sit": an SQLite database holding the table "mysit",

@@ -3,6 +3,7 @@
 class FtpSession;
 struct Globals;
 
-// Applies the session's time-out and passive mode to the FTP component; done
-// before every remote operation so a changed setting takes effect at once.
+// Applies the session's time-out, passive mode and name encoding to the FTP
+// component; done before every remote operation so a changed setting takes
+// effect at once.
 void SetFtpProperties(FtpSession &ftp, const Globals &g);

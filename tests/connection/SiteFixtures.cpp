@@ -76,6 +76,7 @@ Globals previousSession()
     g.gPort = 2121;
     g.gTimeout = 77;
     g.gPassive = false;
+    g.gEncoding = 2;
     g.gDialogCancelled = true;
     return g;
 }
@@ -84,5 +85,5 @@ bool sameSession(const Globals &a, const Globals &b)
 {
     return a.gHost == b.gHost && a.gUser == b.gUser && a.gPassword == b.gPassword &&
            a.gPort == b.gPort && a.gTimeout == b.gTimeout && a.gPassive == b.gPassive &&
-           a.gDialogCancelled == b.gDialogCancelled;
+           a.gEncoding == b.gEncoding && a.gDialogCancelled == b.gDialogCancelled;
 }

@@ -68,6 +68,7 @@ void TestQuickConnect::confirm()
              session);
     QCOMPARE(globals.gPassive, true);
     QCOMPARE(globals.gTimeout, 30);
+    QCOMPARE(globals.gEncoding, 0); // "自动", whatever the last site said
     QCOMPARE(globals.gDialogCancelled, false);
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void readOnlyProgramFolderWorksOnAUserCopy();
     void userCopyFailures();
     void canWriteInTriesTheFolder();
+    void olderFileGetsTheCharsetColumnAppended();
 };
 
 void TestSiteDatabase::shippedFileHoldsAnEmptySiteTable()
@@ -57,6 +59,7 @@ void TestSiteDatabase::shippedFileHoldsAnEmptySiteTable()
     const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
     QCOMPARE(columns.fieldName(3), SiteColumns::Port);
     QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
+    QCOMPARE(columns.fieldName(columns.count() - 1), SiteColumns::Encoding);
 }
 
 void TestSiteDatabase::badFileIsReportedAndNeverCreated_data()
@@ -158,6 +161,39 @@ void TestSiteDatabase::canWriteInTriesTheFolder()
     // No one, root included, creates files in /proc.
     if (QFileInfo(QStringLiteral("/proc/self")).exists())
         QVERIFY(!SiteDatabase::canWriteIn(QStringLiteral("/proc")));
+}
+
+void TestSiteDatabase::olderFileGetsTheCharsetColumnAppended()
+{
+    // The table as it was before "字符集", with a site in it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(SiteDatabase::FileName);
+    QString error;
+    QVERIFY2(SiteDatabase::createFile(
+                 path,
+                 QStringLiteral("CREATE TABLE mysit (\"编号\" INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                "\"站点名称\" TEXT, \"站点地址\" TEXT, \"端口\" TEXT, "
+                                "\"用户名\" TEXT, \"密码\" TEXT, \"传输类型\" TEXT, \"超时\" TEXT, "
+                                "\"被动模式\" INTEGER, \"匿名\" INTEGER);"
+                                "INSERT INTO mysit (\"站点名称\", \"端口\", \"超时\") "
+                                "VALUES ('old', '2121', '45');"),
+                 &error),
+             qPrintable(error));
+    for (int opening = 0; opening < 2; ++opening) {
+        SiteDatabase db;
+        QVERIFY2(db.open(path), qPrintable(db.errorDescription()));
+        const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
+        QCOMPARE(columns.count(), 11);
+        QCOMPARE(columns.fieldName(3), SiteColumns::Port);
+        QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
+        QCOMPARE(columns.fieldName(10), SiteColumns::Encoding);
+        QSqlQuery query(db.database());
+        QVERIFY(query.exec(QStringLiteral("SELECT \"站点名称\", \"端口\", \"字符集\" FROM mysit")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("old"));
+        QCOMPARE(query.value(1).toString(), QStringLiteral("2121"));
+        QVERIFY(query.value(2).toString().isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSiteDatabase)

@@ -89,6 +89,8 @@ private Q_SLOTS:
     void badSiteFileIsReported_data();
     void badSiteFileIsReported();
     void failedSaveIsReported();
+    void keepsTheCharsetOfEachSite_data();
+    void keepsTheCharsetOfEachSite();
 };
 
 void TestSiteManager::loadShowsSitesInTableOrder()
@@ -380,6 +382,47 @@ void TestSiteManager::failedSaveIsReported()
     QCOMPARE(h.prompts.asked[0].title,
              QStringLiteral("Korvu错误号:%1").arg(SiteDatabase::WriteFailed));
     QVERIFY(h.dialog.isVisible());
+}
+
+void TestSiteManager::keepsTheCharsetOfEachSite_data()
+{
+    QTest::addColumn<QVariant>("stored"); // null: a site from before the column
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("encoding");
+    QTest::newRow("GBK") << QVariant(QStringLiteral("GBK")) << "GBK" << 2;
+    QTest::newRow("UTF-8") << QVariant(QStringLiteral("UTF-8")) << "UTF-8" << 1;
+    QTest::newRow("自动") << QVariant(QStringLiteral("自动")) << "自动" << 0;
+    QTest::newRow("nothing chosen") << QVariant() << "自动" << 0;
+    QTest::newRow("unknown") << QVariant(QStringLiteral("Big5")) << "自动" << 0;
+}
+
+void TestSiteManager::keepsTheCharsetOfEachSite()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, shown);
+    QFETCH(int, encoding);
+    SiteFile file;
+    QVariantMap more{{"超时", "30"}};
+    if (stored.isValid())
+        more.insert(QStringLiteral("字符集"), stored);
+    file.insert(QStringLiteral("cn"), QStringLiteral("cn.example"), more);
+    file.insert(QStringLiteral("other"), QStringLiteral("other.example"), {{"超时", "30"}});
+    {
+        Harness h(file.path());
+        QCOMPARE(h.get<QComboBox>("cobCharset")->currentText(), shown);
+        h.click("cmdConnect");
+        QVERIFY(h.accepted());
+        QCOMPARE(h.globals.gEncoding, encoding);
+    }
+    // Chosen and saved for one site, it stays with that site.
+    Harness h(file.path());
+    h.select(1);
+    h.get<QComboBox>("cobCharset")->setCurrentIndex(2);
+    h.click("cmdSave");
+    h.select(0);
+    QCOMPARE(h.get<QComboBox>("cobCharset")->currentText(), shown);
+    QCOMPARE(file.cell(1, QStringLiteral("字符集")).toString(), QStringLiteral("GBK"));
+    QCOMPARE(file.cell(0, QStringLiteral("字符集")).toString(), stored.toString());
 }
 
 QTEST_MAIN(TestSiteManager)

@@ -448,6 +448,72 @@ void FtpServerSuite::copiesTreesBothWays()
     QCOMPARE(treeOf(target), treeOf(source));
 }
 
+void FtpServerSuite::downloadsAFolderThatIsAFile_data()
+{
+    QTest::addColumn<bool>("folderMade");
+    QTest::newRow("the caller made the folder") << true;
+    QTest::newRow("no folder yet") << false;
+}
+
+void FtpServerSuite::downloadsAFolderThatIsAFile()
+{
+    // A "Link" row is copied as a folder; this link leads to a file.
+    QFETCH(bool, folderMade);
+    // The rows share the test's folders.
+    const QString link = folderMade ? QStringLiteral("to-file") : QStringLiteral("to-file-2");
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/target.txt"), "the target"));
+    QVERIFY(QFile::link(QStringLiteral("target.txt"), serverDisk() + QLatin1Char('/') + link));
+    handOver(serverDisk());
+    const QString local = clientDisk() + QLatin1Char('/') + link;
+    if (folderMade)
+        QVERIFY(QDir().mkpath(local));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    const QString start = session.CurrentDirectory();
+    FTP_VERIFY(
+        session.DownloadMany(remoteDir() + QLatin1Char('/') + link + QStringLiteral("/*"), local));
+    QVERIFY(QFileInfo(local).isFile());
+    QCOMPARE(TestFiles::read(local), QByteArray("the target"));
+    QCOMPARE(recorder.matching(FtpEvent::FileStarted).size(), 1);
+    QCOMPARE(session.CurrentDirectory(), start);
+    // A folder that is neither: the refusal of the folder, and nothing made.
+    const QString missing = clientDisk() + QStringLiteral("/missing");
+    QVERIFY(failureOf([&] {
+                session.DownloadMany(remoteDir() + QStringLiteral("/missing/*"), missing);
+            })->number >= 500);
+    QVERIFY(!QFileInfo::exists(missing));
+}
+
+void FtpServerSuite::uploadsNoLinkOutOfTheFolder()
+{
+    const QString source = clientDisk() + QStringLiteral("/source");
+    const QString outside = clientDisk() + QStringLiteral("/outside");
+    QVERIFY(TestFiles::write(source + QStringLiteral("/a.txt"), "a"));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/sub/b.txt"), "b"));
+    QVERIFY(TestFiles::write(outside + QStringLiteral("/secret.txt"), "secret"));
+    QVERIFY(QFile::link(QStringLiteral("a.txt"), source + QStringLiteral("/inside-link.txt")));
+    QVERIFY(QFile::link(outside, source + QStringLiteral("/outside-dir")));
+    QVERIFY(QFile::link(outside + QStringLiteral("/secret.txt"),
+                        source + QStringLiteral("/outside-file")));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    FTP_EXPECT_ERROR(session.UploadMany(source + QDir::separator() + QLatin1Char('*'),
+                                        remoteDir() + QStringLiteral("/up")),
+                     FtpErrorCode::TreeCopyIncomplete);
+    const QString up = serverDisk() + QStringLiteral("/up");
+    QCOMPARE(TestFiles::read(up + QStringLiteral("/a.txt")), QByteArray("a"));
+    QCOMPARE(TestFiles::read(up + QStringLiteral("/inside-link.txt")), QByteArray("a"));
+    QCOMPARE(TestFiles::read(up + QStringLiteral("/sub/b.txt")), QByteArray("b"));
+    QVERIFY(!QFileInfo::exists(up + QStringLiteral("/outside-dir")));
+    QVERIFY(!QFileInfo::exists(up + QStringLiteral("/outside-file")));
+    const auto skipped = recorder.matching(FtpEvent::EntrySkipped, FtpCategory::Failure);
+    QCOMPARE(skipped.size(), 2);
+    for (const RecordedEvent &event : skipped)
+        QVERIFY(event.extra.toString().startsWith(QLatin1String("outside-")));
+}
+
 void FtpServerSuite::stopsDownloadFromHandler()
 {
     const qint64 size = 2048 * MiB;

@@ -54,6 +54,9 @@ private Q_SLOTS:
     void uploadsOverwritingAndResuming();
     void transfersInActiveMode();
     void copiesTreesBothWays();
+    void downloadsAFolderThatIsAFile_data();
+    void downloadsAFolderThatIsAFile();
+    void uploadsNoLinkOutOfTheFolder();
     void stopsDownloadFromHandler();
     void stopsUploadFromHandler();
     void dropsFromHandler();

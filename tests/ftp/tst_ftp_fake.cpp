@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,6 +46,24 @@ private Q_SLOTS:
     void neverShowsThePassword();
     void refusesLineBreaksBeforeSending();
     void judgesExistsByLookingNotByWording();
+    void readsEmptyListingsWithoutData_data();
+    void readsEmptyListingsWithoutData();
+    void listsDotFilesWhereTheServerAllows_data();
+    void listsDotFilesWhereTheServerAllows();
+    void fallsBackToPasvWhenEpsvIsSilent();
+    void stopsEveryKindOfCall_data();
+    void stopsEveryKindOfCall();
+    void stopsAConnectAtOnce();
+    void timesOutOnTrickledReplies_data();
+    void timesOutOnTrickledReplies();
+    void keepsEntriesOfUnreadableSizes();
+    void treatsAMissingSizeFactAsUnknown();
+    void leavesTheLocalFileAloneUntilDataArrives_data();
+    void leavesTheLocalFileAloneUntilDataArrives();
+    void cutsBackWhenTheServerIgnoresRest();
+    void copiesTreesPastRefusedSubfolders();
+    void refusesDotOperandsBeforeSending_data();
+    void refusesDotOperandsBeforeSending();
 
 private:
     void logIn(FtpSession &session, const QString &scenario);
@@ -277,7 +296,8 @@ void TestFtpFake::handlesRestartRefusals()
     FTP_VERIFY(logIn(session, QStringLiteral("rest-refused")));
     QVERIFY(!session.RestartSupported());
     qint64 offset = 10;
-    FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset), 502);
+    FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
+                     FtpErrorCode::CannotResume);
     QCOMPARE(TestFiles::read(file), QByteArray("0123456789"));
 
     // A resumed upload without REST appends, but only to a remote file of
@@ -398,7 +418,8 @@ void TestFtpFake::neverWritesHostileNamesOutsideTheTarget()
     SessionRecorder recorder(session);
     FTP_VERIFY(logIn(session, QStringLiteral("hostile-names")));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/evil")));
-    QCOMPARE(session.ListingEntries().entries.size(), 10);
+    // "." and ".." are left out of what LIST -a gives.
+    QCOMPARE(session.ListingEntries().entries.size(), 8);
 
     const QString target = local(QStringLiteral("inner"));
     FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/evil/*"), target),
@@ -541,6 +562,381 @@ void TestFtpFake::judgesExistsByLookingNotByWording()
     QVERIFY(lastOutcome().text.toUpper().contains(QLatin1String("EXISTS")));
     QCOMPARE(recorder.matching(FtpEvent::MakeDirectoryResult).size(), 3);
     QCOMPARE(session.CurrentDirectory(), QStringLiteral("/"));
+}
+
+void TestFtpFake::readsEmptyListingsWithoutData_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("bare 226") << QStringLiteral("bare-226");
+    QTest::newRow("450 No files found") << QStringLiteral("no-files-450");
+    QTest::newRow("550 No files found") << QStringLiteral("no-files-550");
+}
+
+void TestFtpFake::readsEmptyListingsWithoutData()
+{
+    QFETCH(QString, scenario);
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, scenario));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/empty")));
+    QVERIFY(session.ListingEntries().entries.isEmpty());
+    QCOMPARE(recorder.matching(FtpEvent::ListingRead).size(), 1);
+    QCOMPARE(recorder.matching(FtpEvent::ListingRead).first().count, 0);
+    // The replies stay in step, and a folder that is not there is still an error.
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
+    QVERIFY(!session.ListingEntries().entries.isEmpty());
+    FTP_EXPECT_ERROR(session.ListDirectory(QStringLiteral("/nothing-here")), 550);
+    // A tree copy takes such a folder for the empty folder it is.
+    FTP_VERIFY(session.DownloadMany(QStringLiteral("/empty/*"), local(QStringLiteral("empty"))));
+    QVERIFY(QFileInfo(local(QStringLiteral("empty"))).isDir());
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void TestFtpFake::listsDotFilesWhereTheServerAllows_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QByteArrayList>("listings");
+    QTest::newRow("options taken")
+        << QStringLiteral("plain") << QByteArrayList{"LIST -a /pub\r\n", "LIST -a /tree\r\n"};
+    QTest::newRow("options refused")
+        << QStringLiteral("no-list-options")
+        << QByteArrayList{"LIST -a /pub\r\n", "LIST /pub\r\n", "LIST /tree\r\n"};
+    QTest::newRow("options taken for a name")
+        << QStringLiteral("list-option-as-name")
+        << QByteArrayList{"LIST -a /pub\r\n", "LIST /pub\r\n", "LIST /tree\r\n"};
+}
+
+void TestFtpFake::listsDotFilesWhereTheServerAllows()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QByteArrayList, listings);
+    FtpSession session;
+    FTP_VERIFY(logIn(session, scenario));
+    const qsizetype before = m_server.commands().size();
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
+    QCOMPARE(session.ListingEntries().entries.size(), 4);
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/tree")));
+    QCOMPARE(session.ListingEntries().entries.size(), 4);
+    QByteArrayList sent;
+    for (const QByteArray &command : commandsSince(before))
+        if (command.startsWith("LIST"))
+            sent.append(command);
+    QCOMPARE(sent, listings);
+}
+
+void TestFtpFake::fallsBackToPasvWhenEpsvIsSilent()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, QStringLiteral("epsv-silent")));
+    session.setTimeoutMs(1000);
+    const qsizetype before = m_server.commands().size();
+    for (int i = 0; i < 2; ++i) {
+        FTP_VERIFY(
+            session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
+        QCOMPARE(TestFiles::read(local(QStringLiteral("h"))), QByteArray("hello world\n"));
+    }
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    const QByteArrayList sent = commandsSince(before);
+    QCOMPARE(sent.count("EPSV\r\n"), 1);
+    QCOMPARE(sent.count("PASV\r\n"), 2);
+    QCOMPARE(recorder.matching(FtpEvent::DataConnection).size(), 1);
+}
+
+namespace {
+
+enum class Call
+{
+    Delete,
+    ChangeDirectory,
+    RemoveDirectory,
+    MakeDirectory,
+    Rename,
+    List
+};
+
+void runCall(FtpSession &session, Call call)
+{
+    switch (call) {
+    case Call::Delete:
+        session.DeleteRemoteFile(QStringLiteral("/pub/hello.txt"));
+        break;
+    case Call::ChangeDirectory:
+        session.setCurrentDirectory(QStringLiteral("/pub"));
+        break;
+    case Call::RemoveDirectory:
+        session.RemoveRemoteDirectory(QStringLiteral("/empty"));
+        break;
+    case Call::MakeDirectory:
+        session.MakeRemoteDirectory(QStringLiteral("/pub/new"));
+        break;
+    case Call::Rename:
+        session.RenameRemote(QStringLiteral("/pub/hello.txt"), QStringLiteral("/pub/renamed"));
+        break;
+    case Call::List:
+        session.ListDirectory(QStringLiteral("/pub"));
+        break;
+    }
+}
+
+} // namespace
+
+void TestFtpFake::stopsEveryKindOfCall_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<int>("call");
+    QTest::addColumn<int>("eventCode");  // the event whose handler stops
+    QTest::addColumn<QString>("prefix"); // ... when its text starts so
+    const QString slow = QStringLiteral("slow-replies");
+    const int sent = FtpEvent::CommandSent;
+    QTest::newRow("DELE") << slow << int(Call::Delete) << sent << QStringLiteral("DELE");
+    QTest::newRow("CWD") << slow << int(Call::ChangeDirectory) << sent << QStringLiteral("CWD");
+    QTest::newRow("RMD") << slow << int(Call::RemoveDirectory) << sent << QStringLiteral("RMD");
+    QTest::newRow("MKD") << slow << int(Call::MakeDirectory) << sent << QStringLiteral("MKD");
+    QTest::newRow("RNFR") << slow << int(Call::Rename) << sent << QStringLiteral("RNFR");
+    QTest::newRow("listing") << slow << int(Call::List) << sent << QStringLiteral("LIST");
+    // Asked for with the last reply of the call: the call still ends stopped.
+    QTest::newRow("after the last reply") << QStringLiteral("plain") << int(Call::Delete)
+                                          << int(FtpEvent::ServerReply) << QStringLiteral("250");
+}
+
+void TestFtpFake::stopsEveryKindOfCall()
+{
+    QFETCH(QString, scenario);
+    QFETCH(int, call);
+    QFETCH(int, eventCode);
+    QFETCH(QString, prefix);
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, scenario));
+    const qsizetype before = m_server.commands().size();
+    int stops = 0;
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code == eventCode && event.text.startsWith(prefix) && stops++ == 0)
+            session.StopTransfer();
+    };
+    FTP_EXPECT_ERROR(runCall(session, Call(call)), FtpErrorCode::StoppedByUser);
+    QCOMPARE(stops, 1);
+    QVERIFY(!session.IsBusy());
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    const QByteArrayList sent = commandsSince(before);
+    // Nothing after the stop: no RNTO after the RNFR.
+    if (Call(call) == Call::Rename)
+        QVERIFY(!sent.join().contains("RNTO"));
+    // The session knows where the server is after a stopped CWD.
+    if (Call(call) == Call::ChangeDirectory)
+        QCOMPARE(session.CurrentDirectory(), QStringLiteral("/pub"));
+    // The stop does not outlive its call, and the replies stay in step.
+    recorder.onEvent = nullptr;
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/tree")));
+    QCOMPARE(session.ListingEntries().entries.size(), 4);
+}
+
+void TestFtpFake::stopsAConnectAtOnce()
+{
+    FakeFtpServer silent(QStringLiteral("stall-greeting"));
+    QVERIFY2(silent.start(), qPrintable(silent.error()));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    session.setTimeoutMs(20000);
+    recorder.onEvent = [&](const RecordedEvent &event) {
+        if (event.code == FtpEvent::Connected)
+            session.StopTransfer();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    FTP_EXPECT_ERROR(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
+                                            QStringLiteral("p"), {}, silent.port()),
+                     FtpErrorCode::StoppedByUser);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(recorder.states.last(), FtpState::Closed);
+}
+
+void TestFtpFake::timesOutOnTrickledReplies_data()
+{
+    QTest::addColumn<QString>("serverScenario");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<bool>("duringLogin");
+    QTest::newRow("greeting") << QStringLiteral("slow-greeting") << QStringLiteral("u") << true;
+    QTest::newRow("PWD") << QStringLiteral("plain") << QStringLiteral("slow-pwd") << true;
+    QTest::newRow("SIZE") << QStringLiteral("plain") << QStringLiteral("slow-size") << false;
+}
+
+void TestFtpFake::timesOutOnTrickledReplies()
+{
+    QFETCH(QString, serverScenario);
+    QFETCH(QString, user);
+    QFETCH(bool, duringLogin);
+    FakeFtpServer server(serverScenario);
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    FtpSession session;
+    // Each reply trickles in for seven seconds and more, a byte every 0.25 s.
+    session.setTimeoutMs(1000);
+    QElapsedTimer clock;
+    clock.start();
+    const auto open = [&] {
+        session.OpenConnection(QStringLiteral("127.0.0.1"), user, QStringLiteral("p"), {},
+                               server.port());
+    };
+    if (duringLogin) {
+        FTP_EXPECT_ERROR(open(), FtpErrorCode::TimedOut);
+    } else {
+        FTP_VERIFY(open());
+        clock.restart();
+        FTP_EXPECT_ERROR(
+            session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
+            FtpErrorCode::TimedOut);
+    }
+    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+}
+
+void TestFtpFake::keepsEntriesOfUnreadableSizes()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("odd-sizes")));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
+    QMap<QString, qint64> sizes;
+    for (const FtpListingEntry &entry : session.ListingEntries().entries)
+        sizes.insert(entry.name, entry.size);
+    QCOMPARE(sizes.value(QStringLiteral("sized.bin")), -1);
+    QCOMPARE(sizes.value(QStringLiteral("data.bin")), -1);
+    QCOMPARE(sizes.value(QStringLiteral("hello.txt")), 12);
+    // The copy takes the size from SIZE instead.
+    FTP_VERIFY(session.DownloadMany(QStringLiteral("/pub/*"), local(QStringLiteral("pub"))));
+    QCOMPARE(QFileInfo(local(QStringLiteral("pub/sized.bin"))).size(), 1000);
+    QCOMPARE(QFileInfo(local(QStringLiteral("pub/data.bin"))).size(), 1024);
+}
+
+void TestFtpFake::treatsAMissingSizeFactAsUnknown()
+{
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("mlsd-no-size")));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
+    QCOMPARE(session.ListingEntries().format, FtpListingFormat::Mlsd);
+    for (const FtpListingEntry &entry : session.ListingEntries().entries)
+        QCOMPARE(entry.size, entry.kind == QLatin1String("d") ? 0 : -1);
+    // Neither the listing nor SIZE says: the data's end does.
+    FTP_VERIFY(session.DownloadMany(QStringLiteral("/pub/*"), local(QStringLiteral("pub"))));
+    QCOMPARE(QFileInfo(local(QStringLiteral("pub/sized.bin"))).size(), 1000);
+    QCOMPARE(QFileInfo(local(QStringLiteral("pub/large.bin"))).size(), 4 * 1024 * 1024);
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/data.bin"), local(QStringLiteral("d"))));
+    QCOMPARE(QFileInfo(local(QStringLiteral("d"))).size(), 1024);
+}
+
+void TestFtpFake::leavesTheLocalFileAloneUntilDataArrives_data()
+{
+    QTest::addColumn<qint64>("offset");
+    QTest::newRow("from the start") << qint64(0);
+    QTest::newRow("resumed") << qint64(3);
+}
+
+void TestFtpFake::leavesTheLocalFileAloneUntilDataArrives()
+{
+    QFETCH(qint64, offset);
+    const QString file = local(QStringLiteral("sized.bin"));
+    QVERIFY(TestFiles::write(file, "keep me"));
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("retr-empty-fail")));
+    FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset), 426);
+    QCOMPARE(TestFiles::read(file), QByteArray("keep me"));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+}
+
+void TestFtpFake::cutsBackWhenTheServerIgnoresRest()
+{
+    const QByteArray sized = [] {
+        QByteArray data;
+        for (int i = 0; i < 1000; ++i)
+            data += char((i * 7) % 251);
+        return data;
+    }();
+    const QString file = local(QStringLiteral("sized.bin"));
+    QVERIFY(TestFiles::write(file, sized.left(400) + "JUNK"));
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("rest-ignored")));
+    qint64 offset = 400;
+    FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
+                     FtpErrorCode::CannotResume);
+    // Exactly the offset stays, so the next resume starts from a sound file.
+    QCOMPARE(TestFiles::read(file), sized.left(400));
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    offset = 0;
+    FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset));
+    QCOMPARE(TestFiles::read(file), sized);
+}
+
+void TestFtpFake::copiesTreesPastRefusedSubfolders()
+{
+    FtpSession session;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(logIn(session, QStringLiteral("refused-subfolder")));
+    const QString target = local(QStringLiteral("down"));
+    FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/refused/*"), target),
+                     FtpErrorCode::TreeCopyIncomplete);
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/first.txt")), QByteArray("first\n"));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/zlast.txt")), QByteArray("last\n"));
+    QVERIFY(!QFileInfo::exists(target + QStringLiteral("/locked")));
+    const auto failed = recorder.matching(FtpEvent::OperationFailed, FtpCategory::Failure);
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().count, 550);
+    QVERIFY(failed.first().text.contains(QLatin1String("locked")));
+
+    const QString source = local(QStringLiteral("up"));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/a.txt"), "a"));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/locked/x.txt"), "x"));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/open/y.txt"), "y"));
+    QVERIFY(TestFiles::write(source + QStringLiteral("/z.txt"), "z"));
+    recorder.clear();
+    const qsizetype before = m_server.commands().size();
+    FTP_EXPECT_ERROR(session.UploadMany(source + QStringLiteral("/*"), QStringLiteral("/pub")),
+                     FtpErrorCode::TreeCopyIncomplete);
+    const QByteArrayList sent = commandsSince(before);
+    for (const char *stored : {"STOR a.txt\r\n", "STOR y.txt\r\n", "STOR z.txt\r\n"})
+        QVERIFY2(sent.contains(stored), stored);
+    QVERIFY(!sent.contains("STOR x.txt\r\n"));
+    QCOMPARE(recorder.matching(FtpEvent::OperationFailed).size(), 1);
+    QCOMPARE(session.CurrentDirectory(), QStringLiteral("/"));
+}
+
+void TestFtpFake::refusesDotOperandsBeforeSending_data()
+{
+    QTest::addColumn<int>("call");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("rename ..") << int(Call::Rename) << QStringLiteral("..");
+    QTest::newRow("delete /pub/..") << int(Call::Delete) << QStringLiteral("/pub/..");
+    QTest::newRow("remove .") << int(Call::RemoveDirectory) << QStringLiteral(".");
+    QTest::newRow("remove a/../") << int(Call::RemoveDirectory) << QStringLiteral("a/../");
+}
+
+void TestFtpFake::refusesDotOperandsBeforeSending()
+{
+    QFETCH(int, call);
+    QFETCH(QString, path);
+    FtpSession session;
+    FTP_VERIFY(logIn(session, QStringLiteral("plain")));
+    const qsizetype before = m_server.commands().size();
+    const auto attempt = [&] {
+        switch (Call(call)) {
+        case Call::Rename:
+            session.RenameRemote(path, QStringLiteral("/pub/x"));
+            break;
+        case Call::Delete:
+            session.DeleteRemoteFile(path);
+            break;
+        default:
+            session.RemoveRemoteDirectory(path);
+            break;
+        }
+    };
+    FTP_EXPECT_ERROR(attempt(), FtpErrorCode::InvalidArgument);
+    // Either name of a rename.
+    if (Call(call) == Call::Rename)
+        FTP_EXPECT_ERROR(session.RenameRemote(QStringLiteral("/pub/hello.txt"), path),
+                         FtpErrorCode::InvalidArgument);
+    QCOMPARE(commandsSince(before), QByteArrayList());
+    QCOMPARE(session.ConnectionState(), FtpState::Connected);
 }
 
 QTEST_MAIN(TestFtpFake)

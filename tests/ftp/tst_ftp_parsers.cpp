@@ -5,11 +5,13 @@
 #include "ftp/FtpListingParser.h"
 #include "ftp/FtpMlsdParser.h"
 #include "ftp/FtpNameCodec.h"
+#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpNameRules.h"
 #include "ftp/FtpReplyReader.h"
 #include "ftp/FtpUnixListParser.h"
 
 #include <QDir>
+#include <QStringEncoder>
 #include <QTest>
 
 // The pure pieces of the FTP component: reply reader, PASV/EPSV, listing
@@ -30,19 +32,32 @@ private Q_SLOTS:
     void readsUnixLines();
     void guessesTheYearOfRecentUnixDates_data();
     void guessesTheYearOfRecentUnixDates();
+    void readsLocalizedUnixDates_data();
+    void readsLocalizedUnixDates();
+    void readsIsoUnixDates_data();
+    void readsIsoUnixDates();
+    void keepsEntriesWithUnreadableFields_data();
+    void keepsEntriesWithUnreadableFields();
     void readsDosLines_data();
     void readsDosLines();
     void readsMlsdLines_data();
     void readsMlsdLines();
     void buildsListingsFromPieces();
+    void decodesTheFirstListingInTheEncodingItDecides();
     void detectsListingFormats();
     void boundsListings();
     void validatesUtf8_data();
     void validatesUtf8();
+    void decidesOneEncodingFromNames_data();
+    void decidesOneEncodingFromNames();
+    void sendsNamesBackByteExact_data();
     void sendsNamesBackByteExact();
+    void encodesTypedNamesInTheConnectionsEncoding();
     void convertsAsciiLineEnds();
     void judgesLocalNames_data();
     void judgesLocalNames();
+    void refusesDotOperands_data();
+    void refusesDotOperands();
     void splitsPatterns_data();
     void splitsPatterns();
 };
@@ -50,6 +65,23 @@ private Q_SLOTS:
 using Replies = QList<QPair<int, int>>;
 
 namespace {
+
+using Choice = FtpNameCodec::Choice;
+
+QByteArray gbk(const QString &text)
+{
+    QStringEncoder encoder("GB18030");
+    return encoder.encode(text);
+}
+
+// One character per byte, as names that do not read show their bytes.
+QString escapes(const QByteArray &bytes)
+{
+    QString text;
+    for (char byte : bytes)
+        text += QChar(char16_t(0xF700 + static_cast<unsigned char>(byte)));
+    return text;
+}
 
 FtpListDate december8()
 {
@@ -282,8 +314,6 @@ void TestFtpParsers::readsUnixLines_data()
                                        << QByteArray() << "" << qint64(0) << 0 << "";
     QTest::newRow("DOS line") << QByteArray("12-08-26  01:45PM       <DIR>          New folder")
                               << false << QByteArray() << "" << qint64(0) << 0 << "";
-    QTest::newRow("hour 25") << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 25:45 x") << false
-                             << QByteArray() << "" << qint64(0) << 0 << "";
 }
 
 void TestFtpParsers::readsUnixLines()
@@ -339,6 +369,183 @@ void TestFtpParsers::guessesTheYearOfRecentUnixDates()
     QTEST(parsed.date.text(), "expected");
 }
 
+namespace {
+
+// The fields a line of the date tables must give.
+struct ExpectedEntry
+{
+    QByteArray name;
+    qint64 size;
+    QString date;
+};
+
+void checkUnixLine(const QByteArray &line, const ExpectedEntry &expected)
+{
+    FtpListLine parsed;
+    QVERIFY2(FtpUnixListParser::parse(line, december8(), parsed), line.constData());
+    QVERIFY(!parsed.skip);
+    QCOMPARE(parsed.name.toByteArray(), expected.name);
+    QCOMPARE(parsed.size, expected.size);
+    QCOMPARE(parsed.date.text(), expected.date);
+}
+
+} // namespace
+
+void TestFtpParsers::readsLocalizedUnixDates_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("date");
+    const QByteArray folder = QStringLiteral("目录").toUtf8();
+    const QByteArray gbkFolder = QByteArray::fromHex("c4bfc2bc");
+    // ls in zh_TW and ja_JP ("%b %e %H:%M"), as the vsftpd-like servers of
+    // Chinese users print it.
+    QTest::newRow("Chinese month, day, time")
+        << "drwxr-xr-x 2 ftp ftp 4096 " + QStringLiteral("12月  8 10:53 目录").toUtf8() << folder
+        << qint64(4096) << "2026-12-08 10:53";
+    QTest::newRow("Chinese month in GBK")
+        << "drwxr-xr-x 2 ftp ftp 4096 12\xd4\xc2  8 10:53 " + gbkFolder << gbkFolder << qint64(4096)
+        << "2026-12-08 10:53";
+    QTest::newRow("Chinese month, day, year")
+        << "-rw-r--r-- 1 ftp ftp 7 " + QStringLiteral("1月 08 2023 a.txt").toUtf8()
+        << QByteArray("a.txt") << qint64(7) << "2023-01-08";
+    QTest::newRow("Big5 month") << QByteArray("-rw-r--r-- 1 ftp ftp 7 3\xa4\xeb  1 09:05 b")
+                                << QByteArray("b") << qint64(7) << "2026-03-01 09:05";
+    // ls in zh_CN: "%b%e日 %H:%M" and "%Y年%b%e日", the day padded with a blank.
+    QTest::newRow("zh_CN day with unit")
+        << "-rw-r--r-- 1 ftp ftp 7 " + QStringLiteral("12月 8日 10:53 a.txt").toUtf8()
+        << QByteArray("a.txt") << qint64(7) << "2026-12-08 10:53";
+    QTest::newRow("zh_CN month and day in one")
+        << "-rw-r--r-- 1 ftp ftp 7 " + QStringLiteral("11月18日 10:53 a.txt").toUtf8()
+        << QByteArray("a.txt") << qint64(7) << "2026-11-18 10:53";
+    QTest::newRow("zh_CN later this month: last year")
+        << "-rw-r--r-- 1 ftp ftp 7 " + QStringLiteral("12月18日 10:53 a.txt").toUtf8()
+        << QByteArray("a.txt") << qint64(7) << "2025-12-18 10:53";
+    QTest::newRow("zh_CN older file")
+        << "-rw-r--r-- 1 ftp ftp 7 " + QStringLiteral("2023年1月 8日 a.txt").toUtf8()
+        << QByteArray("a.txt") << qint64(7) << "2023-01-08";
+    QTest::newRow("zh_CN older file, all in one")
+        << "-rw-r--r-- 1 ftp ftp 7 " + QStringLiteral("2023年12月18日 旧 文件").toUtf8()
+        << QStringLiteral("旧 文件").toUtf8() << qint64(7) << "2023-12-18";
+    QTest::newRow("zh_CN older file in GBK") << QByteArray("-rw-r--r-- 1 ftp ftp 7 2023\xc4\xea"
+                                                           "1\xd4\xc2 8\xc8\xd5 a.txt")
+                                             << QByteArray("a.txt") << qint64(7) << "2023-01-08";
+    QTest::newRow("Korean") << "-rw-r--r-- 1 u g 5 " + QStringLiteral("1월  8일  10:53 k").toUtf8()
+                            << QByteArray("k") << qint64(5) << "2026-01-08 10:53";
+    QTest::newRow("Korean older file")
+        << "-rw-r--r-- 1 u g 5 " + QStringLiteral("2023년 1월  8일 k").toUtf8() << QByteArray("k")
+        << qint64(5) << "2023-01-08";
+    QTest::newRow("Japanese older file")
+        << "-rw-r--r-- 1 u g 5 " + QStringLiteral(" 1月  8  2023 j").toUtf8() << QByteArray("j")
+        << qint64(5) << "2023-01-08";
+    // Day first.
+    QTest::newRow("German") << QByteArray("-rw-r--r-- 1 u g 5  8. Dez 10:53 d") << QByteArray("d")
+                            << qint64(5) << "2026-12-08 10:53";
+    QTest::newRow("German older file, blank after the year")
+        << QByteArray("-rw-r--r-- 1 u g 5  8. M\xc3\xa4r 2023  d") << QByteArray("d") << qint64(5)
+        << "2023-03-08";
+    QTest::newRow("French") << QByteArray("-rw-r--r-- 1 u g 5  8 d\xc3\xa9\x63. 10:53 f")
+                            << QByteArray("f") << qint64(5) << "2026-12-08 10:53";
+    QTest::newRow("French older file in Latin-1")
+        << QByteArray("-rw-r--r-- 1 u g 5  8 f\xe9vr.  2023 f") << QByteArray("f") << qint64(5)
+        << "2023-02-08";
+    QTest::newRow("Spanish") << QByteArray("-rw-r--r-- 1 u g 5 ene  8 10:53 e") << QByteArray("e")
+                             << qint64(5) << "2026-01-08 10:53";
+    QTest::newRow("Russian") << "-rw-r--r-- 1 u g 5 " + QStringLiteral("мая  8 10:53 r").toUtf8()
+                             << QByteArray("r") << qint64(5) << "2026-05-08 10:53";
+    QTest::newRow("English in full") << QByteArray("-rw-r--r-- 1 u g 5 September  8 2020 s")
+                                     << QByteArray("s") << qint64(5) << "2020-09-08";
+}
+
+void TestFtpParsers::readsLocalizedUnixDates()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, name);
+    QFETCH(qint64, size);
+    QFETCH(QString, date);
+    checkUnixLine(line, {name, size, date});
+}
+
+void TestFtpParsers::readsIsoUnixDates_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("long-iso") << QByteArray("-rw-r--r-- 1 u g 7 2024-01-08 10:53 a.txt")
+                              << QByteArray("a.txt") << qint64(7) << "2024-01-08 10:53";
+    QTest::newRow("full-iso")
+        << QByteArray("-rw-r--r-- 1 u g 7 2024-01-08 10:53:07.123456789 +0800 a b.txt")
+        << QByteArray("a b.txt") << qint64(7) << "2024-01-08 10:53";
+    QTest::newRow("full-iso, west of Greenwich")
+        << QByteArray("drwxr-xr-x 2 u g 4096 2024-01-08 23:59:59.000000000 -0500 d")
+        << QByteArray("d") << qint64(4096) << "2024-01-08 23:59";
+    QTest::newRow("iso, older file") << QByteArray("-rw-r--r-- 1 u g 7 2023-01-08 a.txt")
+                                     << QByteArray("a.txt") << qint64(7) << "2023-01-08";
+    QTest::newRow("iso, older file named like a number")
+        << QByteArray("-rw-r--r-- 1 u g 7 2023-01-08 10 things") << QByteArray("10 things")
+        << qint64(7) << "2023-01-08";
+    QTest::newRow("iso, recent file") << QByteArray("-rw-r--r-- 1 u g 7 01-08 10:53 a.txt")
+                                      << QByteArray("a.txt") << qint64(7) << "2026-01-08 10:53";
+    QTest::newRow("long-iso, slashes") << QByteArray("-rw-r--r-- 1 u g 7 2024/01/08 10:53 a.txt")
+                                       << QByteArray("a.txt") << qint64(7) << "2024-01-08 10:53";
+}
+
+void TestFtpParsers::readsIsoUnixDates()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, name);
+    QFETCH(qint64, size);
+    QFETCH(QString, date);
+    checkUnixLine(line, {name, size, date});
+}
+
+void TestFtpParsers::keepsEntriesWithUnreadableFields_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("date");
+    // Servers with 32-bit size fields print 2 GiB and more as negative numbers.
+    QTest::newRow("negative size")
+        << QByteArray("-rw-r--r-- 1 ftp ftp -2147483648 Dec  8 10:53 big.iso")
+        << QByteArray("big.iso") << qint64(-1) << "2026-12-08 10:53";
+    QTest::newRow("19 digits") << QByteArray(
+                                      "-rw-r--r-- 1 ftp ftp 1234567890123456789 Dec  8 10:53 huge")
+                               << QByteArray("huge") << qint64(-1) << "2026-12-08 10:53";
+    QTest::newRow("unknown month") << QByteArray("-rw-r--r-- 1 u g 5 Foo  8 10:53 x y")
+                                   << QByteArray("x y") << qint64(5) << "";
+    QTest::newRow("Thai month") << "-rw-r--r-- 1 u g 5 " +
+                                       QStringLiteral("ธ.ค.  8 10:53 t").toUtf8()
+                                << QByteArray("t") << qint64(5) << "";
+    QTest::newRow("hour 25") << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 25:45 x") << QByteArray("x")
+                             << qint64(5) << "";
+    QTest::newRow("unknown date, no group")
+        << QByteArray("-rw-r--r-- 1 1000 5 Foo 8 10:53 x") << QByteArray("x") << qint64(5) << "";
+    QTest::newRow("unknown date and negative size")
+        << QByteArray("-rw-r--r-- 1 u g -5 Foo 8 10:53 x") << QByteArray("x") << qint64(-1) << "";
+}
+
+void TestFtpParsers::keepsEntriesWithUnreadableFields()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, name);
+    QFETCH(qint64, size);
+    QFETCH(QString, date);
+    checkUnixLine(line, {name, size, date});
+    // And the entry is in the listing, with the same fields.
+    FtpNameCodec codec;
+    FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
+    parser.feed(line + "\r\n");
+    parser.finish();
+    const FtpListing listing = parser.takeListing();
+    QCOMPARE(listing.entries.size(), 1);
+    QCOMPARE(listing.entries.first().rawName, name);
+    QCOMPARE(listing.entries.first().size, size);
+    QCOMPARE(listing.entries.first().date, date);
+}
+
 void TestFtpParsers::readsDosLines_data()
 {
     QTest::addColumn<QByteArray>("line");
@@ -362,6 +569,23 @@ void TestFtpParsers::readsDosLines_data()
         << qint64(1234) << "1999-01-02 00:00";
     QTest::newRow("AM/PM apart") << QByteArray("01/02/2021 12:30 PM <DIR> noon") << true
                                  << QByteArray("noon") << "d" << qint64(0) << "2021-01-02 12:30";
+    // Windows servers in Chinese and IIS in its other date style: year first, 24 hours.
+    QTest::newRow("year first, slashes")
+        << "2024/01/08  10:53    <DIR>          " + QStringLiteral("目录").toUtf8() << true
+        << QStringLiteral("目录").toUtf8() << "d" << qint64(0) << "2024-01-08 10:53";
+    QTest::newRow("year first, dashes")
+        << QByteArray("2024-01-08  23:05  1,234 a.txt") << true << QByteArray("a.txt") << "-"
+        << qint64(1234) << "2024-01-08 23:05";
+    QTest::newRow("seconds") << QByteArray("2024-01-08  10:53:07  77 s.txt") << true
+                             << QByteArray("s.txt") << "-" << qint64(77) << "2024-01-08 10:53";
+    QTest::newRow("GBK name") << QByteArray("2024/01/08  10:53  5 \xd6\xd0\xce\xc4.txt") << true
+                              << QByteArray("\xd6\xd0\xce\xc4.txt") << "-" << qint64(5)
+                              << "2024-01-08 10:53";
+    QTest::newRow("size beyond 18 digits")
+        << QByteArray("2024/01/08  10:53  1234567890123456789 huge") << true << QByteArray("huge")
+        << "-" << qint64(-1) << "2024-01-08 10:53";
+    QTest::newRow("month 13, year first")
+        << QByteArray("2024/13/08  10:53  5 x") << false << QByteArray() << "" << qint64(0) << "";
     QTest::newRow("no name") << QByteArray("12-08-26  01:45PM  <DIR>") << false << QByteArray()
                              << "" << qint64(0) << "";
     QTest::newRow("13 PM") << QByteArray("12-08-26  13:45PM  5 x") << false << QByteArray() << ""
@@ -424,8 +648,18 @@ void TestFtpParsers::readsMlsdLines_data()
         << qint64(1) << 0 << "" << QByteArray();
     QTest::newRow("unknown type") << QByteArray("type=OS.vms=weird; w") << true << false
                                   << QByteArray("w") << "?" << qint64(0) << 0 << "" << QByteArray();
-    QTest::newRow("bad modify") << QByteArray("type=file;modify=2026; m") << true << false
-                                << QByteArray("m") << "-" << qint64(0) << 0 << "" << QByteArray();
+    QTest::newRow("bad modify") << QByteArray("type=file;size=3;modify=2026; m") << true << false
+                                << QByteArray("m") << "-" << qint64(3) << 0 << "" << QByteArray();
+    // The size fact is optional: a file without one has an unknown size.
+    QTest::newRow("file without size")
+        << QByteArray("type=file;modify=20261208134501; nosize") << true << false
+        << QByteArray("nosize") << "-" << qint64(-1) << 0 << "2026-12-08 13:45" << QByteArray();
+    QTest::newRow("unreadable size")
+        << QByteArray("type=file;size=12kB; k") << true << false << QByteArray("k") << "-"
+        << qint64(-1) << 0 << "" << QByteArray();
+    QTest::newRow("folder without size")
+        << QByteArray("type=dir; d") << true << false << QByteArray("d") << "d" << qint64(0) << 0
+        << "" << QByteArray();
     QTest::newRow("no facts") << QByteArray("just a name") << false << false << QByteArray() << ""
                               << qint64(0) << 0 << "" << QByteArray();
     QTest::newRow("no name") << QByteArray("type=file;size=1;") << false << false << QByteArray()
@@ -479,6 +713,28 @@ void TestFtpParsers::buildsListingsFromPieces()
         QCOMPARE(codec.encode(QStringLiteral("/pub/中文.txt")),
                  QByteArray("/pub/\xd6\xd0\xce\xc4.txt"));
     }
+}
+
+void TestFtpParsers::decodesTheFirstListingInTheEncodingItDecides()
+{
+    // "目录" in GBK comes first and is valid UTF-8 ("Ŀ¼"); the names after it
+    // tip the connection to GBK, and it shows as what it is.
+    const QByteArray text =
+        "drwxr-xr-x 2 ftp ftp 4096 Dec  8 10:53 " + gbk(QStringLiteral("目录")) +
+        "\r\n-rw-r--r-- 1 ftp ftp 7 Dec  8 10:53 " + gbk(QStringLiteral("中文.txt")) +
+        "\r\n-rw-r--r-- 1 ftp ftp 7 Dec  8 10:53 plain.txt\r\n";
+    FtpNameCodec codec;
+    FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
+    QVERIFY(parser.feed(text));
+    parser.finish();
+    const FtpListing listing = parser.takeListing();
+    QCOMPARE(codec.choice(), Choice::Gb18030);
+    QCOMPARE(listing.entries.size(), 3);
+    QCOMPARE(listing.entries.at(0).name, QStringLiteral("目录"));
+    QCOMPARE(listing.entries.at(1).name, QStringLiteral("中文.txt"));
+    QCOMPARE(listing.entries.at(2).name, QStringLiteral("plain.txt"));
+    for (const FtpListingEntry &entry : listing.entries)
+        QCOMPARE(codec.encode(entry.name), entry.rawName);
 }
 
 void TestFtpParsers::detectsListingFormats()
@@ -554,38 +810,126 @@ void TestFtpParsers::validatesUtf8()
     QTEST(FtpNameCodec::isValidUtf8(bytes), "valid");
 }
 
+void TestFtpParsers::decidesOneEncodingFromNames_data()
+{
+    QTest::addColumn<QByteArrayList>("names");
+    QTest::addColumn<int>("choice");
+    const QByteArray utf8Chinese = QStringLiteral("中文").toUtf8();
+    QTest::newRow("plain ASCII says nothing")
+        << QByteArrayList{"a.txt", "README", "..."} << int(Choice::Undecided);
+    QTest::newRow("GBK, not UTF-8")
+        << QByteArrayList{"a.txt", gbk(QStringLiteral("中文"))} << int(Choice::Gb18030);
+    // Valid UTF-8 by accident: "Ŀ¼", "ѧϰ", "Ŀ.txt".
+    QTest::newRow("GBK 目录") << QByteArrayList{gbk(QStringLiteral("目录"))}
+                              << int(Choice::Gb18030);
+    QTest::newRow("GBK 学习") << QByteArrayList{gbk(QStringLiteral("学习"))}
+                              << int(Choice::Gb18030);
+    QTest::newRow("GBK 目.txt") << QByteArrayList{gbk(QStringLiteral("目.txt"))}
+                                << int(Choice::Gb18030);
+    QTest::newRow("UTF-8 Chinese") << QByteArrayList{utf8Chinese} << int(Choice::Utf8);
+    QTest::newRow("UTF-8 Latin") << QByteArrayList{QStringLiteral("café.txt").toUtf8(),
+                                                   QStringLiteral("Ærø").toUtf8()}
+                                 << int(Choice::Utf8);
+    QTest::newRow("UTF-8 Cyrillic")
+        << QByteArrayList{QStringLiteral("файл").toUtf8()} << int(Choice::Utf8);
+    QTest::newRow("one stray Latin-1 name among UTF-8 ones")
+        << QByteArrayList{utf8Chinese, QStringLiteral("资料").toUtf8(), "caf\xe9"}
+        << int(Choice::Utf8);
+    QTest::newRow("more GBK than UTF-8")
+        << QByteArrayList{gbk(QStringLiteral("资料")), gbk(QStringLiteral("目录")), utf8Chinese}
+        << int(Choice::Gb18030);
+    QTest::newRow("as many of each")
+        << QByteArrayList{gbk(QStringLiteral("资料")), utf8Chinese} << int(Choice::Utf8);
+}
+
+void TestFtpParsers::decidesOneEncodingFromNames()
+{
+    QFETCH(QByteArrayList, names);
+    QFETCH(int, choice);
+    FtpNameEvidence evidence;
+    for (const QByteArray &name : names)
+        evidence.add(name);
+    QCOMPARE(int(evidence.verdict()), choice);
+
+    // Once decided, the connection keeps its encoding; a fixed one is never
+    // changed by names.
+    FtpNameCodec codec;
+    codec.decide(evidence);
+    QCOMPARE(int(codec.choice()), choice);
+    FtpNameEvidence other;
+    other.add(choice == int(Choice::Utf8) ? gbk(QStringLiteral("中文"))
+                                          : QStringLiteral("中文").toUtf8());
+    other.add("caf\xe9");
+    codec.decide(other);
+    if (choice != int(Choice::Undecided))
+        QCOMPARE(int(codec.choice()), choice);
+    FtpNameCodec fixed;
+    fixed.reset(Choice::Utf8);
+    fixed.decide(evidence);
+    QCOMPARE(fixed.choice(), Choice::Utf8);
+}
+
+void TestFtpParsers::sendsNamesBackByteExact_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("shown");
+    const QByteArray chinese = gbk(QStringLiteral("中文"));
+    QTest::newRow("GBK on a GB18030 connection")
+        << chinese << int(Choice::Gb18030) << QStringLiteral("中文");
+    QTest::newRow("GBK 目录, valid UTF-8 too")
+        << gbk(QStringLiteral("目录")) << int(Choice::Gb18030) << QStringLiteral("目录");
+    QTest::newRow("GBK on a UTF-8 connection") << chinese << int(Choice::Utf8) << escapes(chinese);
+    QTest::newRow("UTF-8 on a UTF-8 connection")
+        << QStringLiteral("资料").toUtf8() << int(Choice::Utf8) << QStringLiteral("资料");
+    QTest::newRow("neither, GB18030 connection")
+        << QByteArray("\xff\x80\x80name") << int(Choice::Gb18030)
+        << escapes("\xff\x80\x80") + QStringLiteral("name");
+    QTest::newRow("GBK with a cut-off end")
+        << chinese + "\xd6" << int(Choice::Gb18030) << QStringLiteral("中文") + escapes("\xd6");
+    // A cut-off sequence must not pass for the plain name before it.
+    QTest::newRow("cut-off UTF-8")
+        << QByteArray("abc\xc0") << int(Choice::Utf8) << QStringLiteral("abc") + escapes("\xc0");
+    QTest::newRow("undecided reads UTF-8")
+        << QByteArray("x\xe4\xb8\xad") << int(Choice::Undecided) << QStringLiteral("x中");
+    // A leading byte order mark is part of the name (found by fuzz_names).
+    QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf"
+                                                   "bom")
+                                     << int(Choice::Utf8) << QString(QChar(0xFEFF)) + "bom";
+    // Text that looks like the escapes themselves is escaped in turn.
+    QTest::newRow("private use U+F780 in UTF-8")
+        << QByteArray("\xef\x9e\x80") << int(Choice::Utf8) << escapes("\xef\x9e\x80");
+}
+
 void TestFtpParsers::sendsNamesBackByteExact()
 {
+    QFETCH(QByteArray, raw);
+    QFETCH(int, choice);
     FtpNameCodec codec;
-    // Bytes that are neither UTF-8 nor GBK decode to something, and still go back as they came.
-    const QByteArray odd("\xff\xfe\x80name");
-    const QString shown = codec.decode(odd);
-    QVERIFY(!shown.isEmpty());
-    QCOMPARE(codec.encode(shown), odd);
+    codec.reset(Choice(choice));
+    const QString shown = codec.decode(raw);
+    QTEST(shown, "shown");
+    QCOMPARE(codec.encode(shown), raw);
     QCOMPARE(codec.encode(QStringLiteral("/a/") + shown + QStringLiteral("/b")),
-             "/a/" + odd + "/b");
-    QCOMPARE(codec.decode(QByteArray("\xd7\xca\xc1\xcf")), QStringLiteral("资料"));
-    // A cut-off sequence must not pass for the plain name before it.
-    const QString cut = codec.decode(QByteArray("abc\xc0"));
-    QVERIFY(cut != QLatin1String("abc"));
-    QCOMPARE(codec.encode(cut), QByteArray("abc\xc0"));
-    QCOMPARE(codec.encode(QStringLiteral("abc")), QByteArray("abc"));
-    // A leading byte order mark is part of the name, not a marker to drop
-    // (found by fuzz_names).
-    for (const QByteArray &bom : {QByteArray("\xef\xbb\xbf"
-                                             "bom"),
-                                  QByteArray("\xef\xbb\xbf")}) {
-        const QString withBom = codec.decode(bom);
-        QCOMPARE(withBom.size(), bom.size() - 2);
-        QCOMPARE(codec.encode(withBom), bom);
-        QCOMPARE(FtpNameCodec::decodeText(bom), withBom);
-    }
-    // Names never listed go as UTF-8.
+             "/a/" + raw + "/b");
+}
+
+void TestFtpParsers::encodesTypedNamesInTheConnectionsEncoding()
+{
+    FtpNameCodec codec;
     QCOMPARE(codec.encode(QStringLiteral("新建")), QStringLiteral("新建").toUtf8());
-    QCOMPARE(codec.encode(QStringLiteral("/资料/新建")),
-             QByteArray("/\xd7\xca\xc1\xcf/") + QStringLiteral("新建").toUtf8());
-    codec.clear();
-    QCOMPARE(codec.encode(QStringLiteral("资料")), QStringLiteral("资料").toUtf8());
+    FtpNameEvidence evidence;
+    evidence.add(gbk(QStringLiteral("资料")));
+    codec.decide(evidence);
+    // Listed, typed or new: every name of a GBK connection goes as GBK.
+    QCOMPARE(codec.encode(QStringLiteral("/资料/新建")), gbk(QStringLiteral("/资料/新建")));
+    QCOMPARE(codec.encode(QStringLiteral("plain")), QByteArray("plain"));
+    codec.reset(Choice::Utf8);
+    QCOMPARE(codec.encode(QStringLiteral("/资料/新建")), QStringLiteral("/资料/新建").toUtf8());
+    // Reply texts follow the connection too.
+    codec.reset(Choice::Gb18030);
+    QCOMPARE(codec.text("550 " + gbk(QStringLiteral("目录")) + " exists"),
+             QStringLiteral("550 目录 exists"));
 }
 
 void TestFtpParsers::convertsAsciiLineEnds()
@@ -681,6 +1025,28 @@ void TestFtpParsers::splitsPatterns()
     QTEST(split.glob, "glob");
     QVERIFY(split.matches(QStringLiteral("notes.txt")));
     QCOMPARE(split.matches(QStringLiteral("image.png")), split.selectsAll());
+}
+
+void TestFtpParsers::refusesDotOperands_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("dot");
+    QTest::newRow("dot dot") << QStringLiteral("..") << true;
+    QTest::newRow("dot") << QStringLiteral(".") << true;
+    QTest::newRow("ends in ..") << QStringLiteral("/pub/a/..") << true;
+    QTest::newRow("ends in .") << QStringLiteral("a/.") << true;
+    QTest::newRow("ends in .. and /") << QStringLiteral("a/../") << true;
+    QTest::newRow("three dots") << QStringLiteral("...") << false;
+    QTest::newRow("dot file") << QStringLiteral("/pub/.hidden") << false;
+    QTest::newRow("dots inside") << QStringLiteral("a..b") << false;
+    QTest::newRow(".. earlier") << QStringLiteral("../x") << false;
+    QTest::newRow("root") << QStringLiteral("/") << false;
+}
+
+void TestFtpParsers::refusesDotOperands()
+{
+    QFETCH(QString, path);
+    QTEST(FtpNameRules::isDotOperand(path), "dot");
 }
 
 QTEST_MAIN(TestFtpParsers)

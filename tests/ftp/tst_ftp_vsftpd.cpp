@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void handlesFiveGigabyteFiles();
     void keepsGbkNamesByteExact();
     void endsLinkCycles();
+    void copiesDotFilesThatPlainListHides();
 
 private:
     std::unique_ptr<VsftpdServer> m_server;
@@ -84,8 +86,7 @@ void TestFtpVsftpd::handlesFiveGigabyteFiles()
 void TestFtpVsftpd::keepsGbkNamesByteExact()
 {
     // "中文文件.txt" and "资料" in GBK, bytes that are not UTF-8, sent by vsftpd
-    // as they are. (Some GBK names are valid UTF-8, "目录" for one: those can
-    // only be shown as UTF-8, but still go back byte for byte.)
+    // as they are.
     const QByteArray fileName = QByteArray::fromHex("d6d0cec4cec4bcfe") + ".txt";
     const QByteArray folderName = QByteArray::fromHex("d7cac1cf");
     const QByteArray disk = QFile::encodeName(serverDisk());
@@ -120,10 +121,11 @@ void TestFtpVsftpd::keepsGbkNamesByteExact()
     QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/tree/中文文件.txt")),
              QByteArray("inner"));
 
-    // A name of its own is sent as UTF-8; a listed one as the server wrote it.
+    // The listing decided GBK for the connection: a new name goes as GBK
+    // too, so the folder keeps one encoding.
     FTP_VERIFY(session.RenameRemote(remoteFile, remoteDir() + QStringLiteral("/改名.txt")));
     QVERIFY(!TestFiles::existsRaw(disk + '/' + fileName));
-    QCOMPARE(TestFiles::read(serverDisk() + QStringLiteral("/改名.txt")),
+    QCOMPARE(TestFiles::readRaw(disk + '/' + QByteArray::fromHex("b8c4c3fb") + ".txt"),
              QByteArray("gbk content"));
     FTP_VERIFY(session.DeleteRemoteFile(remoteDir() + QStringLiteral("/资料/中文文件.txt")));
     QVERIFY(!TestFiles::existsRaw(disk + '/' + folderName + '/' + fileName));
@@ -152,6 +154,33 @@ void TestFtpVsftpd::endsLinkCycles()
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/loop")));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/a/up")));
     QCOMPARE(recorder.matching(FtpEvent::EntrySkipped).size(), 2);
+}
+
+void TestFtpVsftpd::copiesDotFilesThatPlainListHides()
+{
+    // vsftpd as it comes: plain LIST leaves dot files out, LIST -a shows them.
+    QTemporaryDir root;
+    VsftpdServer hiding(root.path());
+    hiding.setShowsDotFiles(false);
+    const QString tree = hiding.writablePath() + QStringLiteral("/tree");
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/.hidden"), "h"));
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/.config/settings"), "s"));
+    QVERIFY(TestFiles::write(tree + QStringLiteral("/plain.txt"), "p"));
+    QVERIFY2(hiding.start(), qPrintable(hiding.error()));
+    QVERIFY(VsftpdServer::giveToFtpUser(hiding.writablePath()));
+    FtpSession session;
+    SessionRecorder recorder(session);
+    session.setTimeoutMs(20000);
+    FTP_VERIFY(
+        session.OpenConnection(hiding.host(), hiding.user(), hiding.password(), {}, hiding.port()));
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub/tree")));
+    QCOMPARE(session.ListingEntries().entries.size(), 3);
+    const QString target = clientDisk() + QStringLiteral("/copy");
+    FTP_VERIFY(session.DownloadMany(QStringLiteral("/pub/tree/*"), target));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/.hidden")), QByteArray("h"));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/.config/settings")), QByteArray("s"));
+    QCOMPARE(TestFiles::read(target + QStringLiteral("/plain.txt")), QByteArray("p"));
+    QVERIFY(recorder.anyTextContains(QStringLiteral("LIST -a")));
 }
 
 QTEST_MAIN(TestFtpVsftpd)

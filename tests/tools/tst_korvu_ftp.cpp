@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -40,6 +41,9 @@ private Q_SLOTS:
     void refusesBadCommandLines();
     void drawsProgressOnlyOnATerminal();
     void reachesGbkNamesItListed();
+    void readsNamesInTheEncodingAskedFor_data();
+    void readsNamesInTheEncodingAskedFor();
+    void keepsEntriesOfUnreadableSizes();
 
 private:
     struct Run
@@ -438,17 +442,22 @@ void TestKorvuFtp::tellsEachFailedEntryOnce()
 
 void TestKorvuFtp::honoursTheTimeout()
 {
-    FakeFtpServer silent(QStringLiteral("stall-greeting"));
-    QVERIFY2(silent.start(), qPrintable(silent.error()));
-    QElapsedTimer clock;
-    clock.start();
-    const Run run =
-        korvu({QStringLiteral("--timeout"), QStringLiteral("1.5"),
-               QStringLiteral("ftp://127.0.0.1:%1").arg(silent.port()), QStringLiteral("pwd")});
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.startsWith("korvu-ftp: error 11102: "), run.err.constData());
-    // Well under the default of 30 s.
-    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    // A server that says nothing, and one that says its greeting a byte
+    // every 0.25 s: the time-out bounds the whole reply.
+    for (const QString &scenario :
+         {QStringLiteral("stall-greeting"), QStringLiteral("slow-greeting")}) {
+        FakeFtpServer silent(scenario);
+        QVERIFY2(silent.start(), qPrintable(silent.error()));
+        QElapsedTimer clock;
+        clock.start();
+        const Run run =
+            korvu({QStringLiteral("--timeout"), QStringLiteral("1.5"),
+                   QStringLiteral("ftp://127.0.0.1:%1").arg(silent.port()), QStringLiteral("pwd")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith("korvu-ftp: error 11102: "), run.err.constData());
+        // Well under the default of 30 s, and under the trickle's 7 s.
+        QVERIFY2(clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
+    }
 }
 
 void TestKorvuFtp::choosesTheDataConnectionMode()
@@ -505,6 +514,9 @@ void TestKorvuFtp::refusesBadCommandLines_data()
     QTest::newRow("bare IPv6") << QStringList{QStringLiteral("ftp://::1:21"), QStringLiteral("ls")};
     QTest::newRow("unclosed bracket")
         << QStringList{QStringLiteral("ftp://[::1:21"), QStringLiteral("ls")};
+    QTest::newRow("unknown encoding") << QStringList{
+        QStringLiteral("--encoding"), QStringLiteral("latin1"), good, QStringLiteral("ls")};
+    QTest::newRow("encoding missing") << QStringList{good, QStringLiteral("--encoding")};
 }
 
 void TestKorvuFtp::refusesBadCommandLines()
@@ -572,6 +584,74 @@ void TestKorvuFtp::reachesGbkNamesItListed()
     QVERIFY(!TestFiles::existsRaw(folder + '/' + fileName));
     KORVU_OK(korvu({vsftpdUrl, QStringLiteral("rmdir"), QStringLiteral("/pub/资料")}));
     QVERIFY(!TestFiles::existsRaw(folder));
+}
+
+void TestKorvuFtp::readsNamesInTheEncodingAskedFor_data()
+{
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("auto") << QStringLiteral("auto") << true;
+    QTest::newRow("gbk") << QStringLiteral("gbk") << true;
+    QTest::newRow("utf-8") << QStringLiteral("utf-8") << false;
+}
+
+void TestKorvuFtp::readsNamesInTheEncodingAskedFor()
+{
+    QFETCH(QString, encoding);
+    QFETCH(bool, readable);
+    // "资料/中文文件.txt" in GBK, on a server that sends names as they are on
+    // its disk and offers no UTF8.
+    QStringEncoder gbk("GB18030");
+    const QByteArray folder =
+        QFile::encodeName(serverDisk()) + '/' + QByteArray(gbk.encode(QStringLiteral("资料")));
+    QVERIFY(TestFiles::writeRaw(
+        folder + '/' + QByteArray(gbk.encode(QStringLiteral("中文文件.txt"))), "gbk content"));
+    const auto cleanup =
+        qScopeGuard([&] { TestFiles::removeTreeRaw(QFile::encodeName(serverDisk())); });
+    PyFtpdServer raw(serverDisk());
+    raw.serveRawNames(true);
+    QVERIFY2(raw.start(), qPrintable(raw.error()));
+    const QString rawUrl =
+        QStringLiteral("ftp://%1:%2@127.0.0.1:%3").arg(raw.user(), raw.password()).arg(raw.port());
+    const QStringList option = {QStringLiteral("--encoding"), encoding};
+
+    const Run top = korvu(option + QStringList{rawUrl, QStringLiteral("ls")});
+    KORVU_OK(top);
+    QCOMPARE(top.out.contains("\t" + QStringLiteral("资料").toUtf8() + "\n"), readable);
+    const QString shownFolder = QString::fromUtf8(top.out.trimmed()).section(QLatin1Char('\t'), 4);
+    // Whatever it shows, the name reaches the file again.
+    const Run inner = korvu(option + QStringList{rawUrl, QStringLiteral("ls"), shownFolder});
+    KORVU_OK(inner);
+    const QString shownFile = QString::fromUtf8(inner.out.trimmed()).section(QLatin1Char('\t'), 4);
+    QCOMPARE(shownFile == QStringLiteral("中文文件.txt"), readable);
+    KORVU_OK(korvu(option + QStringList{rawUrl, QStringLiteral("get"),
+                                        shownFolder + QLatin1Char('/') + shownFile,
+                                        clientDisk(QStringLiteral("got.txt"))}));
+    QCOMPARE(TestFiles::read(clientDisk(QStringLiteral("got.txt"))), QByteArray("gbk content"));
+    // A new name, sent before anything was listed, takes the server's encoding.
+    KORVU_OK(korvu(option + QStringList{rawUrl, QStringLiteral("mkdir"), QStringLiteral("新建")}));
+    const QByteArray made =
+        readable ? QByteArray(gbk.encode(QStringLiteral("新建"))) : QStringLiteral("新建").toUtf8();
+    QVERIFY(TestFiles::existsRaw(QFile::encodeName(serverDisk()) + '/' + made));
+}
+
+void TestKorvuFtp::keepsEntriesOfUnreadableSizes()
+{
+    // sized.bin is listed with -2147483648 bytes: mirror copies it all the
+    // same, and ls leaves its size empty.
+    FakeFtpServer fake;
+    QVERIFY2(fake.start(), qPrintable(fake.error()));
+    const QString fakeUrl = QStringLiteral("ftp://odd-sizes:x@127.0.0.1:%1").arg(fake.port());
+    KORVU_OK(korvu({fakeUrl, QStringLiteral("mirror"), QStringLiteral("/pub"),
+                    clientDisk(QStringLiteral("pub"))}));
+    QCOMPARE(QFileInfo(clientDisk(QStringLiteral("pub/sized.bin"))).size(), 1000);
+    const Run list = korvu({fakeUrl, QStringLiteral("ls"), QStringLiteral("/pub")});
+    KORVU_OK(list);
+    QByteArray sized;
+    for (const QByteArray &line : list.out.split('\n'))
+        if (line.endsWith("\tsized.bin"))
+            sized = line;
+    QVERIFY2(sized.startsWith("-\t\t644\t"), list.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestKorvuFtp)

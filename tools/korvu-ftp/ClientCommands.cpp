@@ -30,11 +30,6 @@ const ClientCommands::Syntax Commands[] = {
 // Listing lines go out in blocks of this size, never one write per line.
 constexpr qsizetype OutputBlock = 64 * 1024;
 
-bool isAscii(const QString &text)
-{
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
 QString lastComponent(const QString &remotePath)
 {
     return remotePath.section(QLatin1Char('/'), -1);
@@ -90,7 +85,6 @@ void ClientCommands::enterStartDirectory(const QString &path)
 {
     if (path.isEmpty())
         return;
-    learnNames(path);
     m_session.setCurrentDirectory(path);
 }
 
@@ -109,17 +103,12 @@ void ClientCommands::run(const QString &command, const QStringList &arguments, b
     } else if (command == QLatin1String("mput")) {
         mput(plainLocalPath(first), second);
     } else if (command == QLatin1String("mkdir")) {
-        learnNames(first);
         m_session.MakeRemoteDirectory(first);
     } else if (command == QLatin1String("rmdir")) {
-        learnNames(first);
         m_session.RemoveRemoteDirectory(first);
     } else if (command == QLatin1String("rm")) {
-        learnNames(first);
         m_session.DeleteRemoteFile(first);
     } else if (command == QLatin1String("mv")) {
-        learnNames(first);
-        learnNames(second);
         m_session.RenameRemote(first, second);
     } else if (command == QLatin1String("pwd")) {
         printWorkingDirectory();
@@ -128,7 +117,6 @@ void ClientCommands::run(const QString &command, const QStringList &arguments, b
 
 void ClientCommands::list(const QString &folder)
 {
-    learnNames(folder);
     m_session.ListDirectory(folder);
     QByteArray block;
     block.reserve(OutputBlock + 4096);
@@ -152,12 +140,11 @@ void ClientCommands::get(const QString &remote, QString local, bool resume)
         if (!FtpNameRules::isSafeLocalName(name))
             throw FtpError{
                 FtpErrorCode::InvalidArgument,
-                QStringLiteral("\"%1\" gives no local file name: name the local file").arg(remote)};
+                QStringLiteral("\"%1\" 不能用作本地文件名，请给出本地文件名").arg(remote)};
         local = FtpNameRules::localChildPath(local, name);
     }
     const QFileInfo target(local);
     qint64 offset = resume && target.isFile() ? target.size() : 0;
-    learnNames(remote);
     m_progress.startFile(lastComponent(remote));
     m_session.DownloadFile(remote, local, offset);
 }
@@ -166,7 +153,6 @@ void ClientCommands::put(const QString &local, QString remote, bool resume)
 {
     if (remote.isEmpty() || remote.endsWith(QLatin1Char('/')))
         remote += QFileInfo(local).fileName();
-    learnNames(remote);
     qint64 offset = 0;
     if (resume) {
         m_session.setUploadMode(FtpUploadMode::Resume);
@@ -178,7 +164,6 @@ void ClientCommands::put(const QString &local, QString remote, bool resume)
 
 void ClientCommands::mirror(const QString &remoteFolder, const QString &localFolder)
 {
-    learnNames(remoteFolder);
     // In quotes, so that blanks at either end of the folder's name stay.
     const QString pattern =
         remoteFolder.isEmpty() ? QStringLiteral("*") : joined(remoteFolder, QStringLiteral("*"));
@@ -187,7 +172,6 @@ void ClientCommands::mirror(const QString &remoteFolder, const QString &localFol
 
 void ClientCommands::mput(const QString &localFolder, const QString &remoteFolder)
 {
-    learnNames(remoteFolder);
     const QString pattern =
         QDir::toNativeSeparators(localFolder.isEmpty() ? QStringLiteral(".") : localFolder) +
         QDir::separator() + QLatin1Char('*');
@@ -198,8 +182,7 @@ void ClientCommands::printWorkingDirectory()
 {
     const QString directory = m_session.CurrentDirectory();
     if (directory.isEmpty())
-        throw FtpError{FtpErrorCode::BadReply,
-                       QStringLiteral("the server did not name its current directory")};
+        throw FtpError{FtpErrorCode::BadReply, QStringLiteral("服务器没有给出当前目录")};
     write(directory.toUtf8() + '\n');
 }
 
@@ -208,9 +191,9 @@ void ClientCommands::write(const QByteArray &bytes)
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) == size_t(bytes.size()) &&
         std::fflush(m_out) == 0)
         return;
-    throw FtpError{FtpErrorCode::LocalFileError,
-                   QStringLiteral("cannot write to standard output: %1")
-                       .arg(QString::fromLocal8Bit(std::strerror(errno)))};
+    throw FtpError{
+        FtpErrorCode::LocalFileError,
+        QStringLiteral("无法写入标准输出：%1").arg(QString::fromLocal8Bit(std::strerror(errno)))};
 }
 
 // The size of the remote file, from a listing of its folder; 0 when it is
@@ -225,31 +208,14 @@ qint64 ClientCommands::remoteFileSize(const QString &remote)
         return 0;
     }
     const QString name = lastComponent(remote);
-    for (const FtpListingEntry &entry : m_session.ListingEntries().entries)
-        if (entry.name == name && entry.kind != QLatin1String("d"))
-            return entry.size;
-    return 0;
-}
-
-// A name that is not UTF-8 on the server (GBK) is sent back byte for byte
-// only once the session has seen it listed. Each run of korvu-ftp is a new
-// session, so the folders along a path with such characters are listed
-// first. Plain ASCII paths need none of this.
-void ClientCommands::learnNames(const QString &remotePath)
-{
-    if (isAscii(remotePath))
-        return;
-    QString folder = remotePath.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
-    for (const QString &part : remotePath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (!isAscii(part)) {
-            try {
-                m_session.ListDirectory(folder);
-            } catch (const FtpError &error) {
-                // The command itself will tell what is wrong with the path.
-                if (!isServerRefusal(error))
-                    throw;
-            }
-        }
-        folder = joined(folder, part);
+    for (const FtpListingEntry &entry : m_session.ListingEntries().entries) {
+        if (entry.name != name || entry.kind == QLatin1String("d"))
+            continue;
+        if (entry.size < 0)
+            throw FtpError{
+                FtpErrorCode::CannotResume,
+                QStringLiteral("无法续传：服务器没有给出远程文件 %1 的大小").arg(remote)};
+        return entry.size;
     }
+    return 0;
 }

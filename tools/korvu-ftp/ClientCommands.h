@@ -40,7 +40,6 @@ private:
     void printWorkingDirectory();
     void write(const QByteArray &bytes);
     qint64 remoteFileSize(const QString &remote);
-    void learnNames(const QString &remotePath);
 
     FtpSession &m_session;
     ProgressBar &m_progress;

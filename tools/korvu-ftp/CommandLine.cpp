@@ -2,6 +2,7 @@
 
 #include "ClientCommands.h"
 #include "UsageError.h"
+#include "ftp/FtpCodes.h"
 
 #include <climits>
 
@@ -16,6 +17,18 @@ int parseTimeout(const QString &text)
         throw UsageError{
             QStringLiteral("--timeout wants a number of seconds, not \"%1\"").arg(text)};
     return int(seconds * 1000);
+}
+
+int parseEncoding(const QString &text)
+{
+    const QString name = text.toLower();
+    if (name == QLatin1String("auto"))
+        return FtpNameEncoding::Auto;
+    if (name == QLatin1String("utf-8") || name == QLatin1String("utf8"))
+        return FtpNameEncoding::Utf8;
+    if (name == QLatin1String("gbk") || name == QLatin1String("gb18030"))
+        return FtpNameEncoding::Gbk;
+    throw UsageError{QStringLiteral("--encoding wants auto, utf-8 or gbk, not \"%1\"").arg(text)};
 }
 
 void checkArgumentCount(const Invocation &invocation)
@@ -67,6 +80,12 @@ Invocation parseCommandLine(const QStringList &arguments)
             invocation.timeoutMs = parseTimeout(arguments.at(++i));
         } else if (argument.startsWith(QLatin1String("--timeout="))) {
             invocation.timeoutMs = parseTimeout(argument.mid(10));
+        } else if (argument == QLatin1String("--encoding")) {
+            if (i + 1 >= arguments.size())
+                throw UsageError{QStringLiteral("--encoding wants auto, utf-8 or gbk")};
+            invocation.encoding = parseEncoding(arguments.at(++i));
+        } else if (argument.startsWith(QLatin1String("--encoding="))) {
+            invocation.encoding = parseEncoding(argument.mid(11));
         } else {
             throw UsageError{QStringLiteral("unknown option \"%1\"").arg(argument)};
         }
@@ -97,8 +116,9 @@ QString usageText()
                "%1"
                "\n"
                "  ls prints one line per entry, tab-separated: kind (d folder, l link,\n"
-               "  - file), size in bytes, permissions (755), date, name. Control\n"
-               "  characters and backslashes in names are written as \\t, \\\\, \\xHH.\n"
+               "  - file), size in bytes (empty when the server gave none), permissions\n"
+               "  (755), date, name. Control characters and backslashes in names are\n"
+               "  written as \\t, \\\\, \\xHH.\n"
                "  mirror copies the whole tree below REMOTE_DIR into LOCAL_DIR, mput the\n"
                "  tree below LOCAL_DIR into REMOTE_DIR; both create folders as needed.\n"
                "  get without LOCAL, or into a folder, keeps the remote name; put\n"
@@ -112,6 +132,9 @@ QString usageText()
                "Options:\n"
                "  --active           the server connects for data (EPRT/PORT)\n"
                "  --timeout SECONDS  for connecting and for every reply or data (30)\n"
+               "  --encoding NAME    of the server's file names: auto (UTF-8 when the\n"
+               "                     server switches to it, else its names decide),\n"
+               "                     utf-8 or gbk\n"
                "  --resume           get: continue after the local file's bytes;\n"
                "                     put: continue after the remote file's bytes\n"
                "  -q, --quiet        no progress bar (it shows only on a terminal)\n"

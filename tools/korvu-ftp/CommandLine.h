@@ -18,6 +18,7 @@ struct Invocation
     Action action = Action::Run;
     bool active = false; // EPRT/PORT instead of EPSV/PASV
     int timeoutMs = 0;   // 0: the session's default
+    int encoding = 0;    // FtpNameEncoding
     bool resume = false;
     bool quiet = false;
     FtpUrl url;

@@ -41,7 +41,8 @@ void appendLine(const FtpListingEntry &entry, QByteArray &out)
 {
     out += entry.kind.toUtf8();
     out += '\t';
-    out += QByteArray::number(entry.size);
+    if (entry.size >= 0)
+        out += QByteArray::number(entry.size);
     out += '\t';
     out += QByteArray::number(entry.permissions);
     out += '\t';

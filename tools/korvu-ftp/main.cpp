@@ -48,6 +48,7 @@ int runInvocation(const Invocation &invocation)
     FtpSession session;
     session.setPassiveMode(!invocation.active);
     session.setTimeoutMs(invocation.timeoutMs);
+    session.setNameEncoding(invocation.encoding);
     QObject::connect(&session, &FtpSession::ActivityEvent,
                      [&reporter](int code, int category, const QString &text, qint64 count,
                                  const QVariant &extra) {
@@ -60,6 +61,8 @@ int runInvocation(const Invocation &invocation)
         commands.enterStartDirectory(url.startDirectory);
         commands.run(invocation.command, invocation.arguments, invocation.resume);
     } catch (const FtpError &error) {
+        // Printed in every case: the session's own failures (11100 and up)
+        // are in no reply the user saw.
         reporter.finish(&error);
         Console::printMessage(
             QStringLiteral("error %1: %2").arg(error.number).arg(descriptionOf(error)));

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "ftp/FtpControlConnection.h"
+#include "ftp/FtpListing.h"
+#include "ftp/FtpNameCodec.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <optional>
+
+class FtpEventSink;
+class FtpInterrupt;
+
+// The settings of the operation in hand, copied from the session's
+// properties when it starts.
+struct FtpSettings
+{
+    int timeoutMs = 30000;
+    bool passive = true;
+    int uploadMode = 0;
+    int transferSetting = 0;
+    int nameEncoding = 0; // FtpNameEncoding; read by the log-in only
+};
+
+// What the server offered in FEAT, and what the session learnt on the way.
+struct FtpFeatures
+{
+    enum class Support
+    {
+        Untried,
+        Works,
+        Refused
+    };
+
+    bool mlsd = false;
+    bool mlst = false;
+    bool size = true; // tried until the server refuses it
+    bool restStream = false;
+    bool utf8 = false;
+    bool epsvFailed = false;
+    bool eprtFailed = false;
+    // "LIST -a" (dot files too) where there is no MLSD.
+    Support listAll = Support::Untried;
+    QByteArray mlstFacts; // the facts offered, "type*;size*;modify*;"
+};
+
+// One connection as the pieces of an operation share it: the control
+// connection, what the server offered, the one name encoding, the working
+// directory and the small exchanges every operation needs (PWD, SIZE, MLST,
+// TYPE, a listing). FtpEngine runs the operations on it; the data
+// connection, the transfer channel, file transfers and tree copies get it
+// and nothing more.
+class FtpContext
+{
+public:
+    FtpContext(FtpInterrupt &interrupt, FtpEventSink &sink);
+
+    void setSettings(const FtpSettings &settings);
+    const FtpSettings &settings() const { return m_settings; }
+    FtpControlConnection &control() { return m_control; }
+    const FtpControlConnection &control() const { return m_control; }
+    FtpInterrupt &interrupt() { return m_interrupt; }
+    FtpFeatures &features() { return m_features; }
+    FtpNameCodec &codec() { return m_codec; }
+    const FtpNameCodec &codec() const { return m_codec; }
+    // Paces the progress reports of the operation in hand.
+    QElapsedTimer &progressClock() { return m_progressClock; }
+
+    void report(int code, int category, const QString &text, qint64 count = 0,
+                const QVariant &extra = {});
+    // Throws 11101 when the user asked to stop: called after each exchange
+    // with the server that may be the last of a stoppable step.
+    void stopPoint();
+    // A new connection: what the last one learnt is forgotten; names take
+    // `encoding`, or wait for the server's names to decide (Undecided).
+    void startConnection(FtpNameCodec::Choice encoding);
+
+    // A name or path to send. While the encoding is still open and the text
+    // is not plain ASCII, the folder it lies in is listed first so that the
+    // server's names decide (once per folder).
+    QByteArray encode(const QString &path);
+
+    // The directory the server last confirmed with PWD (empty: unknown).
+    QString currentDirectory() const { return m_currentDirectory; }
+    QByteArray currentDirectoryRaw() const { return m_currentDirectoryRaw; }
+    void forgetDirectory();
+    // CWD with raw bytes; false when the server refuses (the reply in
+    // `refusal` when given).
+    bool enterRaw(const QByteArray &raw, FtpReply *refusal = nullptr);
+    // PWD; throws 11114/11107 when the reply cannot be used.
+    void confirmDirectory();
+    // Back to a directory known by its raw path (after a tree walk).
+    void restoreDirectory(const QByteArray &raw, const QString &shown);
+
+    // The MLST facts of `raw` (empty: the current directory), or an empty
+    // text when the server has no MLST or refuses.
+    QByteArray factsOf(const QByteArray &raw);
+    std::optional<qint64> remoteSize(const QByteArray &raw);
+    void useTransferType();
+    bool restartSupported() const { return m_features.restStream; }
+    // Lists `raw` (empty: the current directory); see FtpListingReader.
+    FtpListing list(const QByteArray &raw, QVector<QByteArray> *uniques = nullptr);
+
+private:
+    void decideEncodingFor(const QString &path);
+
+    FtpInterrupt &m_interrupt;
+    FtpEventSink &m_sink;
+    FtpSettings m_settings;
+    FtpControlConnection m_control;
+    FtpFeatures m_features;
+    FtpNameCodec m_codec;
+    char m_type = 0; // the TYPE the server was last told
+    QElapsedTimer m_progressClock;
+    QString m_currentDirectory;
+    QByteArray m_currentDirectoryRaw;
+    // Folders listed to decide the encoding, so none is listed twice.
+    QSet<QByteArray> m_probed;
+};

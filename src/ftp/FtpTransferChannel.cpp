@@ -1,0 +1,137 @@
+#include "ftp/FtpTransferChannel.h"
+
+#include "ftp/FtpCodes.h"
+#include "ftp/FtpContext.h"
+
+FtpTransferChannel::FtpTransferChannel(FtpContext &context) : m_context(context), m_data(context) {}
+
+void FtpTransferChannel::close()
+{
+    m_data.close();
+}
+
+void FtpTransferChannel::prepare()
+{
+    try {
+        m_data.prepare();
+    } catch (const FtpStopRequest &) {
+        // Stopped while the data connection was being made: nothing is
+        // outstanding on the control connection.
+        close();
+        throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+    }
+}
+
+bool FtpTransferChannel::restart(qint64 offset)
+{
+    m_reply = m_context.control().command("REST", QByteArray::number(offset));
+    return m_reply.code == 350;
+}
+
+FtpTransferChannel::Outcome FtpTransferChannel::start(const QByteArray &verb,
+                                                      const QByteArray &argument,
+                                                      bool completionWithoutData)
+{
+    FtpControlConnection &control = m_context.control();
+    m_reply = control.command(verb, argument);
+    if (m_reply.isPreliminary()) {
+        try {
+            m_data.establish();
+        } catch (const FtpStopRequest &) {
+            abortQuietly();
+            throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+        }
+        return Outcome::Open;
+    }
+    close();
+    m_ended = true;
+    if (m_reply.code >= 400)
+        return Outcome::Refused;
+    if (m_reply.isPositive() && completionWithoutData)
+        return Outcome::Completed;
+    throw FtpError{FtpErrorCode::BadReply,
+                   QStringLiteral("服务器对 %1 的回复无法识别：%2")
+                       .arg(QString::fromLatin1(verb), control.text(m_reply))};
+}
+
+void FtpTransferChannel::refuse() const
+{
+    m_context.control().refuse(m_reply);
+}
+
+qint64 FtpTransferChannel::receive(char *buffer, qint64 size)
+{
+    return m_data.socket().receive(buffer, size, m_context.settings().timeoutMs, true);
+}
+
+void FtpTransferChannel::send(const char *data, qint64 size)
+{
+    m_data.socket().sendAll(data, size, m_context.settings().timeoutMs, true);
+}
+
+void FtpTransferChannel::finish()
+{
+    // Closing the data connection is what tells the server an upload is
+    // complete.
+    close();
+    m_ended = true;
+    FtpControlConnection &control = m_context.control();
+    FtpReply reply = control.readReply();
+    for (int i = 0; reply.isPreliminary() && i < 8; ++i)
+        reply = control.readReply();
+    if (reply.isPositive())
+        return;
+    if (reply.code >= 400)
+        control.refuse(reply);
+    throw FtpError{FtpErrorCode::BadReply,
+                   QStringLiteral("服务器对传输结束的回复无法识别：%1").arg(control.text(reply))};
+}
+
+void FtpTransferChannel::run(const std::function<void()> &stream,
+                             const std::function<FtpError()> &stopped)
+{
+    try {
+        stream();
+    } catch (const FtpStopRequest &) {
+        const FtpError error = stopped();
+        abortQuietly();
+        throw error;
+    } catch (const FtpError &error) {
+        if (m_ended || error.number != FtpErrorCode::TransferIncomplete)
+            throw;
+        // The data connection broke: the server's final reply says why
+        // (426, 552), and keeps the replies in step.
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void FtpTransferChannel::abort(const FtpError &error)
+{
+    abortQuietly();
+    throw error;
+}
+
+void FtpTransferChannel::abortQuietly()
+{
+    close();
+    m_ended = true;
+    FtpControlConnection &control = m_context.control();
+    try {
+        // The PWD reply (257) marks the end of whatever the server still had
+        // to say about the transfer and the ABOR: 426, 226, 225 in any number.
+        control.send("ABOR");
+        control.send("PWD");
+        for (int i = 0; i < 8; ++i)
+            if (control.readReply().code == 257)
+                return;
+        // The server does not come back: the operation's guard closes the
+        // session.
+        control.close();
+    } catch (const FtpError &error) {
+        control.close();
+        if (error.number == FtpErrorCode::ConnectionDropped)
+            throw;
+    }
+}
