@@ -42,6 +42,13 @@ StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent), Progress1(new 
     addPanel(QStringLiteral("FileSize"), QString(), QStringLiteral("文件大小"), 1600, 0);
     addPanel(QStringLiteral("Status"), QString(), QStringLiteral("传输状态"), 600, 0);
     panel(QStringLiteral("Status"))->setAlignment(Qt::AlignCenter);
+    // "Rate" holds the amount, the speed and the time left of a transfer.
+    QLabel *rate = panel(QStringLiteral("Rate"));
+    const int rateWidth = rate->fontMetrics().horizontalAdvance(
+                              QStringLiteral("已完成:1023.9 MB  1023.9 MB/s  剩余 00:00:00")) +
+                          2 * rate->frameWidth() + rate->margin() + 8;
+    rate->setMinimumWidth(qMax(rate->minimumWidth(), rateWidth));
+    rate->setMaximumWidth(rate->minimumWidth());
 
     Progress1->setObjectName(QStringLiteral("Progress1"));
     Progress1->setTextVisible(false);
