@@ -16,7 +16,8 @@ RemoteRows BuildRemoteRows(const FtpListing &listing, const QString &dir)
             continue;
         FileRow row;
         row.text = entry.name;
-        row.setSubItem(1, QString::number(entry.size));
+        // A size the server's line did not tell is shown as unknown, not as -1.
+        row.setSubItem(1, entry.size < 0 ? QString() : QString::number(entry.size));
         row.setSubItem(2, entry.date);
         row.setSubItem(3, QString::number(entry.permissions));
         row.tag = dir + entry.name;

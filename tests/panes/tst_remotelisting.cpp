@@ -50,13 +50,15 @@ private Q_SLOTS:
         listing.format = 3;
         FtpListingEntry big = entry("big.iso", "-", 5LL * 1024 * 1024 * 1024 + 3);
         big.permissions = 755;
-        listing.entries = {big, entry("empty", "-", 0), entry("max", "-", 2147483647)};
+        listing.entries = {big, entry("empty", "-", 0), entry("max", "-", 2147483647),
+                           entry("unknown", "-", -1)};
         const RemoteRows rows = BuildRemoteRows(listing, QStringLiteral("/"));
         QCOMPARE(rows.appended.at(0).subItem(1), QStringLiteral("5368709123"));
         QCOMPARE(rows.appended.at(0).subItem(3), QStringLiteral("755"));
         QCOMPARE(rows.appended.at(0).subItem(2), QStringLiteral("2026-12-08 10:00"));
         QCOMPARE(rows.appended.at(1).subItem(1), QStringLiteral("0"));
         QCOMPARE(rows.appended.at(2).subItem(1), QStringLiteral("2147483647"));
+        QCOMPARE(rows.appended.at(3).subItem(1), QString()); // the server did not tell
     }
 
     void anUnreadableListingLeavesOnlyTheParentRow()

@@ -4,6 +4,7 @@
 #include "fixtures/FakeFtpServer.h"
 #include "fixtures/PyFtpdServer.h"
 #include "fixtures/TestFiles.h"
+#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/RemotePane.h"
@@ -394,6 +395,43 @@ private Q_SLOTS:
         QCOMPARE(h.prompts.asked.at(0).text, QStringLiteral("传输 1 个选定的文件或文件夹?"));
         QVERIFY(fake->commands().mid(before).contains("STOR /pub/x.txt\r\n"));
         QCOMPARE(queueRows(w), QStringList({"上传 x.txt"}));
+    }
+
+    // A stop in the middle of a file ends the batch with an "错误" row and
+    // keeps the partial file, which a later download resumes to the byte.
+    void stopThenResume()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        QVERIFY(connect(h, w, QStringLiteral("slow-data")));
+        auto probe = std::make_unique<QObject>();
+        QObject::connect(&w.ftp(), &FtpSession::ActivityEvent, probe.get(),
+                         [&w](int code, int, const QString &, qint64 count) {
+                             if (code == FtpEvent::DownloadFileProgress && count > 0)
+                                 w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
+                         });
+        choose(w.ui().lvwRemote, {"large.bin", "sized.bin"});
+        QVERIFY(w.dragDrop().BeginDrag(w.ui().lvwRemote));
+        h.prompts.messageAnswers = {Prompts::Answer::Ok};
+        w.dragDrop().DropOnLocal(QStringLiteral("lvwRemote"));
+        // The rest of the batch is not started.
+        QCOMPARE(queueRows(w), QStringList({"错误 large.bin"}));
+        QVERIFY(!QFile::exists(h.home + "/sized.bin"));
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+        const QString partial = h.home + "/large.bin";
+        const QByteArray large = served("data.bin").repeated(4096);
+        const QByteArray part = TestFiles::read(partial);
+        QVERIFY(!part.isEmpty() && part.size() < large.size());
+        QCOMPARE(part, large.left(part.size()));
+        probe.reset();
+
+        QVERIFY(connect(h, w, QStringLiteral("plain")));
+        DialogAnswers dialogs(QList<Answer>{{"frmTransfer", "cmdResume"}});
+        choose(w.ui().lvwRemote, {"large.bin"});
+        w.dispatch().ButtonClick(QStringLiteral("下载"));
+        QCOMPARE(dialogs.unanswered(), 0);
+        QCOMPARE(TestFiles::read(partial), large);
+        QCOMPARE(queueRows(w).last(), QStringLiteral("Download large.bin"));
     }
 
     // Offsets past 4 GiB: a nearly complete copy of a 9 999 999 999-byte
