@@ -43,6 +43,7 @@ ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
     : QObject(parent), ctx(context)
 {
     clock.start();
+    now = [this] { return clock.elapsed(); };
     connect(&ctx.ftp, &FtpSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
 }
 
@@ -146,14 +147,14 @@ void ProgressDisplay::moveBar(int code, qint64 position, qint64 expected)
 
 QString ProgressDisplay::speedAndTimeLeft(qint64 done, qint64 left)
 {
-    const qint64 now = clock.elapsed();
+    const qint64 msecs = now();
     if (!samples.empty() &&
-        (now - samples.back().msecs > newTransferGapMs || done < samples.back().bytes))
+        (msecs - samples.back().msecs > newTransferGapMs || done < samples.back().bytes))
         samples.clear();
-    samples.push_back({now, done});
-    while (samples.size() > 2 && now - samples[1].msecs >= speedWindowMs)
+    samples.push_back({msecs, done});
+    while (samples.size() > 2 && msecs - samples[1].msecs >= speedWindowMs)
         samples.pop_front();
-    const qint64 span = now - samples.front().msecs;
+    const qint64 span = msecs - samples.front().msecs;
     if (span < 500)
         return QString();
     const double perSecond = double(done - samples.front().bytes) * 1000.0 / double(span);

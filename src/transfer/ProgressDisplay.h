@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <deque>
+#include <functional>
 
 class WindowContext;
 
@@ -29,6 +30,8 @@ public:
                        const QVariant &extra);
     // A transfer call (or a batch) ended: the bar, "Rate" and the title rest.
     void finishTransfer();
+    // Where the speed's milliseconds come from (a steady clock by default).
+    void setClock(std::function<qint64()> milliseconds) { now = std::move(milliseconds); }
 
 private:
     struct Sample
@@ -47,6 +50,7 @@ private:
     qint64 treeDone = 0;
     qint64 treeFile = 0;
     QElapsedTimer clock;
+    std::function<qint64()> now;
     std::deque<Sample> samples;
     // The control connection of the attempt under way was opened: only then
     // is its closing news.

@@ -183,6 +183,34 @@ private Q_SLOTS:
         QCOMPARE(rig.bar.progressValue(), qint64(0));
     }
 
+    // The speed over the last seconds and, for one file, the time left; a
+    // pause starts the measurement again.
+    void speedAndTimeLeft()
+    {
+        ProgressRig rig;
+        qint64 clock = 0;
+        rig.display.setClock([&clock] { return clock; });
+        rig.bar.setProgressMaximum(10 * 1048576);
+        const auto at = [&](qint64 msecs, qint64 mebibytes) {
+            clock = msecs;
+            rig.report(FtpEvent::DownloadFileProgress, FtpCategory::Information,
+                       mebibytes * 1048576);
+            return rig.bar.panelText(QStringLiteral("Rate"));
+        };
+        QCOMPARE(at(0, 0), QStringLiteral("已完成:"));
+        QCOMPARE(at(1000, 2), QStringLiteral("已完成:2.0 MB  2.0 MB/s  剩余 00:04"));
+        QCOMPARE(at(2000, 4), QStringLiteral("已完成:4.0 MB  2.0 MB/s  剩余 00:03"));
+        QCOMPARE(at(6000, 5), QStringLiteral("已完成:5.0 MB"));
+        rig.display.ActivityEvent(FtpEvent::DownloadManyProgress, FtpCategory::Information,
+                                  QString(), 1048576, qint64(4096 * 1024));
+        clock = 7000;
+        rig.display.ActivityEvent(FtpEvent::DownloadManyProgress, FtpCategory::Information,
+                                  QString(), 3 * 1048576, qint64(4096 * 1024));
+        // A folder's size is not known: no time left.
+        QCOMPARE(rig.bar.panelText(QStringLiteral("Rate")),
+                 QStringLiteral("已完成:3.0 MB  2.0 MB/s"));
+    }
+
     // The outcome of a make-directory request, and what reaches the log.
     void reportsOtherThanProgress()
     {

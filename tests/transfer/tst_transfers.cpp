@@ -4,6 +4,7 @@
 #include "fixtures/FakeFtpServer.h"
 #include "fixtures/PyFtpdServer.h"
 #include "fixtures/TestFiles.h"
+#include "fixtures/VsftpdServer.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -432,6 +434,45 @@ private Q_SLOTS:
         QCOMPARE(dialogs.unanswered(), 0);
         QCOMPARE(TestFiles::read(partial), large);
         QCOMPARE(queueRows(w).last(), QStringLiteral("Download large.bin"));
+    }
+
+    // Rows that are links are fetched whole: a link to a folder becomes a
+    // folder, a link to a file a file; a double-click on a file downloads it.
+    void linksAndDoubleClicks()
+    {
+        if (!VsftpdServer::available())
+            QSKIP(qPrintable(VsftpdServer::unavailableReason()));
+        QTemporaryDir root;
+        QVERIFY(TestFiles::write(root.filePath("real/file.txt"), "in real"));
+        QVERIFY(TestFiles::write(root.filePath("plain.txt"), "plain"));
+        QVERIFY(TestFiles::write(root.filePath("my docs/in.txt"), "blank"));
+        QVERIFY(QFile::link("real", root.filePath("todir")));
+        QVERIFY(QFile::link("real/file.txt", root.filePath("tofile")));
+        VsftpdServer vsftpd(root.path());
+        QVERIFY2(vsftpd.start(), qPrintable(vsftpd.error()));
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, vsftpd.user(), vsftpd.password(), vsftpd.port());
+        w.connection().Connect();
+        QVERIFY(w.ftp().ConnectionState() == 2);
+
+        choose(w.ui().lvwRemote, {"todir", "tofile"});
+        QVERIFY(w.dragDrop().BeginDrag(w.ui().lvwRemote));
+        h.prompts.messageAnswers = {Prompts::Answer::Ok};
+        w.dragDrop().DropOnLocal(QStringLiteral("lvwRemote"));
+        QCOMPARE(TestFiles::read(h.home + "/todir/file.txt"), QByteArray("in real"));
+        QCOMPARE(TestFiles::read(h.home + "/tofile"), QByteArray("in real"));
+
+        FileListView *remote = w.ui().lvwRemote;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect row = remote->reportView()->visualRect(
+            remote->model()->index(remote->model()->findText("plain.txt"), 0));
+        QTest::mouseClick(remote->reportView()->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(remote->reportView()->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(TestFiles::read(h.home + "/plain.txt"), QByteArray("plain"));
+        QCOMPARE(queueRows(w),
+                 QStringList({"Download todir", "Download tofile", "Download plain.txt"}));
     }
 
     // Offsets past 4 GiB: a nearly complete copy of a 9 999 999 999-byte
