@@ -41,7 +41,9 @@ void beginBatch(TransferContext &tc)
 {
     tc.window.state.TransferBusy = true;
     EnableDirCombos(tc, false, false);
+    // No answer of an earlier batch carries over.
     tc.window.globals.gXferApplyAll = 0;
+    tc.window.globals.gDialogCancelled = false;
     tc.window.availability.refresh();
 }
 
