@@ -475,6 +475,21 @@ private Q_SLOTS:
                  QStringList({"Download todir", "Download tofile", "Download plain.txt"}));
     }
 
+    // A folder copied all but a refused subfolder is not recorded as done;
+    // the log says what was left out.
+    void aTreeCopyThatSkippedIsAnError()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        QVERIFY(connect(h, w, QStringLiteral("refused-subfolder")));
+        w.remotePane().ChangeRemoteDir(QStringLiteral("/"));
+        choose(w.ui().lvwRemote, {"refused"});
+        w.dispatch().ButtonClick(QStringLiteral("下载"));
+        QCOMPARE(queueRows(w), QStringList({"错误 refused"}));
+        QCOMPARE(TestFiles::read(h.home + "/refused/zlast.txt"), QByteArray("last\n"));
+        QVERIFY(w.log().text().contains(QStringLiteral("locked")));
+    }
+
     // Offsets past 4 GiB: a nearly complete copy of a 9 999 999 999-byte
     // file is resumed for its last bytes, with the sizes shown in full.
     void resumePastFourGiB()
