@@ -216,8 +216,12 @@ void RemotePane::ProbeRemoteLink(int row)
 void RemotePane::OpenDropTarget()
 {
     const int r = lvwRemote->model()->dropHighlightRow();
-    if (!ctx.ready() || r < 0)
-        return;
+    if (ctx.ready() && r >= 0)
+        openFolderRow(r, true);
+}
+
+bool RemotePane::openFolderRow(int r, bool probeLink)
+{
     const FileRow row = lvwRemote->model()->row(r);
     if (row.iconKey == IconKey::Cdup)
         RemoteParentDir();
@@ -225,8 +229,11 @@ void RemotePane::OpenDropTarget()
         ChangeRemoteDir(row.text);
     else if (row.iconKey == IconKey::FolderLink)
         ChangeRemoteDir(row.tag);
-    else if (row.iconKey == IconKey::Link)
+    else if (row.iconKey == IconKey::Link && probeLink)
         ProbeRemoteLink(r);
+    else
+        return false;
+    return true;
 }
 
 void RemotePane::RememberRemoteDir()
@@ -301,18 +308,10 @@ void RemotePane::openSelectedRow(bool byEnter)
     const int r = lvwRemote->selectedRow();
     if (r < 0)
         return;
-    const FileRow row = lvwRemote->model()->row(r);
-    if (row.iconKey == IconKey::Cdup)
-        RemoteParentDir();
-    else if (row.iconKey == IconKey::FolderClose)
-        ChangeRemoteDir(row.text);
-    else if (row.iconKey == IconKey::FolderLink)
-        ChangeRemoteDir(row.tag);
-    else if (row.iconKey == IconKey::Link && byEnter)
-        ProbeRemoteLink(r);
-    else if (!byEnter)
+    // A double-click downloads a file or an unprobed link; Enter probes the
+    // link and opens no file.
+    if (!openFolderRow(r, byEnter) && !byEnter)
         Q_EMIT downloadRequested(shown);
-    // Enter on a file opens nothing.
     RememberRemoteDir();
 }
 

@@ -70,6 +70,9 @@ private:
     void listEntered(const QString &requested);
     void showDirectory(const QString &dir);
     void openSelectedRow(bool byEnter);
+    // Enters the folder of a parent, folder or folder-link row, or probes a
+    // link when asked; false for any other row.
+    bool openFolderRow(int row, bool probeLink);
     void openTypedDirectory();
     void fillFromListing(const QString &dir);
     void onMouseReleased(Qt::MouseButton button, const QPoint &globalPos);
