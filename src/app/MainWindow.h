@@ -11,14 +11,19 @@
 class CommandDispatch;
 class ConnectionController;
 class ExitSequence;
+class FileCommands;
 class HelpLauncher;
+class LocalFileOps;
 class LocalPane;
 class MainLayout;
 class PaneCommands;
 class ProgressDisplay;
 class QueueList;
+class RemoteFileOps;
 class RemotePane;
 class SessionLog;
+class TransferList;
+class ViewAndRun;
 class WindowContext;
 struct Globals;
 struct Platform;
@@ -45,6 +50,11 @@ public:
     RemotePane &remotePane() { return *remote; }
     ConnectionController &connection() { return *connectionControl; }
     QueueList &queueList() { return *queue; }
+    TransferList &transferList() { return *transfers; }
+    LocalFileOps &localFileOps() { return *localOps; }
+    RemoteFileOps &remoteFileOps() { return *remoteOps; }
+    FileCommands &fileCommands() { return *fileOps; }
+    ViewAndRun &viewAndRun() { return *viewer; }
     FtpSession &ftp() { return Ftp1; }
 
 protected:
@@ -74,6 +84,11 @@ private:
     ConnectionController *connectionControl = nullptr;
     ProgressDisplay *progress = nullptr;
     QueueList *queue = nullptr;
+    std::unique_ptr<TransferList> transfers;
+    LocalFileOps *localOps = nullptr;
+    RemoteFileOps *remoteOps = nullptr;
+    FileCommands *fileOps = nullptr;
+    ViewAndRun *viewer = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
 };

@@ -9,19 +9,5 @@ void UnbuiltCommands::hold(CommandState &availability)
         Cmd::UpDown,
         Cmd::DownloadButton,
         Cmd::UploadButton,
-        // File operations
-        Cmd::MakeDir,
-        Cmd::Rename,
-        Cmd::Del,
-        Cmd::NewFolderButton,
-        Cmd::RenameButton,
-        Cmd::DeleteButton,
-        // Run, view, properties
-        Cmd::Run,
-        Cmd::Show,
-        Cmd::Property,
-        Cmd::RunButton,
-        Cmd::ShowButton,
-        Cmd::PropertyButton,
     });
 }
