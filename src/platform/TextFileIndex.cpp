@@ -160,7 +160,8 @@ TextFileIndex::Encoding TextFileIndex::detect(const QByteArray &sample, bool who
         if (uchar(bytes[at]) >= 0x80)
             bytes = bytes.first(at);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a character cut at the end is an error, not a wait for more.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? Encoding::Gb18030 : Encoding::Utf8;
 }

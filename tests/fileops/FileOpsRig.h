@@ -15,12 +15,23 @@
 #include <QLineEdit>
 #include <QtTest>
 
-// The real main window on scripted desktop services, with helpers to reach
-// its panes the way a user does: choose rows, make a pane the active one,
-// press a toolbar button.
+// The real main window on scripted desktop services (or the real desktop
+// shell, `desktop`), with helpers to reach its panes the way a user does:
+// choose rows, make a pane the active one, press a toolbar button.
 struct FileOpsRig : AppHarness
 {
-    MainWindow &w = start();
+    explicit FileOpsRig(Shell *desktop = nullptr) : w(open(desktop)) {}
+
+    MainWindow &open(Shell *desktop)
+    {
+        platform =
+            std::make_unique<Platform>(Platform{prompts, desktop ? *desktop : shell, *settings,
+                                                drives, networkInfo, programDir, siteDatabase});
+        window = std::make_unique<MainWindow>(*platform, globals);
+        return *window;
+    }
+
+    MainWindow &w;
 
     FileListView *pane(bool remote) const
     {
