@@ -1,6 +1,7 @@
 #include "fileops/RemoteFileOps.h"
 
 #include "fileops/DeleteSelection.h"
+#include "fileops/PaintPacer.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
@@ -167,7 +168,12 @@ void RemoteFileOps::RemoteDelete()
     }
     SetFtpProperties(ctx.ftp, ctx.globals);
     combos.EnableDirCombos(false, false);
-    const auto enableAgain = qScopeGuard([this] { combos.EnableDirCombos(true, true); });
+    PaintPacer paced(ctx.window);
+    pacer = &paced;
+    const auto enableAgain = qScopeGuard([this] {
+        pacer = nullptr;
+        combos.EnableDirCombos(true, true);
+    });
 
     StatusPanels &bar = *ctx.statusBar;
     const QVector<TransferItem> items = transfers.TransferItems();
@@ -208,13 +214,16 @@ void RemoteFileOps::RemoteDelete()
 RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const QString &size,
                                                      const QString &path, int rowHint)
 {
-    ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + name, size);
+    if (!pacer || pacer->due())
+        ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + name, size);
     try {
         ctx.ftp.DeleteRemoteFile(path);
     } catch (const FtpError &error) {
         return failed(error);
     }
     DeleteSelection::removeRow(lvwRemote->model(), path, rowHint);
+    if (pacer)
+        pacer->tick();
     return TreeOutcome::Removed;
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 class FileListView;
+class PaintPacer;
 class QueueList;
 class RemotePane;
 class TransferList;
@@ -83,4 +84,6 @@ private:
     QueueList &queue;
     // Folders entered by the delete in hand: none is entered twice.
     QSet<QString> tried;
+    // Paces the window's painting while a delete runs.
+    PaintPacer *pacer = nullptr;
 };
