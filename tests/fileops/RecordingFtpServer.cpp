@@ -19,6 +19,8 @@ bool RecordingFtpServer::start()
         arguments << QStringLiteral("--read-only") << folder;
     for (const QString &folder : m_closed)
         arguments << QStringLiteral("--closed") << folder;
+    for (const QString &folder : m_unanswered)
+        arguments << QStringLiteral("--unanswered") << folder;
     return m_process.start(FixtureProcess::python(), arguments,
                            m_process.workPath(QStringLiteral("port")));
 }

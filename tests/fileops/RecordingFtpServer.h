@@ -6,8 +6,9 @@
 
 // pyftpdlib serving `root` on a free loopback port (recording_ftpd.py), for
 // the file-operation tests: it records each change it made to the tree, and
-// can hold folders the user may enter but not change, or not enter at all.
-// Those folders must exist before start().
+// can hold folders the user may enter but not change, or not enter at all,
+// and folders in which no new folder is ever answered. Those folders must
+// exist before start().
 class RecordingFtpServer
 {
 public:
@@ -16,6 +17,7 @@ public:
     // Before start(): folders (relative to the root) to guard.
     void setReadOnly(const QStringList &folders) { m_readOnly = folders; }
     void setClosed(const QStringList &folders) { m_closed = folders; }
+    void setUnanswered(const QStringList &folders) { m_unanswered = folders; }
     bool start();
 
     QString host() const { return QStringLiteral("127.0.0.1"); }
@@ -31,6 +33,7 @@ private:
     QString m_root;
     QStringList m_readOnly;
     QStringList m_closed;
+    QStringList m_unanswered;
     qint64 m_read = 0;
     FixtureProcess m_process;
 };

@@ -3,7 +3,8 @@
 fixture server does, it records every change it made to the tree, in order,
 one line each ("DELE /a/b.txt", "RMD /a", "MKD /n", "RNFR /x", "RNTO /y"),
 and can hold folders that may be entered but not changed (--read-only NAME)
-or not even entered (--closed NAME).
+or not even entered (--closed NAME), and folders in which a request for a
+new folder is never answered (--unanswered NAME).
 """
 
 import argparse
@@ -25,6 +26,12 @@ RECORDED = ("DELE", "RMD", "MKD", "RNFR", "RNTO")
 class RecordingHandler(FTPHandler):
     record = None
     lock = threading.Lock()
+    unanswered = ()
+
+    def ftp_MKD(self, path):
+        if os.path.basename(os.path.dirname(path)) in self.unanswered:
+            return  # the client waits for a reply that never comes
+        return FTPHandler.ftp_MKD(self, path)
 
     def log_cmd(self, cmd, arg, respcode, respstr):
         if cmd in RECORDED and respcode < 400:
@@ -41,6 +48,7 @@ def main():
     parser.add_argument("--password", default="korvu")
     parser.add_argument("--read-only", action="append", default=[])
     parser.add_argument("--closed", action="append", default=[])
+    parser.add_argument("--unanswered", action="append", default=[])
     arguments = parser.parse_args()
 
     exit_when_stdin_closes()
@@ -54,6 +62,7 @@ def main():
         authorizer.override_perm(arguments.user, os.path.join(root, name), "", recursive=True)
 
     RecordingHandler.record = arguments.log
+    RecordingHandler.unanswered = tuple(arguments.unanswered)
     RecordingHandler.authorizer = authorizer
     RecordingHandler.banner = "Korvu recording test server ready."
     open(arguments.log, "w").close()

@@ -64,9 +64,6 @@ private Q_SLOTS:
         QTest::newRow("settings absent") << ""
                                          << ""
                                          << "viewer";
-        QTest::newRow("the built-in viewer chosen") << "1"
-                                                    << "/bin/false"
-                                                    << "viewer";
         QTest::newRow("a viewer with blanks in its path") << "0"
                                                           << "<script>"
                                                           << "program";
@@ -120,8 +117,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("remoteActive");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("a local file")
-            << false << "a.txt" << QStringList({"openFile a.txt", "showProperties a.txt"});
         QTest::newRow("the remote pane active")
             << true << "a.txt" << QStringList({"openFile a.txt", "showProperties a.txt"});
         QTest::newRow("the parent row") << false << ".." << QStringList();
