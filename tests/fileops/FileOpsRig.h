@@ -13,6 +13,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTreeView>
 #include <QtTest>
 
 // The real main window on scripted desktop services (or the real desktop
@@ -95,6 +96,19 @@ struct FileOpsRig : AppHarness
             if (edit->isVisible())
                 return edit;
         return nullptr;
+    }
+    // F2 on the row, the new name typed and Enter, whose release reaches
+    // the list once the editor is gone, as it does from a real keyboard.
+    void renameByKeyboard(bool remote, int row, const QString &to)
+    {
+        pane(remote)->selectRow(row);
+        QTest::keyClick(pane(remote)->reportView(), Qt::Key_F2);
+        QLineEdit *edit = editor(remote);
+        QVERIFY(edit);
+        edit->setText(to);
+        QTest::keyPress(edit, Qt::Key_Return);
+        QTRY_VERIFY(!editor(remote));
+        QTest::keyRelease(pane(remote)->reportView(), Qt::Key_Return);
     }
     void press(const char *button) { w.dispatch().ButtonClick(QString::fromUtf8(button)); }
 

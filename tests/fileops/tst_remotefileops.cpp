@@ -159,10 +159,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("byKeyboard");
         QTest::addColumn<QStringList>("changes");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("a file, with F2 and Enter")
+        QTest::newRow("a folder, with F2 and Enter")
             << "/rn1"
-            << "a.txt"
-            << "c.txt" << true << QStringList({"RNFR /rn1/a.txt", "RNTO /rn1/c.txt"}) << "";
+            << "d"
+            << "c" << true << QStringList({"RNFR /rn1/d", "RNTO /rn1/c"}) << "";
         QTest::newRow("a name the pane shows") << "/rn3"
                                                << "a.txt"
                                                << "b.txt" << false << QStringList() << "已有";
@@ -190,19 +190,11 @@ private Q_SLOTS:
         auto rig = connected(dir);
         QVERIFY(rig);
         const int r = rig->model(true)->findText(from);
-        if (byKeyboard) {
-            rig->select(true, {from});
-            rig->pane(true)->selectionModel()->setCurrentIndex(rig->model(true)->index(r, 0),
-                                                               QItemSelectionModel::NoUpdate);
-            QTest::keyClick(rig->pane(true)->reportView(), Qt::Key_F2);
-            QLineEdit *editor = rig->editor(true);
-            QVERIFY(editor);
-            editor->setText(to);
-            QTest::keyClick(editor, Qt::Key_Return);
-            QTRY_VERIFY(!rig->editor(true));
-        } else {
+        if (byKeyboard)
+            rig->renameByKeyboard(true, r, to);
+        else
             rig->model(true)->setData(rig->model(true)->index(r, 0), to, Qt::EditRole);
-        }
+        QCOMPARE(rig->w.remotePane().shownDirectory(), dir);
         QCOMPARE(server->takeChanges(), changes);
         const bool accepted = !changes.isEmpty();
         QCOMPARE(rig->model(true)->row(r).text, accepted ? to : from);
