@@ -12,8 +12,12 @@ PaintPacer::PaintPacer(QWidget *window) : window(window)
 
 PaintPacer::~PaintPacer()
 {
-    if (held && window)
-        window->setUpdatesEnabled(true);
+    if (!held || !window)
+        return;
+    window->setUpdatesEnabled(true);
+    // At once: what the held window missed meanwhile (the places a closed
+    // dialog uncovered) is not all still on its way.
+    window->repaint();
 }
 
 bool PaintPacer::due() const

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -34,6 +35,7 @@ TextViewerDialog::TextViewerDialog(QWidget *parent)
     connect(lines, &TextFileView::indexed, this, &TextViewerDialog::showProgress);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("关闭(&C)"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);

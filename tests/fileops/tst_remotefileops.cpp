@@ -273,6 +273,8 @@ private Q_SLOTS:
         QCOMPARE(rig->w.ui().cmbRemoteDir->currentText(), QStringLiteral("/t"));
         QCOMPARE(rig->w.ui().cmbRemoteDir->findText("/t/top"), -1);
         QVERIFY(rig->w.ui().cmbRemoteDir->isEnabled() && rig->w.ui().cmbLocalDir->isEnabled());
+        // The window is painted again as usual.
+        QVERIFY(rig->w.updatesEnabled() && rig->w.ui().lvwRemote->updatesEnabled());
     }
 
     // Only entries listed inside the folder itself are deleted: a folder
