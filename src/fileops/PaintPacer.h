@@ -13,7 +13,7 @@
 class PaintPacer
 {
 public:
-    static constexpr int Interval = 40;
+    static constexpr int Interval = 100;
 
     explicit PaintPacer(QWidget *window);
     ~PaintPacer();
