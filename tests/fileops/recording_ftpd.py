@@ -33,6 +33,25 @@ class RecordingHandler(FTPHandler):
             return  # the client waits for a reply that never comes
         return FTPHandler.ftp_MKD(self, path)
 
+    def process_command(self, cmd, *args, **kwargs):
+        if cmd not in RECORDED:
+            return FTPHandler.process_command(self, cmd, *args, **kwargs)
+        # The reply waits until the change is on record: a client that has
+        # its answer finds it there.
+        held = []
+
+        def hold(resp, logfun=None):
+            self._last_response = resp
+            held.append(resp)
+
+        self.respond = hold
+        try:
+            FTPHandler.process_command(self, cmd, *args, **kwargs)
+        finally:
+            del self.respond
+        for resp in held:
+            self.respond(resp)
+
     def log_cmd(self, cmd, arg, respcode, respstr):
         if cmd in RECORDED and respcode < 400:
             with self.lock, open(self.record, "a", encoding="utf-8") as stream:
