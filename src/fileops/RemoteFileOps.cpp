@@ -88,16 +88,15 @@ void RemoteFileOps::RemoteNewFolder()
         }
         // The component's report of the outcome (code 25) set the flags
         // during the call; "exists" is the one answer that sets neither.
-        if (state.MakeDirAnswered && state.MakeDirSucceeded) {
+        if (state.MakeDirAnswered ? state.MakeDirSucceeded : !failure) {
             addFolderRow(dir, name);
             return;
         }
-        if (state.MakeDirAnswered || !failure || !ctx.connected()) {
+        // Refused for another reason, or no answer in time: the reason is
+        // in the log, and a lost session ends the command too.
+        if (state.MakeDirAnswered || !ctx.connected()) {
             if (failure)
                 ReportFtpFailure(ctx, *failure);
-            else
-                ctx.log.append(
-                    QStringLiteral("新建文件夹 %1 没有得到服务器的回答\r\n").arg(dir + name));
             return;
         }
         name = base + QStringLiteral("(%1)").arg(attempt);

@@ -102,7 +102,7 @@ private Q_SLOTS:
             << "/nf5" << QStringList() << allTaken << false << 100 << ""
             << "试过的 100 个名称";
         QTest::newRow("no answer") << "/mute" << QStringList() << QStringList() << true << 1 << ""
-                                   << "";
+                                   << "超时";
     }
 
     void newFolder()
