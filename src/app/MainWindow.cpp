@@ -9,8 +9,12 @@
 #include "app/PaneCommands.h"
 #include "app/Platform.h"
 #include "app/ScratchFile.h"
-#include "app/UnbuiltCommands.h"
 #include "connection/ConnectionController.h"
+#include "fileops/DirCombos.h"
+#include "fileops/FileCommands.h"
+#include "fileops/LocalFileOps.h"
+#include "fileops/RemoteFileOps.h"
+#include "fileops/ViewAndRun.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
@@ -57,6 +61,13 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     transferCommandsControl = new TransferCommands(*transferContext, this);
     dragDropControl = new DragDrop(*transferContext, *transferCommandsControl, this);
     connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
+    const DirCombos combos{widgets.cmbLocalDir, widgets.cmbRemoteDir};
+    localOps = new LocalFileOps(*ctx, *local, widgets.lvwLocal, combos, *transfers, *queue, this);
+    remoteOps =
+        new RemoteFileOps(*ctx, *remote, widgets.lvwRemote, combos, *transfers, *queue, this);
+    fileOps = new FileCommands(*ctx, *localOps, *remoteOps, *queue, widgets.lvwLocal,
+                               widgets.lvwRemote, this);
+    viewer = new ViewAndRun(*ctx, platform.settings, widgets.lvwLocal, widgets.lvwRemote, this);
     panes = std::make_unique<PaneCommands>(*ctx, widgets.lvwLocal, widgets.lvwRemote);
     exitSequence =
         std::make_unique<ExitSequence>(this, widgets.lvwLocal, platform.settings, globals);
@@ -73,7 +84,8 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             dragDropControl, transferCommandsControl, connectionControl, queue, progress, remote,
+             dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps, localOps,
+             connectionControl, queue, progress, remote,
              local, commandDispatch, layoutControl})
         delete controller;
 }
@@ -95,7 +107,6 @@ void MainWindow::wireAvailability()
             return (pane == Pane::Remote ? widgets.lvwRemote : widgets.lvwLocal)->viewMode();
         },
     });
-    UnbuiltCommands::hold(ctx->availability);
 }
 
 void MainWindow::wireCommands()
@@ -114,6 +125,12 @@ void MainWindow::wireCommands()
         connectionControl->DropForExit();
         close();
     });
+    d.setHandler(cmds.mnuMakeDir, [this] { fileOps->CreateFolder(); });
+    d.setHandler(cmds.mnuRename, [this] { fileOps->RenameSelected(); });
+    d.setHandler(cmds.mnuDel, [this] { fileOps->DeleteSelected(); });
+    d.setHandler(cmds.mnuRun, [this] { viewer->RunSelected(); });
+    d.setHandler(cmds.mnuShow, [this] { viewer->ViewSelected(); });
+    d.setHandler(cmds.mnuProperty, [this] { viewer->PropertiesOfSelected(); });
     d.setHandler(cmds.mnuEditSelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuRefresh, [this] { panes->RefreshPane(); });
     panes->setLocalRefresh([this] { local->RefreshLocal(); });

@@ -11,7 +11,9 @@
 class CommandDispatch;
 class ConnectionController;
 class ExitSequence;
+class FileCommands;
 class HelpLauncher;
+class LocalFileOps;
 class LocalPane;
 class MainLayout;
 class PaneCommands;
@@ -21,8 +23,10 @@ class DragDrop;
 class TransferCommands;
 class TransferList;
 struct TransferContext;
+class RemoteFileOps;
 class RemotePane;
 class SessionLog;
+class ViewAndRun;
 class WindowContext;
 struct Globals;
 struct Platform;
@@ -52,6 +56,10 @@ public:
     TransferList &transferList() { return *transfers; }
     TransferCommands &transferCommands() { return *transferCommandsControl; }
     DragDrop &dragDrop() { return *dragDropControl; }
+    LocalFileOps &localFileOps() { return *localOps; }
+    RemoteFileOps &remoteFileOps() { return *remoteOps; }
+    FileCommands &fileCommands() { return *fileOps; }
+    ViewAndRun &viewAndRun() { return *viewer; }
     FtpSession &ftp() { return Ftp1; }
 
 protected:
@@ -85,6 +93,10 @@ private:
     std::unique_ptr<TransferContext> transferContext;
     TransferCommands *transferCommandsControl = nullptr;
     DragDrop *dragDropControl = nullptr;
+    LocalFileOps *localOps = nullptr;
+    RemoteFileOps *remoteOps = nullptr;
+    FileCommands *fileOps = nullptr;
+    ViewAndRun *viewer = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
 };

@@ -380,8 +380,12 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyPress:
         if (onView) {
             auto *key = static_cast<QKeyEvent *>(event);
+            // Enter and Escape in the name editor end the edit and travel on
+            // to the list: they are no command for it.
+            const QWidget *focus = QApplication::focusWidget();
+            const bool fromEditor = focus && focus != view && view->isAncestorOf(focus);
             if (!key->isAutoRepeat())
-                pressedKey = key->key();
+                pressedKey = fromEditor ? 0 : key->key();
         }
         break;
     case QEvent::KeyRelease:

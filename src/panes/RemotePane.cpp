@@ -117,10 +117,12 @@ void RemotePane::listEntered(const QString &requested)
     // whose answer to PWD could not be used leaves the one asked for.
     const QString confirmed = ctx.ftp.CurrentDirectory();
     const QString dir = confirmed.isEmpty() ? requested : confirmed;
+    listingError = 0;
     try {
         ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
         ctx.ftp.ListDirectory();
     } catch (const FtpError &error) {
+        listingError = error.number;
         ReportFtpFailure(ctx, error);
         // A lost session has already emptied the pane.
         if (!ctx.connected())

@@ -34,6 +34,9 @@ public:
     // already there, lists it and fills the pane. Returns false, leaving the
     // rows and the box as they were, when the directory could not be entered.
     bool ListRemoteDir(QString &path);
+    // The error number of the last listing that failed after its directory
+    // was entered (the pane then shows no entries); 0 when it was read.
+    int lastListingError() const { return listingError; }
 
     // Enters a directory by name (relative to the one on show) or full path.
     void ChangeRemoteDir(const QString &path);
@@ -85,4 +88,5 @@ private:
     QComboBox *cmbRemoteDir;
     QGroupBox *fraRemote;
     QString shown;
+    int listingError = 0;
 };

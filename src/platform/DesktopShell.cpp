@@ -4,6 +4,7 @@
 #include "platform/TextViewerDialog.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -33,14 +34,22 @@ bool DesktopShell::startProgram(const QString &program, const QStringList &argum
     return QProcess::startDetached(program, arguments);
 }
 
-bool DesktopShell::viewText(const QString &path, QWidget *owner)
+bool DesktopShell::viewText(const QString &path, const QString &title, QWidget *owner)
 {
+#ifdef Q_OS_WIN
+    // Notepad is the Windows desktop's own viewer.
+    Q_UNUSED(title);
+    Q_UNUSED(owner);
+    return QFileInfo(path).isFile() &&
+           QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(path)});
+#else
     auto *viewer = new TextViewerDialog(owner);
     viewer->setAttribute(Qt::WA_DeleteOnClose);
-    if (!viewer->load(path)) {
+    if (!viewer->load(path, title)) {
         delete viewer;
         return false;
     }
     viewer->show();
     return true;
+#endif
 }

@@ -13,5 +13,5 @@ public:
     bool openUrl(const QUrl &url) override;
     void showProperties(const QString &path, QWidget *owner) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
-    bool viewText(const QString &path, QWidget *owner) override;
+    bool viewText(const QString &path, const QString &title, QWidget *owner) override;
 };

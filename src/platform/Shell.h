@@ -22,8 +22,9 @@ public:
     virtual void showProperties(const QString &path, QWidget *owner) = 0;
     // Starts a program detached with its arguments; false when it cannot start.
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
-    // Shows a file in Korvu's own text viewer (the default viewer).
-    virtual bool viewText(const QString &path, QWidget *owner) = 0;
+    // Shows a file in Korvu's own text viewer (the default viewer), titled
+    // `title` (empty: the file's name).
+    virtual bool viewText(const QString &path, const QString &title, QWidget *owner) = 0;
 };
 
 // Records every call and answers `result`, for tests.
@@ -58,9 +59,9 @@ public:
         calls.append({QStringLiteral("startProgram"), program, arguments});
         return result;
     }
-    bool viewText(const QString &path, QWidget *) override
+    bool viewText(const QString &path, const QString &title, QWidget *) override
     {
-        calls.append({QStringLiteral("viewText"), path, {}});
+        calls.append({QStringLiteral("viewText"), path, {title}});
         return result;
     }
 };

@@ -39,6 +39,9 @@ void UpdateRemoteCommands(const CommandSnapshot &s, CommandLooks &looks)
         looks.enable({Cmd::Rename, Cmd::RenameButton, Cmd::Del, Cmd::DeleteButton, Cmd::SelectAll,
                       Cmd::NewFolderButton},
                      true);
+    // A file on the server is viewed through a copy fetched first; running
+    // it and its properties are the local pane's.
+    looks.enable({Cmd::Show, Cmd::ShowButton}, s.connected && s.remoteRow == RowKind::File);
 }
 
 void UpdateLocalCommands(const CommandSnapshot &s, CommandLooks &looks)

@@ -405,8 +405,11 @@ private Q_SLOTS:
         QVERIFY(!l.mnuRename->isEnabled() && !l.mnuEditSelectAll->isEnabled());
         live->lvwRemote->selectRow(live->rowOf("zeta.txt"));
         QVERIFY(l.mnuRename->isEnabled() && l.mnuDel->isEnabled());
-        // View and run stay off after a click, whatever the row.
-        QVERIFY(!l.mnuShow->isEnabled() && !l.mnuRun->isEnabled() && !l.mnuProperty->isEnabled());
+        // A file can be viewed (through a copy); run and properties are the
+        // local pane's.
+        QVERIFY(l.mnuShow->isEnabled() && !l.mnuRun->isEnabled() && !l.mnuProperty->isEnabled());
+        live->lvwRemote->selectRow(live->rowOf("beta"));
+        QVERIFY(!l.mnuShow->isEnabled());
     }
 
     void focusSwitchesTheCommandSurfaceToTheRemotePane()

@@ -1,6 +1,7 @@
 #include "platform/DesktopShell.h"
 #include "platform/SystemDrives.h"
 #include "platform/SystemNetworkInfo.h"
+#include "platform/TextFileView.h"
 #include "platform/TextViewerDialog.h"
 
 #include <QApplication>
@@ -93,25 +94,25 @@ private Q_SLOTS:
         const QString small = dir.filePath(QStringLiteral("readme.txt"));
         writeFile(small, "hello\n世界\n");
         DesktopShell shell;
-        QVERIFY(!shell.viewText(dir.filePath(QStringLiteral("missing.txt")), nullptr));
+        QVERIFY(!shell.viewText(dir.filePath(QStringLiteral("missing.txt")), QString(), nullptr));
         QVERIFY(openViewers().isEmpty());
-        QVERIFY(shell.viewText(small, nullptr));
+        QVERIFY(shell.viewText(small, QString(), nullptr));
         QCOMPARE(openViewers().size(), 1);
         TextViewerDialog *viewer = openViewers().first();
         QCOMPARE(viewer->text(), QStringLiteral("hello\n世界\n"));
-        QVERIFY(!viewer->isTruncated());
+        QVERIFY(viewer->isShownWhole());
         QVERIFY(viewer->windowTitle().startsWith(QStringLiteral("readme.txt")));
         viewer->close();
         QTRY_VERIFY(openViewers().isEmpty());
 
-        // A file past the limit opens with its beginning only.
+        // A file past the limit is read line by line as it scrolls past.
         const QString big = dir.filePath(QStringLiteral("big.log"));
         const QByteArray line = QByteArray(99, 'x') + '\n';
-        writeFile(big, line.repeated(int(TextViewerDialog::MaxShownBytes / line.size()) + 10));
+        writeFile(big, line.repeated(int(TextViewerDialog::WholeTextBytes / line.size()) + 10));
         TextViewerDialog partial;
         QVERIFY(partial.load(big));
-        QVERIFY(partial.isTruncated());
-        QCOMPARE(partial.text().size(), int(TextViewerDialog::MaxShownBytes));
+        QVERIFY(!partial.isShownWhole());
+        QCOMPARE(partial.lineView()->shownLines().value(0), QString(99, QLatin1Char('x')));
     }
 };
 

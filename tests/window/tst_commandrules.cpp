@@ -21,6 +21,7 @@ const QList<QPair<Cmd, const char *>> watched = {
     {Cmd::SelectAll, "all"},
     {Cmd::Refresh, "refresh"},
     {Cmd::Show, "show"},
+    {Cmd::ShowButton, "SHOW"},
     {Cmd::Run, "run"},
     {Cmd::Property, "props"},
     {Cmd::DownloadButton, "DOWN"},
@@ -64,11 +65,12 @@ private Q_SLOTS:
                    always;
         QTest::newRow("local file, connected") << Pane::Local << RowKind::File << true << false
                                                << "logout edit sites updown mkdir MKDIR rename del "
-                                                  "DEL all refresh show run props UP " +
+                                                  "DEL all refresh show SHOW run props UP " +
                                                       always;
         QTest::newRow("local parent row counts as a file")
             << Pane::Local << RowKind::Parent << false << false
-            << "login edit sites updown mkdir MKDIR rename del DEL all refresh show run props UP " +
+            << "login edit sites updown mkdir MKDIR rename del DEL all refresh show SHOW run props "
+               "UP " +
                    always;
         QTest::newRow("local row without text")
             << Pane::Local << RowKind::Blank << false << false
@@ -81,6 +83,13 @@ private Q_SLOTS:
         QTest::newRow("remote, connected")
             << Pane::Remote << RowKind::None << true << false
             << "logout edit sites updown mkdir MKDIR refresh DOWN " + always;
+        QTest::newRow("remote file, connected: viewed through a copy")
+            << Pane::Remote << RowKind::File << true << false
+            << "logout edit sites updown mkdir MKDIR rename del DEL all refresh show SHOW DOWN " +
+                   always;
+        QTest::newRow("remote folder, connected: nothing to view")
+            << Pane::Remote << RowKind::Folder << true << false
+            << "logout edit sites updown mkdir MKDIR rename del DEL all refresh DOWN " + always;
         QTest::newRow("remote parent row, connected")
             << Pane::Remote << RowKind::Parent << true << false
             << "logout edit sites updown mkdir MKDIR rename del DEL all refresh DOWN " + always;

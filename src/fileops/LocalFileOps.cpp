@@ -1,0 +1,188 @@
+#include "fileops/LocalFileOps.h"
+
+#include "fileops/DeleteSelection.h"
+#include "fileops/LocalFiles.h"
+#include "panes/FileListModel.h"
+#include "panes/FileListView.h"
+#include "panes/LocalPane.h"
+#include "panes/PathRules.h"
+#include "platform/SessionLog.h"
+#include "transfer/QueueList.h"
+#include "transfer/TransferList.h"
+#include "window/IconKeys.h"
+#include "window/StatusPanels.h"
+#include "window/WindowContext.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QScopeGuard>
+
+namespace {
+bool isValidName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QDir::separator());
+}
+} // namespace
+
+LocalFileOps::LocalFileOps(WindowContext &context, LocalPane &pane, FileListView *lvwLocal,
+                           DirCombos combos, TransferList &transfers, QueueList &queue,
+                           QObject *parent)
+    : QObject(parent), ctx(context), pane(pane), lvwLocal(lvwLocal), combos(combos),
+      transfers(transfers), queue(queue)
+{
+    // The end of a name edit is a command like any other.
+    lvwLocal->model()->setLabelEditHandler([this](int row, const QString &text) {
+        bool renamed = false;
+        ctx.gate.run([&] { renamed = LocalRename(row, text); });
+        return renamed;
+    });
+}
+
+LocalFileOps::~LocalFileOps()
+{
+    if (lvwLocal)
+        lvwLocal->model()->setLabelEditHandler({});
+}
+
+QString LocalFileOps::currentDirectory() const
+{
+    QString dir = combos.local->currentText();
+    return NormalizeLocalDir(dir);
+}
+
+QString LocalFileOps::UniqueRowName(const QString &base) const
+{
+    const FileListModel *model = lvwLocal->model();
+    QString candidate = base;
+    for (int counter = 0; model->findText(candidate) >= 0; ++counter)
+        candidate = base + QString::number(counter);
+    return candidate;
+}
+
+void LocalFileOps::LocalNewFolder()
+{
+    const QString name = UniqueRowName(NewFolderName);
+    const QString path = currentDirectory() + name;
+    QString error;
+    if (!LocalFiles::makeDirectory(path, &error)) {
+        ctx.log.append(error + QStringLiteral("\r\n"));
+        return;
+    }
+    FileRow row;
+    row.text = name;
+    row.iconKey = IconKey::FolderClose;
+    row.tag = path;
+    const int r = lvwLocal->model()->addRow(row);
+    lvwLocal->selectRow(r);
+    lvwLocal->editRow(r);
+    ctx.availability.refresh();
+}
+
+bool LocalFileOps::LocalRename(int row, const QString &newName)
+{
+    FileListModel *model = lvwLocal->model();
+    if (row < 0 || row >= model->rowCount() || model->row(row).iconKey == IconKey::Cdup)
+        return false;
+    const QString oldName = model->row(row).text;
+    if (!isValidName(newName)) {
+        ctx.log.append(
+            QStringLiteral("无法把 %1 重命名为 \"%2\": 名称无效\r\n").arg(oldName, newName));
+        return false;
+    }
+    const QString dir = currentDirectory();
+    QString error;
+    if (!LocalFiles::renameNoReplace(dir + oldName, dir + newName, &error)) {
+        ctx.log.append(error + QStringLiteral("\r\n"));
+        return false;
+    }
+    model->setTag(row, dir + newName);
+    return true;
+}
+
+void LocalFileOps::LocalDelete()
+{
+    const QString dir = combos.local->currentText();
+    const int count = DeleteSelection::collect(transfers, true, dir);
+    if (count == 0)
+        return;
+    const auto done = qScopeGuard([this] { lvwLocal->clearSelection(); });
+    if (!DeleteSelection::confirm(ctx.prompts, count)) {
+        transfers.UnmarkTransferItems(true);
+        return;
+    }
+    combos.EnableDirCombos(false, false);
+    const auto enableAgain = qScopeGuard([this] { combos.EnableDirCombos(true, true); });
+    // A copy: the list is the shared transfer list.
+    const QVector<TransferItem> items = transfers.TransferItems();
+    int rowsGone = 0;
+    for (const TransferItem &item : items) {
+        QString base = item.Dir;
+        const QString full = NormalizeLocalDir(base) + item.Name;
+        QString error;
+        const bool deleted = deleteItem(item.Name, item.IconKey, item.Size, full, &error);
+        if (!deleted)
+            ctx.log.append(error + QStringLiteral("\r\n"));
+        queue.AddQueueRow(deleted ? QueueList::Deleted : QueueList::LocalDeleteRefused, full,
+                          item.Size, QString(), QString(), QString());
+        if (item.IconKey == IconKey::FolderClose) {
+            // The pane comes back from the folders the tree walk showed.
+            QString again = item.Dir;
+            pane.DoLocalRefresh(again);
+        } else if (deleted) {
+            // The row's place: where it was chosen, less the rows gone before it.
+            DeleteSelection::removeRow(lvwLocal->model(), full, item.Index - rowsGone);
+        }
+        if (deleted)
+            ++rowsGone;
+    }
+    QString again = dir;
+    pane.DoLocalRefresh(again);
+}
+
+bool LocalFileOps::deleteItem(const QString &name, const QString &iconKey, const QString &size,
+                              const QString &full, QString *error)
+{
+    StatusPanels &bar = *ctx.statusBar;
+    const auto cleared = qScopeGuard([&bar] { bar.ShowTransferFile(QString(), QString()); });
+    if (iconKey == IconKey::FolderClose) {
+        bar.ShowTransferFile(DeleteSelection::FolderLabel + name, QString());
+        if (!RemoveLocalTree(full, error))
+            return false;
+        ForgetLocalDir(full);
+        return true;
+    }
+    bar.ShowTransferFile(DeleteSelection::FileLabel + name, size);
+    return LocalFiles::removeFile(full, error);
+}
+
+bool LocalFileOps::RemoveLocalTree(const QString &path, QString *error)
+{
+    // A link to a folder is not the folder: only the link goes.
+    if (LocalFiles::isLink(path))
+        return LocalFiles::removeFile(path, error);
+    QString dir = path;
+    pane.DoLocalRefresh(dir);
+    // The listing in hand: the pane shows each folder as it is emptied.
+    const QVector<FileRow> rows = lvwLocal->model()->rows();
+    for (const FileRow &row : rows) {
+        if (row.iconKey == IconKey::Cdup || row.tag.isEmpty())
+            continue;
+        if (row.iconKey == IconKey::FolderClose && !LocalFiles::isLink(row.tag)) {
+            // A subfolder that stays keeps its parent too.
+            if (!RemoveLocalTree(row.tag, error))
+                return false;
+            continue;
+        }
+        ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + row.text, row.subItem(1));
+        // A file that cannot be deleted is passed over; the folder then stays.
+        QString passedOver;
+        LocalFiles::removeFile(row.tag, &passedOver);
+    }
+    return LocalFiles::removeDirectory(path, error);
+}
+
+void LocalFileOps::ForgetLocalDir(const QString &path)
+{
+    DirCombos::forgetDirectory(combos.local, path, QDir::separator());
+}

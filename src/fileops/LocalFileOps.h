@@ -1,0 +1,60 @@
+#pragma once
+
+#include "fileops/DirCombos.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class FileListView;
+class LocalPane;
+class QueueList;
+class TransferList;
+class WindowContext;
+
+// New folder, rename and delete in the local pane. The current local
+// directory is the text of cmbLocalDir. The end of an in-place name edit in
+// lvwLocal renames (through the command gate); a refused rename keeps the
+// old name.
+class LocalFileOps : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString NewFolderName = QStringLiteral("新建文件夹");
+
+    LocalFileOps(WindowContext &context, LocalPane &pane, FileListView *lvwLocal, DirCombos combos,
+                 TransferList &transfers, QueueList &queue, QObject *parent = nullptr);
+    ~LocalFileOps() override;
+
+    // Creates the first "新建文件夹" name no row of the pane shows, adds its
+    // row and starts the edit of its name.
+    void LocalNewFolder();
+    // `base`, or `base` followed by 0, 1, 2 ... : the first that no row shows.
+    QString UniqueRowName(const QString &base) const;
+    // Renames the entry of `row` inside the current directory. An empty name,
+    // one holding a separator, "." or "..", or one that exists fails with a
+    // line in the log; nothing is ever overwritten.
+    bool LocalRename(int row, const QString &newName);
+    // Asks, then deletes the selected files and folder trees, one queue row
+    // per entry. The parent row is never an operand.
+    void LocalDelete();
+    // Empties the folder `path` through the pane (entries the pane does not
+    // list stay) and removes it. A link, the folder itself or one inside, is
+    // removed as a link and never followed. False, with the reason, when the
+    // folder remains.
+    bool RemoveLocalTree(const QString &path, QString *error);
+    // Drops `path` from the folder box's history.
+    void ForgetLocalDir(const QString &path);
+
+private:
+    QString currentDirectory() const;
+    bool deleteItem(const QString &name, const QString &iconKey, const QString &size,
+                    const QString &full, QString *error);
+
+    WindowContext &ctx;
+    LocalPane &pane;
+    QPointer<FileListView> lvwLocal;
+    DirCombos combos;
+    TransferList &transfers;
+    QueueList &queue;
+};

@@ -1,0 +1,343 @@
+#include "fileops/RemoteFileOps.h"
+
+#include "fileops/DeleteSelection.h"
+#include "fileops/PaintPacer.h"
+#include "ftp/FtpSession.h"
+#include "panes/FileListModel.h"
+#include "panes/FileListView.h"
+#include "panes/PathRules.h"
+#include "panes/RemotePane.h"
+#include "platform/Globals.h"
+#include "platform/SessionLog.h"
+#include "transfer/QueueList.h"
+#include "transfer/TransferList.h"
+#include "window/IconKeys.h"
+#include "window/RemoteErrors.h"
+#include "window/SessionControl.h"
+#include "window/StatusPanels.h"
+#include "window/WindowContext.h"
+#include "window/WindowState.h"
+
+#include <QScopeGuard>
+#include <optional>
+
+namespace {
+QString withSlash(QString path)
+{
+    return NormalizePath(path, true);
+}
+
+bool isValidName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/'));
+}
+} // namespace
+
+RemoteFileOps::RemoteFileOps(WindowContext &context, RemotePane &pane, FileListView *lvwRemote,
+                             DirCombos combos, TransferList &transfers, QueueList &queue,
+                             QObject *parent)
+    : QObject(parent), ctx(context), pane(pane), lvwRemote(lvwRemote), combos(combos),
+      transfers(transfers), queue(queue)
+{
+    lvwRemote->model()->setLabelEditHandler([this](int row, const QString &text) {
+        bool renamed = false;
+        ctx.gate.run([&] { renamed = RemoteRename(row, text); });
+        return renamed;
+    });
+}
+
+RemoteFileOps::~RemoteFileOps()
+{
+    if (lvwRemote)
+        lvwRemote->model()->setLabelEditHandler({});
+}
+
+QString RemoteFileOps::directory() const
+{
+    const QString shown = pane.shownDirectory();
+    return withSlash(shown.isEmpty() ? ctx.ftp.CurrentDirectory() : shown);
+}
+
+QString RemoteFileOps::UniqueRemoteRowName(const QString &base) const
+{
+    const FileListModel *model = lvwRemote->model();
+    QString candidate = base;
+    for (int counter = 0; model->findText(candidate) >= 0; ++counter)
+        candidate = base + QString::number(counter);
+    return candidate;
+}
+
+void RemoteFileOps::RemoteNewFolder()
+{
+    if (!ctx.connected())
+        return;
+    const QString dir = directory();
+    const QString base = UniqueRemoteRowName(NewFolderName);
+    SetFtpProperties(ctx.ftp, ctx.globals);
+    WindowState &state = ctx.state;
+    QString name = base;
+    for (int attempt = 1; attempt <= NewFolderAttempts; ++attempt) {
+        state.MakeDirAnswered = false;
+        state.MakeDirSucceeded = false;
+        std::optional<FtpError> failure;
+        try {
+            ctx.ftp.MakeRemoteDirectory(dir + name);
+        } catch (const FtpError &error) {
+            failure = error;
+        }
+        // The component's report of the outcome (code 25) set the flags
+        // during the call; "exists" is the one answer that sets neither.
+        if (state.MakeDirAnswered ? state.MakeDirSucceeded : !failure) {
+            addFolderRow(dir, name);
+            return;
+        }
+        // Refused for another reason, or no answer in time: the reason is
+        // in the log, and a lost session ends the command too.
+        if (state.MakeDirAnswered || !ctx.connected()) {
+            if (failure)
+                ReportFtpFailure(ctx, *failure);
+            return;
+        }
+        name = base + QStringLiteral("(%1)").arg(attempt);
+    }
+    ctx.log.append(QStringLiteral("无法新建文件夹: 试过的 %1 个名称服务器都说已经存在\r\n")
+                       .arg(NewFolderAttempts));
+}
+
+void RemoteFileOps::addFolderRow(const QString &dir, const QString &name)
+{
+    FileRow row;
+    row.text = name;
+    row.iconKey = IconKey::FolderClose;
+    row.tag = dir + name;
+    const int r = lvwRemote->model()->addRow(row);
+    lvwRemote->selectRow(r);
+    lvwRemote->editRow(r);
+    ctx.availability.refresh();
+}
+
+bool RemoteFileOps::RemoteRename(int row, const QString &newName)
+{
+    FileListModel *model = lvwRemote->model();
+    if (!ctx.connected() || row < 0 || row >= model->rowCount() ||
+        model->row(row).iconKey == IconKey::Cdup)
+        return false;
+    const FileRow &entry = model->row(row);
+    if (!isValidName(newName)) {
+        ctx.log.append(
+            QStringLiteral("无法把 %1 重命名为 \"%2\": 名称无效\r\n").arg(entry.text, newName));
+        return false;
+    }
+    // Most servers replace an existing entry without a word: a name the
+    // pane shows is refused here.
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (r != row && model->row(r).text == newName) {
+            ctx.log.append(QStringLiteral("无法把 %1 重命名为 \"%2\": 已有同名的文件或文件夹\r\n")
+                               .arg(entry.text, newName));
+            return false;
+        }
+    }
+    const QString target = directory() + newName;
+    SetFtpProperties(ctx.ftp, ctx.globals);
+    try {
+        ctx.ftp.RenameRemote(entry.tag, target);
+    } catch (const FtpError &error) {
+        ReportFtpFailure(ctx, error);
+        return false;
+    }
+    // The rename may have refilled nothing, but the row is looked up again:
+    // a lost session empties the pane.
+    if (row < model->rowCount())
+        model->setTag(row, target);
+    return true;
+}
+
+void RemoteFileOps::RemoteDelete()
+{
+    if (!ctx.connected())
+        return;
+    const QString dir = directory();
+    const int count = DeleteSelection::collect(transfers, false, dir);
+    if (count == 0)
+        return;
+    if (!DeleteSelection::confirm(ctx.prompts, count)) {
+        transfers.UnmarkTransferItems(false);
+        return;
+    }
+    SetFtpProperties(ctx.ftp, ctx.globals);
+    combos.EnableDirCombos(false, false);
+    PaintPacer paced(ctx.window);
+    pacer = &paced;
+    const auto enableAgain = qScopeGuard([this] {
+        pacer = nullptr;
+        combos.EnableDirCombos(true, true);
+    });
+
+    StatusPanels &bar = *ctx.statusBar;
+    const QVector<TransferItem> items = transfers.TransferItems();
+    int rowsGone = 0;
+    for (const TransferItem &item : items) {
+        const QString path = withSlash(item.Dir) + item.Name;
+        TreeOutcome outcome;
+        QString recorded = path;
+        if (IconKey::isFolder(item.IconKey)) {
+            bar.ShowTransferFile(DeleteSelection::FolderLabel + item.Name, QString());
+            outcome = RemoveRemoteTree(item.Dir, path);
+            if (outcome == TreeOutcome::Removed)
+                ForgetRemoteDir(path);
+            recorded = withSlash(path);
+            // The pane comes back to the directory the delete started in.
+            if (ctx.connected() && outcome != TreeOutcome::Stopped)
+                pane.DoRemoteRefresh(dir);
+        } else {
+            // The row's place: where it was chosen, less the rows gone before it.
+            outcome = deleteFile(item.Name, item.Size, path, item.Index - rowsGone);
+        }
+        if (outcome == TreeOutcome::Removed)
+            ++rowsGone;
+        bar.ShowTransferFile(QString(), QString());
+        queue.AddQueueRow(outcome == TreeOutcome::Removed ? QueueList::Deleted
+                                                          : QueueList::RemoteDeleteRefused,
+                          QString(), item.Size, QString(), recorded, ctx.globals.gHost);
+        if (outcome == TreeOutcome::Stopped || !ctx.connected())
+            break;
+    }
+    // Whatever happened, the pane shows the starting directory as the
+    // server has it now, and nothing is left marked.
+    if (ctx.connected())
+        pane.DoRemoteRefresh(dir);
+    transfers.UnmarkTransferItems(false);
+}
+
+RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const QString &size,
+                                                     const QString &path, int rowHint)
+{
+    if (!pacer || pacer->due())
+        ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + name, size);
+    try {
+        ctx.ftp.DeleteRemoteFile(path);
+    } catch (const FtpError &error) {
+        return failed(error);
+    }
+    DeleteSelection::removeRow(lvwRemote->model(), path, rowHint);
+    if (pacer)
+        pacer->tick();
+    return TreeOutcome::Removed;
+}
+
+RemoteFileOps::TreeOutcome RemoteFileOps::failed(const FtpError &error)
+{
+    ReportFtpFailure(ctx, error);
+    return error.number == FtpErrorCode::StoppedByUser ? TreeOutcome::Stopped
+                                                       : TreeOutcome::Refused;
+}
+
+RemoteFileOps::TreeOutcome RemoteFileOps::RemoveRemoteTree(const QString &base, const QString &path)
+{
+    tried.clear();
+    return removeTree(withSlash(base), path, 0);
+}
+
+bool RemoteFileOps::enterExactly(const QString &dir, TreeOutcome *outcome)
+{
+    try {
+        if (withSlash(ctx.ftp.CurrentDirectory()) != dir)
+            ctx.ftp.setCurrentDirectory(dir);
+    } catch (const FtpError &error) {
+        *outcome = failed(error);
+        return false;
+    }
+    // A link may lead the server elsewhere: what is listed there belongs to
+    // another folder and is not deleted.
+    const QString reached = withSlash(ctx.ftp.CurrentDirectory());
+    if (reached != dir) {
+        ctx.log.append(QStringLiteral("无法删除 %1: 服务器进入的是 %2，其中的内容不会删除\r\n")
+                           .arg(dir, reached));
+        *outcome = TreeOutcome::Refused;
+        return false;
+    }
+    return true;
+}
+
+RemoteFileOps::TreeOutcome RemoteFileOps::listInto(const QString &dir)
+{
+    TreeOutcome outcome = TreeOutcome::Removed;
+    if (!enterExactly(dir, &outcome))
+        return outcome;
+    QString listed = dir;
+    if (!pane.ListRemoteDir(listed))
+        return TreeOutcome::Refused;
+    if (pane.lastListingError() == FtpErrorCode::StoppedByUser)
+        return TreeOutcome::Stopped;
+    // Without its listing nothing in the folder is known, so nothing goes.
+    if (pane.lastListingError() != 0)
+        return TreeOutcome::Refused;
+    return TreeOutcome::Removed;
+}
+
+RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const QString &folder,
+                                                     int depth)
+{
+    const QString dir = withSlash(folder);
+    if (tried.contains(dir))
+        return TreeOutcome::Refused;
+    tried.insert(dir);
+    if (depth > MaxTreeDepth) {
+        ctx.log.append(QStringLiteral("无法删除 %1: 文件夹层次太深\r\n").arg(dir));
+        return TreeOutcome::Refused;
+    }
+    TreeOutcome listed = listInto(dir);
+    if (listed != TreeOutcome::Removed)
+        return listed;
+
+    StatusPanels &bar = *ctx.statusBar;
+    // The listing in hand; the pane follows the walk into each subfolder.
+    const QVector<FileRow> rows = lvwRemote->model()->rows();
+    int rowsGone = 0;
+    for (int i = 0; i < rows.size(); ++i) {
+        const FileRow &row = rows.at(i);
+        if (row.iconKey == IconKey::Cdup || !row.tag.startsWith(dir) ||
+            row.tag.size() == dir.size())
+            continue;
+        if (row.iconKey == IconKey::FolderClose) {
+            bar.ShowTransferFile(DeleteSelection::FolderLabel + row.text, QString());
+            const TreeOutcome inner = removeTree(dir, row.tag, depth + 1);
+            if (inner == TreeOutcome::Stopped || !ctx.connected())
+                return inner == TreeOutcome::Stopped ? inner : TreeOutcome::Refused;
+            // Back in this folder, shown without what is gone. A subfolder
+            // that stays is passed over: this folder then stays too.
+            listed = listInto(dir);
+            if (listed != TreeOutcome::Removed)
+                return listed;
+            if (inner == TreeOutcome::Removed)
+                ++rowsGone;
+            continue;
+        }
+        // Links inside a folder are neither followed nor deleted.
+        if (row.iconKey == IconKey::Link || row.iconKey == IconKey::FolderLink)
+            continue;
+        const TreeOutcome file = deleteFile(row.text, row.subItem(1), row.tag, i - rowsGone);
+        if (file == TreeOutcome::Stopped || !ctx.connected())
+            return file == TreeOutcome::Stopped ? file : TreeOutcome::Refused;
+        if (file == TreeOutcome::Removed)
+            ++rowsGone;
+    }
+
+    // The folder itself goes from its parent: some servers keep the
+    // directory they are in.
+    bar.ShowTransferFile(DeleteSelection::FolderLabel + dir.section(QLatin1Char('/'), -2, -2),
+                         QString());
+    try {
+        ctx.ftp.setCurrentDirectory(base);
+        ctx.ftp.RemoveRemoteDirectory(folder);
+    } catch (const FtpError &error) {
+        return failed(error);
+    }
+    return TreeOutcome::Removed;
+}
+
+void RemoteFileOps::ForgetRemoteDir(const QString &path)
+{
+    DirCombos::forgetDirectory(combos.remote, path, QLatin1Char('/'));
+}
