@@ -6,7 +6,7 @@
 //   bench_remote_delete HOST PORT USER PASSWORD DIR NAME
 
 #include "BenchTiming.h"
-#include "fileops/DirCombos.h"
+#include "window/DirCombos.h"
 #include "fileops/RemoteFileOps.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"

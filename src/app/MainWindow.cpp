@@ -10,7 +10,6 @@
 #include "app/Platform.h"
 #include "app/ScratchFile.h"
 #include "connection/ConnectionController.h"
-#include "fileops/DirCombos.h"
 #include "fileops/FileCommands.h"
 #include "fileops/LocalFileOps.h"
 #include "fileops/RemoteFileOps.h"
@@ -28,6 +27,7 @@
 #include "transfer/TransferContext.h"
 #include "transfer/TransferList.h"
 #include "window/CommandIds.h"
+#include "window/DirCombos.h"
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 
@@ -55,13 +55,13 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     progress = new ProgressDisplay(*ctx, this);
     queue = new QueueList(*ctx, widgets.lvwStatus, this);
     transfers = std::make_unique<TransferList>(widgets.lvwLocal, widgets.lvwRemote);
+    const DirCombos combos{widgets.cmbLocalDir, widgets.cmbRemoteDir};
     transferContext = std::make_unique<TransferContext>(
         TransferContext{*ctx, *transfers, *queue, *progress, *local, *remote, widgets.lvwLocal,
-                        widgets.lvwRemote, widgets.cmbLocalDir, widgets.cmbRemoteDir});
+                        widgets.lvwRemote, combos});
     transferCommandsControl = new TransferCommands(*transferContext, this);
     dragDropControl = new DragDrop(*transferContext, *transferCommandsControl, this);
     connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
-    const DirCombos combos{widgets.cmbLocalDir, widgets.cmbRemoteDir};
     localOps = new LocalFileOps(*ctx, *local, widgets.lvwLocal, combos, *transfers, *queue, this);
     remoteOps =
         new RemoteFileOps(*ctx, *remote, widgets.lvwRemote, combos, *transfers, *queue, this);
@@ -85,8 +85,7 @@ MainWindow::~MainWindow()
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
              dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps, localOps,
-             connectionControl, queue, progress, remote,
-             local, commandDispatch, layoutControl})
+             connectionControl, queue, progress, remote, local, commandDispatch, layoutControl})
         delete controller;
 }
 

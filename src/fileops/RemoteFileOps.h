@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileops/DirCombos.h"
+#include "window/DirCombos.h"
 
 #include <QObject>
 #include <QPointer>

@@ -53,7 +53,7 @@ void DownloadBatch::DownloadSelection(QString &localDir)
     }
     NormalizePath(localDir);
     tc.local.DoLocalRefresh(localDir);
-    tc.cmbLocalDir->setEditText(localDir);
+    tc.combos.local->setEditText(localDir);
     endBatch(tc, false);
 }
 

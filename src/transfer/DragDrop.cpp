@@ -1,9 +1,9 @@
 #include "transfer/DragDrop.h"
 
 #include "panes/FileListModel.h"
-#include "panes/LocalPane.h"
 #include "panes/FileListView.h"
 #include "panes/IconLibrary.h"
+#include "panes/LocalPane.h"
 #include "panes/PathRules.h"
 #include "panes/RemotePane.h"
 #include "platform/Prompts.h"

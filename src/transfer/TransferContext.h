@@ -1,9 +1,10 @@
 #pragma once
 
+#include "window/DirCombos.h"
+
 class FileListView;
 class LocalPane;
 class ProgressDisplay;
-class QComboBox;
 class QueueList;
 class RemotePane;
 class TransferList;
@@ -21,6 +22,5 @@ struct TransferContext
     RemotePane &remote;
     FileListView *lvwLocal;
     FileListView *lvwRemote;
-    QComboBox *cmbLocalDir;
-    QComboBox *cmbRemoteDir;
+    DirCombos combos;
 };

@@ -16,7 +16,6 @@
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
-#include <QComboBox>
 #include <QDir>
 
 namespace TransferDecisions {
@@ -31,16 +30,10 @@ bool answerStands(const Globals &g)
     return g.gXferApplyAll == 1 && !g.gXferRename;
 }
 
-void EnableDirCombos(TransferContext &tc, bool local, bool remote)
-{
-    tc.cmbLocalDir->setEnabled(local);
-    tc.cmbRemoteDir->setEnabled(remote);
-}
-
 void beginBatch(TransferContext &tc)
 {
     tc.window.state.TransferBusy = true;
-    EnableDirCombos(tc, false, false);
+    tc.combos.EnableDirCombos(false, false);
     // No answer of an earlier batch carries over.
     tc.window.globals.gXferApplyAll = 0;
     tc.window.globals.gDialogCancelled = false;
@@ -57,7 +50,7 @@ void endBatch(TransferContext &tc, bool uploaded)
     tc.progress.finishTransfer();
     ctx.globals.gDialogCancelled = false;
     tc.list.UnmarkTransferItems(uploaded);
-    EnableDirCombos(tc, true, true);
+    tc.combos.EnableDirCombos(true, true);
     ctx.availability.refresh();
 }
 

@@ -24,7 +24,6 @@ bool answerStands(const Globals &g);
 // display and the drop highlights.
 void beginBatch(TransferContext &tc);
 void endBatch(TransferContext &tc, bool uploaded);
-void EnableDirCombos(TransferContext &tc, bool local, bool remote);
 
 // Whether a failed item ends the batch: a stop, or a session that is gone.
 bool endsBatch(const TransferContext &tc, int number);

@@ -1,4 +1,4 @@
-#include "fileops/DirCombos.h"
+#include "window/DirCombos.h"
 
 #include <QComboBox>
 
