@@ -16,11 +16,21 @@ namespace {
 
 // A socket BIO of our own: OpenSSL's writes with write(), which raises
 // SIGPIPE when the server has closed the connection.
+struct SocketState
+{
+    int fd = -1;
+    bool ended = false; // the peer closed: OpenSSL asks with BIO_CTRL_EOF
+};
+
+SocketState &stateOf(BIO *bio)
+{
+    return *static_cast<SocketState *>(BIO_get_data(bio));
+}
+
 int bioWrite(BIO *bio, const char *data, int size)
 {
-    const int fd = int(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
     BIO_clear_retry_flags(bio);
-    const ssize_t n = ::send(fd, data, size_t(size), MSG_NOSIGNAL);
+    const ssize_t n = ::send(stateOf(bio).fd, data, size_t(size), MSG_NOSIGNAL);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         BIO_set_retry_write(bio);
     return int(n);
@@ -28,23 +38,39 @@ int bioWrite(BIO *bio, const char *data, int size)
 
 int bioRead(BIO *bio, char *data, int size)
 {
-    const int fd = int(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
     BIO_clear_retry_flags(bio);
-    const ssize_t n = ::recv(fd, data, size_t(size), 0);
+    SocketState &state = stateOf(bio);
+    const ssize_t n = ::recv(state.fd, data, size_t(size), 0);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         BIO_set_retry_read(bio);
+    if (n == 0)
+        state.ended = true;
     return int(n);
 }
 
-long bioControl(BIO *, int command, long, void *)
+long bioControl(BIO *bio, int command, long, void *)
 {
-    // Writes go straight to the socket: there is nothing to flush.
-    return command == BIO_CTRL_FLUSH ? 1 : 0;
+    switch (command) {
+    case BIO_CTRL_FLUSH: // writes go straight to the socket
+        return 1;
+    case BIO_CTRL_EOF: // a close without close_notify is an end, not an error
+        return stateOf(bio).ended ? 1 : 0;
+    default:
+        return 0;
+    }
 }
 
 int bioCreate(BIO *bio)
 {
+    BIO_set_data(bio, new SocketState);
     BIO_set_init(bio, 1);
+    return 1;
+}
+
+int bioDestroy(BIO *bio)
+{
+    delete static_cast<SocketState *>(BIO_get_data(bio));
+    BIO_set_data(bio, nullptr);
     return 1;
 }
 
@@ -56,6 +82,7 @@ const BIO_METHOD *socketMethod()
         BIO_meth_set_read(m, bioRead);
         BIO_meth_set_ctrl(m, bioControl);
         BIO_meth_set_create(m, bioCreate);
+        BIO_meth_set_destroy(m, bioDestroy);
         return m;
     }();
     return method;
@@ -194,7 +221,7 @@ ssl_st *FtpTlsContext::connection(int fd, const QString &host, bool control)
         SSL_free(ssl);
         fail(QStringLiteral("无法建立 TLS 连接"));
     }
-    BIO_set_data(bio, reinterpret_cast<void *>(intptr_t(fd)));
+    stateOf(bio).fd = fd;
     SSL_set_bio(ssl, bio, bio);
     SSL_set_app_data(ssl, this);
     if (control) {
