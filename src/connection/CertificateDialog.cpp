@@ -92,6 +92,8 @@ CertificateDialog::CertificateDialog(const FtpCertificate &certificate, const QS
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblHeadline);
     layout->addLayout(details);
+    // Room the texts do not need goes below them, not between them.
+    layout->addStretch(1);
     layout->addLayout(buttons);
     setMinimumWidth(560);
 }
