@@ -3,20 +3,18 @@
 #include "fixtures/PyFtpdServer.h"
 #include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
-#include "fixtures/VsftpdServer.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <map>
-#include <memory>
 
-// FTP over TLS through FtpSession: transfers over pyftpdlib's and vsftpd's
-// TLS, the four encryption modes against servers with and without TLS, the
-// judgement of certificates (the test's own authority stands in for the
-// system's trust store), waits that a stop or a drop ends, and data
+// FTP over TLS through FtpSession, beyond what the server suite shows over
+// TLS (tst_ftps_*): the four encryption modes against servers with and
+// without TLS, the judgement of certificates (a test authority stands in for
+// the system's trust store), waits that a stop or a drop ends, and data
 // connections a careful client must not take (the misbehaving server).
 class TestFtps : public QObject
 {
@@ -25,8 +23,6 @@ class TestFtps : public QObject
 private Q_SLOTS:
     void initTestCase();
 
-    void transfersByteExact_data();
-    void transfersByteExact();
     void followsTheEncryptionMode_data();
     void followsTheEncryptionMode();
     void judgesCertificates_data();
@@ -37,48 +33,34 @@ private Q_SLOTS:
     void refusesDataConnectionsItCannotTrust();
 
 private:
-    // A server of these tests and where its writable area is.
-    struct Peer
-    {
-        QString host;
-        quint16 port = 0;
-        QString user;
-        QString password;
-        QString remoteArea; // as the server names it
-        QString localArea;  // on its disk
-        bool vsftpd = false;
-    };
-
-    bool startPyftpd(const QString &key, PyFtpdServer::Tls tls, const TestCertificate &certificate);
-    bool startVsftpd(const QString &key, bool implicit);
-    // The peer of a data row, or a skip when it cannot run here.
-    const Peer *peer(const QString &key) const;
-    QStringList commandsSent(const SessionRecorder &recorder) const;
-
     QTemporaryDir m_keys;
+    QTemporaryDir m_root;
+    QTemporaryDir m_client;
     TestCertificate m_selfSigned;
     TestCertificate m_other;
     TestCertificate m_authority;
     TestCertificate m_signed;
     TestCertificate m_signedForAnotherHost;
-    std::vector<std::unique_ptr<QTemporaryDir>> m_roots;
-    std::vector<std::unique_ptr<PyFtpdServer>> m_pyftpd;
-    std::vector<std::unique_ptr<VsftpdServer>> m_vsftpd;
-    std::map<QString, Peer> m_peers;
+    PyFtpdServer m_plain{m_root.path()};
+    PyFtpdServer m_tls{m_root.path()};
     FakeFtpServer m_fake;
-    QTemporaryDir m_client;
 };
 
 namespace {
 
-constexpr qint64 MiB = 1024 * 1024;
-
-const FtpListingEntry *entryNamed(const FtpListing &listing, const QString &name)
+std::optional<FtpError> openOn(FtpSession &session, const PyFtpdServer &server)
 {
-    for (const FtpListingEntry &entry : listing.entries)
-        if (entry.name == name)
-            return &entry;
-    return nullptr;
+    return failureOf([&] {
+        session.OpenConnection(server.host(), server.user(), server.password(), {}, server.port());
+    });
+}
+
+QStringList commandsSent(const SessionRecorder &recorder)
+{
+    QStringList verbs;
+    for (const RecordedEvent &event : recorder.matching(FtpEvent::CommandSent))
+        verbs.append(event.text.section(QLatin1Char(' '), 0, 0).trimmed());
+    return verbs;
 }
 
 } // namespace
@@ -99,228 +81,64 @@ void TestFtps::initTestCase()
     // The authority joins what the system trusts, for this process only.
     qputenv("SSL_CERT_FILE", QFile::encodeName(m_authority.certificatePath()));
 
-    QVERIFY(startPyftpd(QStringLiteral("pyftpdlib plain"), PyFtpdServer::Tls::None, m_selfSigned));
-    QVERIFY(startPyftpd(QStringLiteral("pyftpdlib explicit"), PyFtpdServer::Tls::Explicit,
-                        m_selfSigned));
-    QVERIFY(startPyftpd(QStringLiteral("pyftpdlib implicit"), PyFtpdServer::Tls::Implicit,
-                        m_selfSigned));
-    if (VsftpdServer::available()) {
-        QVERIFY(startVsftpd(QStringLiteral("vsftpd explicit"), false));
-        QVERIFY(startVsftpd(QStringLiteral("vsftpd implicit"), true));
-    }
+    QVERIFY2(m_plain.start(), qPrintable(m_plain.error()));
+    m_tls.setTls(PyFtpdServer::Tls::Explicit, m_selfSigned);
+    QVERIFY2(m_tls.start(), qPrintable(m_tls.error()));
     m_fake.setTls(m_selfSigned, m_other);
     QVERIFY2(m_fake.start(), qPrintable(m_fake.error()));
 }
 
-bool TestFtps::startPyftpd(const QString &key, PyFtpdServer::Tls tls,
-                           const TestCertificate &certificate)
-{
-    m_roots.push_back(std::make_unique<QTemporaryDir>());
-    auto server = std::make_unique<PyFtpdServer>(m_roots.back()->path());
-    server->setTls(tls, certificate);
-    if (!server->start()) {
-        qWarning("%s", qPrintable(server->error()));
-        return false;
-    }
-    m_peers[key] = Peer{server->host(),      server->port(), server->user(), server->password(),
-                        QStringLiteral("/"), server->root(), false};
-    m_pyftpd.push_back(std::move(server));
-    return true;
-}
-
-bool TestFtps::startVsftpd(const QString &key, bool implicit)
-{
-    m_roots.push_back(std::make_unique<QTemporaryDir>());
-    auto server = std::make_unique<VsftpdServer>(m_roots.back()->path());
-    server->setTls(implicit, m_selfSigned);
-    if (!server->start()) {
-        qWarning("%s", qPrintable(server->error()));
-        return false;
-    }
-    m_peers[key] = Peer{server->host(),
-                        server->port(),
-                        server->user(),
-                        server->password(),
-                        QStringLiteral("/pub"),
-                        server->writablePath(),
-                        true};
-    m_vsftpd.push_back(std::move(server));
-    return true;
-}
-
-const TestFtps::Peer *TestFtps::peer(const QString &key) const
-{
-    const auto found = m_peers.find(key);
-    return found == m_peers.end() ? nullptr : &found->second;
-}
-
-QStringList TestFtps::commandsSent(const SessionRecorder &recorder) const
-{
-    QStringList verbs;
-    for (const RecordedEvent &event : recorder.matching(FtpEvent::CommandSent))
-        verbs.append(event.text.section(QLatin1Char(' '), 0, 0).trimmed());
-    return verbs;
-}
-
-void TestFtps::transfersByteExact_data()
-{
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("passive");
-    QTest::newRow("pyftpdlib, explicit")
-        << "pyftpdlib explicit" << FtpEncryption::ExplicitRequired << true;
-    QTest::newRow("pyftpdlib, if offered")
-        << "pyftpdlib explicit" << FtpEncryption::ExplicitIfOffered << true;
-    QTest::newRow("pyftpdlib, implicit, active")
-        << "pyftpdlib implicit" << FtpEncryption::Implicit << false;
-    QTest::newRow("vsftpd, explicit")
-        << "vsftpd explicit" << FtpEncryption::ExplicitRequired << true;
-    QTest::newRow("vsftpd, explicit, active")
-        << "vsftpd explicit" << FtpEncryption::ExplicitRequired << false;
-    QTest::newRow("vsftpd, implicit") << "vsftpd implicit" << FtpEncryption::Implicit << true;
-}
-
-void TestFtps::transfersByteExact()
-{
-    QFETCH(QString, server);
-    QFETCH(int, mode);
-    QFETCH(bool, passive);
-    const Peer *p = peer(server);
-    if (!p)
-        QSKIP(qPrintable(VsftpdServer::unavailableReason()));
-    const QString folder = QStringLiteral("row-%1")
-                               .arg(QTest::currentDataTag())
-                               .replace(QLatin1Char(','), QLatin1Char('-'));
-    const QString onDisk = QDir(p->localArea).filePath(folder);
-    const QString remote =
-        (p->remoteArea.endsWith(QLatin1Char('/')) ? p->remoteArea : p->remoteArea + '/') + folder;
-    QVERIFY(QDir().mkpath(onDisk));
-    if (p->vsftpd)
-        QVERIFY(VsftpdServer::giveToFtpUser(onDisk));
-    const QString local = QDir(m_client.path()).filePath(folder);
-    QVERIFY(QDir().mkpath(local));
-
-    FtpSession session;
-    SessionRecorder recorder(session);
-    session.setTimeoutMs(20000);
-    session.setEncryption(mode);
-    session.setPassiveMode(passive);
-    QList<FtpCertificate> asked;
-    session.setCertificateQuestion([&asked](const FtpCertificate &certificate) {
-        asked.append(certificate);
-        return FtpTrust::Once;
-    });
-    FTP_VERIFY(session.OpenConnection(p->host, p->user, p->password, {}, p->port));
-    QVERIFY(session.IsEncrypted());
-    QCOMPARE(asked.size(), 1);
-    const FtpCertificate &certificate = asked.first();
-    QCOMPARE(certificate.fingerprint, m_selfSigned.fingerprint());
-    QCOMPARE(certificate.host, p->host);
-    QCOMPARE(certificate.port, int(p->port));
-    QCOMPARE(certificate.problem, QStringLiteral("自签名证书"));
-    QVERIFY2(certificate.subject.contains(QLatin1String("CN=127.0.0.1")),
-             qPrintable(certificate.subject));
-    QCOMPARE(certificate.issuer, certificate.subject);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    QVERIFY(certificate.validFrom <= now && now < certificate.validUntil);
-    const QList<RecordedEvent> tls = recorder.matching(FtpEvent::TlsEstablished);
-    QCOMPARE(tls.size(), 1);
-    QVERIFY2(tls.first().text.contains(QLatin1String("TLSv1.")), qPrintable(tls.first().text));
-
-    const QByteArray content = TestFiles::pattern(3 * MiB + 17, int(p->port));
-    QVERIFY(TestFiles::write(local + QStringLiteral("/up.bin"), content));
-    qint64 offset = 0;
-    FTP_VERIFY(session.UploadFile(remote + QStringLiteral("/up.bin"),
-                                  local + QStringLiteral("/up.bin"), offset));
-    QCOMPARE(TestFiles::read(onDisk + QStringLiteral("/up.bin")), content);
-
-    FTP_VERIFY(session.ListDirectory(remote));
-    const FtpListingEntry *listed = entryNamed(session.ListingEntries(), QStringLiteral("up.bin"));
-    QVERIFY(listed);
-    QCOMPARE(listed->size, content.size());
-
-    const QString down = local + QStringLiteral("/down.bin");
-    FTP_VERIFY(session.DownloadFile(remote + QStringLiteral("/up.bin"), down));
-    QCOMPARE(TestFiles::read(down), content);
-    // Resumed both ways, to the byte.
-    QVERIFY(TestFiles::write(down, content.left(1000)));
-    offset = 1000;
-    FTP_VERIFY(session.DownloadFile(remote + QStringLiteral("/up.bin"), down, offset));
-    QCOMPARE(TestFiles::read(down), content);
-    const qint64 half = content.size() / 2;
-    QVERIFY(TestFiles::write(onDisk + QStringLiteral("/up.bin"), content.left(half)));
-    if (p->vsftpd)
-        QVERIFY(VsftpdServer::giveToFtpUser(onDisk));
-    session.setUploadMode(FtpUploadMode::Resume);
-    offset = half;
-    FTP_VERIFY(session.UploadFile(remote + QStringLiteral("/up.bin"),
-                                  local + QStringLiteral("/up.bin"), offset));
-    QCOMPARE(TestFiles::read(onDisk + QStringLiteral("/up.bin")), content);
-    // One question and one TLS line per connection, however many data
-    // connections followed.
-    QCOMPARE(asked.size(), 1);
-    QCOMPARE(recorder.matching(FtpEvent::TlsEstablished).size(), 1);
-    FTP_VERIFY(session.CloseConnection());
-    QVERIFY(!session.IsEncrypted());
-}
-
 void TestFtps::followsTheEncryptionMode_data()
 {
-    QTest::addColumn<QString>("server");
+    QTest::addColumn<bool>("tlsServer");
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("error"); // 0: connects
     QTest::addColumn<bool>("encrypted");
     QTest::addColumn<bool>("logsIn"); // the user name was sent
-    const QString plain = QStringLiteral("pyftpdlib plain");
-    const QString tls = QStringLiteral("pyftpdlib explicit");
-    QTest::newRow("plain server, plain") << plain << FtpEncryption::Plain << 0 << false << true;
+    QTest::newRow("plain server, plain") << false << FtpEncryption::Plain << 0 << false << true;
     QTest::newRow("plain server, TLS if offered")
-        << plain << FtpEncryption::ExplicitIfOffered << 0 << false << true;
+        << false << FtpEncryption::ExplicitIfOffered << 0 << false << true;
     QTest::newRow("plain server, TLS required")
-        << plain << FtpEncryption::ExplicitRequired << FtpErrorCode::TlsRefused << false << false;
+        << false << FtpEncryption::ExplicitRequired << FtpErrorCode::TlsRefused << false << false;
     QTest::newRow("plain server, implicit TLS")
-        << plain << FtpEncryption::Implicit << FtpErrorCode::TlsHandshakeFailed << false << false;
-    QTest::newRow("TLS server, plain") << tls << FtpEncryption::Plain << 0 << false << true;
+        << false << FtpEncryption::Implicit << FtpErrorCode::TlsHandshakeFailed << false << false;
+    QTest::newRow("TLS server, plain") << true << FtpEncryption::Plain << 0 << false << true;
     QTest::newRow("TLS server, TLS if offered")
-        << tls << FtpEncryption::ExplicitIfOffered << 0 << true << true;
+        << true << FtpEncryption::ExplicitIfOffered << 0 << true << true;
     QTest::newRow("TLS server, TLS required")
-        << tls << FtpEncryption::ExplicitRequired << 0 << true << true;
+        << true << FtpEncryption::ExplicitRequired << 0 << true << true;
 }
 
 void TestFtps::followsTheEncryptionMode()
 {
-    QFETCH(QString, server);
+    QFETCH(bool, tlsServer);
     QFETCH(int, mode);
     QFETCH(int, error);
     QFETCH(bool, encrypted);
     QFETCH(bool, logsIn);
-    const Peer *p = peer(server);
-    QVERIFY(p);
     FtpSession session;
     SessionRecorder recorder(session);
     session.setTimeoutMs(20000);
     session.setEncryption(mode);
     session.setCertificateQuestion([](const FtpCertificate &) { return FtpTrust::Once; });
-    const std::optional<FtpError> failure =
-        failureOf([&] { session.OpenConnection(p->host, p->user, p->password, {}, p->port); });
+    const std::optional<FtpError> failure = openOn(session, tlsServer ? m_tls : m_plain);
     QCOMPARE(failure ? failure->number : 0, error);
     QCOMPARE(session.IsEncrypted(), encrypted);
     QCOMPARE(commandsSent(recorder).contains(QLatin1String("USER")), logsIn);
     QCOMPARE(commandsSent(recorder).contains(QLatin1String("AUTH")),
              mode == FtpEncryption::ExplicitIfOffered || mode == FtpEncryption::ExplicitRequired);
     QCOMPARE(commandsSent(recorder).contains(QLatin1String("PROT")), encrypted);
+    // One line with the TLS version and cipher, however many data
+    // connections follow.
+    if (!error)
+        FTP_VERIFY(session.ListDirectory());
     QCOMPARE(recorder.matching(FtpEvent::TlsEstablished).size(), encrypted ? 1 : 0);
     // Going on without TLS is said once, where it was asked for.
     int plainNotes = 0;
     for (const RecordedEvent &note : recorder.matching(FtpEvent::TlsNote))
         plainNotes += note.text.contains(QStringLiteral("不加密")) ? 1 : 0;
     QCOMPARE(plainNotes, mode == FtpEncryption::ExplicitIfOffered && !encrypted ? 1 : 0);
-    if (error) {
-        QCOMPARE(session.ConnectionState(), FtpState::Closed);
-        return;
-    }
-    FTP_VERIFY(session.ListDirectory());
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), error ? FtpState::Closed : FtpState::Connected);
 }
 
 void TestFtps::judgesCertificates_data()
@@ -372,18 +190,20 @@ void TestFtps::judgesCertificates()
             asked.append(question);
             return answer;
         });
-    const auto connect = [&] {
-        return failureOf([&] {
-            session.OpenConnection(server.host(), server.user(), server.password(), {},
-                                   server.port());
-        });
-    };
-    const std::optional<FtpError> failure = connect();
+    const std::optional<FtpError> failure = openOn(session, server);
     QCOMPARE(failure ? failure->number : 0, error);
     QCOMPARE(asked.size(), problem.isEmpty() ? 0 : 1);
     if (!problem.isEmpty()) {
-        QCOMPARE(asked.first().problem, problem);
-        QCOMPARE(asked.first().fingerprint, shown.fingerprint());
+        const FtpCertificate &question = asked.first();
+        QCOMPARE(question.problem, problem);
+        QCOMPARE(question.fingerprint, shown.fingerprint());
+        QCOMPARE(question.host, server.host());
+        QCOMPARE(question.port, int(server.port()));
+        QVERIFY2(question.subject.contains(QLatin1String("O=Korvu tests")),
+                 qPrintable(question.subject));
+        QCOMPARE(question.issuer == question.subject, certificate == QLatin1String("self-signed"));
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        QVERIFY(question.validFrom <= now && now < question.validUntil);
     }
     if (error) {
         // Neither the user name nor the password left for an untrusted server.
@@ -398,7 +218,7 @@ void TestFtps::judgesCertificates()
     QCOMPARE(recorder.anyTextContains(shown.fingerprint()), !problem.isEmpty());
     FTP_VERIFY(session.ListDirectory());
     // The session asks on every connection: remembering is the caller's.
-    QVERIFY(!connect());
+    QVERIFY(!openOn(session, server));
     QCOMPARE(asked.size(), problem.isEmpty() ? 0 : 2);
 }
 
@@ -423,8 +243,6 @@ void TestFtps::endsAConnectWaitingForTls()
     stalling.setTls(m_selfSigned, m_other);
     if (inHandshake)
         QVERIFY2(stalling.start(), qPrintable(stalling.error()));
-    const Peer *tls = peer(QStringLiteral("pyftpdlib explicit"));
-    QVERIFY(tls);
 
     FtpSession session;
     SessionRecorder recorder(session);
@@ -454,7 +272,7 @@ void TestFtps::endsAConnectWaitingForTls()
             session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("x"),
                                    QStringLiteral("y"), {}, stalling.port());
         else
-            session.OpenConnection(tls->host, tls->user, tls->password, {}, tls->port);
+            session.OpenConnection(m_tls.host(), m_tls.user(), m_tls.password(), {}, m_tls.port());
     });
     QVERIFY(failure.has_value());
     QCOMPARE(failure->number, error);
@@ -517,7 +335,7 @@ void TestFtps::refusesDataConnectionsItCannotTrust()
     } else if (download) {
         QCOMPARE(TestFiles::read(local), QByteArray("hello world\n"));
     } else {
-        QVERIFY(entryNamed(session.ListingEntries(), QStringLiteral("hello.txt")));
+        QCOMPARE(session.ListingEntries().entries.size(), 4); // the four files of /pub
     }
 }
 

@@ -5,8 +5,10 @@
 #include <QTest>
 #include <memory>
 
-// Every behaviour of the suite over implicit TLS (encrypted from the first
-// byte), against pyftpdlib's TLS handler.
+// Every behaviour of the suite over TLS, against pyftpdlib's TLS handler.
+// Built twice: explicit (AUTH TLS) and implicit TLS (KORVU_IMPLICIT_TLS).
+constexpr bool Implicit = KORVU_IMPLICIT_TLS;
+
 class TestFtpsPyftpd : public FtpServerSuite
 {
     Q_OBJECT
@@ -19,7 +21,8 @@ protected:
             return false;
         }
         m_server = std::make_unique<PyFtpdServer>(root);
-        m_server->setTls(PyFtpdServer::Tls::Implicit, m_certificate);
+        m_server->setTls(Implicit ? PyFtpdServer::Tls::Implicit : PyFtpdServer::Tls::Explicit,
+                         m_certificate);
         if (m_server->start())
             return true;
         why = m_server->error();
@@ -27,7 +30,7 @@ protected:
     }
     void configure(FtpSession &session) override
     {
-        session.setEncryption(FtpEncryption::Implicit);
+        session.setEncryption(Implicit ? FtpEncryption::Implicit : FtpEncryption::ExplicitRequired);
         const QString trusted = m_certificate.fingerprint();
         session.setCertificateQuestion([trusted](const FtpCertificate &certificate) {
             return certificate.fingerprint == trusted ? FtpTrust::Once : FtpTrust::Refuse;

@@ -6,8 +6,11 @@
 #include <memory>
 
 // Every behaviour of the suite over TLS, against vsftpd as it is set up for
-// FTPS: explicit TLS required for log-in and data, and every data
-// connection resuming the control connection's TLS session.
+// FTPS: TLS required for log-in and data, and every data connection
+// resuming the control connection's TLS session. Built twice: explicit
+// (AUTH TLS) and implicit TLS (KORVU_IMPLICIT_TLS).
+constexpr bool Implicit = KORVU_IMPLICIT_TLS;
+
 class TestFtpsVsftpd : public FtpServerSuite
 {
     Q_OBJECT
@@ -21,7 +24,7 @@ protected:
             return false;
         }
         m_server = std::make_unique<VsftpdServer>(root);
-        m_server->setTls(false, m_certificate);
+        m_server->setTls(Implicit, m_certificate);
         if (m_server->start())
             return true;
         why = m_server->error();
@@ -29,7 +32,7 @@ protected:
     }
     void configure(FtpSession &session) override
     {
-        session.setEncryption(FtpEncryption::ExplicitRequired);
+        session.setEncryption(Implicit ? FtpEncryption::Implicit : FtpEncryption::ExplicitRequired);
         const QString trusted = m_certificate.fingerprint();
         session.setCertificateQuestion([trusted](const FtpCertificate &certificate) {
             return certificate.fingerprint == trusted ? FtpTrust::Once : FtpTrust::Refuse;
