@@ -94,8 +94,8 @@ FtpSocket::~FtpSocket()
 
 void FtpSocket::close()
 {
-    if (m_ssl && !m_tlsEnded)
-        FtpTlsContext::closedUncleanly(m_ssl);
+    if (m_ssl)
+        FtpTlsContext::closing(m_ssl, m_tlsEnded);
     SSL_free(m_ssl);
     m_ssl = nullptr;
     m_tlsEnded = false;

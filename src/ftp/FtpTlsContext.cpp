@@ -173,8 +173,8 @@ void FtpTlsContext::create()
     // A server that closes without close_notify (many do after a download)
     // ends the data like any other; a short file is caught by its size.
     SSL_CTX_set_options(m_context, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_COMPRESSION);
-    SSL_CTX_set_mode(m_context, SSL_MODE_ENABLE_PARTIAL_WRITE |
-                                    SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_AUTO_RETRY);
+    SSL_CTX_set_mode(m_context,
+                     SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     // The sessions are kept here, not in OpenSSL's cache: TLS 1.3 hands them
     // out after the handshake, one ticket at a time.
     SSL_CTX_set_session_cache_mode(m_context,
@@ -198,13 +198,17 @@ int FtpTlsContext::onNewSession(ssl_st *ssl, ssl_session_st *session)
     return 1; // the reference is ours now
 }
 
-void FtpTlsContext::closedUncleanly(ssl_st *ssl)
+void FtpTlsContext::closing(ssl_st *ssl, bool cleanly)
 {
     auto *self = static_cast<FtpTlsContext *>(SSL_get_app_data(ssl));
     if (!self)
         return;
-    std::erase_if(self->m_fresh, [ssl](const Fresh &fresh) {
+    std::erase_if(self->m_fresh, [ssl, cleanly](Fresh &fresh) {
         if (fresh.origin != ssl)
+            return false;
+        // The connection's address may come again for another one.
+        fresh.origin = nullptr;
+        if (cleanly)
             return false;
         SSL_SESSION_free(fresh.session);
         return true;

@@ -46,8 +46,9 @@ public:
     // the data connections must show.
     void controlEstablished(ssl_st *ssl);
     QString controlFingerprint() const { return m_controlFingerprint; }
-    // A connection closed without a clean TLS end: its tickets are void.
-    static void closedUncleanly(ssl_st *ssl);
+    // Before a connection is freed: without a clean TLS end its tickets
+    // are void.
+    static void closing(ssl_st *ssl, bool cleanly);
 
     // About an established connection: the peer's certificate's SHA-256
     // ("AB:CD:..."), the protocol ("TLSv1.3"), the cipher, and whether it
