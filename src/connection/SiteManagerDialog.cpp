@@ -273,6 +273,8 @@ void SiteManagerDialog::bindControls()
         mapper->addMapping(cobCharset, model->fieldIndex(SiteColumns::Encoding));
     if (model->fieldIndex(SiteColumns::Encryption) >= 0)
         mapper->addMapping(cobEncryption, model->fieldIndex(SiteColumns::Encryption));
+    else // its sites connect as they always did
+        cobEncryption->setCurrentIndex(FtpEncryption::Plain);
 
     listSit->setModel(model.get());
     listSit->setModelColumn(SiteDatabase::NameColumn);
