@@ -4,8 +4,10 @@
 -- Port and time-out are text ("21", "30" for a new site); the two check box
 -- columns hold 0 (unchecked), 1 (checked) or 2 (grayed). "字符集", the
 -- encoding of the server's file names, holds "自动", "UTF-8" or "GBK"; empty
--- means "自动". It came last and stays last: files made before it get it
--- appended when opened.
+-- means "自动". "加密" holds the site manager's text of the encryption
+-- (plain FTP, TLS if the server offers it, TLS required, implicit TLS);
+-- empty means plain FTP. The two came last and stay last, in this order:
+-- files made before them get them appended when opened.
 CREATE TABLE mysit (
     "编号" INTEGER PRIMARY KEY AUTOINCREMENT,
     "站点名称" TEXT,
@@ -17,5 +19,6 @@ CREATE TABLE mysit (
     "超时" TEXT,
     "被动模式" INTEGER,
     "匿名" INTEGER,
-    "字符集" TEXT
+    "字符集" TEXT,
+    "加密" TEXT
 );

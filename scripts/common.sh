@@ -6,7 +6,7 @@ KORVU_BUILD=${KORVU_BUILD:-$KORVU_ROOT/build}
 
 # Debian 12 packages Korvu needs to build, run, test and benchmark.
 KORVU_PACKAGES=(
-  g++ cmake ninja-build make pkg-config
+  g++ cmake ninja-build make pkg-config libssl-dev
   qt6-base-dev libqt6sql6-sqlite libqt6svg6 qt6-qpa-plugins qt6-translations-l10n libicu-dev
   xvfb xauth xdotool imagemagick fonts-wqy-microhei adwaita-icon-theme
   python3 python3-pyftpdlib python3-openssl vsftpd lftp curl openssl ca-certificates

@@ -55,13 +55,20 @@ def free_port():
 
 class Vsftpd:
     """vsftpd in the foreground on a free loopback port, anonymous users
-    served `root` (root/pub takes uploads), as the test fixtures run it."""
+    served `root` (root/pub takes uploads), as the test fixtures run it.
+    With `tls`, FTP over explicit TLS only (log-in and data), with a
+    self-signed certificate (self.certificate, self.fingerprint) and the
+    data connections resuming the control connection's session, as vsftpd
+    requires by default."""
 
-    def __init__(self, root):
+    def __init__(self, root, tls=False):
         self.root = root
+        self.tls = tls
         self.work = tempfile.mkdtemp(prefix="korvu-bench-vsftpd-")
         self.port = free_port()
         self.process = None
+        self.certificate = None
+        self.fingerprint = None
 
     def url(self):
         return "ftp://127.0.0.1:%d" % self.port
@@ -89,6 +96,8 @@ class Vsftpd:
             "xferlog_enable=NO", "dirmessage_enable=NO", "force_dot_files=YES",
             "delay_failed_login=0", "idle_session_timeout=600", "data_connection_timeout=300",
         ]
+        if self.tls:
+            lines += self._tls_lines()
         # vsftpd refuses trailing blanks and configuration files not owned by root.
         with open(config, "w") as stream:
             stream.write("\n".join(lines) + "\n")
@@ -107,6 +116,21 @@ class Vsftpd:
             except OSError:
                 time.sleep(0.1)
         sys.exit("bench: vsftpd does not listen on port %d" % self.port)
+
+    def _tls_lines(self):
+        self.certificate = os.path.join(self.work, "server.pem")
+        key = os.path.join(self.work, "server.key")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                        "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out",
+                        self.certificate, "-days", "30", "-subj", "/CN=127.0.0.1", "-addext",
+                        "subjectAltName=IP:127.0.0.1"],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.fingerprint = subprocess.run(
+            ["openssl", "x509", "-in", self.certificate, "-noout", "-fingerprint", "-sha256"],
+            check=True, stdout=subprocess.PIPE, text=True).stdout.strip().split("=", 1)[1]
+        return ["ssl_enable=YES", "rsa_cert_file=" + self.certificate,
+                "rsa_private_key_file=" + key, "allow_anon_ssl=YES", "force_anon_logins_ssl=YES",
+                "force_anon_data_ssl=YES", "require_ssl_reuse=YES"]
 
     def __exit__(self, *exception):
         self.process.terminate()

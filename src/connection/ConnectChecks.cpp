@@ -1,5 +1,6 @@
 #include "connection/ConnectChecks.h"
 
+#include "ftp/FtpCodes.h"
 #include "platform/Prompts.h"
 
 namespace ConnectChecks {
@@ -33,10 +34,15 @@ QString hostFrom(const QString &text)
     return text.trimmed();
 }
 
-std::optional<int> portFrom(const QString &text)
+int defaultPortFor(int encryption)
+{
+    return encryption == FtpEncryption::Implicit ? ImplicitTlsPort : DefaultPort;
+}
+
+std::optional<int> portFrom(const QString &text, int defaultPort)
 {
     if (text.isEmpty())
-        return DefaultPort;
+        return defaultPort;
     return wholeNumber(text, 1, 65535);
 }
 
@@ -63,14 +69,15 @@ void warnBadTimeout(Prompts &prompts)
                        Prompts::Buttons::Ok, Prompts::Icon::Warning, Title);
 }
 
-std::optional<Server> serverFrom(Prompts &prompts, const QString &hostText, const QString &portText)
+std::optional<Server> serverFrom(Prompts &prompts, const QString &hostText, const QString &portText,
+                                 int defaultPort)
 {
     const QString host = hostFrom(hostText);
     if (host.isEmpty()) {
         warnNoAddress(prompts);
         return std::nullopt;
     }
-    const std::optional<int> port = portFrom(portText);
+    const std::optional<int> port = portFrom(portText, defaultPort);
     if (!port) {
         warnBadPort(prompts);
         return std::nullopt;

@@ -20,9 +20,12 @@ const QString connectTopic = QStringLiteral("connect.html");
 
 ConnectionController::ConnectionController(WindowContext &context, RemoteBrowser &remote,
                                            const QString &siteDatabasePath, QObject *parent)
-    : QObject(parent), ctx(context), remote(remote), siteDatabasePath(siteDatabasePath)
+    : QObject(parent), ctx(context), remote(remote), siteDatabasePath(siteDatabasePath),
+      certificates(ctx.window, ctx.log)
 {
     connect(&ctx.ftp, &FtpSession::StateChangedEvent, this, &ConnectionController::StateChanged);
+    ctx.ftp.setCertificateQuestion(
+        [this](const FtpCertificate &certificate) { return certificates.ask(certificate); });
 }
 
 void ConnectionController::Connect()
@@ -64,8 +67,9 @@ void ConnectionController::StateChanged()
     const int connectionState = ctx.ftp.ConnectionState();
     if (connectionState == FtpState::Connected) {
         wasConnected = true;
+        const QString encrypted = ctx.ftp.IsEncrypted() ? QStringLiteral(", 已加密") : QString();
         ctx.window->setWindowTitle(title + QStringLiteral(" (连接到: ") + ctx.globals.gHost +
-                                   QStringLiteral(")"));
+                                   encrypted + QStringLiteral(")"));
         ctx.log.append(QStringLiteral("连接到: ") + ctx.globals.gHost + QStringLiteral("\r\n"));
         ctx.status.show(StatusIndicator::Connected);
     } else if (connectionState == FtpState::Closed) {

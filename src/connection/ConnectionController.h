@@ -1,5 +1,7 @@
 #pragma once
 
+#include "connection/CertificateTrust.h"
+
 #include <QObject>
 #include <QString>
 
@@ -7,7 +9,9 @@ class RemoteBrowser;
 class WindowContext;
 
 // Opens and closes the FTP connection of the main window and keeps the
-// window in step with it: caption, the status picture and the remote pane.
+// window in step with it: caption (which says when the session is
+// encrypted), the status picture and the remote pane. It answers the
+// session's questions about server certificates (CertificateTrust).
 // The menus and buttons follow the connection through CommandState.
 //
 // The site manager and quick connect write the session globals only when the
@@ -44,6 +48,7 @@ private:
     WindowContext &ctx;
     RemoteBrowser &remote;
     QString siteDatabasePath;
+    CertificateTrust certificates;
     // The session reached the logged-in state since the last close.
     bool wasConnected = false;
 };

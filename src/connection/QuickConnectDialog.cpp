@@ -1,9 +1,11 @@
 #include "connection/QuickConnectDialog.h"
 
 #include "connection/ConnectChecks.h"
+#include "connection/EncryptionChoice.h"
 #include "ftp/FtpCodes.h"
 #include "platform/Globals.h"
 
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,6 +33,7 @@ void QuickConnectDialog::buildControls()
     txtPass = edit("txtPass");
     txtPass->setEchoMode(QLineEdit::Password);
     txtPort = edit("txtPort");
+    cobEncryption = EncryptionChoice::newBox("cobEncryption");
 
     cmdOK = new QPushButton(QStringLiteral("确定(&D)"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -45,6 +48,7 @@ void QuickConnectDialog::buildControls()
     fields->addRow(QStringLiteral("用户名(&U):"), txtUser);
     fields->addRow(QStringLiteral("密码(&P):"), txtPass);
     fields->addRow(QStringLiteral("端口(&P):"), txtPort);
+    fields->addRow(QStringLiteral("加密(&E):"), cobEncryption);
 
     auto *note = new QLabel(QStringLiteral("提示:快速连接方式不保存连接地址及设置"));
     note->setObjectName(QStringLiteral("lblNote"));
@@ -65,8 +69,9 @@ void QuickConnectDialog::buildControls()
 
 void QuickConnectDialog::confirm()
 {
-    const std::optional<ConnectChecks::Server> server =
-        ConnectChecks::serverFrom(prompts, txtIP->text(), txtPort->text());
+    const int encryption = qMax(0, cobEncryption->currentIndex());
+    const std::optional<ConnectChecks::Server> server = ConnectChecks::serverFrom(
+        prompts, txtIP->text(), txtPort->text(), ConnectChecks::defaultPortFor(encryption));
     if (!server)
         return;
     const bool anonymous = txtUser->text().isEmpty();
@@ -77,6 +82,7 @@ void QuickConnectDialog::confirm()
     globals.gPassive = true;
     globals.gTimeout = 30;
     globals.gEncoding = FtpNameEncoding::Auto;
+    globals.gEncryption = encryption;
     globals.gDialogCancelled = false;
     accept();
 }

@@ -4,6 +4,7 @@
 
 struct Globals;
 class Prompts;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -11,8 +12,10 @@ class QPushButton;
 // connection; nothing is stored.
 //
 // Result (the only output): when the user presses OK and the address and
-// port pass their checks, the dialog writes gHost, gUser, gPassword, gPort,
-// gTimeout (30) and gPassive (true), sets gDialogCancelled to false and closes
+// port pass their checks, the dialog writes gHost, gUser, gPassword, gPort
+// (21, or 990 for implicit TLS, when none is typed), gTimeout (30), gPassive
+// (true), gEncoding (自动) and gEncryption (the choice in cobEncryption, TLS
+// when the server offers it unless changed), sets gDialogCancelled to false and closes
 // with accept(). An empty user name logs in as "anonymous" with
 // AnonymousPassword, whatever the password box holds. A failed check keeps
 // the dialog open; Cancel, Escape and the close box reject it. In those
@@ -37,6 +40,7 @@ private:
     QLineEdit *txtUser = nullptr;
     QLineEdit *txtPass = nullptr;
     QLineEdit *txtPort = nullptr;
+    QComboBox *cobEncryption = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "connection/SiteManagerDialog.h"
 
 #include "connection/ConnectChecks.h"
+#include "connection/EncryptionChoice.h"
 #include "ftp/FtpCodes.h"
 #include "platform/Globals.h"
 #include "platform/Prompts.h"
@@ -145,6 +146,10 @@ void SiteManagerDialog::buildControls()
     cobCharset->setObjectName(QStringLiteral("cobCharset"));
     cobCharset->addItems({QStringLiteral("自动"), QStringLiteral("UTF-8"), QStringLiteral("GBK")});
     cobCharset->setProperty(UnknownIndex, FtpNameEncoding::Auto);
+    // A site from before the choice, or with a text the box does not offer,
+    // connects as it always did: plain FTP.
+    cobEncryption = EncryptionChoice::newBox("cobEncryption");
+    cobEncryption->setProperty(UnknownIndex, FtpEncryption::Plain);
     txtTime = new QLineEdit;
     txtTime->setObjectName(QStringLiteral("txtTime"));
     chkChar = new QCheckBox(QStringLiteral("密码(P):"));
@@ -184,10 +189,12 @@ void SiteManagerDialog::buildControls()
     fields->addWidget(txtTime, 5, 1);
     fields->addWidget(labelFor(QStringLiteral("字符集(&E):"), cobCharset), 6, 0);
     fields->addWidget(cobCharset, 6, 1);
-    fields->addWidget(chkAnonymous, 7, 1);
-    fields->addWidget(chkPASV, 7, 2);
+    fields->addWidget(labelFor(QStringLiteral("加密(&L):"), cobEncryption), 7, 0);
+    fields->addWidget(cobEncryption, 7, 1, 1, 2);
+    fields->addWidget(chkAnonymous, 8, 1);
+    fields->addWidget(chkPASV, 8, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(8, 1);
+    fields->setRowStretch(9, 1);
 
     auto *listButtons = new QHBoxLayout;
     listButtons->addWidget(cmdAdd);
@@ -264,6 +271,10 @@ void SiteManagerDialog::bindControls()
     // Missing only from a file that would not take the column (read-only).
     if (model->fieldIndex(SiteColumns::Encoding) >= 0)
         mapper->addMapping(cobCharset, model->fieldIndex(SiteColumns::Encoding));
+    if (model->fieldIndex(SiteColumns::Encryption) >= 0)
+        mapper->addMapping(cobEncryption, model->fieldIndex(SiteColumns::Encryption));
+    else // its sites connect as they always did
+        cobEncryption->setCurrentIndex(FtpEncryption::Plain);
 
     listSit->setModel(model.get());
     listSit->setModelColumn(SiteDatabase::NameColumn);
@@ -317,6 +328,7 @@ void SiteManagerDialog::clearFields()
         edit->clear();
     cobType->setCurrentIndex(-1);
     cobCharset->setCurrentIndex(FtpNameEncoding::Auto);
+    cobEncryption->setCurrentIndex(FtpEncryption::ExplicitIfOffered);
     chkAnonymous->setChecked(false);
     chkPASV->setTristate(false);
     chkPASV->setChecked(false);
@@ -340,6 +352,9 @@ void SiteManagerDialog::addSite()
     record.setValue(SiteDatabase::NameColumn, name ? *name : QStringLiteral(""));
     record.setValue(SiteColumns::Port, QStringLiteral("21"));
     record.setValue(SiteColumns::Timeout, QStringLiteral("30"));
+    if (record.contains(SiteColumns::Encryption))
+        record.setValue(SiteColumns::Encryption,
+                        EncryptionChoice::texts().at(FtpEncryption::ExplicitIfOffered));
     if (!model->insertRecord(-1, record)) {
         reportError(SiteDatabase::WriteFailed,
                     QStringLiteral("无法添加站点: ") + model->lastError().text());
@@ -372,8 +387,9 @@ void SiteManagerDialog::saveSite()
 
 void SiteManagerDialog::connectSite()
 {
-    const std::optional<ConnectChecks::Server> server =
-        ConnectChecks::serverFrom(prompts, txtFTP->text(), txtPort->text());
+    const int encryption = qMax(0, cobEncryption->currentIndex());
+    const std::optional<ConnectChecks::Server> server = ConnectChecks::serverFrom(
+        prompts, txtFTP->text(), txtPort->text(), ConnectChecks::defaultPortFor(encryption));
     if (!server)
         return;
     const std::optional<int> timeout = ConnectChecks::timeoutFrom(txtTime->text());
@@ -388,6 +404,7 @@ void SiteManagerDialog::connectSite()
     globals.gTimeout = *timeout;
     globals.gPassive = chkPASV->checkState() != Qt::Unchecked;
     globals.gEncoding = qMax(0, cobCharset->currentIndex());
+    globals.gEncryption = encryption;
     globals.gDialogCancelled = false;
     accept();
 }

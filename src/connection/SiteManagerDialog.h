@@ -25,8 +25,9 @@ class QSqlTableModel;
 //
 // Result (the only output): when the user presses Connect and the address,
 // port and time-out pass their checks, the dialog writes gHost, gUser,
-// gPassword, gPort, gTimeout, gPassive and gEncoding from the controls (saved or not;
-// Connect does not save), sets gDialogCancelled to false and closes with
+// gPassword, gPort, gTimeout, gPassive, gEncoding and gEncryption from the
+// controls (saved or not; Connect does not save; an empty port means 990
+// with implicit TLS, 21 otherwise), sets gDialogCancelled to false and closes with
 // accept(). A failed check keeps the dialog open; Close, Escape and the close
 // box reject it. In those cases no global is touched, so the caller, which
 // sets gDialogCancelled before showing the dialog, decides what a dialog that
@@ -82,6 +83,7 @@ private:
     QLineEdit *txtPassword = nullptr;
     QComboBox *cobType = nullptr;
     QComboBox *cobCharset = nullptr;
+    QComboBox *cobEncryption = nullptr;
     QLineEdit *txtTime = nullptr;
     QCheckBox *chkChar = nullptr;
     QCheckBox *chkAnonymous = nullptr;

@@ -50,6 +50,15 @@
 //  17   1   UploadFile progress                             transfer (qint64), -1 unknown
 //  18   1   a stop ended a transfer (ABOR; the partial      bytes        -
 //           file is kept), a listing or a tree copy
+//  19   1   the connection is encrypted: TLS version and    0            -
+//           cipher, once per connection
+//  20   1   encryption notes: a certificate that could not  0            -
+//           be verified was trusted by the caller (why, and
+//           its SHA-256 fingerprint); the server offers no
+//           TLS and the session goes on unencrypted
+//           (ExplicitIfOffered); the server refused
+//           encrypted data connections (PROT P) and files
+//           and listings go unencrypted
 //  25   0/2 the outcome of MakeRemoteDirectory: category 0  0            reply code (int), 0
 //           with the server's reply on success; category                 when none came
 //           2 on failure, whose text holds "exists" exactly
@@ -101,6 +110,20 @@
 //       some entries failed or were skipped (each reported with code
 //       9 or 10)
 // 11120 the server asks for an account (332) and none was given      [closed]
+// 11121 the TLS handshake of the control connection failed (a        [closed]
+//       server that does not speak TLS on an implicit port, no
+//       common protocol version or cipher)
+// 11122 the server's certificate was not trusted: it could not be    [closed]
+//       verified and the caller refused it, or no caller was asked
+//       (see FtpSession::setCertificateQuestion)
+// 11123 encryption is required (ExplicitRequired) but the server     [closed]
+//       refused AUTH TLS, PBSZ or PROT P; nothing was sent in clear
+//       after the greeting
+// 11124 an encrypted data connection failed: its TLS handshake       [connected]
+//       failed, it showed another certificate than the control
+//       connection (another peer), or the server refused it (522),
+//       typically because it requires the data connection to
+//       resume the control connection's TLS session
 //
 // A server reply 421 closes the session as well.
 //
@@ -140,6 +163,8 @@ constexpr int DownloadManyProgress = 15;
 constexpr int UploadManyProgress = 16;
 constexpr int UploadFileProgress = 17;
 constexpr int TransferStopped = 18;
+constexpr int TlsEstablished = 19;
+constexpr int TlsNote = 20;
 constexpr int MakeDirectoryResult = 25;
 } // namespace FtpEvent
 
@@ -164,6 +189,10 @@ constexpr int InvalidArgument = 11117;
 constexpr int CannotResume = 11118;
 constexpr int TreeCopyIncomplete = 11119;
 constexpr int AccountRequired = 11120;
+constexpr int TlsHandshakeFailed = 11121;
+constexpr int CertificateRefused = 11122;
+constexpr int TlsRefused = 11123;
+constexpr int DataTlsFailed = 11124;
 } // namespace FtpErrorCode
 
 // ConnectionState
@@ -194,6 +223,22 @@ constexpr int Auto = 0; // UTF-8 when the server switches with OPTS UTF8 ON; els
 constexpr int Utf8 = 1;
 constexpr int Gbk = 2; // GB18030, which reads GBK and GB2312
 } // namespace FtpNameEncoding
+
+// Encryption: how a connection is made, read by OpenConnection
+namespace FtpEncryption {
+constexpr int Plain = 0;             // no TLS at all
+constexpr int ExplicitIfOffered = 1; // AUTH TLS; plain FTP when the server refuses it
+constexpr int ExplicitRequired = 2;  // AUTH TLS, or no connection (11123)
+constexpr int Implicit = 3;          // TLS from the first byte (port 990 by custom)
+} // namespace FtpEncryption
+
+// The answer to a question about a server certificate that could not be
+// verified (FtpSession::setCertificateQuestion)
+namespace FtpTrust {
+constexpr int Refuse = 0; // the connection ends with 11122
+constexpr int Once = 1;   // accepted for this connection
+constexpr int Always = 2; // accepted; the caller remembers it for this host and port
+} // namespace FtpTrust
 
 // TransferSetting
 namespace FtpTransferSetting {

@@ -57,6 +57,11 @@ void FtpContext::report(int code, int category, const QString &text, qint64 coun
     m_sink.activity(code, category, m_control.masked(text) + LineEnd, count, extra);
 }
 
+int FtpContext::askAboutCertificate(const FtpCertificate &certificate)
+{
+    return m_sink.certificateQuestion(certificate);
+}
+
 void FtpContext::stopPoint()
 {
     if (m_interrupt.stopRequested())
@@ -67,6 +72,8 @@ void FtpContext::startConnection(FtpNameCodec::Choice encoding)
 {
     m_features = FtpFeatures();
     m_codec.reset(encoding);
+    m_tls.reset();
+    m_dataProtected = false;
     m_type = 0;
     m_probed.clear();
     forgetDirectory();

@@ -3,6 +3,7 @@
 #include "ftp/FtpControlConnection.h"
 #include "ftp/FtpListing.h"
 #include "ftp/FtpNameCodec.h"
+#include "ftp/FtpTlsContext.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -24,6 +25,7 @@ struct FtpSettings
     int uploadMode = 0;
     int transferSetting = 0;
     int nameEncoding = 0; // FtpNameEncoding; read by the log-in only
+    int encryption = 0;   // FtpEncryption; read by the log-in only
 };
 
 // What the server offered in FEAT, and what the session learnt on the way.
@@ -67,11 +69,19 @@ public:
     FtpFeatures &features() { return m_features; }
     FtpNameCodec &codec() { return m_codec; }
     const FtpNameCodec &codec() const { return m_codec; }
+    FtpTlsContext &tls() { return m_tls; }
+    // PROT P is in force: every data connection is encrypted.
+    bool dataProtected() const { return m_dataProtected; }
+    void setDataProtected(bool on) { m_dataProtected = on; }
     // Paces the progress reports of the operation in hand.
     QElapsedTimer &progressClock() { return m_progressClock; }
 
     void report(int code, int category, const QString &text, qint64 count = 0,
                 const QVariant &extra = {});
+    // Puts a certificate that could not be verified to the caller and waits
+    // for the answer (FtpTrust). A drop meanwhile throws 11116, a stop
+    // FtpStopRequest.
+    int askAboutCertificate(const FtpCertificate &certificate);
     // Throws 11101 when the user asked to stop: called after each exchange
     // with the server that may be the last of a stoppable step.
     void stopPoint();
@@ -114,6 +124,8 @@ private:
     FtpControlConnection m_control;
     FtpFeatures m_features;
     FtpNameCodec m_codec;
+    FtpTlsContext m_tls;
+    bool m_dataProtected = false;
     char m_type = 0; // the TYPE the server was last told
     QElapsedTimer m_progressClock;
     QString m_currentDirectory;

@@ -66,6 +66,22 @@ void FtpControlConnection::close()
     m_reader.reset();
 }
 
+void FtpControlConnection::startTls(FtpTlsContext &tls, const QString &host)
+{
+    if (m_reader.pending() > 0)
+        loseConnection(FtpErrorCode::TlsHandshakeFailed,
+                       QStringLiteral("服务器在开始 TLS 之前多发了数据，连接已关闭"));
+    try {
+        m_socket.startTls(tls, host, m_timeoutMs, m_stoppable);
+    } catch (const FtpError &) {
+        close();
+        throw;
+    } catch (const FtpStopRequest &) {
+        close();
+        throw;
+    }
+}
+
 void FtpControlConnection::setSecrets(const QStringList &secrets)
 {
     m_secrets.clear();

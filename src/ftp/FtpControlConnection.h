@@ -10,6 +10,7 @@
 class FtpEventSink;
 class FtpInterrupt;
 class FtpNameCodec;
+class FtpTlsContext;
 
 // The control connection: commands out, replies in, each one reported to the
 // event sink (commands as category 1, replies as category 0). A reply 421,
@@ -28,6 +29,14 @@ public:
     void open(const QString &host, quint16 port, int timeoutMs);
     bool isOpen() const { return m_socket.isOpen(); }
     void close();
+    // TLS on the open connection (right after connecting, or after the
+    // server agreed to AUTH TLS): the handshake, with the certificate
+    // checked against `host`. Anything the server sent after its last reply
+    // would have been read as if encrypted: such a connection is refused.
+    // Throws FtpError 11121, 11102 or 11116 and closes on failure.
+    void startTls(FtpTlsContext &tls, const QString &host);
+    bool isEncrypted() const { return m_socket.isEncrypted(); }
+    FtpSocket &socket() { return m_socket; }
 
     void setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
     int timeout() const { return m_timeoutMs; }

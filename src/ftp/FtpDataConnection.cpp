@@ -21,6 +21,12 @@ FtpDataConnection::FtpDataConnection(FtpContext &context)
       m_listener(context.interrupt(), FtpSocket::Role::Data)
 {}
 
+void FtpDataConnection::finish()
+{
+    m_socket.closeGracefully(m_context.settings().timeoutMs);
+    m_listener.close();
+}
+
 void FtpDataConnection::close()
 {
     m_socket.close();
@@ -113,9 +119,21 @@ void FtpDataConnection::prepareActive()
 
 void FtpDataConnection::establish()
 {
-    if (!m_active)
+    const int timeoutMs = m_context.settings().timeoutMs;
+    if (m_active) {
+        m_socket.acceptFrom(m_listener, m_context.control().peerAddress(), timeoutMs, true);
+        m_listener.close();
+    }
+    if (!m_context.dataProtected())
         return;
-    m_socket.acceptFrom(m_listener, m_context.control().peerAddress(),
-                        m_context.settings().timeoutMs, true);
-    m_listener.close();
+    FtpTlsContext &tls = m_context.tls();
+    m_socket.startTls(tls, QString(), timeoutMs, true);
+    m_encrypted = true;
+    m_resumed = FtpTlsContext::resumed(m_socket.tls());
+    if (FtpTlsContext::fingerprint(m_socket.tls()) != tls.controlFingerprint()) {
+        m_socket.close();
+        throw FtpError{FtpErrorCode::DataTlsFailed,
+                       QStringLiteral("数据连接出示的证书与控制连接的不同（可能来自另一台主机），"
+                                      "已拒绝")};
+    }
 }

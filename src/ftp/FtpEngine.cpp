@@ -6,6 +6,7 @@
 #include "ftp/FtpFileTransfer.h"
 #include "ftp/FtpInterrupt.h"
 #include "ftp/FtpNameRules.h"
+#include "ftp/FtpSecurity.h"
 #include "ftp/FtpTreeCopy.h"
 
 namespace {
@@ -69,7 +70,13 @@ void FtpEngine::setState(int state)
     if (state == m_state)
         return;
     m_state = state;
-    m_sink.stateChanged(state);
+    m_sink.stateChanged(state, encrypted());
+}
+
+bool FtpEngine::encrypted() const
+{
+    return m_state != FtpState::Closed && m_context.control().isEncrypted() &&
+           m_context.dataProtected();
 }
 
 void FtpEngine::closeControl()
@@ -143,12 +150,16 @@ void FtpEngine::open(const QString &host, const QString &user, const QString &pa
         control.setStoppable(true);
         try {
             control.open(host.trimmed(), quint16(port), m_context.settings().timeoutMs);
+            FtpSecurity security(m_context, host.trimmed(), port);
+            security.beforeGreeting();
             FtpReply greeting = control.readReply();
             for (int i = 0; greeting.code == 120 && i < 8; ++i)
                 greeting = control.readReply();
             if (!greeting.isPositive())
                 control.refuse(greeting);
+            security.beforeLogin();
             login(user, password, account);
+            security.afterLogin();
             readFeatures();
             control.setStoppable(false);
             m_context.useTransferType();

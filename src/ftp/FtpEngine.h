@@ -38,6 +38,8 @@ public:
     void uploadTree(const QString &localPattern, const QString &remoteFolder);
 
     int state() const { return m_state; }
+    // Logged in over TLS, data connections included.
+    bool encrypted() const;
     QString currentDirectory() const { return m_context.currentDirectory(); }
     bool restartSupported() const { return m_context.restartSupported(); }
 

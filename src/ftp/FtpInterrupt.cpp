@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 FtpInterrupt::FtpInterrupt()
@@ -52,4 +53,16 @@ void FtpInterrupt::drain()
     char buffer[64];
     while (::read(m_pipe[0], buffer, sizeof buffer) > 0) {
     }
+}
+
+void FtpInterrupt::waitForWake()
+{
+    if (m_pipe[0] < 0) {
+        // No pipe: the caller looks again in a moment.
+        ::poll(nullptr, 0, 100);
+        return;
+    }
+    pollfd fd{m_pipe[0], POLLIN, 0};
+    if (::poll(&fd, 1, -1) > 0)
+        drain();
 }

@@ -24,10 +24,13 @@ public:
     // The descriptor that becomes readable on a request; drain() empties it.
     int pollDescriptor() const { return m_pipe[0]; }
     void drain();
+    // Wakes a worker that waits for anything else the caller's thread
+    // provides (an answer), without a request.
+    void wake();
+    // Waits until a request or a wake() (for ever), then drains.
+    void waitForWake();
 
 private:
-    void wake();
-
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_drop{false};
     int m_pipe[2] = {-1, -1};

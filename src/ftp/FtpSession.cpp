@@ -1,8 +1,10 @@
 #include "ftp/FtpSession.h"
 
+#include "ftp/FtpCertificate.h"
 #include "ftp/FtpEngine.h"
 #include "ftp/FtpEventSink.h"
 #include "ftp/FtpInterrupt.h"
+#include "ftp/FtpSocket.h"
 
 #include <QEventLoop>
 #include <QMutex>
@@ -29,6 +31,7 @@ public:
         {
             Activity,
             State,
+            Question,
             Done
         } kind = Kind::Activity;
         int code = 0;
@@ -37,11 +40,15 @@ public:
         qint64 count = 0;
         QVariant extra;
         int state = 0;
+        bool encrypted = false;
         quint64 generation = 0;
         std::optional<FtpError> error;
+        FtpCertificate certificate;
     };
 
-    explicit Bridge(FtpSession *session) : m_session(session) {}
+    Bridge(FtpSession *session, FtpInterrupt &interrupt)
+        : m_session(session), m_interrupt(interrupt)
+    {}
 
     // Set before each operation starts: state reports of an operation whose
     // connection was dropped meanwhile no longer count.
@@ -59,13 +66,51 @@ public:
         push(std::move(message));
     }
 
-    void stateChanged(int state) override
+    void stateChanged(int state, bool encrypted) override
     {
         Message message;
         message.kind = Message::Kind::State;
         message.state = state;
+        message.encrypted = encrypted;
         message.generation = m_generation;
         push(std::move(message));
+    }
+
+    // The worker waits here for the answer, on the wake-up pipe, so that a
+    // stop or a drop meanwhile ends the wait; the user takes the time he
+    // needs, no time-out applies.
+    int certificateQuestion(const FtpCertificate &certificate) override
+    {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_answer.reset();
+        }
+        Message message;
+        message.kind = Message::Kind::Question;
+        message.certificate = certificate;
+        push(std::move(message));
+        for (;;) {
+            if (m_interrupt.dropRequested())
+                throw FtpError{FtpErrorCode::ConnectionDropped, QStringLiteral("连接已被断开")};
+            if (m_interrupt.stopRequested())
+                throw FtpStopRequest{};
+            {
+                QMutexLocker lock(&m_mutex);
+                if (m_answer)
+                    return *m_answer;
+            }
+            m_interrupt.waitForWake();
+        }
+    }
+
+    // On the caller's thread.
+    void answer(int trust)
+    {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_answer = trust;
+        }
+        m_interrupt.wake();
     }
 
     void done(const std::optional<FtpError> &error)
@@ -105,14 +150,16 @@ private:
     }
 
     FtpSession *m_session;
+    FtpInterrupt &m_interrupt;
     quint64 m_generation = 0;
     QMutex m_mutex;
     std::deque<Message> m_queue;
+    std::optional<int> m_answer;
 };
 
 FtpSession::FtpSession(QObject *parent)
     : QObject(parent), m_interrupt(std::make_unique<FtpInterrupt>()),
-      m_bridge(std::make_unique<Bridge>(this)),
+      m_bridge(std::make_unique<Bridge>(this, *m_interrupt)),
       m_engine(std::make_unique<FtpEngine>(*m_interrupt, *m_bridge)),
       m_finished(std::make_unique<QSemaphore>()), m_alive(std::make_shared<bool>(true))
 {}
@@ -201,6 +248,30 @@ void FtpSession::setNameEncoding(int encoding)
                          : FtpNameEncoding::Auto;
 }
 
+int FtpSession::Encryption() const
+{
+    return m_encryption;
+}
+
+void FtpSession::setEncryption(int encryption)
+{
+    m_encryption = encryption == FtpEncryption::ExplicitIfOffered ||
+                           encryption == FtpEncryption::ExplicitRequired ||
+                           encryption == FtpEncryption::Implicit
+                       ? encryption
+                       : FtpEncryption::Plain;
+}
+
+void FtpSession::setCertificateQuestion(CertificateQuestion question)
+{
+    m_certificateQuestion = std::move(question);
+}
+
+bool FtpSession::IsEncrypted() const
+{
+    return m_encrypted;
+}
+
 bool FtpSession::IsBusy() const
 {
     return m_busy;
@@ -244,9 +315,21 @@ void FtpSession::deliverEvents()
                                  message->extra);
             break;
         case Bridge::Message::Kind::State:
-            if (message->generation == m_generation)
+            if (message->generation == m_generation) {
+                m_encrypted = message->encrypted;
                 applyState(message->state);
+            }
             break;
+        case Bridge::Message::Kind::Question: {
+            // Without anyone to ask, a certificate nobody vouches for is
+            // refused, never taken silently.
+            const int trust = m_certificateQuestion ? m_certificateQuestion(message->certificate)
+                                                    : FtpTrust::Refuse;
+            if (!*alive)
+                return;
+            m_bridge->answer(trust);
+            break;
+        }
         case Bridge::Message::Kind::Done:
             m_result = message->error;
             m_done = true;
@@ -271,7 +354,7 @@ void FtpSession::run(const std::function<void(FtpEngine &)> &operation, StopEffe
     m_result.reset();
     m_interrupt->reset();
     m_engine->setSettings(
-        {m_timeoutMs, m_passive, m_uploadMode, m_transferSetting, m_nameEncoding});
+        {m_timeoutMs, m_passive, m_uploadMode, m_transferSetting, m_nameEncoding, m_encryption});
     m_bridge->setGeneration(m_generation);
     const quint64 generation = m_generation;
 
@@ -330,6 +413,7 @@ void FtpSession::run(const std::function<void(FtpEngine &)> &operation, StopEffe
     }
     m_currentDirectory = m_engine->currentDirectory();
     m_restartSupported = m_engine->restartSupported();
+    m_encrypted = m_engine->encrypted();
     applyState(m_engine->state());
     if (m_result)
         throw *m_result;
@@ -363,6 +447,7 @@ void FtpSession::DropConnection()
         m_engine->dropNow();
     }
     m_currentDirectory.clear();
+    m_encrypted = false;
     applyState(FtpState::Closed);
 }
 

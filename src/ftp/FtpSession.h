@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ftp/FtpCertificate.h"
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpListing.h"
@@ -60,6 +61,23 @@ public:
     // OpenConnection and kept for that connection.
     int NameEncoding() const;
     void setNameEncoding(int encoding);
+    // FtpEncryption: 0 plain FTP (the default), 1 TLS when the server
+    // offers it (AUTH TLS), 2 TLS or no connection, 3 implicit TLS (from the
+    // first byte). Any other value is taken as 0. Read by OpenConnection and
+    // kept for that connection.
+    int Encryption() const;
+    void setEncryption(int encryption);
+    // Logged in over TLS with encrypted data connections.
+    bool IsEncrypted() const;
+    // Asked, on the caller's thread during OpenConnection, about a server
+    // certificate that the system's trust store or the host name does not
+    // vouch for; answers FtpTrust (refuse, once, always). The connection
+    // waits for the answer without a time-out (a stop or a drop ends the
+    // call meanwhile; the answer is then not used). "Always" is the
+    // caller's to remember: the session asks again on every connection.
+    // Without a question set, such certificates are refused (11122).
+    using CertificateQuestion = std::function<int(const FtpCertificate &certificate)>;
+    void setCertificateQuestion(CertificateQuestion question);
     bool IsBusy() const;
     // FtpState: 0 closed, 1 connecting, 2 connected and logged in.
     int ConnectionState() const;
@@ -75,8 +93,9 @@ public:
     const FtpListing &ListingEntries() const;
 
     // Greeting, USER/PASS (ACCT with `account` when asked), FEAT, OPTS UTF8 ON
-    // when offered, TYPE I, PWD. Returns logged in or throws; a session that
-    // was connected is closed first.
+    // when offered, TYPE I, PWD; with TLS as Encryption says (see
+    // FtpSecurity.h). Returns logged in or throws; a session that was
+    // connected is closed first.
     void OpenConnection(const QString &host, const QString &user, const QString &password,
                         const QString &account, int port);
     // QUIT; closed afterwards even when the server does not answer.
@@ -143,6 +162,9 @@ private:
     int m_transferSetting = FtpTransferSetting::Binary;
     bool m_passive = true;
     int m_nameEncoding = FtpNameEncoding::Auto;
+    int m_encryption = FtpEncryption::Plain;
+    bool m_encrypted = false;
+    CertificateQuestion m_certificateQuestion;
     bool m_busy = false;
     bool m_stopAsked = false;
     int m_state = FtpState::Closed;

@@ -3,12 +3,15 @@
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpInterrupt.h"
+#include "ftp/FtpTlsContext.h"
 
 #include <QDeadlineTimer>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -91,9 +94,60 @@ FtpSocket::~FtpSocket()
 
 void FtpSocket::close()
 {
+    if (m_ssl)
+        FtpTlsContext::closing(m_ssl, m_tlsEnded);
+    SSL_free(m_ssl);
+    m_ssl = nullptr;
+    m_tlsEnded = false;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+}
+
+void FtpSocket::closeGracefully(int timeoutMs)
+{
+    if (!m_ssl) {
+        close();
+        return;
+    }
+    try {
+        const QDeadlineTimer deadline(timeoutMs);
+        const auto remaining = [&] { return int(qMax<qint64>(0, deadline.remainingTime())); };
+        // close_notify; the peer's own is not waited for.
+        for (int result = 0; (result = SSL_shutdown(m_ssl)) < 0;) {
+            if (SSL_get_error(m_ssl, result) != SSL_ERROR_WANT_WRITE)
+                break;
+            waitFor(POLLOUT, remaining(), false);
+        }
+        ERR_clear_error();
+        ::shutdown(m_fd, SHUT_WR);
+        // Whatever the peer still sends is read until it closes: TLS 1.3
+        // session tickets arrive on an upload's connection too, and they
+        // are what the next data connection resumes; and bytes left unread
+        // at close() make the kernel reset the connection, which loses what
+        // the server has not yet read of the upload.
+        char discarded[16 * 1024];
+        for (;;) {
+            size_t got = 0;
+            ERR_clear_error();
+            const int result = SSL_read_ex(m_ssl, discarded, sizeof discarded, &got);
+            if (result == 1)
+                continue;
+            const int error = SSL_get_error(m_ssl, result);
+            if (error == SSL_ERROR_WANT_READ)
+                waitFor(POLLIN, remaining(), false);
+            else if (error == SSL_ERROR_WANT_WRITE)
+                waitFor(POLLOUT, remaining(), false);
+            else
+                break;
+        }
+        ERR_clear_error();
+        m_tlsEnded = true;
+    } catch (const FtpError &) {
+        close();
+        throw;
+    }
+    close();
 }
 
 void FtpSocket::failWithErrno(const QString &what, int error) const
@@ -226,8 +280,121 @@ void FtpSocket::acceptFrom(FtpSocket &listener, const QHostAddress &expectedPeer
     }
 }
 
+void FtpSocket::startTls(FtpTlsContext &tls, const QString &host, int timeoutMs, bool stoppable)
+{
+    const bool control = m_role == Role::Control;
+    const int failure = control ? FtpErrorCode::TlsHandshakeFailed : FtpErrorCode::DataTlsFailed;
+    const QString what =
+        control ? QStringLiteral("TLS 握手失败") : QStringLiteral("数据连接的 TLS 握手失败");
+    const QDeadlineTimer deadline(timeoutMs);
+    try {
+        m_ssl = tls.connection(m_fd, host, control);
+        for (;;) {
+            checkInterrupt(stoppable);
+            ERR_clear_error();
+            const int result = SSL_connect(m_ssl);
+            if (result == 1)
+                return;
+            waitForTls(SSL_get_error(m_ssl, result), failure, what,
+                       int(qMax<qint64>(0, deadline.remainingTime())), stoppable);
+        }
+    } catch (FtpError &error) {
+        close();
+        if (error.number == FtpErrorCode::TimedOut)
+            error.description = QStringLiteral("TLS 握手超时（%1 毫秒）").arg(timeoutMs);
+        else if (error.number == FtpErrorCode::TlsHandshakeFailed)
+            error.number = failure;
+        throw;
+    } catch (const FtpStopRequest &) {
+        close();
+        throw;
+    }
+}
+
+void FtpSocket::waitForTls(int error, int failure, const QString &what, int timeoutMs,
+                           bool stoppable)
+{
+    const int systemError = errno;
+    QString why;
+    switch (error) {
+    case SSL_ERROR_WANT_READ:
+        waitFor(POLLIN, timeoutMs, stoppable);
+        return;
+    case SSL_ERROR_WANT_WRITE:
+        waitFor(POLLOUT, timeoutMs, stoppable);
+        return;
+    case SSL_ERROR_SYSCALL:
+        why = systemError != 0 ? reason(systemError) : QStringLiteral("连接已被对方关闭");
+        ERR_clear_error();
+        break;
+    case SSL_ERROR_ZERO_RETURN:
+        why = QStringLiteral("连接已被对方关闭");
+        break;
+    default:
+        why = FtpTlsContext::lastError(QStringLiteral("TLS 协议错误"));
+        break;
+    }
+    throw FtpError{failure, what + QStringLiteral("：") + why};
+}
+
+QString FtpSocket::transferFailure() const
+{
+    return m_role == Role::Control ? QStringLiteral("与服务器的连接已中断")
+                                   : QStringLiteral("数据连接意外中断");
+}
+
+int FtpSocket::transferFailureNumber() const
+{
+    return m_role == Role::Control ? FtpErrorCode::ConnectionLost
+                                   : FtpErrorCode::TransferIncomplete;
+}
+
+qint64 FtpSocket::receiveTls(char *buffer, qint64 size, int timeoutMs, bool stoppable)
+{
+    // As much as is there, up to `size`: a record is at most 16 KiB, and
+    // one call per record would cost the caller a write per record.
+    qint64 total = 0;
+    for (;;) {
+        checkInterrupt(stoppable);
+        size_t got = 0;
+        ERR_clear_error();
+        const int result = SSL_read_ex(m_ssl, buffer + total, size_t(size - total), &got);
+        if (result == 1) {
+            total += qint64(got);
+            if (total == size)
+                return total;
+            continue;
+        }
+        const int error = SSL_get_error(m_ssl, result);
+        if (error == SSL_ERROR_ZERO_RETURN)
+            return total;
+        if (total > 0 && (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE))
+            return total;
+        waitForTls(error, transferFailureNumber(), transferFailure(), timeoutMs, stoppable);
+    }
+}
+
+void FtpSocket::sendAllTls(const char *data, qint64 size, int timeoutMs, bool stoppable)
+{
+    while (size > 0) {
+        checkInterrupt(stoppable);
+        size_t written = 0;
+        ERR_clear_error();
+        const int result = SSL_write_ex(m_ssl, data, size_t(size), &written);
+        if (result == 1) {
+            data += written;
+            size -= qint64(written);
+            continue;
+        }
+        waitForTls(SSL_get_error(m_ssl, result), transferFailureNumber(), transferFailure(),
+                   timeoutMs, stoppable);
+    }
+}
+
 qint64 FtpSocket::receive(char *buffer, qint64 size, int timeoutMs, bool stoppable)
 {
+    if (m_ssl)
+        return receiveTls(buffer, size, timeoutMs, stoppable);
     for (;;) {
         checkInterrupt(stoppable);
         const ssize_t n = ::recv(m_fd, buffer, size_t(size), 0);
@@ -236,15 +403,15 @@ qint64 FtpSocket::receive(char *buffer, qint64 size, int timeoutMs, bool stoppab
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
-            failWithErrno(m_role == Role::Control ? QStringLiteral("与服务器的连接已中断")
-                                                  : QStringLiteral("数据连接意外中断"),
-                          errno);
+            failWithErrno(transferFailure(), errno);
         waitFor(POLLIN, timeoutMs, stoppable);
     }
 }
 
 void FtpSocket::sendAll(const char *data, qint64 size, int timeoutMs, bool stoppable)
 {
+    if (m_ssl)
+        return sendAllTls(data, size, timeoutMs, stoppable);
     while (size > 0) {
         checkInterrupt(stoppable);
         const ssize_t n = ::send(m_fd, data, size_t(size), MSG_NOSIGNAL);
@@ -256,9 +423,7 @@ void FtpSocket::sendAll(const char *data, qint64 size, int timeoutMs, bool stopp
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
-            failWithErrno(m_role == Role::Control ? QStringLiteral("与服务器的连接已中断")
-                                                  : QStringLiteral("数据连接意外中断"),
-                          errno);
+            failWithErrno(transferFailure(), errno);
         waitFor(POLLOUT, timeoutMs, stoppable);
     }
 }

@@ -4,6 +4,8 @@
 #include <QString>
 
 class FtpInterrupt;
+class FtpTlsContext;
+struct ssl_st;
 
 // Thrown by a stoppable wait when StopTransfer was called: the transfer code
 // catches it, aborts the transfer on the control connection and then throws
@@ -19,7 +21,9 @@ struct FtpStopRequest
 //
 // Plain non-blocking POSIX sockets rather than QTcpSocket: the worker needs
 // waits that another thread can interrupt, and transfers read straight into
-// the caller's buffer without an extra copy through a socket buffer.
+// the caller's buffer without an extra copy through a socket buffer. TLS
+// (OpenSSL) runs on the same socket and the same waits, so a stop, a drop
+// and the time-out reach the handshake and encrypted transfers alike.
 class FtpSocket
 {
 public:
@@ -45,14 +49,26 @@ public:
     void acceptFrom(FtpSocket &listener, const QHostAddress &expectedPeer, int timeoutMs,
                     bool stoppable);
 
+    // TLS from here on, as the client (also on a data connection the server
+    // opened): the handshake, bounded by `timeoutMs` as a whole. Throws
+    // FtpError 11121 (control) or 11124 (data) when it fails, 11102 past the
+    // time-out, 11116 on a drop; the socket is closed then.
+    void startTls(FtpTlsContext &tls, const QString &host, int timeoutMs, bool stoppable);
+
     // Up to `size` bytes; 0 at the end of the stream. Waits at most
     // `timeoutMs` for the first byte.
     qint64 receive(char *buffer, qint64 size, int timeoutMs, bool stoppable);
     void sendAll(const char *data, qint64 size, int timeoutMs, bool stoppable);
     void shutdownWrite();
+    // Closes; an encrypted connection first says it is complete (TLS
+    // close_notify), so the peer can tell the end of an upload from a cut.
+    void closeGracefully(int timeoutMs);
     void close();
 
     bool isOpen() const { return m_fd >= 0; }
+    bool isEncrypted() const { return m_ssl != nullptr; }
+    // The OpenSSL connection while encrypted.
+    ssl_st *tls() const { return m_ssl; }
     QHostAddress peerAddress() const;
     QHostAddress localAddress() const;
     quint16 localPort() const;
@@ -61,8 +77,17 @@ private:
     void waitFor(short events, int timeoutMs, bool stoppable);
     void checkInterrupt(bool stoppable) const;
     [[noreturn]] void failWithErrno(const QString &what, int error) const;
+    qint64 receiveTls(char *buffer, qint64 size, int timeoutMs, bool stoppable);
+    void sendAllTls(const char *data, qint64 size, int timeoutMs, bool stoppable);
+    // After an OpenSSL call failed with `error` (SSL_get_error): waits for
+    // what it wants, or throws.
+    void waitForTls(int error, int failure, const QString &what, int timeoutMs, bool stoppable);
+    QString transferFailure() const;
+    int transferFailureNumber() const;
 
     FtpInterrupt &m_interrupt;
     Role m_role;
     int m_fd = -1;
+    ssl_st *m_ssl = nullptr;
+    bool m_tlsEnded = false; // closeGracefully() ended TLS cleanly
 };

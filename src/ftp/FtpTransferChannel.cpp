@@ -40,6 +40,13 @@ FtpTransferChannel::Outcome FtpTransferChannel::start(const QByteArray &verb,
         } catch (const FtpStopRequest &) {
             abortQuietly();
             throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+        } catch (const FtpError &error) {
+            // The server has its say about the failed data connection
+            // (425, 522): read it, so the replies stay in step.
+            if (error.number != FtpErrorCode::TimedOut &&
+                error.number != FtpErrorCode::ConnectionDropped)
+                abortQuietly();
+            throw;
         }
         return Outcome::Open;
     }
@@ -73,7 +80,13 @@ void FtpTransferChannel::finish()
 {
     // Closing the data connection is what tells the server an upload is
     // complete.
-    close();
+    try {
+        m_data.finish();
+    } catch (const FtpError &error) {
+        if (error.number == FtpErrorCode::ConnectionDropped)
+            throw;
+        // The server's reply tells what became of the data.
+    }
     m_ended = true;
     FtpControlConnection &control = m_context.control();
     FtpReply reply = control.readReply();
@@ -81,10 +94,25 @@ void FtpTransferChannel::finish()
         reply = control.readReply();
     if (reply.isPositive())
         return;
+    if (reply.code == 522 && m_data.encrypted())
+        refuseEncryptedData(reply);
     if (reply.code >= 400)
         control.refuse(reply);
     throw FtpError{FtpErrorCode::BadReply,
                    QStringLiteral("服务器对传输结束的回复无法识别：%1").arg(control.text(reply))};
+}
+
+void FtpTransferChannel::refuseEncryptedData(const FtpReply &reply) const
+{
+    const QString server = m_context.control().text(reply);
+    // vsftpd and others insist that the data connection resumes the control
+    // connection's TLS session: nothing else proves it is the same client.
+    throw FtpError{FtpErrorCode::DataTlsFailed,
+                   m_data.resumed()
+                       ? QStringLiteral("服务器拒绝了加密的数据连接（%1）").arg(server)
+                       : QStringLiteral("服务器拒绝了加密的数据连接：数据连接没有复用控制连接的 "
+                                        "TLS 会话，而服务器要求复用（%1）")
+                             .arg(server)};
 }
 
 void FtpTransferChannel::run(const std::function<void()> &stream,

@@ -70,6 +70,9 @@ public:
 private:
     void abortQuietly();
     void finish();
+    // A 522 after an encrypted transfer: the server would not take the
+    // data connection's TLS.
+    [[noreturn]] void refuseEncryptedData(const FtpReply &reply) const;
 
     FtpContext &m_context;
     FtpDataConnection m_data;

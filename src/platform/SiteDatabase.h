@@ -14,8 +14,10 @@ inline const QString TransferType = QStringLiteral("传输类型");
 inline const QString Timeout = QStringLiteral("超时");
 inline const QString Passive = QStringLiteral("被动模式");
 inline const QString Anonymous = QStringLiteral("匿名");
-// The last column; files made before it existed get it added when opened.
+// Columns that came later, in this order at the end of the table; files
+// made before them get them added when opened, empty.
 inline const QString Encoding = QStringLiteral("字符集");
+inline const QString Encryption = QStringLiteral("加密");
 } // namespace SiteColumns
 
 // The site file "korvu.sit": an SQLite database holding the table "mysit",

@@ -3,7 +3,7 @@
 class FtpSession;
 struct Globals;
 
-// Applies the session's time-out, passive mode and name encoding to the FTP
-// component; done before every remote operation so a changed setting takes
-// effect at once.
+// Applies the session's time-out, passive mode, name encoding and encryption
+// to the FTP component; done before every remote operation so a changed
+// setting takes effect at once.
 void SetFtpProperties(FtpSession &ftp, const Globals &g);

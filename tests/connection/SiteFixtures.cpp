@@ -77,6 +77,7 @@ Globals previousSession()
     g.gTimeout = 77;
     g.gPassive = false;
     g.gEncoding = 2;
+    g.gEncryption = 3;
     g.gDialogCancelled = true;
     return g;
 }
@@ -85,5 +86,6 @@ bool sameSession(const Globals &a, const Globals &b)
 {
     return a.gHost == b.gHost && a.gUser == b.gUser && a.gPassword == b.gPassword &&
            a.gPort == b.gPort && a.gTimeout == b.gTimeout && a.gPassive == b.gPassive &&
-           a.gEncoding == b.gEncoding && a.gDialogCancelled == b.gDialogCancelled;
+           a.gEncoding == b.gEncoding && a.gEncryption == b.gEncryption &&
+           a.gDialogCancelled == b.gDialogCancelled;
 }

@@ -2,6 +2,7 @@
 #include "connection/QuickConnectDialog.h"
 #include "platform/Prompts.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -19,28 +20,45 @@ private Q_SLOTS:
 void TestQuickConnect::confirm_data()
 {
     QTest::addColumn<QStringList>("typed");   // address, user, password, port
-    QTest::addColumn<QStringList>("session"); // host, user, password, port; empty: refused
+    QTest::addColumn<int>("encryption");      // chosen in cobEncryption; -1: left as shown
+    QTest::addColumn<QStringList>("session"); // host, user, password, port, encryption;
+                                              // empty: refused
     QTest::addColumn<QString>("box");
     const QString anonymous = QuickConnectDialog::AnonymousPassword;
     QTest::newRow("empty user is anonymous")
-        << QStringList{"ftp.example", "", "unused", ""}
-        << QStringList{"ftp.example", "anonymous", anonymous, "21"} << QString();
-    QTest::newRow("typed user") << QStringList{" 127.0.0.1 ", "alice", "a b", "2121"}
-                                << QStringList{"127.0.0.1", "alice", "a b", "2121"} << QString();
+        << QStringList{"ftp.example", "", "unused", ""} << -1
+        << QStringList{"ftp.example", "anonymous", anonymous, "21", "1"} << QString();
+    QTest::newRow("typed user") << QStringList{" 127.0.0.1 ", "alice", "a b", "2121"} << -1
+                                << QStringList{"127.0.0.1", "alice", "a b", "2121", "1"}
+                                << QString();
+    QTest::newRow("plain FTP chosen")
+        << QStringList{"ftp.example", "", "", ""} << 0
+        << QStringList{"ftp.example", "anonymous", anonymous, "21", "0"} << QString();
+    QTest::newRow("TLS required, no port")
+        << QStringList{"ftp.example", "", "", ""} << 2
+        << QStringList{"ftp.example", "anonymous", anonymous, "21", "2"} << QString();
+    QTest::newRow("implicit TLS, no port")
+        << QStringList{"ftp.example", "", "", ""} << 3
+        << QStringList{"ftp.example", "anonymous", anonymous, "990", "3"} << QString();
+    QTest::newRow("implicit TLS, port typed")
+        << QStringList{"ftp.example", "", "", "2990"} << 3
+        << QStringList{"ftp.example", "anonymous", anonymous, "2990", "3"} << QString();
     const QString portBox =
         QStringLiteral("无效的端口号.\r\n\r\n请输入一个介于1 到 65535 之间的整数");
     for (const char *port : {"21abc", "99999999999", "0", "65536", "  "})
         QTest::addRow("port \"%s\"", port)
-            << QStringList{"ftp.example", "", "", port} << QStringList() << portBox;
+            << QStringList{"ftp.example", "", "", port} << -1 << QStringList() << portBox;
     const QString noAddress = QStringLiteral("请输入要登录的 FTP 地址!");
-    QTest::newRow("no address") << QStringList{"", "alice", "", "21abc"} << QStringList()
+    QTest::newRow("no address") << QStringList{"", "alice", "", "21abc"} << 3 << QStringList()
                                 << noAddress;
-    QTest::newRow("blank address") << QStringList{"   ", "", "", ""} << QStringList() << noAddress;
+    QTest::newRow("blank address")
+        << QStringList{"   ", "", "", ""} << -1 << QStringList() << noAddress;
 }
 
 void TestQuickConnect::confirm()
 {
     QFETCH(QStringList, typed);
+    QFETCH(int, encryption);
     QFETCH(QStringList, session);
     QFETCH(QString, box);
     Globals globals = previousSession();
@@ -51,6 +69,12 @@ void TestQuickConnect::confirm()
     const char *fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
     for (int i = 0; i < 4; ++i)
         QTest::keyClicks(dialog.findChild<QLineEdit *>(QLatin1String(fields[i])), typed[i]);
+    auto *cobEncryption = dialog.findChild<QComboBox *>(QStringLiteral("cobEncryption"));
+    QVERIFY(cobEncryption);
+    // A new connection starts with TLS when the server offers it.
+    QCOMPARE(cobEncryption->currentText(), QStringLiteral("TLS 加密（服务器支持时）"));
+    if (encryption >= 0)
+        cobEncryption->setCurrentIndex(encryption);
     QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
 
     if (session.isEmpty()) {
@@ -64,7 +88,7 @@ void TestQuickConnect::confirm()
     QVERIFY(prompts.asked.isEmpty());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE((QStringList{globals.gHost, globals.gUser, globals.gPassword,
-                          QString::number(globals.gPort)}),
+                          QString::number(globals.gPort), QString::number(globals.gEncryption)}),
              session);
     QCOMPARE(globals.gPassive, true);
     QCOMPARE(globals.gTimeout, 30);

@@ -45,7 +45,8 @@ private Q_SLOTS:
     void readOnlyProgramFolderWorksOnAUserCopy();
     void userCopyFailures();
     void canWriteInTriesTheFolder();
-    void olderFileGetsTheCharsetColumnAppended();
+    void olderFileGetsTheLaterColumnsAppended_data();
+    void olderFileGetsTheLaterColumnsAppended();
 };
 
 void TestSiteDatabase::shippedFileHoldsAnEmptySiteTable()
@@ -59,7 +60,8 @@ void TestSiteDatabase::shippedFileHoldsAnEmptySiteTable()
     const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
     QCOMPARE(columns.fieldName(3), SiteColumns::Port);
     QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
-    QCOMPARE(columns.fieldName(columns.count() - 1), SiteColumns::Encoding);
+    QCOMPARE(columns.fieldName(columns.count() - 2), SiteColumns::Encoding);
+    QCOMPARE(columns.fieldName(columns.count() - 1), SiteColumns::Encryption);
 }
 
 void TestSiteDatabase::badFileIsReportedAndNeverCreated_data()
@@ -163,36 +165,53 @@ void TestSiteDatabase::canWriteInTriesTheFolder()
         QVERIFY(!SiteDatabase::canWriteIn(QStringLiteral("/proc")));
 }
 
-void TestSiteDatabase::olderFileGetsTheCharsetColumnAppended()
+void TestSiteDatabase::olderFileGetsTheLaterColumnsAppended_data()
 {
-    // The table as it was before "字符集", with a site in it.
+    QTest::addColumn<QString>("laterColumns"); // what the old table had past "匿名"
+    QTest::addColumn<QString>("charset");      // the old site's "字符集"
+    QTest::newRow("before 字符集") << QString() << QString();
+    QTest::newRow("before 加密") << QStringLiteral(", \"字符集\" TEXT") << QStringLiteral("GBK");
+}
+
+void TestSiteDatabase::olderFileGetsTheLaterColumnsAppended()
+{
+    QFETCH(QString, laterColumns);
+    QFETCH(QString, charset);
+    // The table as it was before, with a site in it.
     QTemporaryDir dir;
     const QString path = dir.filePath(SiteDatabase::FileName);
     QString error;
-    QVERIFY2(SiteDatabase::createFile(
-                 path,
-                 QStringLiteral("CREATE TABLE mysit (\"编号\" INTEGER PRIMARY KEY AUTOINCREMENT, "
-                                "\"站点名称\" TEXT, \"站点地址\" TEXT, \"端口\" TEXT, "
-                                "\"用户名\" TEXT, \"密码\" TEXT, \"传输类型\" TEXT, \"超时\" TEXT, "
-                                "\"被动模式\" INTEGER, \"匿名\" INTEGER);"
-                                "INSERT INTO mysit (\"站点名称\", \"端口\", \"超时\") "
-                                "VALUES ('old', '2121', '45');"),
-                 &error),
-             qPrintable(error));
+    QVERIFY2(
+        SiteDatabase::createFile(
+            path,
+            QStringLiteral("CREATE TABLE mysit (\"编号\" INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "\"站点名称\" TEXT, \"站点地址\" TEXT, \"端口\" TEXT, "
+                           "\"用户名\" TEXT, \"密码\" TEXT, \"传输类型\" TEXT, \"超时\" TEXT, "
+                           "\"被动模式\" INTEGER, \"匿名\" INTEGER%1);"
+                           "INSERT INTO mysit (\"站点名称\", \"端口\", \"超时\"%2) "
+                           "VALUES ('old', '2121', '45'%3);")
+                .arg(laterColumns, charset.isEmpty() ? QString() : QStringLiteral(", \"字符集\""),
+                     charset.isEmpty() ? QString() : QStringLiteral(", '%1'").arg(charset)),
+            &error),
+        qPrintable(error));
     for (int opening = 0; opening < 2; ++opening) {
         SiteDatabase db;
         QVERIFY2(db.open(path), qPrintable(db.errorDescription()));
         const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
-        QCOMPARE(columns.count(), 11);
+        QCOMPARE(columns.count(), 12);
         QCOMPARE(columns.fieldName(3), SiteColumns::Port);
         QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
         QCOMPARE(columns.fieldName(10), SiteColumns::Encoding);
+        QCOMPARE(columns.fieldName(11), SiteColumns::Encryption);
         QSqlQuery query(db.database());
-        QVERIFY(query.exec(QStringLiteral("SELECT \"站点名称\", \"端口\", \"字符集\" FROM mysit")));
+        QVERIFY(query.exec(
+            QStringLiteral("SELECT \"站点名称\", \"端口\", \"字符集\", \"加密\" FROM mysit")));
         QVERIFY(query.next());
         QCOMPARE(query.value(0).toString(), QStringLiteral("old"));
         QCOMPARE(query.value(1).toString(), QStringLiteral("2121"));
-        QVERIFY(query.value(2).toString().isEmpty());
+        QCOMPARE(query.value(2).toString(), charset);
+        // Empty: the site connects as it always did, in plain FTP.
+        QVERIFY(query.value(3).toString().isEmpty());
     }
 }
 

@@ -91,6 +91,9 @@ private Q_SLOTS:
     void failedSaveIsReported();
     void keepsTheCharsetOfEachSite_data();
     void keepsTheCharsetOfEachSite();
+    void keepsTheEncryptionOfEachSite_data();
+    void keepsTheEncryptionOfEachSite();
+    void newSitesOfferTlsWhenTheServerDoes();
 };
 
 void TestSiteManager::loadShowsSitesInTableOrder()
@@ -423,6 +426,74 @@ void TestSiteManager::keepsTheCharsetOfEachSite()
     QCOMPARE(h.get<QComboBox>("cobCharset")->currentText(), shown);
     QCOMPARE(file.cell(1, QStringLiteral("字符集")).toString(), QStringLiteral("GBK"));
     QCOMPARE(file.cell(0, QStringLiteral("字符集")).toString(), stored.toString());
+}
+
+void TestSiteManager::keepsTheEncryptionOfEachSite_data()
+{
+    // The texts of "加密" as site files keep them.
+    QTest::addColumn<QVariant>("stored"); // null: a site from before the column
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("encryption");
+    QTest::addColumn<int>("connectsTo");
+    QTest::newRow("plain") << QVariant(QStringLiteral("不加密（普通 FTP）")) << "" << 0 << 21;
+    QTest::newRow("TLS if offered")
+        << QVariant(QStringLiteral("TLS 加密（服务器支持时）")) << "" << 1 << 21;
+    QTest::newRow("TLS required") << QVariant(QStringLiteral("TLS 加密（必须）")) << "2121" << 2
+                                  << 2121;
+    QTest::newRow("implicit, no port")
+        << QVariant(QStringLiteral("隐式 TLS 加密（FTPS）")) << "" << 3 << 990;
+    QTest::newRow("implicit, port 2990")
+        << QVariant(QStringLiteral("隐式 TLS 加密（FTPS）")) << "2990" << 3 << 2990;
+    QTest::newRow("older site") << QVariant() << "" << 0 << 21;
+    QTest::newRow("unknown text") << QVariant(QStringLiteral("SSH")) << "" << 0 << 21;
+}
+
+void TestSiteManager::keepsTheEncryptionOfEachSite()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, port);
+    QFETCH(int, encryption);
+    QFETCH(int, connectsTo);
+    SiteFile file;
+    QVariantMap more{{"超时", "30"}, {"端口", port}};
+    if (stored.isValid())
+        more.insert(QStringLiteral("加密"), stored);
+    file.insert(QStringLiteral("site"), QStringLiteral("site.example"), more);
+    file.insert(QStringLiteral("other"), QStringLiteral("other.example"), {{"超时", "30"}});
+    {
+        Harness h(file.path());
+        QCOMPARE(h.get<QComboBox>("cobEncryption")->currentIndex(), encryption);
+        h.click("cmdConnect");
+        QVERIFY(h.accepted());
+        QCOMPARE(h.globals.gEncryption, encryption);
+        QCOMPARE(h.globals.gPort, connectsTo);
+    }
+    // Chosen and saved for another site, it stays with that site.
+    Harness h(file.path());
+    h.select(1);
+    h.get<QComboBox>("cobEncryption")->setCurrentIndex(3);
+    h.click("cmdSave");
+    h.select(0);
+    QCOMPARE(h.get<QComboBox>("cobEncryption")->currentIndex(), encryption);
+    QCOMPARE(file.cell(1, QStringLiteral("加密")).toString(),
+             QStringLiteral("隐式 TLS 加密（FTPS）"));
+    QCOMPARE(file.cell(0, QStringLiteral("加密")).toString(), stored.toString());
+}
+
+void TestSiteManager::newSitesOfferTlsWhenTheServerDoes()
+{
+    SiteFile file;
+    Harness h(file.path());
+    h.prompts.inputAnswers = {QStringLiteral("new")};
+    h.click("cmdAdd");
+    QCOMPARE(h.get<QComboBox>("cobEncryption")->currentText(),
+             QStringLiteral("TLS 加密（服务器支持时）"));
+    QCOMPARE(file.cell(0, QStringLiteral("加密")).toString(),
+             QStringLiteral("TLS 加密（服务器支持时）"));
+    h.type("txtFTP", QStringLiteral("new.example"));
+    h.click("cmdConnect");
+    QVERIFY(h.accepted());
+    QCOMPARE(h.globals.gEncryption, 1);
 }
 
 QTEST_MAIN(TestSiteManager)

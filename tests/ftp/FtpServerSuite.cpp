@@ -80,6 +80,7 @@ QString FtpServerSuite::clientDisk() const
 void FtpServerSuite::connectSession(FtpSession &session)
 {
     session.setTimeoutMs(20000);
+    configure(session);
     session.OpenConnection(host(), user(), password(), QString(), port());
 }
 
@@ -117,6 +118,7 @@ void FtpServerSuite::refusesBadLoginAndClosedPort()
     FtpSession session;
     SessionRecorder recorder(session);
     session.setTimeoutMs(20000);
+    configure(session);
     const auto refused = failureOf([&] {
         session.OpenConnection(host(), refusedUser(), QStringLiteral("wrong-password"), QString(),
                                port());

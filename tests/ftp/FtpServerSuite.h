@@ -31,6 +31,8 @@ protected:
     virtual int listingFormat() const = 0;
     // The kind a symbolic link to a file is listed with.
     virtual QString linkKind() const = 0;
+    // Sets up a session before it connects (encryption, certificates).
+    virtual void configure(FtpSession &session) { Q_UNUSED(session) }
 
     void connectSession(FtpSession &session);
     // This test's own folder: on the server, and on the server's disk.

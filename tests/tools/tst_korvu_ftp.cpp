@@ -1,5 +1,6 @@
 #include "fixtures/FakeFtpServer.h"
 #include "fixtures/PyFtpdServer.h"
+#include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
 #include "fixtures/VsftpdServer.h"
 
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void readsNamesInTheEncodingAskedFor_data();
     void readsNamesInTheEncodingAskedFor();
     void keepsEntriesOfUnreadableSizes();
+    void encryptsAsAsked_data();
+    void encryptsAsAsked();
 
 private:
     struct Run
@@ -517,6 +520,24 @@ void TestKorvuFtp::refusesBadCommandLines_data()
     QTest::newRow("unknown encoding") << QStringList{
         QStringLiteral("--encoding"), QStringLiteral("latin1"), good, QStringLiteral("ls")};
     QTest::newRow("encoding missing") << QStringList{good, QStringLiteral("--encoding")};
+    const QString fingerprint(64, QLatin1Char('A'));
+    QTest::newRow("--tls with ftps://") << QStringList{
+        QStringLiteral("--tls"), QStringLiteral("ftps://127.0.0.1"), QStringLiteral("ls")};
+    QTest::newRow("--tls and --tls-if-offered") << QStringList{
+        QStringLiteral("--tls"), QStringLiteral("--tls-if-offered"), good, QStringLiteral("ls")};
+    QTest::newRow("--trust without TLS")
+        << QStringList{QStringLiteral("--trust"), fingerprint, good, QStringLiteral("ls")};
+    QTest::newRow("--insecure without TLS")
+        << QStringList{QStringLiteral("--insecure"), good, QStringLiteral("ls")};
+    QTest::newRow("--trust short") << QStringList{
+        QStringLiteral("--tls"), QStringLiteral("--trust=AB:CD"), good, QStringLiteral("ls")};
+    QTest::newRow("--trust not hex")
+        << QStringList{QStringLiteral("--tls"), QStringLiteral("--trust"),
+                       QString(64, QLatin1Char('G')), good, QStringLiteral("ls")};
+    QTest::newRow("--trust missing")
+        << QStringList{QStringLiteral("--tls"), QStringLiteral("--trust")};
+    QTest::newRow("ftps port zero")
+        << QStringList{QStringLiteral("ftps://127.0.0.1:0"), QStringLiteral("ls")};
 }
 
 void TestKorvuFtp::refusesBadCommandLines()
@@ -652,6 +673,76 @@ void TestKorvuFtp::keepsEntriesOfUnreadableSizes()
         if (line.endsWith("\tsized.bin"))
             sized = line;
     QVERIFY2(sized.startsWith("-\t\t644\t"), list.out.constData());
+}
+
+void TestKorvuFtp::encryptsAsAsked_data()
+{
+    QTest::addColumn<QString>("server");      // "explicit", "implicit" (TLS) or "plain"
+    QTest::addColumn<QStringList>("options"); // FINGERPRINT: the server's, OTHER: another's
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says"); // on standard error
+    QTest::newRow("ftps://, trusted")
+        << "implicit" << QStringList{"--trust", "FINGERPRINT"} << 0 << QString();
+    QTest::newRow("--tls, trusted")
+        << "explicit" << QStringList{"--tls", "--trust=fingerprint"} << 0 << QString();
+    QTest::newRow("--tls-if-offered, trusted")
+        << "explicit" << QStringList{"--tls-if-offered", "--trust", "FINGERPRINT"} << 0
+        << QString();
+    QTest::newRow("ftps://, --insecure")
+        << "implicit" << QStringList{"--insecure"} << 0 << QString();
+    QTest::newRow("--tls, not trusted")
+        << "explicit" << QStringList{"--tls"} << 1 << "--trust FINGERPRINT";
+    QTest::newRow("--tls, another certificate trusted")
+        << "explicit" << QStringList{"--tls", "--trust", "OTHER"} << 1 << "error 11122";
+    QTest::newRow("--tls, plain server") << "plain" << QStringList{"--tls"} << 1 << "error 11123";
+    QTest::newRow("--tls-if-offered, plain server")
+        << "plain" << QStringList{"--tls-if-offered"} << 0 << QString();
+}
+
+void TestKorvuFtp::encryptsAsAsked()
+{
+    QFETCH(QString, server);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    QTemporaryDir keys;
+    TestCertificate certificate;
+    TestCertificate other;
+    QVERIFY2(certificate.make(keys.path(), QStringLiteral("server")),
+             qPrintable(certificate.error()));
+    QVERIFY2(other.make(keys.path(), QStringLiteral("other")), qPrintable(other.error()));
+    const QByteArray data = TestFiles::pattern(2 * 1024 * 1024 + 9, 4);
+    QVERIFY(TestFiles::write(serverDisk(QStringLiteral("secret.bin")), data));
+
+    std::unique_ptr<PyFtpdServer> tls;
+    QString target = url();
+    if (server != QLatin1String("plain")) {
+        tls = std::make_unique<PyFtpdServer>(m_serverRoot.path());
+        const bool implicit = server == QLatin1String("implicit");
+        tls->setTls(implicit ? PyFtpdServer::Tls::Implicit : PyFtpdServer::Tls::Explicit,
+                    certificate);
+        QVERIFY2(tls->start(), qPrintable(tls->error()));
+        target = QStringLiteral("%1://%2:%3@127.0.0.1:%4")
+                     .arg(implicit ? QStringLiteral("ftps") : QStringLiteral("ftp"), tls->user(),
+                          tls->password())
+                     .arg(tls->port());
+    }
+    for (QString &option : options) {
+        option.replace(QLatin1String("FINGERPRINT"), certificate.fingerprint());
+        option.replace(QLatin1String("fingerprint"),
+                       certificate.fingerprint().toLower().remove(QLatin1Char(':')));
+        option.replace(QLatin1String("OTHER"), other.fingerprint());
+    }
+    says.replace(QLatin1String("FINGERPRINT"), certificate.fingerprint());
+    const Run run = korvu(options + QStringList{target, QStringLiteral("get"),
+                                                remote(QStringLiteral("secret.bin")),
+                                                clientDisk(QStringLiteral("secret.bin"))});
+    QVERIFY2(run.exitCode == exitCode, run.err.constData());
+    QVERIFY2(QString::fromUtf8(run.err).contains(says), run.err.constData());
+    if (exitCode == 0)
+        QCOMPARE(TestFiles::read(clientDisk(QStringLiteral("secret.bin"))), data);
+    else
+        QVERIFY(!QFileInfo::exists(clientDisk(QStringLiteral("secret.bin"))));
 }
 
 QTEST_GUILESS_MAIN(TestKorvuFtp)

@@ -19,6 +19,9 @@ struct Invocation
     bool active = false; // EPRT/PORT instead of EPSV/PASV
     int timeoutMs = 0;   // 0: the session's default
     int encoding = 0;    // FtpNameEncoding
+    int encryption = 0;  // FtpEncryption: --tls, --tls-if-offered, ftps://
+    QString trust;       // --trust: the SHA-256 fingerprint, fingerprintDigits()
+    bool insecure = false;
     bool resume = false;
     bool quiet = false;
     FtpUrl url;
@@ -37,3 +40,7 @@ Invocation parseCommandLine(const QStringList &arguments);
 
 // The text of --help.
 QString usageText();
+
+// A SHA-256 fingerprint as 64 upper-case hex digits, from "ab:cd:..." or
+// "ABCD..."; empty when `text` is no such fingerprint.
+QString fingerprintDigits(const QString &text);

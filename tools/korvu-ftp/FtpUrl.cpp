@@ -43,10 +43,10 @@ QString percentDecoded(const QString &text, const QString &what)
     return decoded;
 }
 
-int parsePort(const QString &text)
+int parsePort(const QString &text, int defaultPort)
 {
     if (text.isEmpty())
-        return FtpUrl::DefaultPort;
+        return defaultPort;
     bool ok = false;
     const int port = text.toInt(&ok);
     for (QChar c : text)
@@ -80,21 +80,24 @@ void parseHostAndPort(const QString &text, FtpUrl &url)
     url.host = percentDecoded(url.host, QStringLiteral("host"));
     if (url.host.isEmpty())
         throw UsageError{QStringLiteral("the URL names no host")};
-    url.port = parsePort(portText);
+    url.port =
+        parsePort(portText, url.implicitTls ? FtpUrl::DefaultImplicitTlsPort : FtpUrl::DefaultPort);
 }
 
 } // namespace
 
 FtpUrl FtpUrl::parse(const QString &text)
 {
-    static const QLatin1String scheme("ftp://");
-    if (!text.startsWith(scheme, Qt::CaseInsensitive))
-        throw UsageError{QStringLiteral("not an ftp:// URL: %1").arg(text)};
-    const QString rest = text.mid(scheme.size());
+    static const QLatin1String plain("ftp://");
+    static const QLatin1String implicit("ftps://");
+    FtpUrl url;
+    url.implicitTls = text.startsWith(implicit, Qt::CaseInsensitive);
+    if (!url.implicitTls && !text.startsWith(plain, Qt::CaseInsensitive))
+        throw UsageError{QStringLiteral("not an ftp:// or ftps:// URL: %1").arg(text)};
+    const QString rest = text.mid(url.implicitTls ? implicit.size() : plain.size());
     const qsizetype slash = rest.indexOf(QLatin1Char('/'));
     const QString authority = slash < 0 ? rest : rest.left(slash);
 
-    FtpUrl url;
     // The last "@" ends the user part: a password may hold an unescaped "@".
     const qsizetype at = authority.lastIndexOf(QLatin1Char('@'));
     if (at >= 0) {

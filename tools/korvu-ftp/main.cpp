@@ -32,6 +32,32 @@ QString descriptionOf(const FtpError &error)
     return text;
 }
 
+// A certificate the system could not verify: taken when --insecure says so
+// or --trust names it; otherwise refused, with what the user needs to judge
+// it and to name it next time.
+int judgeCertificate(const Invocation &invocation, const FtpCertificate &certificate)
+{
+    if (invocation.insecure || (!invocation.trust.isEmpty() &&
+                                fingerprintDigits(certificate.fingerprint) == invocation.trust))
+        return FtpTrust::Once;
+    const auto date = [](const QDateTime &when) {
+        return when.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"));
+    };
+    Console::printMessage(QStringLiteral("the certificate of %1 port %2 cannot be verified: %3")
+                              .arg(certificate.host)
+                              .arg(certificate.port)
+                              .arg(certificate.problem));
+    Console::printMessage(QStringLiteral("  subject %1").arg(certificate.subject));
+    Console::printMessage(QStringLiteral("  issuer  %1").arg(certificate.issuer));
+    Console::printMessage(QStringLiteral("  valid   %1 to %2")
+                              .arg(date(certificate.validFrom), date(certificate.validUntil)));
+    Console::printMessage(QStringLiteral("  SHA-256 %1").arg(certificate.fingerprint));
+    Console::printMessage(
+        QStringLiteral("if that is your server's certificate, run again with --trust %1")
+            .arg(certificate.fingerprint));
+    return FtpTrust::Refuse;
+}
+
 void closeQuietly(FtpSession &session)
 {
     try {
@@ -49,6 +75,10 @@ int runInvocation(const Invocation &invocation)
     session.setPassiveMode(!invocation.active);
     session.setTimeoutMs(invocation.timeoutMs);
     session.setNameEncoding(invocation.encoding);
+    session.setEncryption(invocation.encryption);
+    session.setCertificateQuestion([&invocation](const FtpCertificate &certificate) {
+        return judgeCertificate(invocation, certificate);
+    });
     QObject::connect(&session, &FtpSession::ActivityEvent,
                      [&reporter](int code, int category, const QString &text, qint64 count,
                                  const QVariant &extra) {
