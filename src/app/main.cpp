@@ -13,6 +13,7 @@
 #include "platform/SystemNetworkInfo.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -28,13 +29,25 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(Artwork::windowIcon());
     IconTheme::ensure();
 
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Korvu：双窗格 FTP 客户端"));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption sites(QStringLiteral("sites"),
+                                   QStringLiteral("使用这个站点文件，而不是程序文件夹中的 korvu.sit"),
+                                   QStringLiteral("FILE"));
+    options.addOption(sites);
+    options.process(app);
+
     QtPrompts prompts;
     DesktopShell shell;
     SettingsStore settings;
     SystemDrives drives;
     SystemNetworkInfo networkInfo;
-    Platform platform{prompts, shell,       settings,
-                      drives,  networkInfo, QCoreApplication::applicationDirPath()};
+    Platform platform{prompts,     shell,
+                      settings,    drives,
+                      networkInfo, QCoreApplication::applicationDirPath(),
+                      options.value(sites)};
     Globals globals;
 
     std::unique_ptr<MainWindow> frmMain;
