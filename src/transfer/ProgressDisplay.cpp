@@ -45,6 +45,13 @@ ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
     clock.start();
     now = [this] { return clock.elapsed(); };
     connect(&ctx.ftp, &FtpSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
+    // Whoever ends a transfer (a batch, a remote view) puts the bar back to 0:
+    // the title's percentage goes with it.
+    connect(ctx.statusBar, &StatusPanels::progressCleared, this, [this] {
+        QString title = ctx.window->windowTitle();
+        if (title.contains(percentPrefix))
+            ctx.window->setWindowTitle(title.remove(percentPrefix));
+    });
 }
 
 void ProgressDisplay::ActivityEvent(int code, int category, const QString &text, qint64 count,
@@ -180,8 +187,6 @@ void ProgressDisplay::finishTransfer()
     bar.setProgressValue(0);
     bar.PlaceProgress();
     bar.setPanelText(QStringLiteral("Rate"), QString());
-    QString title = ctx.window->windowTitle();
-    ctx.window->setWindowTitle(title.remove(percentPrefix));
     samples.clear();
     treeDone = 0;
     treeFile = 0;

@@ -132,6 +132,8 @@ void StatusPanels::setProgressValue(qint64 bytes)
 {
     value = bytes;
     showProgress();
+    if (bytes == 0)
+        Q_EMIT progressCleared();
 }
 
 void StatusPanels::showProgress()

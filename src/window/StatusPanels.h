@@ -58,6 +58,8 @@ public:
 
 Q_SIGNALS:
     void panelDoubleClicked(const QString &key);
+    // Progress1 went back to 0: what it followed has ended (or starts anew).
+    void progressCleared();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
