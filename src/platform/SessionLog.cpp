@@ -16,8 +16,19 @@ void SessionLog::append(const QString &text)
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     cursor.insertText(plain);
-    txtLog->setTextCursor(cursor);
-    txtLog->verticalScrollBar()->setValue(txtLog->verticalScrollBar()->maximum());
+    if (*endPending)
+        return;
+    *endPending = true;
+    QMetaObject::invokeMethod(
+        txtLog,
+        [log = txtLog, pending = endPending] {
+            *pending = false;
+            QTextCursor end(log->document());
+            end.movePosition(QTextCursor::End);
+            log->setTextCursor(end);
+            log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
+        },
+        Qt::QueuedConnection);
 }
 
 void SessionLog::clear()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 class QPlainTextEdit;
 
@@ -13,7 +14,9 @@ public:
     explicit SessionLog(QPlainTextEdit *txtLog) : txtLog(txtLog) {}
 
     // Appends at the end whatever the user has selected, and leaves the
-    // insertion point after the new text so the pane shows the end.
+    // insertion point after the new text so the pane shows the end. A run of
+    // appends (a delete of thousands of files) moves the view once, when the
+    // program next waits for events.
     void append(const QString &text);
     void clear();
     // The whole log with "\r\n" line ends, as it was appended.
@@ -21,4 +24,6 @@ public:
 
 private:
     QPlainTextEdit *txtLog;
+    // A move to the end is on its way; shared with it, so it may outlive us.
+    std::shared_ptr<bool> endPending = std::make_shared<bool>(false);
 };

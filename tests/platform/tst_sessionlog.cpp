@@ -26,7 +26,8 @@ private Q_SLOTS:
 
         log.append(QStringLiteral("连接已关闭\r\n"));
         QCOMPARE(log.text(), QStringLiteral("连接中 ...\r\n220 ready\r\n连接已关闭\r\n"));
-        QVERIFY(!txtLog.textCursor().hasSelection());
+        // The view moves once the program waits for events again.
+        QTRY_VERIFY(!txtLog.textCursor().hasSelection());
         QCOMPARE(txtLog.textCursor().position(), txtLog.document()->characterCount() - 1);
     }
 
@@ -39,7 +40,7 @@ private Q_SLOTS:
         txtLog.setTextCursor(start);
         log.append(QString());
         QCOMPARE(log.text(), QStringLiteral("one\r\ntwo\r\n"));
-        QCOMPARE(txtLog.textCursor().position(), txtLog.document()->characterCount() - 1);
+        QTRY_COMPARE(txtLog.textCursor().position(), txtLog.document()->characterCount() - 1);
     }
 
     void aTextWithoutLineEndIsContinuedOnTheSameLine()
@@ -62,8 +63,8 @@ private Q_SLOTS:
         for (int i = 0; i < 200; ++i)
             log.append(QStringLiteral("line %1\r\n").arg(i));
         QScrollBar *bar = txtLog.verticalScrollBar();
-        QVERIFY(bar->maximum() > 0);
-        QCOMPARE(bar->value(), bar->maximum());
+        QTRY_VERIFY(bar->maximum() > 0);
+        QTRY_COMPARE(bar->value(), bar->maximum());
     }
 };
 
