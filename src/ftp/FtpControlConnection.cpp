@@ -71,15 +71,7 @@ void FtpControlConnection::startTls(FtpTlsContext &tls, const QString &host)
     if (m_reader.pending() > 0)
         loseConnection(FtpErrorCode::TlsHandshakeFailed,
                        QStringLiteral("服务器在开始 TLS 之前多发了数据，连接已关闭"));
-    try {
-        m_socket.startTls(tls, host, m_timeoutMs, m_stoppable);
-    } catch (const FtpError &) {
-        close();
-        throw;
-    } catch (const FtpStopRequest &) {
-        close();
-        throw;
-    }
+    closedOnFailure([&] { m_socket.startTls(tls, host, m_timeoutMs, m_stoppable); });
 }
 
 void FtpControlConnection::setSecrets(const QStringList &secrets)
@@ -119,15 +111,8 @@ void FtpControlConnection::send(const QByteArray &verb, const QByteArray &argume
     m_sink.activity(FtpEvent::CommandSent, FtpCategory::Information,
                     (shown.isEmpty() ? masked(decoded) : shown) + QStringLiteral("\r\n"), 0, {});
     line += "\r\n";
-    try {
-        m_socket.sendAll(line.constData(), line.size(), m_timeoutMs, m_stoppable);
-    } catch (const FtpError &) {
-        close();
-        throw;
-    } catch (const FtpStopRequest &) {
-        close();
-        throw;
-    }
+    closedOnFailure(
+        [&] { m_socket.sendAll(line.constData(), line.size(), m_timeoutMs, m_stoppable); });
 }
 
 FtpReply FtpControlConnection::readReply()

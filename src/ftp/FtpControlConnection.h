@@ -69,6 +69,17 @@ public:
 
 private:
     [[noreturn]] void loseConnection(int number, const QString &description);
+    // Runs a step on the socket; a failure or a stop half-way leaves the
+    // stream unusable, so the connection is closed before it goes on.
+    template <typename Step> void closedOnFailure(Step &&step)
+    {
+        try {
+            step();
+        } catch (...) {
+            close();
+            throw;
+        }
+    }
 
     FtpEventSink &m_sink;
     FtpSocket m_socket;
