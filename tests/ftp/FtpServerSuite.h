@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 // The behaviour every real server must show through FtpSession, run once per
-// server by a subclass that starts it (tst_ftp_pyftpd, tst_ftp_vsftpd).
+// server by a subclass that starts it (ServerSuites.h).
 // Each test works in a folder of its own below the server's writable area.
 class FtpServerSuite : public QObject
 {

@@ -1,4 +1,4 @@
-#include "FtpServerSuite.h"
+#include "ServerSuites.h"
 #include "SessionRecorder.h"
 #include "fixtures/PyFtpdServer.h"
 #include "fixtures/TestFiles.h"
@@ -7,32 +7,11 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <QTest>
-#include <memory>
 
-// FtpSession against pyftpdlib: the MLSD server.
-class TestFtpPyftpd : public FtpServerSuite
+// The suite against pyftpdlib, and what needs a server of the test's own making.
+class TestFtpPyftpd : public PyFtpdSuite
 {
     Q_OBJECT
-
-protected:
-    bool startServer(const QString &root, QString &why) override
-    {
-        m_server = std::make_unique<PyFtpdServer>(root);
-        if (m_server->start())
-            return true;
-        why = m_server->error();
-        return false;
-    }
-    QString host() const override { return m_server->host(); }
-    quint16 port() const override { return m_server->port(); }
-    QString user() const override { return m_server->user(); }
-    QString password() const override { return m_server->password(); }
-    QString refusedUser() const override { return m_server->user(); }
-    QString remoteArea() const override { return QStringLiteral("/"); }
-    QString localArea() const override { return m_server->root(); }
-    int listingFormat() const override { return FtpListingFormat::Mlsd; }
-    // MLSD follows links.
-    QString linkKind() const override { return QStringLiteral("-"); }
 
 private Q_SLOTS:
     void handlesFiveGigabyteFiles();
@@ -45,9 +24,6 @@ private Q_SLOTS:
     void decidesBeforeTheFirstNewName();
     void followsTheSitesEncoding_data();
     void followsTheSitesEncoding();
-
-private:
-    std::unique_ptr<PyFtpdServer> m_server;
 };
 
 void TestFtpPyftpd::handlesFiveGigabyteFiles()

@@ -1,40 +1,17 @@
-#include "FtpServerSuite.h"
+#include "ServerSuites.h"
 #include "SessionRecorder.h"
 #include "fixtures/TestFiles.h"
-#include "fixtures/VsftpdServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
-// FtpSession against vsftpd: the LIST server, which sends names as raw bytes.
-class TestFtpVsftpd : public FtpServerSuite
+// The suite against vsftpd, and what only a server that lists with LIST shows.
+class TestFtpVsftpd : public VsftpdSuite
 {
     Q_OBJECT
-
-protected:
-    QString unavailable() const override { return VsftpdServer::unavailableReason(); }
-    bool startServer(const QString &root, QString &why) override
-    {
-        m_server = std::make_unique<VsftpdServer>(root);
-        if (m_server->start())
-            return true;
-        why = m_server->error();
-        return false;
-    }
-    QString host() const override { return m_server->host(); }
-    quint16 port() const override { return m_server->port(); }
-    QString user() const override { return m_server->user(); }
-    QString password() const override { return m_server->password(); }
-    QString refusedUser() const override { return QStringLiteral("korvu-nobody"); }
-    QString remoteArea() const override { return QStringLiteral("/pub"); }
-    QString localArea() const override { return m_server->writablePath(); }
-    void handOver(const QString &path) override { VsftpdServer::giveToFtpUser(path); }
-    int listingFormat() const override { return FtpListingFormat::Unix; }
-    QString linkKind() const override { return QStringLiteral("l"); }
 
 private Q_SLOTS:
     void cleanupTestCase();
@@ -42,15 +19,12 @@ private Q_SLOTS:
     void keepsGbkNamesByteExact();
     void endsLinkCycles();
     void copiesDotFilesThatPlainListHides();
-
-private:
-    std::unique_ptr<VsftpdServer> m_server;
 };
 
 void TestFtpVsftpd::cleanupTestCase()
 {
     // GBK names left by a failed test would keep the temporary folder.
-    if (m_server)
+    if (started())
         TestFiles::removeTreeRaw(QFile::encodeName(localArea()));
 }
 
