@@ -9,6 +9,7 @@
 // Prints "download SECONDS" and "stall_download MS", then with UPLOAD_DIR
 // "upload SECONDS", and "stall MS" for what followed the download.
 
+#include "BenchDriver.h"
 #include "BenchTiming.h"
 #include "app/CommandDispatch.h"
 #include "app/MainWindow.h"
@@ -77,15 +78,12 @@ bool select(FileListView *pane, const QString &name)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    runOffscreenUnlessSet();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 6) {
-        std::fprintf(stderr,
-                     "usage: bench_gui_transfer HOST PORT REMOTE_DIR NAME LOCAL_DIR [UPLOAD_DIR]\n");
+    if (!hasArguments(args, 6,
+                      "bench_gui_transfer HOST PORT REMOTE_DIR NAME LOCAL_DIR [UPLOAD_DIR]"))
         return 2;
-    }
     const QString name = args.at(4);
     const QString localDir = QDir(args.at(5)).absolutePath();
 
@@ -109,8 +107,8 @@ int main(int argc, char **argv)
     w.connection().Connect();
     w.remotePane().ChangeRemoteDir(args.at(3));
     if (w.ftp().ConnectionState() != FtpState::Connected || !select(w.ui().lvwRemote, name)) {
-        std::fprintf(stderr, "cannot reach %s/%s:\n%s\n", qPrintable(args.at(3)),
-                     qPrintable(name), qPrintable(w.ui().txtLog->toPlainText()));
+        std::fprintf(stderr, "cannot reach %s/%s:\n%s\n", qPrintable(args.at(3)), qPrintable(name),
+                     qPrintable(w.ui().txtLog->toPlainText()));
         return 1;
     }
     StallMeter stall;

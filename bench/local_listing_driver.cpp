@@ -5,6 +5,7 @@
 //
 //   bench_local_listing DIR [RUNS]
 
+#include "BenchDriver.h"
 #include "BenchTiming.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
@@ -59,14 +60,11 @@ double timeLs(const QString &dir)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    runOffscreenUnlessSet();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_local_listing DIR [RUNS]\n");
+    if (!hasArguments(args, 2, "bench_local_listing DIR [RUNS]"))
         return 2;
-    }
     const QString dir = args.at(1);
     const int runs = args.size() > 2 ? std::max(1, args.at(2).toInt()) : 5;
 

@@ -5,8 +5,8 @@
 //
 //   bench_remote_delete HOST PORT USER PASSWORD DIR NAME
 
+#include "BenchDriver.h"
 #include "BenchTiming.h"
-#include "window/DirCombos.h"
 #include "fileops/RemoteFileOps.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
@@ -20,6 +20,7 @@
 #include "transfer/QueueList.h"
 #include "transfer/TransferList.h"
 #include "window/Commands.h"
+#include "window/DirCombos.h"
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
@@ -33,14 +34,11 @@
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    runOffscreenUnlessSet();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 7) {
-        std::fprintf(stderr, "usage: bench_remote_delete HOST PORT USER PASSWORD DIR NAME\n");
+    if (!hasArguments(args, 7, "bench_remote_delete HOST PORT USER PASSWORD DIR NAME"))
         return 2;
-    }
     const QString dir = args.at(5);
     const QString name = args.at(6);
 
@@ -85,14 +83,8 @@ int main(int argc, char **argv)
     window.show();
     QCoreApplication::processEvents();
 
-    try {
-        ftp.setTimeoutMs(g.gTimeout * 1000);
-        ftp.OpenConnection(args.at(1), args.at(3), args.at(4), QString(), args.at(2).toInt());
-    } catch (const FtpError &error) {
-        std::fprintf(stderr, "cannot connect: %d %s\n", error.number,
-                     qPrintable(error.description));
+    if (!logIn(ftp, args.at(1), args.at(2).toInt(), args.at(3), args.at(4), g.gTimeout))
         return 1;
-    }
     pane.DoRemoteRefresh(dir);
     const int row = model.findText(name);
     if (row < 0) {

@@ -6,6 +6,7 @@
 //
 //   bench_remote_listing HOST PORT USER PASSWORD DIR [RUNS]
 
+#include "BenchDriver.h"
 #include "BenchTiming.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
@@ -32,14 +33,11 @@
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    runOffscreenUnlessSet();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 6) {
-        std::fprintf(stderr, "usage: bench_remote_listing HOST PORT USER PASSWORD DIR [RUNS]\n");
+    if (!hasArguments(args, 6, "bench_remote_listing HOST PORT USER PASSWORD DIR [RUNS]"))
         return 2;
-    }
     const QString dir = args.at(5);
     const int runs = args.size() > 6 ? std::max(1, args.at(6).toInt()) : 5;
 
@@ -72,14 +70,8 @@ int main(int argc, char **argv)
     window.show();
     QCoreApplication::processEvents();
 
-    try {
-        ftp.setTimeoutMs(g.gTimeout * 1000);
-        ftp.OpenConnection(args.at(1), args.at(3), args.at(4), QString(), args.at(2).toInt());
-    } catch (const FtpError &error) {
-        std::fprintf(stderr, "cannot connect: %d %s\n", error.number,
-                     qPrintable(error.description));
+    if (!logIn(ftp, args.at(1), args.at(2).toInt(), args.at(3), args.at(4), g.gTimeout))
         return 1;
-    }
 
     std::vector<double> refresh;
     for (int run = 0; run < runs; ++run) {
