@@ -32,14 +32,19 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Waits up to 20 s for a visible window whose title matches; prints its id.
+# Waits up to 30 s for a visible window whose title matches and that is
+# wider than $2 pixels (the splash, 480 wide, bears the main window's title);
+# prints its id.
 window_named() {
-  local id
-  for _ in $(seq 40); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] && {
-      echo "$id"
-      return 0
-    }
+  local id WIDTH
+  for _ in $(seq 60); do
+    for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep '^WIDTH=')"
+      if [ "${WIDTH:-0}" -gt "${2:-0}" ]; then
+        echo "$id"
+        return 0
+      fi
+    done
     sleep 0.5
   done
   return 1
@@ -63,10 +68,9 @@ check_installed_program() {
   [ "$(head -n 1 "$work/opened" 2>/dev/null)" = "$help" ] ||
     fail "F1 opened \"$(cat "$work/opened" 2>/dev/null)\", not $help"
 
-  # 文件 → 站点管理器, once the splash has made way for the main window.
-  sleep 3.5
+  # 文件 → 站点管理器, in the main window.
   local main
-  if main=$(window_named '^Korvu$'); then
+  if main=$(window_named '^Korvu$' 480); then
     xdotool windowfocus --sync "$main" key alt+f
     sleep 0.5
     xdotool key Return
