@@ -4,13 +4,15 @@
 KORVU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KORVU_BUILD=${KORVU_BUILD:-$KORVU_ROOT/build}
 
-# Debian 12 packages Korvu needs to build, run, test and benchmark.
+# Debian 12 packages Korvu needs to build, run, test, benchmark and package
+# (the last line: the package test's validators, dpkg-shlibdeps and lintian).
 KORVU_PACKAGES=(
   g++ cmake ninja-build make pkg-config libssl-dev
   qt6-base-dev libqt6sql6-sqlite libqt6svg6 qt6-qpa-plugins qt6-translations-l10n libicu-dev
   xvfb xauth xdotool imagemagick fonts-wqy-microhei adwaita-icon-theme
   python3 python3-pyftpdlib python3-openssl vsftpd lftp curl openssl ca-certificates
   hyperfine time xdg-utils
+  desktop-file-utils appstream dpkg-dev file lintian
 )
 
 as_root() {

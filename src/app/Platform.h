@@ -17,7 +17,7 @@ struct Platform
     SettingsStore &settings;
     Drives &drives;
     NetworkInfo &networkInfo;
-    QString programDir; // the executable's folder; the help pages live beside it
-    // The site file; empty for the one the program ships beside itself.
+    QString programDir; // the executable's folder; the help is found from it (ProgramFiles)
+    // The site file; empty for the program's own (SiteDatabase::openProgramFile).
     QString siteDatabase = {};
 };

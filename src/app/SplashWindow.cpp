@@ -80,4 +80,5 @@ void SplashWindow::Form_Unload()
     Timer1->stop();
     frmMain->show();
     close();
+    Q_EMIT mainWindowShown();
 }

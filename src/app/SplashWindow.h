@@ -29,6 +29,10 @@ public:
     // "Ver 1.0.0 for Linux"
     static QString versionLine();
 
+Q_SIGNALS:
+    // The main window has come up in the splash's place.
+    void mainWindowShown();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

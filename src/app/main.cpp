@@ -4,6 +4,7 @@
 #include "app/Platform.h"
 #include "app/QtTranslation.h"
 #include "app/SplashWindow.h"
+#include "connection/ConnectionController.h"
 #include "platform/DesktopShell.h"
 #include "platform/Globals.h"
 #include "platform/IconTheme.h"
@@ -34,9 +35,12 @@ int main(int argc, char *argv[])
     options.addHelpOption();
     options.addVersionOption();
     const QCommandLineOption sites(QStringLiteral("sites"),
-                                   QStringLiteral("使用这个站点文件，而不是程序文件夹中的 korvu.sit"),
+                                   QStringLiteral("使用这个站点文件，而不是程序自己的 korvu.sit"),
                                    QStringLiteral("FILE"));
     options.addOption(sites);
+    options.addPositionalArgument(
+        QStringLiteral("URL"), QStringLiteral("打开快速连接并填入这个地址 (ftp://用户@主机:端口/)"),
+        QStringLiteral("[URL]"));
     options.process(app);
 
     QtPrompts prompts;
@@ -44,9 +48,12 @@ int main(int argc, char *argv[])
     SettingsStore settings;
     SystemDrives drives;
     SystemNetworkInfo networkInfo;
-    Platform platform{prompts,     shell,
-                      settings,    drives,
-                      networkInfo, QCoreApplication::applicationDirPath(),
+    Platform platform{prompts,
+                      shell,
+                      settings,
+                      drives,
+                      networkInfo,
+                      QCoreApplication::applicationDirPath(),
                       options.value(sites)};
     Globals globals;
 
@@ -56,6 +63,13 @@ int main(int argc, char *argv[])
         prompts.setParentWidget(frmMain.get());
         return frmMain.get();
     });
+    // A link the desktop opened Korvu for is offered once the window is up.
+    const QStringList links = options.positionalArguments();
+    if (!links.isEmpty())
+        QObject::connect(
+            &frmFlash, &SplashWindow::mainWindowShown, &frmFlash,
+            [&frmMain, link = links.first()] { frmMain->connection().quickConnectTo(link); },
+            Qt::QueuedConnection);
     frmFlash.start();
     return QApplication::exec();
 }

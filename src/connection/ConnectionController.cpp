@@ -3,7 +3,9 @@
 #include "connection/QuickConnectDialog.h"
 #include "connection/SiteManagerDialog.h"
 #include "ftp/FtpSession.h"
+#include "ftp/FtpUrl.h"
 #include "platform/Globals.h"
+#include "platform/Prompts.h"
 #include "platform/SessionLog.h"
 #include "window/RemoteBrowser.h"
 #include "window/RemoteErrors.h"
@@ -84,7 +86,8 @@ void ConnectionController::StateChanged()
     }
 }
 
-template <typename Dialog, typename... Args> void ConnectionController::runDialog(Args &&...args)
+template <typename Dialog, typename Prepare, typename... Args>
+void ConnectionController::runDialog(Prepare prepare, Args &&...args)
 {
     Globals &g = ctx.globals;
     const bool cancelledBefore = g.gDialogCancelled;
@@ -92,6 +95,7 @@ template <typename Dialog, typename... Args> void ConnectionController::runDialo
     {
         Dialog dialog(std::forward<Args>(args)...);
         HelpLauncher::setTopic(&dialog, connectTopic);
+        prepare(dialog);
         dialog.exec();
     }
     if (!g.gDialogCancelled)
@@ -102,14 +106,27 @@ template <typename Dialog, typename... Args> void ConnectionController::runDialo
 
 void ConnectionController::mnuSit_Click()
 {
-    runDialog<SiteManagerDialog>(
-        ctx.globals, ctx.prompts, [this] { ctx.help.ShowTopic(connectTopic); }, siteDatabasePath,
-        ctx.window);
+    runDialog<SiteManagerDialog>([](SiteManagerDialog &) {}, ctx.globals, ctx.prompts,
+                                 [this] { ctx.help.ShowTopic(connectTopic); }, siteDatabasePath,
+                                 ctx.window);
 }
 
 void ConnectionController::mnuLogin_Click()
 {
-    runDialog<QuickConnectDialog>(ctx.globals, ctx.prompts, ctx.window);
+    runDialog<QuickConnectDialog>([](QuickConnectDialog &) {}, ctx.globals, ctx.prompts,
+                                  ctx.window);
+}
+
+void ConnectionController::quickConnectTo(const QString &link)
+{
+    const std::optional<FtpUrl> url = FtpUrl::parse(link.trimmed(), nullptr);
+    if (!url) {
+        ctx.prompts.messageBox(QStringLiteral("无法识别的 FTP 地址: %1").arg(link),
+                               Prompts::Buttons::Ok, Prompts::Icon::Warning, title);
+        return;
+    }
+    runDialog<QuickConnectDialog>([&url](QuickConnectDialog &dialog) { dialog.fillFrom(*url); },
+                                  ctx.globals, ctx.prompts, ctx.window);
 }
 
 void ConnectionController::mnuRelogin_Click()

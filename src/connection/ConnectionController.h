@@ -33,6 +33,11 @@ public:
     void mnuLogin_Click();
     void mnuRelogin_Click();
     void mnuLogout_Click();
+    // A server named by a link (`korvu ftp://user@host:port/path`, how the
+    // desktop starts Korvu for one): quick connect opens filled in from it
+    // and connects when confirmed. A text that is no such link is told in a
+    // box and nothing opens.
+    void quickConnectTo(const QString &link);
     // The stop command: ends what the session is doing (harmless when idle).
     void Stop();
     // Leaving the program: an open connection is dropped, not closed politely.
@@ -42,8 +47,10 @@ public:
     void StateChanged();
 
 private:
-    // Shows a connect dialog and connects when it was confirmed.
-    template <typename Dialog, typename... Args> void runDialog(Args &&...args);
+    // Shows a connect dialog, made from `args` and handed to `prepare`
+    // before it shows, and connects when it was confirmed.
+    template <typename Dialog, typename Prepare, typename... Args>
+    void runDialog(Prepare prepare, Args &&...args);
 
     WindowContext &ctx;
     RemoteBrowser &remote;

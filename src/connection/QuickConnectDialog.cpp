@@ -3,6 +3,7 @@
 #include "connection/ConnectChecks.h"
 #include "connection/EncryptionChoice.h"
 #include "ftp/FtpCodes.h"
+#include "ftp/FtpUrl.h"
 #include "platform/Globals.h"
 
 #include <QComboBox>
@@ -65,6 +66,21 @@ void QuickConnectDialog::buildControls()
 
     connect(cmdOK, &QPushButton::clicked, this, &QuickConnectDialog::confirm);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void QuickConnectDialog::fillFrom(const FtpUrl &url)
+{
+    txtIP->setText(url.host);
+    const bool anonymous = url.user.compare(QLatin1String("anonymous"), Qt::CaseInsensitive) == 0;
+    txtUser->setText(anonymous ? QString() : url.user);
+    if (url.implicitTls)
+        cobEncryption->setCurrentIndex(FtpEncryption::Implicit);
+    const int defaultPort = ConnectChecks::defaultPortFor(cobEncryption->currentIndex());
+    txtPort->setText(url.port == defaultPort ? QString() : QString::number(url.port));
+    if (anonymous)
+        cmdOK->setFocus();
+    else
+        txtPass->setFocus();
 }
 
 void QuickConnectDialog::confirm()

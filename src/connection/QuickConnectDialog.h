@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+struct FtpUrl;
 struct Globals;
 class Prompts;
 class QComboBox;
@@ -28,6 +29,13 @@ public:
     static inline const QString AnonymousPassword = QStringLiteral("korvu@korvu.example.com");
 
     QuickConnectDialog(Globals &globals, Prompts &prompts, QWidget *parent = nullptr);
+
+    // Fills the boxes from a link the desktop handed over: address, user
+    // (empty for "anonymous", so the anonymous rule above applies), port
+    // (empty when it is the default) and implicit TLS for ftps://. A password
+    // in the link is not taken: links are kept in histories and shown to
+    // others, so the password is typed here, where the focus waits for it.
+    void fillFrom(const FtpUrl &url);
 
 private:
     void buildControls();

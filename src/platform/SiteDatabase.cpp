@@ -1,5 +1,7 @@
 #include "platform/SiteDatabase.h"
 
+#include "platform/ProgramFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -190,21 +192,25 @@ bool SiteDatabase::checkTable()
 
 bool SiteDatabase::openProgramFile()
 {
+    // An installed tree is never written to, even by a user who could (root
+    // with /usr/share/korvu): its file is the template of each user's own.
     const QString programDir = QCoreApplication::applicationDirPath();
-    return openProgramFile(programDir,
+    const bool installed = ProgramFiles::isInstalled(programDir);
+    const QString shippedDir = ProgramFiles::dataDir(programDir);
+    return openProgramFile(shippedDir,
                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                           canWriteIn(programDir));
+                           !installed && canWriteIn(shippedDir));
 }
 
-bool SiteDatabase::openProgramFile(const QString &programDir, const QString &dataDir,
-                                   bool programDirWritable)
+bool SiteDatabase::openProgramFile(const QString &shippedDir, const QString &dataDir,
+                                   bool useShippedFile)
 {
-    const QString shipped = QDir(programDir).filePath(FileName);
-    if (programDirWritable)
+    const QString shipped = QDir(shippedDir).filePath(FileName);
+    if (useShippedFile)
         return open(shipped);
 
-    // SQLite writes its journal beside the file, so an installed copy in a
-    // read-only folder is used through a copy of the user's own.
+    // SQLite writes its journal beside the file, so a file in a folder that
+    // cannot be written is used through a copy of the user's own.
     if (dataDir.isEmpty()) {
         filePath = shipped;
         return fail(CopyFailed, QStringLiteral("找不到保存站点数据库副本的用户数据文件夹。"));

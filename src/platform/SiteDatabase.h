@@ -24,6 +24,7 @@ inline const QString Encryption = QStringLiteral("加密");
 // one saved site per row. The file ships with the program (the build makes
 // it from resources/sites.sql); Korvu never creates it at run time, so a
 // missing or damaged file is reported, not silently replaced by an empty one.
+// An installed program ships it as the template of each user's own copy.
 //
 // The file keeps passwords as typed. Every file made here (the shipped file
 // and the user's copy) is readable and writable by its owner only.
@@ -58,14 +59,13 @@ public:
     // Opens an existing site file for reading and writing and checks that it
     // holds the site table. Never creates a file.
     bool open(const QString &path);
-    // Opens the program's site file: korvu.sit in the program's folder, or,
-    // when that folder cannot be written (an installed copy), the user's own
-    // copy in the application data folder, copied from the shipped file the
-    // first time.
+    // Opens the program's site file: in a build tree korvu.sit beside the
+    // program; installed (ProgramFiles), or where the program's folder cannot
+    // be written, the user's own copy in the application data folder, copied
+    // from the shipped file the first time.
     bool openProgramFile();
     // The same with the folders and the decision given, for tests.
-    bool openProgramFile(const QString &programDir, const QString &dataDir,
-                         bool programDirWritable);
+    bool openProgramFile(const QString &shippedDir, const QString &dataDir, bool useShippedFile);
     void close();
 
     bool isOpen() const;

@@ -1,5 +1,6 @@
 #include "window/HelpLauncher.h"
 
+#include "platform/ProgramFiles.h"
 #include "platform/SessionLog.h"
 #include "platform/Shell.h"
 
@@ -28,7 +29,7 @@ HelpLauncher::HelpLauncher(Shell &shell, SessionLog &log, QObject *parent)
 
 void HelpLauncher::setHelpFile(const QString &programDir)
 {
-    file = QDir(programDir).filePath(QStringLiteral("help/") + contentsPage);
+    file = QDir(ProgramFiles::dataDir(programDir)).filePath(QStringLiteral("help/") + contentsPage);
 }
 
 void HelpLauncher::setTopic(QWidget *window, const QString &page)

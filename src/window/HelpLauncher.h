@@ -7,9 +7,9 @@ class QWidget;
 class SessionLog;
 class Shell;
 
-// Korvu's help: Chinese HTML pages installed in the "help" folder beside
-// the executable, opened in the desktop's browser; and the mail link to the
-// program's support address.
+// Korvu's help: Chinese HTML pages in the "help" folder of the program's
+// shipped files (ProgramFiles), opened in the desktop's browser; and the
+// mail link to the program's support address.
 //
 // F1 opens the page of the window it is pressed in: a window names its page
 // with setTopic(); one that names none shows the page of the window it
@@ -22,7 +22,8 @@ public:
 
     HelpLauncher(Shell &shell, SessionLog &log, QObject *parent = nullptr);
 
-    // Where the help lives: the program's folder followed by help/index.html.
+    // Where the help lives: help/index.html in the shipped files of the
+    // program in `programDir`.
     void setHelpFile(const QString &programDir);
     QString helpFile() const { return file; }
 

@@ -144,6 +144,35 @@ private Q_SLOTS:
         QVERIFY(!h.globals.gDialogCancelled);
     }
 
+    // How the desktop starts Korvu for a link: quick connect filled in from
+    // it; the password is typed, whatever the link held.
+    void aLinkOpensQuickConnect()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        whenDialogOpens([this](QWidget *d) {
+            QCOMPARE(d->objectName(), QStringLiteral("frmConnect"));
+            QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("txtUser"))->text(), server->user());
+            QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("txtPass"))->text(), QString());
+            type(d, "txtPass", server->password());
+            press(d, "cmdOK");
+        });
+        w.connection().quickConnectTo(QStringLiteral("ftp://%1:not-this@%2:%3/docs")
+                                          .arg(server->user(), server->host())
+                                          .arg(server->port()));
+        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(remoteTexts(w), QStringList({"..", "docs", "hello.txt"}));
+
+        // A text that names no FTP server opens nothing.
+        AppHarness other;
+        MainWindow &second = other.start();
+        second.connection().quickConnectTo(QStringLiteral("http://example.com/"));
+        QCOMPARE(other.prompts.asked.size(), 1);
+        QCOMPARE(other.prompts.asked[0].text,
+                 QStringLiteral("无法识别的 FTP 地址: http://example.com/"));
+        QVERIFY(other.globals.gDialogCancelled);
+    }
+
     void aRefusedLogInEndsInTheClosedState()
     {
         AppHarness h;

@@ -137,7 +137,11 @@ Invocation parseCommandLine(const QStringList &arguments)
         throw UsageError{QStringLiteral("no URL given")};
     if (words.size() < 2)
         throw UsageError{QStringLiteral("no command given")};
-    invocation.url = FtpUrl::parse(words.takeFirst());
+    QString badUrl;
+    const std::optional<FtpUrl> url = FtpUrl::parse(words.takeFirst(), &badUrl);
+    if (!url)
+        throw UsageError{badUrl};
+    invocation.url = *url;
     checkEncryption(invocation, explicitAsked);
     invocation.command = words.takeFirst();
     invocation.arguments = words;

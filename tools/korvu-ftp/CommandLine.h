@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FtpUrl.h"
+#include "ftp/FtpUrl.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,14 @@
-#include "FtpUrl.h"
-
-#include "UsageError.h"
+#include "ftp/FtpUrl.h"
 
 #include <QStringDecoder>
 
 namespace {
+
+// Why a text is no URL; thrown by the parts, caught by FtpUrl::parse.
+struct BadUrl
+{
+    QString reason;
+};
 
 int hexValue(char c)
 {
@@ -32,14 +36,14 @@ QString percentDecoded(const QString &text, const QString &what)
         const int high = i + 2 < encoded.size() ? hexValue(encoded[i + 1]) : -1;
         const int low = high < 0 ? -1 : hexValue(encoded[i + 2]);
         if (low < 0)
-            throw UsageError{QStringLiteral("bad percent escape in the %1 of the URL").arg(what)};
+            throw BadUrl{QStringLiteral("bad percent escape in the %1 of the URL").arg(what)};
         bytes += char(high * 16 + low);
         i += 2;
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString decoded = utf8.decode(bytes);
     if (utf8.hasError())
-        throw UsageError{QStringLiteral("the %1 of the URL is not UTF-8").arg(what)};
+        throw BadUrl{QStringLiteral("the %1 of the URL is not UTF-8").arg(what)};
     return decoded;
 }
 
@@ -52,7 +56,7 @@ int parsePort(const QString &text, int defaultPort)
     for (QChar c : text)
         ok = ok && c.isDigit();
     if (!ok || port < 1 || port > 65535)
-        throw UsageError{QStringLiteral("bad port in the URL: %1").arg(text)};
+        throw BadUrl{QStringLiteral("bad port in the URL: %1").arg(text)};
     return port;
 }
 
@@ -63,37 +67,35 @@ void parseHostAndPort(const QString &text, FtpUrl &url)
     if (text.startsWith(QLatin1Char('['))) {
         const qsizetype close = text.indexOf(QLatin1Char(']'));
         if (close < 0)
-            throw UsageError{QStringLiteral("unclosed \"[\" in the host of the URL")};
+            throw BadUrl{QStringLiteral("unclosed \"[\" in the host of the URL")};
         url.host = text.mid(1, close - 1);
         const QString after = text.mid(close + 1);
         if (!after.isEmpty() && !after.startsWith(QLatin1Char(':')))
-            throw UsageError{QStringLiteral("unexpected text after \"]\" in the URL")};
+            throw BadUrl{QStringLiteral("unexpected text after \"]\" in the URL")};
         portText = after.mid(1);
     } else {
         const qsizetype colon = text.indexOf(QLatin1Char(':'));
         if (colon >= 0 && text.indexOf(QLatin1Char(':'), colon + 1) >= 0)
-            throw UsageError{
+            throw BadUrl{
                 QStringLiteral("an IPv6 address in a URL goes in brackets: [%1]").arg(text)};
         url.host = colon < 0 ? text : text.left(colon);
         portText = colon < 0 ? QString() : text.mid(colon + 1);
     }
     url.host = percentDecoded(url.host, QStringLiteral("host"));
     if (url.host.isEmpty())
-        throw UsageError{QStringLiteral("the URL names no host")};
+        throw BadUrl{QStringLiteral("the URL names no host")};
     url.port =
         parsePort(portText, url.implicitTls ? FtpUrl::DefaultImplicitTlsPort : FtpUrl::DefaultPort);
 }
 
-} // namespace
-
-FtpUrl FtpUrl::parse(const QString &text)
+FtpUrl parseUrl(const QString &text)
 {
     static const QLatin1String plain("ftp://");
     static const QLatin1String implicit("ftps://");
     FtpUrl url;
     url.implicitTls = text.startsWith(implicit, Qt::CaseInsensitive);
     if (!url.implicitTls && !text.startsWith(plain, Qt::CaseInsensitive))
-        throw UsageError{QStringLiteral("not an ftp:// or ftps:// URL: %1").arg(text)};
+        throw BadUrl{QStringLiteral("not an ftp:// or ftps:// URL: %1").arg(text)};
     const QString rest = text.mid(url.implicitTls ? implicit.size() : plain.size());
     const qsizetype slash = rest.indexOf(QLatin1Char('/'));
     const QString authority = slash < 0 ? rest : rest.left(slash);
@@ -116,4 +118,17 @@ FtpUrl FtpUrl::parse(const QString &text)
     if (slash >= 0)
         url.startDirectory = percentDecoded(rest.mid(slash + 1), QStringLiteral("path"));
     return url;
+}
+
+} // namespace
+
+std::optional<FtpUrl> FtpUrl::parse(const QString &text, QString *error)
+{
+    try {
+        return parseUrl(text);
+    } catch (const BadUrl &bad) {
+        if (error)
+            *error = bad.reason;
+        return std::nullopt;
+    }
 }
