@@ -8,9 +8,10 @@
 //
 // ActivityEvent(code, category, text, count, extra)
 // -------------------------------------------------
-// Every text ends with "\r\n". The password (and the account) never appear in
-// a text: commands show "PASS ******", and any copy of a password of three or
-// more characters in a server reply is replaced by "******".
+// Every text ends with "\r\n". The commands that carry the password and the
+// account show "PASS ******" and "ACCT ******"; every other command and every
+// server reply is shown as it is, even where it holds the password's text
+// (a user name or a word of the greeting that is the same word).
 //
 // Categories: 0 a server reply, for the session log (text as received);
 //             1 information: progress (codes 14-17) and the other texts below;
