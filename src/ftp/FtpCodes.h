@@ -60,6 +60,10 @@
 //           (ExplicitIfOffered); the server refused
 //           encrypted data connections (PROT P) and files
 //           and listings go unencrypted
+//  21   2   a listing held lines that could not be read as  lines        -
+//           entries (what they stood for is not listed; a
+//           tree copy counts each as a failed entry): how
+//           many, and the first few as the server sent them
 //  25   0/2 the outcome of MakeRemoteDirectory: category 0  0            reply code (int), 0
 //           with the server's reply on success; category                 when none came
 //           2 on failure, whose text holds "exists" exactly
@@ -166,6 +170,7 @@ constexpr int UploadFileProgress = 17;
 constexpr int TransferStopped = 18;
 constexpr int TlsEstablished = 19;
 constexpr int TlsNote = 20;
+constexpr int LinesUnreadable = 21;
 constexpr int MakeDirectoryResult = 25;
 } // namespace FtpEvent
 
@@ -209,6 +214,7 @@ constexpr int Unix = 0;
 constexpr int Dos = 1;
 constexpr int None = 2;
 constexpr int Mlsd = 3;
+constexpr int Vms = 4;
 } // namespace FtpListingFormat
 
 // UploadMode

@@ -4,6 +4,7 @@
 #include "ftp/FtpContext.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpListingParser.h"
+#include "ftp/FtpNameRules.h"
 #include "ftp/FtpTransferChannel.h"
 
 #include <QDate>
@@ -103,6 +104,24 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
             result.listing = empty(Command::List);
     }
     return result;
+}
+
+void FtpListingReader::reportUnreadable(const FtpListingParser &parser)
+{
+    const QByteArrayList &samples = parser.unreadableSamples();
+    if (samples.isEmpty())
+        return;
+    QStringList shown;
+    for (const QByteArray &sample : samples)
+        shown.append(
+            QStringLiteral("“%1”").arg(FtpNameRules::printable(m_context.codec().text(sample))));
+    const qsizetype count = parser.unreadableLines();
+    m_context.report(FtpEvent::LinesUnreadable, FtpCategory::Failure,
+                     QStringLiteral("目录列表中有 %1 行无法识别，其中的项目没有列出：%2%3")
+                         .arg(count)
+                         .arg(shown.join(QStringLiteral("；")),
+                              count > samples.size() ? QStringLiteral(" 等") : QString()),
+                     count);
 }
 
 FtpListing FtpListingReader::read(const QByteArray &raw, QVector<QByteArray> *uniques)

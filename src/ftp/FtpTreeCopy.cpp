@@ -171,6 +171,9 @@ void FtpTreeCopy::downloadDirectory(const QString &localDir, const FtpListing &l
                                     const FtpNameRules::Pattern *pattern)
 {
     const QByteArray here = m_context.currentDirectoryRaw();
+    // Each line the listing could not read may have been an entry to copy
+    // (reported by the listing, code 21): the copy is not whole.
+    m_failures += int(listing.unreadableLines); // bounded by the listing's 256 MiB
     for (qsizetype i = 0; i < listing.entries.size(); ++i) {
         checkStop();
         const FtpListingEntry &entry = listing.entries.at(i);

@@ -433,6 +433,8 @@ void TestKorvuFtp::tellsEachFailedEntryOnce()
     const QList<QByteArray> lines = run.err.trimmed().split('\n');
     QVERIFY2(lines.size() >= 3, run.err.constData());
     QVERIFY2(lines.last().startsWith("korvu-ftp: error 11119: "), run.err.constData());
+    // The line that could not be read is told too.
+    QVERIFY2(run.err.contains(QStringLiteral("行无法识别").toUtf8()), run.err.constData());
     const QByteArray summary = lines.last().mid(QByteArray("korvu-ftp: error 11119: ").size());
     QCOMPARE(run.err.count(summary), 1);
     for (const QByteArray &line : lines) {
