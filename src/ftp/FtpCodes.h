@@ -44,7 +44,9 @@
 //  12   1   DownloadMany/UploadMany starts a file           0            local path (QString)
 //  13   2   a reply could not be used but the operation     0            -
 //           went on (an unreadable PWD after log-in:
-//           CurrentDirectory stays empty)
+//           CurrentDirectory stays empty), or the server
+//           gave no way to check the size of a file after a
+//           resumed upload
 //  14   1   DownloadFile progress                           bytes so far in the current file,
 //  15   1   DownloadMany progress                           restart offset not included;
 //  16   1   UploadMany progress                             extra: bytes expected in this
@@ -97,7 +99,11 @@
 // 11112 the host name could not be resolved                          [closed]
 // 11113 a transfer ended short or long: the data connection broke or [connected]
 //       closed early, or the byte count disagrees with the size the
-//       server announced (SIZE, listing, "(N bytes)" in its 150)
+//       server announced (SIZE, listing, "(N bytes)" in its 150); an
+//       encrypted data connection ended without close_notify while
+//       the size was not known (a listing's never is); after an
+//       upload the server's size of the file is not the offset plus
+//       the bytes sent (the server's file is not whole)
 // 11114 a reply that cannot be understood: not a reply at all        [closed]
 //       (broken reply stream), or bad PASV numbers, an unexpected   [connected]
 //       reply code, an unreadable PWD

@@ -90,7 +90,12 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
                              QStringLiteral("目录列表已被用户停止"));
             return FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
         });
+    if (channel.cutShort())
+        throw FtpError{FtpErrorCode::TransferIncomplete,
+                       QStringLiteral("目录列表可能不完整：加密的数据连接没有以 TLS 结束通知"
+                                      "（close_notify）结束，而是被直接断开")};
     parser.finish();
+    reportUnreadable(parser);
     if (uniques)
         *uniques = parser.takeUniques();
     result.listing = parser.takeListing();

@@ -19,7 +19,8 @@ namespace {
 struct SocketState
 {
     int fd = -1;
-    bool ended = false; // the peer closed: OpenSSL asks with BIO_CTRL_EOF
+    bool ended = false;       // the peer closed: OpenSSL asks with BIO_CTRL_EOF
+    bool closeNotify = false; // ... and said first that its data was complete
 };
 
 SocketState &stateOf(BIO *bio)
@@ -72,6 +73,14 @@ int bioDestroy(BIO *bio)
     delete static_cast<SocketState *>(BIO_get_data(bio));
     BIO_set_data(bio, nullptr);
     return 1;
+}
+
+// OpenSSL reads a close without close_notify as a clean end as well
+// (SSL_OP_IGNORE_UNEXPECTED_EOF): the alert itself is noted here.
+void onInfo(const SSL *ssl, int where, int value)
+{
+    if ((where & SSL_CB_READ_ALERT) && (value & 0xff) == SSL_AD_CLOSE_NOTIFY)
+        stateOf(SSL_get_rbio(ssl)).closeNotify = true;
 }
 
 const BIO_METHOD *socketMethod()
@@ -170,9 +179,12 @@ void FtpTlsContext::create()
     // to the caller, so the handshake itself never stops at them.
     SSL_CTX_set_default_verify_paths(m_context);
     SSL_CTX_set_verify(m_context, SSL_VERIFY_NONE, nullptr);
-    // A server that closes without close_notify (many do after a download)
-    // ends the data like any other; a short file is caught by its size.
+    // A close without close_notify ends the data like any other, and the
+    // caller judges it (saidCloseNotify): a file whose size was known and
+    // reached is whole, anything else may have been cut by whoever can
+    // forge a TCP end.
     SSL_CTX_set_options(m_context, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_COMPRESSION);
+    SSL_CTX_set_info_callback(m_context, onInfo);
     SSL_CTX_set_mode(m_context,
                      SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     // The sessions are kept here, not in OpenSSL's cache: TLS 1.3 hands them
@@ -280,6 +292,11 @@ QString FtpTlsContext::protocol(ssl_st *ssl)
 QString FtpTlsContext::cipher(ssl_st *ssl)
 {
     return QString::fromLatin1(SSL_get_cipher_name(ssl));
+}
+
+bool FtpTlsContext::saidCloseNotify(ssl_st *ssl)
+{
+    return stateOf(SSL_get_rbio(ssl)).closeNotify;
 }
 
 bool FtpTlsContext::resumed(ssl_st *ssl)

@@ -219,29 +219,57 @@ void TestFtpFake::reportsRefusedDataConnections()
     QCOMPARE(session.ConnectionState(), FtpState::Connected);
 }
 
+namespace {
+
+enum class Transfer
+{
+    Download,
+    Upload,
+    ResumedUpload // after the 1000 bytes /pub/sized.bin holds
+};
+
+} // namespace
+
 void TestFtpFake::neverReportsShortTransfersComplete_data()
 {
     QTest::addColumn<QString>("scenario");
+    QTest::addColumn<int>("transfer");
     QTest::addColumn<int>("expected");
-    QTest::newRow("SIZE says 1000")
-        << QStringLiteral("short-data") << FtpErrorCode::TransferIncomplete;
-    QTest::newRow("150 says 1000")
-        << QStringLiteral("short-no-size") << FtpErrorCode::TransferIncomplete;
-    QTest::newRow("421 instead") << QStringLiteral("data-421") << 421;
-    QTest::newRow("more than announced")
-        << QStringLiteral("long-data") << FtpErrorCode::TransferIncomplete;
+    const int download = int(Transfer::Download);
+    const int incomplete = FtpErrorCode::TransferIncomplete;
+    QTest::newRow("SIZE says 1000") << QStringLiteral("short-data") << download << incomplete;
+    QTest::newRow("150 says 1000") << QStringLiteral("short-no-size") << download << incomplete;
+    QTest::newRow("421 instead") << QStringLiteral("data-421") << download << 421;
+    QTest::newRow("more than announced") << QStringLiteral("long-data") << download << incomplete;
+    // The server's SIZE after an upload tells what it kept.
+    QTest::newRow("upload, the server keeps half")
+        << QStringLiteral("stor-short") << int(Transfer::Upload) << incomplete;
+    QTest::newRow("resumed upload written from the start")
+        << QStringLiteral("rest-ignored") << int(Transfer::ResumedUpload) << incomplete;
+    QTest::newRow("resumed upload written from the start, no SIZE")
+        << QStringLiteral("rest-ignored-no-size") << int(Transfer::ResumedUpload) << incomplete;
 }
 
 void TestFtpFake::neverReportsShortTransfersComplete()
 {
     QFETCH(QString, scenario);
+    QFETCH(int, transfer);
     QFETCH(int, expected);
     FtpSession session;
     SessionRecorder recorder(session);
     FTP_VERIFY(logIn(session, scenario));
-    FTP_EXPECT_ERROR(
-        session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
-        expected);
+    qint64 offset = Transfer(transfer) == Transfer::ResumedUpload ? 1000 : 0;
+    if (Transfer(transfer) == Transfer::Download) {
+        FTP_EXPECT_ERROR(
+            session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
+            expected);
+    } else {
+        QVERIFY(TestFiles::write(local(QStringLiteral("s")), TestFiles::pattern(1500)));
+        session.setUploadMode(FtpUploadMode::Resume);
+        FTP_EXPECT_ERROR(session.UploadFile(QStringLiteral("/pub/sized.bin"),
+                                            local(QStringLiteral("s")), offset),
+                         expected);
+    }
     QVERIFY(recorder.matching(FtpEvent::FileTransferred).isEmpty());
     QVERIFY(QFileInfo(local(QStringLiteral("s"))).size() <= 2 * 1024 * 1024);
     QCOMPARE(session.ConnectionState(), expected == 421 ? FtpState::Closed : FtpState::Connected);

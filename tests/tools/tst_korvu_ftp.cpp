@@ -411,6 +411,14 @@ void TestKorvuFtp::reportsFailuresWithTheirNumber()
                                  clientDisk(QStringLiteral("sized.bin"))});
     QCOMPARE(shortData.exitCode, 1);
     QVERIFY2(shortData.err.startsWith("korvu-ftp: error 11113: "), shortData.err.constData());
+    // So is an upload whose resume the server took and then wrote from the start.
+    QVERIFY(TestFiles::write(clientDisk(QStringLiteral("longer.bin")), TestFiles::pattern(1500)));
+    const Run resumed = korvu({QStringLiteral("--resume"),
+                               QStringLiteral("ftp://rest-ignored:x@127.0.0.1:%1").arg(fake.port()),
+                               QStringLiteral("put"), clientDisk(QStringLiteral("longer.bin")),
+                               QStringLiteral("/pub/sized.bin")});
+    QCOMPARE(resumed.exitCode, 1);
+    QVERIFY2(resumed.err.startsWith("korvu-ftp: error 11113: "), resumed.err.constData());
 
     // Nobody listening.
     const quint16 closed = FixtureProcess::freePort();
