@@ -73,8 +73,10 @@ QString reason(int error)
         return QStringLiteral("连接被对方重置");
     case EPIPE:
         return QStringLiteral("连接已被对方关闭");
+    case ETIMEDOUT:
+        return QStringLiteral("连接超时");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return QStringLiteral("网络错误（%1）").arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 

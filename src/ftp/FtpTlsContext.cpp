@@ -330,5 +330,38 @@ QString FtpTlsContext::lastError(const QString &fallback)
     const unsigned long first = ERR_get_error();
     ERR_clear_error();
     const char *reason = first ? ERR_reason_error_string(first) : nullptr;
-    return reason ? QString::fromLatin1(reason) : fallback;
+    return reason ? explained(reason) : fallback;
+}
+
+QString FtpTlsContext::explained(const char *reason)
+{
+    struct Known
+    {
+        const char *reason;
+        const char *text;
+    };
+    // The reasons a client meets in practice; the rest keep only the
+    // library's words.
+    static const Known known[] = {
+        {"wrong version number", "对方说的不是 TLS，或是不受支持的 TLS 版本"},
+        {"packet length too long", "对方发来的不是 TLS 数据"},
+        {"record layer failure", "对方发来的不是 TLS 数据"},
+        {"unsupported protocol", "双方没有都支持的 TLS 版本"},
+        {"tlsv1 alert protocol version", "服务器不接受所用的 TLS 版本"},
+        {"sslv3 alert handshake failure", "服务器拒绝了握手，多半是没有双方都支持的加密算法"},
+        {"unexpected eof while reading", "连接被对方意外关闭"},
+        {"tlsv1 alert internal error", "服务器内部出错"},
+        {"decryption failed or bad record mac", "收到的数据校验失败，已损坏或被篡改"},
+        {"tlsv1 unrecognized name", "服务器不认得所连接的主机名"},
+        {"dh key too small", "服务器的密钥太短，不够安全"},
+        {"ee key too small", "服务器证书的密钥太短，不够安全"},
+        {"ca md too weak", "服务器证书的签名算法太弱，不够安全"},
+        {"sslv3 alert bad certificate", "服务器拒绝了证书"},
+        {"tlsv13 alert certificate required", "服务器要求客户端证书"},
+    };
+    const QString words = QString::fromLatin1(reason);
+    for (const Known &entry : known)
+        if (qstrcmp(reason, entry.reason) == 0)
+            return QStringLiteral("%1（%2）").arg(QString::fromUtf8(entry.text), words);
+    return QStringLiteral("TLS 协议错误（%1）").arg(words);
 }

@@ -240,7 +240,9 @@ FtpTreeCopy::Entered FtpTreeCopy::downloadSubdirectory(const FtpListingEntry &en
         const QByteArray literal = (here.endsWith('/') ? here : here + '/') + entry.rawName;
         if (there == literal) {
             back(here);
-            skip(entry.name, QStringLiteral("服务器没有给出链接的目标，为免循环未跟随"));
+            skip(entry.name,
+                 QStringLiteral("这是指向文件夹的链接，没有跟随：进入后服务器报告的是链接本身的"
+                                "路径，无法判断它是否通向已复制的文件夹（循环）"));
             return Entered::No;
         }
     }
