@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FtpListLine parsed;
     if (FtpDosListParser::parse(line, parsed)) {
         checkParsedLine(line, parsed);
-        FUZZ_CHECK(parsed.kind == 'd' || parsed.kind == '-');
+        FUZZ_CHECK(parsed.kind == 'd' || parsed.kind == 'l' || parsed.kind == '-');
         FUZZ_CHECK(parsed.date.isValid());
     }
     return 0;

@@ -8,9 +8,10 @@
 //
 // ActivityEvent(code, category, text, count, extra)
 // -------------------------------------------------
-// Every text ends with "\r\n". The password (and the account) never appear in
-// a text: commands show "PASS ******", and any copy of a password of three or
-// more characters in a server reply is replaced by "******".
+// Every text ends with "\r\n". The commands that carry the password and the
+// account show "PASS ******" and "ACCT ******"; every other command and every
+// server reply is shown as it is, even where it holds the password's text
+// (a user name or a word of the greeting that is the same word).
 //
 // Categories: 0 a server reply, for the session log (text as received);
 //             1 information: progress (codes 14-17) and the other texts below;
@@ -43,7 +44,9 @@
 //  12   1   DownloadMany/UploadMany starts a file           0            local path (QString)
 //  13   2   a reply could not be used but the operation     0            -
 //           went on (an unreadable PWD after log-in:
-//           CurrentDirectory stays empty)
+//           CurrentDirectory stays empty), or the server
+//           gave no way to check the size of a file after a
+//           resumed upload
 //  14   1   DownloadFile progress                           bytes so far in the current file,
 //  15   1   DownloadMany progress                           restart offset not included;
 //  16   1   UploadMany progress                             extra: bytes expected in this
@@ -59,6 +62,10 @@
 //           (ExplicitIfOffered); the server refused
 //           encrypted data connections (PROT P) and files
 //           and listings go unencrypted
+//  21   2   a listing held lines that could not be read as  lines        -
+//           entries (what they stood for is not listed; a
+//           tree copy counts each as a failed entry): how
+//           many, and the first few as the server sent them
 //  25   0/2 the outcome of MakeRemoteDirectory: category 0  0            reply code (int), 0
 //           with the server's reply on success; category                 when none came
 //           2 on failure, whose text holds "exists" exactly
@@ -92,7 +99,11 @@
 // 11112 the host name could not be resolved                          [closed]
 // 11113 a transfer ended short or long: the data connection broke or [connected]
 //       closed early, or the byte count disagrees with the size the
-//       server announced (SIZE, listing, "(N bytes)" in its 150)
+//       server announced (SIZE, listing, "(N bytes)" in its 150); an
+//       encrypted data connection ended without close_notify while
+//       the size was not known (a listing's never is); after an
+//       upload the server's size of the file is not the offset plus
+//       the bytes sent (the server's file is not whole)
 // 11114 a reply that cannot be understood: not a reply at all        [closed]
 //       (broken reply stream), or bad PASV numbers, an unexpected   [connected]
 //       reply code, an unreadable PWD
@@ -165,6 +176,7 @@ constexpr int UploadFileProgress = 17;
 constexpr int TransferStopped = 18;
 constexpr int TlsEstablished = 19;
 constexpr int TlsNote = 20;
+constexpr int LinesUnreadable = 21;
 constexpr int MakeDirectoryResult = 25;
 } // namespace FtpEvent
 
@@ -208,6 +220,7 @@ constexpr int Unix = 0;
 constexpr int Dos = 1;
 constexpr int None = 2;
 constexpr int Mlsd = 3;
+constexpr int Vms = 4;
 } // namespace FtpListingFormat
 
 // UploadMode

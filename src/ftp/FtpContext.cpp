@@ -54,7 +54,7 @@ void FtpContext::setSettings(const FtpSettings &settings)
 void FtpContext::report(int code, int category, const QString &text, qint64 count,
                         const QVariant &extra)
 {
-    m_sink.activity(code, category, m_control.masked(text) + LineEnd, count, extra);
+    m_sink.activity(code, category, text + LineEnd, count, extra);
 }
 
 int FtpContext::askAboutCertificate(const FtpCertificate &certificate)

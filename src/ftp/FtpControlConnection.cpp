@@ -11,8 +11,6 @@
 
 namespace {
 
-const QString Mask = QStringLiteral("******");
-
 QList<QHostAddress> resolve(const QString &host)
 {
     QString literal = host;
@@ -74,21 +72,6 @@ void FtpControlConnection::startTls(FtpTlsContext &tls, const QString &host)
     closedOnFailure([&] { m_socket.startTls(tls, host, m_timeoutMs, m_stoppable); });
 }
 
-void FtpControlConnection::setSecrets(const QStringList &secrets)
-{
-    m_secrets.clear();
-    for (const QString &secret : secrets)
-        if (secret.size() >= 3)
-            m_secrets.append(secret);
-}
-
-QString FtpControlConnection::masked(QString text) const
-{
-    for (const QString &secret : m_secrets)
-        text.replace(secret, Mask);
-    return text;
-}
-
 void FtpControlConnection::loseConnection(int number, const QString &description)
 {
     close();
@@ -109,7 +92,7 @@ void FtpControlConnection::send(const QByteArray &verb, const QByteArray &argume
         line += ' ' + argument;
     const QString decoded = m_codec ? m_codec->text(line) : FtpNameCodec::decodeText(line);
     m_sink.activity(FtpEvent::CommandSent, FtpCategory::Information,
-                    (shown.isEmpty() ? masked(decoded) : shown) + QStringLiteral("\r\n"), 0, {});
+                    (shown.isEmpty() ? decoded : shown) + QStringLiteral("\r\n"), 0, {});
     line += "\r\n";
     closedOnFailure(
         [&] { m_socket.sendAll(line.constData(), line.size(), m_timeoutMs, m_stoppable); });
@@ -177,7 +160,7 @@ FtpReply FtpControlConnection::command(const QByteArray &verb, const QByteArray 
 QString FtpControlConnection::text(const FtpReply &reply) const
 {
     const QByteArray bytes = reply.text();
-    return masked(m_codec ? m_codec->text(bytes) : FtpNameCodec::decodeText(bytes));
+    return m_codec ? m_codec->text(bytes) : FtpNameCodec::decodeText(bytes);
 }
 
 void FtpControlConnection::refuse(const FtpReply &reply) const

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 class FtpEventSink;
 class FtpInterrupt;
@@ -46,13 +45,10 @@ public:
     // While on (connecting, logging in), a stop ends every wait at once with
     // FtpStopRequest; otherwise a stop waits for the reply.
     void setStoppable(bool on) { m_stoppable = on; }
-    // Texts never to show (password, account); copies of three or more
-    // characters are masked in every reply and error text.
-    void setSecrets(const QStringList &secrets);
-    QString masked(QString text) const;
-
     // Sends "VERB argument". `shown` replaces the command in the event text
-    // ("PASS ******"); by default the command is shown as sent.
+    // ("PASS ******"); by default the command is shown as sent. Only the
+    // argument of PASS and ACCT is ever hidden: a password that happens to
+    // be a word of a reply or of the user name must not garble those.
     void send(const QByteArray &verb, const QByteArray &argument = {}, const QString &shown = {});
     // The next reply, reported with `eventCode` (or not at all when 0).
     FtpReply readReply(int eventCode);
@@ -60,7 +56,7 @@ public:
     FtpReply command(const QByteArray &verb, const QByteArray &argument = {},
                      const QString &shown = {});
 
-    // The reply's text, decoded and masked, for an FtpError description.
+    // The reply's text, decoded, for an FtpError description.
     QString text(const FtpReply &reply) const;
     [[noreturn]] void refuse(const FtpReply &reply) const;
 
@@ -85,7 +81,6 @@ private:
     FtpSocket m_socket;
     FtpReplyReader m_reader;
     QHostAddress m_peer;
-    QStringList m_secrets;
     const FtpNameCodec *m_codec = nullptr;
     int m_timeoutMs = 30000;
     bool m_stoppable = false;

@@ -1,5 +1,7 @@
 #include "ftp/FtpDosListParser.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isDigit(char c)
@@ -31,9 +33,12 @@ int twoDigits(QByteArrayView text, qsizetype at)
 }
 
 // "12-08-26", "12-08-2026", and year first "2026-12-08" (IIS in its
-// other date style, Windows servers in Chinese); also with slashes.
+// other date style, Windows servers in Chinese); also with slashes. With
+// dots the day comes first, as Windows writes it in Europe: "08.01.2024",
+// "08.01.24".
 bool readDate(QByteArrayView text, FtpListDate &date)
 {
+    const bool dayFirst = text.size() > 2 && text[2] == '.';
     if (text.size() == 10 && (text[4] == '-' || text[4] == '/') && text[7] == text[4]) {
         const int high = twoDigits(text, 0);
         const int low = twoDigits(text, 2);
@@ -44,11 +49,11 @@ bool readDate(QByteArrayView text, FtpListDate &date)
         date.day = twoDigits(text, 8);
         return date.isValid();
     }
-    if ((text.size() != 8 && text.size() != 10) || (text[2] != '-' && text[2] != '/') ||
-        text[5] != text[2])
+    if ((text.size() != 8 && text.size() != 10) ||
+        (text[2] != '-' && text[2] != '/' && text[2] != '.') || text[5] != text[2])
         return false;
-    date.month = twoDigits(text, 0);
-    date.day = twoDigits(text, 3);
+    date.month = twoDigits(text, dayFirst ? 3 : 0);
+    date.day = twoDigits(text, dayFirst ? 0 : 3);
     if (text.size() == 8) {
         const int year = twoDigits(text, 6);
         if (year < 0)
@@ -97,8 +102,8 @@ bool readTime(QByteArrayView text, QByteArrayView suffix, FtpListDate &date)
     return true;
 }
 
-// "1234567" or "1,234,567". A size that cannot be held (negative, more
-// than 18 digits) is -1, unknown; the entry stays.
+// "1234567", "1,234,567" or, in Europe, "1.234.567". A size that cannot be
+// held (negative, more than 18 digits) is -1, unknown; the entry stays.
 bool readSize(QByteArrayView text, qint64 &size)
 {
     const bool negative = text.startsWith('-');
@@ -107,7 +112,7 @@ bool readSize(QByteArrayView text, qint64 &size)
     size = 0;
     int digits = 0;
     for (char c : text) {
-        if (c == ',')
+        if (c == ',' || c == '.')
             continue;
         if (!isDigit(c))
             return false;
@@ -118,6 +123,34 @@ bool readSize(QByteArrayView text, qint64 &size)
         size = -1;
     return digits > 0;
 }
+
+// What a "<...>" field says an entry is: 'd' a folder, 'l' a junction or
+// symbolic link (Windows shows where it leads in brackets after the name);
+// 0 for a size.
+char tagKind(QByteArrayView field)
+{
+    static const QByteArrayView folders[] = {"<DIR>"};
+    static const QByteArrayView links[] = {"<JUNCTION>", "<SYMLINKD>", "<SYMLINK>"};
+    for (QByteArrayView tag : folders)
+        if (field.compare(tag, Qt::CaseInsensitive) == 0)
+            return 'd';
+    for (QByteArrayView tag : links)
+        if (field.compare(tag, Qt::CaseInsensitive) == 0)
+            return 'l';
+    return 0;
+}
+
+// Where the blanks starting at `pos` end.
+qsizetype blanksFrom(QByteArrayView line, qsizetype pos)
+{
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    return pos;
+}
+
+// How far the name starts after the start of a "<DIR>" field, in IIS and
+// Windows listings alike.
+constexpr qsizetype TagColumns = 15;
 
 } // namespace
 
@@ -136,17 +169,31 @@ bool FtpDosListParser::parse(QByteArrayView line, FtpListLine &out)
     }
     if (!readTime(time, suffix, out.date))
         return false;
-    if (third.compare("<DIR>", Qt::CaseInsensitive) == 0) {
-        out.kind = 'd';
+    const qsizetype fieldStart = pos - third.size();
+    qsizetype nameStart = pos + 1;
+    const char kind = tagKind(third);
+    if (kind) {
+        out.kind = kind;
+        // The tag is padded to 14 columns, then one blank: what lies past
+        // that is the name's, leading blanks included. Servers that pad
+        // otherwise get their name from the first character after the tag.
+        nameStart = fieldStart + TagColumns;
+        if (nameStart > line.size() ||
+            !std::all_of(line.begin() + pos, line.begin() + nameStart, isBlank))
+            nameStart = blanksFrom(line, pos);
     } else if (readSize(third, out.size)) {
         out.kind = '-';
     } else {
         return false;
     }
-    while (pos < line.size() && isBlank(line[pos]))
-        ++pos;
-    if (pos >= line.size())
+    if (nameStart >= line.size())
         return false;
-    out.name = line.sliced(pos);
+    out.name = line.sliced(nameStart);
+    // "Users [C:\Users]": a link shows where it leads after its name.
+    if (kind == 'l' && out.name.endsWith(']')) {
+        const qsizetype open = out.name.lastIndexOf(" [");
+        if (open > 0)
+            out.name = out.name.first(open);
+    }
     return true;
 }

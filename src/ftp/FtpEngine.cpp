@@ -144,7 +144,6 @@ void FtpEngine::open(const QString &host, const QString &user, const QString &pa
             closeControl();
         m_context.startConnection(encodingChoice(m_context.settings().nameEncoding));
         FtpControlConnection &control = m_context.control();
-        control.setSecrets({password, account});
         setState(FtpState::Connecting);
         // A stop ends the connect at once, whatever it waits for.
         control.setStoppable(true);

@@ -8,7 +8,7 @@ struct FtpCertificate;
 // Where the worker side of the session sends what the caller should hear:
 // FtpSession forwards it to its caller's thread as ActivityEvent,
 // StateChangedEvent and the certificate question. Texts reach the sink
-// already ending in "\r\n" and with the password masked.
+// already ending in "\r\n"; PASS and ACCT are shown without their argument.
 class FtpEventSink
 {
 public:

@@ -4,6 +4,8 @@
 #include "ftp/FtpContext.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpLineEnds.h"
+#include "ftp/FtpListLine.h"
+#include "ftp/FtpMlsdParser.h"
 #include "ftp/FtpProgress.h"
 #include "ftp/FtpTransferChannel.h"
 
@@ -179,6 +181,15 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
                            .arg(shown)
                            .arg(progress.count())
                            .arg(expected)};
+    // Only the size, known and reached, vouches for data whose encrypted
+    // connection was closed without close_notify.
+    if (expected < 0 && channel.cutShort())
+        throw FtpError{
+            FtpErrorCode::TransferIncomplete,
+            QStringLiteral("传输可能不完整：%1 的大小未知，而加密的数据连接没有以 TLS "
+                           "结束通知（close_notify）结束，收到的 %2 字节不能算作完整文件")
+                .arg(shown)
+                .arg(progress.count())};
     progress.finish();
     m_context.report(FtpEvent::FileTransferred, FtpCategory::Information,
                      QStringLiteral("已下载 %1（%2 字节）").arg(shown).arg(progress.count()),
@@ -261,7 +272,69 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
             return stopped(progress.count(), shown);
         });
     progress.finish();
+    // ASCII line ends change the count on the way: nothing to compare.
+    if (!ascii)
+        checkRemoteSize(remote, offset + progress.count(), offset);
     m_context.report(FtpEvent::FileTransferred, FtpCategory::Information,
                      QStringLiteral("已上传 %1（%2 字节）").arg(shown).arg(progress.count()),
                      progress.count(), local);
+}
+
+void FtpFileTransfer::checkRemoteSize(const QByteArray &remote, qint64 expected, qint64 offset)
+{
+    const QString shown = m_context.codec().decode(remote);
+    std::optional<qint64> size = m_context.remoteSize(remote);
+    if (!size)
+        size = factSize(remote);
+    if (!size && offset > 0)
+        size = listedSize(remote);
+    if (!size) {
+        if (offset > 0)
+            m_context.report(
+                FtpEvent::ReplyIgnored, FtpCategory::Failure,
+                QStringLiteral("无法核对续传后 %1 在服务器上的大小：服务器不回答 SIZE 和 MLST，"
+                               "目录列表中也没有它的大小")
+                    .arg(shown));
+        return;
+    }
+    if (*size == expected)
+        return;
+    QString why =
+        QStringLiteral("服务器上的文件不完整：%1 应为 %2 字节，服务器报告的大小为 %3 字节")
+            .arg(shown)
+            .arg(expected)
+            .arg(*size);
+    if (offset > 0)
+        why += QStringLiteral("（服务器可能没有从续传位置 %1 接着写入）").arg(offset);
+    throw FtpError{FtpErrorCode::TransferIncomplete, why};
+}
+
+std::optional<qint64> FtpFileTransfer::factSize(const QByteArray &remote)
+{
+    const QByteArray facts = m_context.factsOf(remote);
+    FtpListLine line;
+    if (facts.isEmpty() || !FtpMlsdParser::parse(facts, line) || line.kind != '-' || line.size < 0)
+        return std::nullopt;
+    return line.size;
+}
+
+std::optional<qint64> FtpFileTransfer::listedSize(const QByteArray &remote)
+{
+    const qsizetype slash = remote.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : remote.left(qMax<qsizetype>(slash, 1));
+    const QByteArray name = remote.mid(slash + 1);
+    FtpListing listing;
+    try {
+        listing = m_context.list(folder);
+    } catch (const FtpError &error) {
+        // A folder the server will not list tells nothing; anything that
+        // ends the session still ends it.
+        if (error.number >= 1000 || error.number == 421 || !m_context.control().isOpen())
+            throw;
+        return std::nullopt;
+    }
+    for (const FtpListingEntry &entry : std::as_const(listing.entries))
+        if (entry.rawName == name && entry.kind == QLatin1String("-") && entry.size >= 0)
+            return entry.size;
+    return std::nullopt;
 }

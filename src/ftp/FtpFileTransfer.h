@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class FtpContext;
 struct FtpError;
@@ -18,7 +19,16 @@ struct FtpError;
 // from a sound file. The byte count is checked against the size the server
 // announced (SIZE, the listing, or "(N bytes)" in its 150 reply): a transfer
 // that ends short is an error, never a success; an unknown size is never
-// compared. A stop keeps the partial file for a later resume.
+// compared. Over an encrypted data connection that ended without TLS's
+// close_notify only a known size that was reached vouches for the file:
+// with the size unknown such a download fails (11113). A stop keeps the
+// partial file for a later resume.
+//
+// After an upload the server's own size of the file (SIZE, else MLST; after
+// a resumed upload, when neither answers, the folder's listing) must be the
+// offset plus the bytes sent: anything else means the file on the server is
+// not whole, such as a server that agreed to REST and then wrote from the
+// start, and the upload fails (11113).
 class FtpFileTransfer
 {
 public:
@@ -38,6 +48,9 @@ public:
 
 private:
     FtpError stopped(qint64 count, const QString &what);
+    void checkRemoteSize(const QByteArray &remote, qint64 expected, qint64 offset);
+    std::optional<qint64> factSize(const QByteArray &remote);
+    std::optional<qint64> listedSize(const QByteArray &remote);
 
     FtpContext &m_context;
 };

@@ -39,11 +39,14 @@ struct FtpListing
 {
     // FtpListingFormat (FtpCodes.h): 0 Unix "ls -l" lines, 1 DOS/IIS lines,
     // 2 nothing could be read (failed listing, or no line understood),
-    // 3 MLSD. An empty directory read by MLSD is format 3 with no entries;
-    // an empty one read by LIST is format 2 with no entries.
+    // 3 MLSD, 4 OpenVMS lines. An empty directory read by MLSD is format 3
+    // with no entries; an empty one read by LIST is format 2 with no entries.
     int format = 2;
     // In the order the server sent them; "." and ".." are kept when the
     // server lists them of its own accord (not those "LIST -a" brings),
     // MLSD's cdir/pdir entries are not.
     QVector<FtpListingEntry> entries;
+    // Lines that could not be read as any entry: whatever they stood for is
+    // missing from `entries` (reported with ActivityEvent code 21).
+    qsizetype unreadableLines = 0;
 };

@@ -6,8 +6,20 @@
 #include "ftp/FtpNameCodec.h"
 #include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpUnixListParser.h"
+#include "ftp/FtpVmsListParser.h"
+
+#include <algorithm>
 
 namespace {
+
+// The first CR or LF at or after `from`, or -1.
+qsizetype lineBreak(QByteArrayView data, qsizetype from)
+{
+    const char *const end = data.data() + data.size();
+    const char *const found =
+        std::find_if(data.data() + from, end, [](char c) { return c == '\n' || c == '\r'; });
+    return found == end ? -1 : found - data.data();
+}
 
 // One shared copy of each kind text instead of one allocation per entry.
 const QString &kindText(char kind)
@@ -61,19 +73,22 @@ bool FtpListingParser::feed(QByteArrayView data)
     }
     qsizetype pos = 0;
     while (pos < data.size()) {
-        const qsizetype newline = data.indexOf('\n', pos);
-        if (newline < 0) {
+        // CR LF, LF, a lone CR (old Macintosh servers), CR CR LF: each ends
+        // a line, and the empty lines between two of them are passed over.
+        const qsizetype end = lineBreak(data, pos);
+        if (end < 0) {
             const QByteArrayView rest = data.sliced(pos);
             if (!m_discardingLine && m_carry.size() + rest.size() > MaxLineLength) {
                 m_discardingLine = true;
+                noteUnreadable(m_carry.append(rest.first(qMin(rest.size(), SampleLength))));
                 m_carry.clear();
             }
             if (!m_discardingLine)
                 m_carry.append(rest.data(), rest.size());
             break;
         }
-        const QByteArrayView piece = data.sliced(pos, newline - pos);
-        pos = newline + 1;
+        const QByteArrayView piece = data.sliced(pos, end - pos);
+        pos = end + 1;
         if (m_discardingLine) {
             m_discardingLine = false;
             continue;
@@ -97,6 +112,8 @@ void FtpListingParser::finish()
         parseLine(m_carry);
     m_carry.clear();
     m_discardingLine = false;
+    if (!m_heldName.isEmpty())
+        noteUnreadable(std::exchange(m_heldName, {}));
     if (m_source == Source::Mlsd && m_lines == 0)
         m_listing.format = FtpListingFormat::Mlsd; // an empty directory, read fine
     if (!m_uniques.isEmpty())
@@ -113,29 +130,57 @@ void FtpListingParser::finish()
 
 void FtpListingParser::parseLine(QByteArrayView line)
 {
-    if (line.endsWith('\r'))
-        line.chop(1);
-    if (line.isEmpty() || line.size() > MaxLineLength)
+    if (line.isEmpty())
         return;
     ++m_lines;
+    if (line.size() > MaxLineLength) {
+        noteUnreadable(line);
+        return;
+    }
+    if (!m_heldName.isEmpty()) {
+        // A VMS name on a line of its own: the rest of its entry follows.
+        const QByteArray held = std::exchange(m_heldName, {});
+        if (readLine(QByteArray(held).append(line)))
+            return;
+        noteUnreadable(held);
+    }
+    if (readLine(line))
+        return;
+    if (m_source == Source::List && FtpVmsListParser::isNameOnly(line))
+        m_heldName = line.toByteArray();
+    else
+        noteUnreadable(line);
+}
+
+void FtpListingParser::noteUnreadable(QByteArrayView line)
+{
+    ++m_listing.unreadableLines;
+    if (m_samples.size() < MaxSamples)
+        m_samples.append(line.first(qMin<qsizetype>(line.size(), SampleLength)).toByteArray());
+}
+
+bool FtpListingParser::readLine(QByteArrayView line)
+{
     FtpListLine parsed;
     int format;
     if (m_source == Source::Mlsd) {
         if (!FtpMlsdParser::parse(line, parsed))
-            return;
+            return false;
         format = FtpListingFormat::Mlsd;
     } else if (FtpUnixListParser::parse(line, m_today, parsed)) {
         format = FtpListingFormat::Unix;
     } else if (FtpDosListParser::parse(line, parsed)) {
         format = FtpListingFormat::Dos;
+    } else if (FtpVmsListParser::parse(line, parsed)) {
+        format = FtpListingFormat::Vms;
     } else {
-        return;
+        return false;
     }
     if (parsed.skip)
-        return;
+        return true;
     if (m_listing.entries.size() >= m_maxEntries) {
         m_overLimit = true;
-        return;
+        return true;
     }
     if (m_listing.format == FtpListingFormat::None)
         m_listing.format = format;
@@ -156,6 +201,7 @@ void FtpListingParser::parseLine(QByteArrayView line)
         m_uniques.resize(m_listing.entries.size());
         m_uniques.back() = parsed.unique.toByteArray();
     }
+    return true;
 }
 
 FtpListing FtpListingParser::takeListing()

@@ -5,16 +5,19 @@
 #include "ftp/FtpNameEvidence.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QByteArrayView>
 #include <QVector>
 
 class FtpNameCodec;
 
 // Turns the bytes of a LIST or MLSD data connection into an FtpListing as
-// they arrive, without keeping the raw text. LIST lines are read as Unix
-// "ls -l" lines, else as DOS/IIS lines; lines understood by neither are
-// passed over. Limits: 1 000 000 entries and 256 MiB of text; a single
-// line over 64 KiB is passed over. While the codec's encoding is still open,
+// they arrive, without keeping the raw text. CR LF, LF and a lone CR all end
+// a line. LIST lines are read as Unix "ls -l" lines, else as DOS/IIS lines,
+// else as OpenVMS lines; a line none of them understands (a single line
+// over 64 KiB included) is counted in the listing's unreadableLines, and
+// the first few are kept for the caller to report. Limits: 1 000 000
+// entries and 256 MiB of text. While the codec's encoding is still open,
 // names that are not plain ASCII are decoded at the end, once the whole
 // listing has decided it.
 class FtpListingParser
@@ -28,6 +31,9 @@ public:
     static constexpr qint64 MaxBytes = 256LL * 1024 * 1024;
     static constexpr qsizetype MaxEntries = 1'000'000;
     static constexpr qsizetype MaxLineLength = 64 * 1024;
+    // Unreadable lines kept for the report, and how much of each.
+    static constexpr int MaxSamples = 3;
+    static constexpr qsizetype SampleLength = 200;
 
     FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
                      qsizetype maxEntries = MaxEntries, qint64 maxBytes = MaxBytes);
@@ -42,9 +48,16 @@ public:
     // After finish(): the MLSD "unique" fact of each entry (same order), or
     // an empty vector when the server gave none.
     QVector<QByteArray> takeUniques();
+    // The first unreadable lines (at most MaxSamples, each cut to
+    // SampleLength bytes), as the server sent them.
+    const QByteArrayList &unreadableSamples() const { return m_samples; }
+    qsizetype unreadableLines() const { return m_listing.unreadableLines; }
 
 private:
     void parseLine(QByteArrayView line);
+    // True when the line gave an entry or carries none ("total 12").
+    bool readLine(QByteArrayView line);
+    void noteUnreadable(QByteArrayView line);
 
     Source m_source;
     FtpNameCodec &m_codec;
@@ -56,6 +69,8 @@ private:
     QVector<qsizetype> m_undecoded; // entries whose names wait for the encoding
     QVector<QByteArray> m_uniques;
     QByteArray m_carry;
+    QByteArray m_heldName; // a VMS name whose entry goes on in the next line
+    QByteArrayList m_samples;
     bool m_discardingLine = false;
     bool m_overLimit = false;
     qint64 m_bytes = 0;

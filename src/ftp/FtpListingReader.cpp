@@ -4,6 +4,7 @@
 #include "ftp/FtpContext.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpListingParser.h"
+#include "ftp/FtpNameRules.h"
 #include "ftp/FtpTransferChannel.h"
 
 #include <QDate>
@@ -89,7 +90,12 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
                              QStringLiteral("目录列表已被用户停止"));
             return FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
         });
+    if (channel.cutShort())
+        throw FtpError{FtpErrorCode::TransferIncomplete,
+                       QStringLiteral("目录列表可能不完整：加密的数据连接没有以 TLS 结束通知"
+                                      "（close_notify）结束，而是被直接断开")};
     parser.finish();
+    reportUnreadable(parser);
     if (uniques)
         *uniques = parser.takeUniques();
     result.listing = parser.takeListing();
@@ -103,6 +109,24 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
             result.listing = empty(Command::List);
     }
     return result;
+}
+
+void FtpListingReader::reportUnreadable(const FtpListingParser &parser)
+{
+    const QByteArrayList &samples = parser.unreadableSamples();
+    if (samples.isEmpty())
+        return;
+    QStringList shown;
+    for (const QByteArray &sample : samples)
+        shown.append(
+            QStringLiteral("“%1”").arg(FtpNameRules::printable(m_context.codec().text(sample))));
+    const qsizetype count = parser.unreadableLines();
+    m_context.report(FtpEvent::LinesUnreadable, FtpCategory::Failure,
+                     QStringLiteral("目录列表中有 %1 行无法识别，其中的项目没有列出：%2%3")
+                         .arg(count)
+                         .arg(shown.join(QStringLiteral("；")),
+                              count > samples.size() ? QStringLiteral(" 等") : QString()),
+                     count);
 }
 
 FtpListing FtpListingReader::read(const QByteArray &raw, QVector<QByteArray> *uniques)

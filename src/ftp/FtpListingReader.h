@@ -6,6 +6,7 @@
 #include <QVector>
 
 class FtpContext;
+class FtpListingParser;
 struct FtpReply;
 
 // Reads one directory listing from the server.
@@ -16,7 +17,10 @@ struct FtpReply;
 // of the session on a server that refuses the option. A server that answers
 // an empty directory without any data (a bare 226, or "450 No files found",
 // "550 No files found") gives an empty listing, not an error. The names
-// decide the connection's encoding when it is still open.
+// decide the connection's encoding when it is still open. Lines that cannot
+// be read are reported (code 21) and counted in the listing. An encrypted
+// data connection that ends without TLS's close_notify may have been cut:
+// such a listing is an error (11113), never taken for the whole folder.
 class FtpListingReader
 {
 public:
@@ -38,6 +42,7 @@ private:
     Attempt attempt(Command command, const QByteArray &raw, QVector<QByteArray> *uniques);
     FtpListing empty(Command command) const;
     static bool saysNoFiles(const FtpReply &reply);
+    void reportUnreadable(const FtpListingParser &parser);
 
     FtpContext &m_context;
 };

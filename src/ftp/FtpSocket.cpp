@@ -73,8 +73,10 @@ QString reason(int error)
         return QStringLiteral("连接被对方重置");
     case EPIPE:
         return QStringLiteral("连接已被对方关闭");
+    case ETIMEDOUT:
+        return QStringLiteral("连接超时");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return QStringLiteral("网络错误（%1）").arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -99,6 +101,7 @@ void FtpSocket::close()
     SSL_free(m_ssl);
     m_ssl = nullptr;
     m_tlsEnded = false;
+    m_cutShort = false;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -366,8 +369,10 @@ qint64 FtpSocket::receiveTls(char *buffer, qint64 size, int timeoutMs, bool stop
             continue;
         }
         const int error = SSL_get_error(m_ssl, result);
-        if (error == SSL_ERROR_ZERO_RETURN)
+        if (error == SSL_ERROR_ZERO_RETURN) {
+            m_cutShort = !FtpTlsContext::saidCloseNotify(m_ssl);
             return total;
+        }
         if (total > 0 && (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE))
             return total;
         waitForTls(error, transferFailureNumber(), transferFailure(), timeoutMs, stoppable);

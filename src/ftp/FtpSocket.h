@@ -67,6 +67,9 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
     bool isEncrypted() const { return m_ssl != nullptr; }
+    // An encrypted stream whose end receive() gave came without TLS's
+    // close_notify: the peer, or someone between, just closed it.
+    bool cutShort() const { return m_cutShort; }
     // The OpenSSL connection while encrypted.
     ssl_st *tls() const { return m_ssl; }
     QHostAddress peerAddress() const;
@@ -90,4 +93,5 @@ private:
     int m_fd = -1;
     ssl_st *m_ssl = nullptr;
     bool m_tlsEnded = false; // closeGracefully() ended TLS cleanly
+    bool m_cutShort = false;
 };

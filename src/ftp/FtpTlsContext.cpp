@@ -19,7 +19,8 @@ namespace {
 struct SocketState
 {
     int fd = -1;
-    bool ended = false; // the peer closed: OpenSSL asks with BIO_CTRL_EOF
+    bool ended = false;       // the peer closed: OpenSSL asks with BIO_CTRL_EOF
+    bool closeNotify = false; // ... and said first that its data was complete
 };
 
 SocketState &stateOf(BIO *bio)
@@ -72,6 +73,14 @@ int bioDestroy(BIO *bio)
     delete static_cast<SocketState *>(BIO_get_data(bio));
     BIO_set_data(bio, nullptr);
     return 1;
+}
+
+// OpenSSL reads a close without close_notify as a clean end as well
+// (SSL_OP_IGNORE_UNEXPECTED_EOF): the alert itself is noted here.
+void onInfo(const SSL *ssl, int where, int value)
+{
+    if ((where & SSL_CB_READ_ALERT) && (value & 0xff) == SSL_AD_CLOSE_NOTIFY)
+        stateOf(SSL_get_rbio(ssl)).closeNotify = true;
 }
 
 const BIO_METHOD *socketMethod()
@@ -170,9 +179,12 @@ void FtpTlsContext::create()
     // to the caller, so the handshake itself never stops at them.
     SSL_CTX_set_default_verify_paths(m_context);
     SSL_CTX_set_verify(m_context, SSL_VERIFY_NONE, nullptr);
-    // A server that closes without close_notify (many do after a download)
-    // ends the data like any other; a short file is caught by its size.
+    // A close without close_notify ends the data like any other, and the
+    // caller judges it (saidCloseNotify): a file whose size was known and
+    // reached is whole, anything else may have been cut by whoever can
+    // forge a TCP end.
     SSL_CTX_set_options(m_context, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_COMPRESSION);
+    SSL_CTX_set_info_callback(m_context, onInfo);
     SSL_CTX_set_mode(m_context,
                      SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     // The sessions are kept here, not in OpenSSL's cache: TLS 1.3 hands them
@@ -282,6 +294,11 @@ QString FtpTlsContext::cipher(ssl_st *ssl)
     return QString::fromLatin1(SSL_get_cipher_name(ssl));
 }
 
+bool FtpTlsContext::saidCloseNotify(ssl_st *ssl)
+{
+    return stateOf(SSL_get_rbio(ssl)).closeNotify;
+}
+
 bool FtpTlsContext::resumed(ssl_st *ssl)
 {
     return SSL_session_reused(ssl) == 1;
@@ -313,5 +330,38 @@ QString FtpTlsContext::lastError(const QString &fallback)
     const unsigned long first = ERR_get_error();
     ERR_clear_error();
     const char *reason = first ? ERR_reason_error_string(first) : nullptr;
-    return reason ? QString::fromLatin1(reason) : fallback;
+    return reason ? explained(reason) : fallback;
+}
+
+QString FtpTlsContext::explained(const char *reason)
+{
+    struct Known
+    {
+        const char *reason;
+        const char *text;
+    };
+    // The reasons a client meets in practice; the rest keep only the
+    // library's words.
+    static const Known known[] = {
+        {"wrong version number", "对方说的不是 TLS，或是不受支持的 TLS 版本"},
+        {"packet length too long", "对方发来的不是 TLS 数据"},
+        {"record layer failure", "对方发来的不是 TLS 数据"},
+        {"unsupported protocol", "双方没有都支持的 TLS 版本"},
+        {"tlsv1 alert protocol version", "服务器不接受所用的 TLS 版本"},
+        {"sslv3 alert handshake failure", "服务器拒绝了握手，多半是没有双方都支持的加密算法"},
+        {"unexpected eof while reading", "连接被对方意外关闭"},
+        {"tlsv1 alert internal error", "服务器内部出错"},
+        {"decryption failed or bad record mac", "收到的数据校验失败，已损坏或被篡改"},
+        {"tlsv1 unrecognized name", "服务器不认得所连接的主机名"},
+        {"dh key too small", "服务器的密钥太短，不够安全"},
+        {"ee key too small", "服务器证书的密钥太短，不够安全"},
+        {"ca md too weak", "服务器证书的签名算法太弱，不够安全"},
+        {"sslv3 alert bad certificate", "服务器拒绝了证书"},
+        {"tlsv13 alert certificate required", "服务器要求客户端证书"},
+    };
+    const QString words = QString::fromLatin1(reason);
+    for (const Known &entry : known)
+        if (qstrcmp(reason, entry.reason) == 0)
+            return QStringLiteral("%1（%2）").arg(QString::fromUtf8(entry.text), words);
+    return QStringLiteral("TLS 协议错误（%1）").arg(words);
 }

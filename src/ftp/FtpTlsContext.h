@@ -57,15 +57,20 @@ public:
     static QString protocol(ssl_st *ssl);
     static QString cipher(ssl_st *ssl);
     static bool resumed(ssl_st *ssl);
+    // Whether the peer ended its side with close_notify, the only proof
+    // that an encrypted stream was not cut short.
+    static bool saidCloseNotify(ssl_st *ssl);
     // Nothing when the certificate was verified against the trust store and
     // the host; else the certificate and why it was not (host and port left
     // for the caller).
     static std::optional<FtpCertificate> unverified(ssl_st *ssl);
-    // OpenSSL's reason for the last failure of this thread, or `fallback`;
-    // the error queue is emptied.
+    // OpenSSL's reason for the last failure of this thread, in Chinese with
+    // the library's own words in parentheses ("连接被对方意外关闭（unexpected
+    // eof while reading）"), or `fallback`; the error queue is emptied.
     static QString lastError(const QString &fallback);
 
 private:
+    static QString explained(const char *reason);
     static int onNewSession(ssl_st *ssl, ssl_session_st *session);
     void create();
 

@@ -68,7 +68,11 @@ void FtpTransferChannel::refuse() const
 
 qint64 FtpTransferChannel::receive(char *buffer, qint64 size)
 {
-    return m_data.socket().receive(buffer, size, m_context.settings().timeoutMs, true);
+    FtpSocket &socket = m_data.socket();
+    const qint64 received = socket.receive(buffer, size, m_context.settings().timeoutMs, true);
+    if (received == 0)
+        m_cutShort = socket.cutShort();
+    return received;
 }
 
 void FtpTransferChannel::send(const char *data, qint64 size)

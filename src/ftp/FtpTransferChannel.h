@@ -56,6 +56,9 @@ public:
     // when the data connection breaks; receive() gives 0 at the end.
     qint64 receive(char *buffer, qint64 size);
     void send(const char *data, qint64 size);
+    // After receive() gave the end: the encrypted data connection ended
+    // without TLS's close_notify, so the data may have been cut short.
+    bool cutShort() const { return m_cutShort; }
 
     // Runs `stream` (which moves the data) and ends the transfer: reads the
     // final reply, or on a stop aborts and throws what `stopped` returns
@@ -78,4 +81,5 @@ private:
     FtpDataConnection m_data;
     FtpReply m_reply;
     bool m_ended = false;
+    bool m_cutShort = false;
 };

@@ -171,6 +171,9 @@ void FtpTreeCopy::downloadDirectory(const QString &localDir, const FtpListing &l
                                     const FtpNameRules::Pattern *pattern)
 {
     const QByteArray here = m_context.currentDirectoryRaw();
+    // Each line the listing could not read may have been an entry to copy
+    // (reported by the listing, code 21): the copy is not whole.
+    m_failures += int(listing.unreadableLines); // bounded by the listing's 256 MiB
     for (qsizetype i = 0; i < listing.entries.size(); ++i) {
         checkStop();
         const FtpListingEntry &entry = listing.entries.at(i);
@@ -237,7 +240,9 @@ FtpTreeCopy::Entered FtpTreeCopy::downloadSubdirectory(const FtpListingEntry &en
         const QByteArray literal = (here.endsWith('/') ? here : here + '/') + entry.rawName;
         if (there == literal) {
             back(here);
-            skip(entry.name, QStringLiteral("服务器没有给出链接的目标，为免循环未跟随"));
+            skip(entry.name,
+                 QStringLiteral("这是指向文件夹的链接，没有跟随：进入后服务器报告的是链接本身的"
+                                "路径，无法判断它是否通向已复制的文件夹（循环）"));
             return Entered::No;
         }
     }

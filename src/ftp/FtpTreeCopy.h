@@ -27,7 +27,8 @@ struct FtpReply;
 //
 // Each skipped or failed entry is reported (codes 9 and 10) and the copy
 // goes on, also past a subfolder the server will not list, enter or create;
-// at the end such entries make the call fail with 11119. Stops, drops,
+// at the end such entries, and listing lines that could not be read (code
+// 21), make the call fail with 11119. Stops, drops,
 // time-outs and a lost connection end the copy at once; a stop is seen
 // between two entries.
 class FtpTreeCopy

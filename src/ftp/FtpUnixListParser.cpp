@@ -78,40 +78,81 @@ char kindOf(char type)
     }
 }
 
-bool isTotalLine(QByteArrayView line)
+// "total 12", and as ls prints it in other locales ("总用量 12",
+// "insgesamt 12", "итого 1,2M"): one word, then a number of blocks.
+bool isTotalLine(const Tokens &tokens)
 {
-    static const char word[] = "total ";
-    if (line.size() < 7)
+    if (tokens.count != 2 || !isDigit(tokens.at(1)[0]))
         return false;
-    for (int i = 0; i < 6; ++i)
-        if (char(line[i] | 0x20) != word[i])
+    for (char c : tokens.at(0))
+        if (isDigit(c) || c == '-')
             return false;
-    return allDigits(line.sliced(6).trimmed());
+    return true;
 }
 
-// The size field. Devices show "1," "3" or "1,3" instead: size 0. A size
-// that cannot be held (servers with 32-bit fields print 2 GiB and more as a
-// negative number; more than 18 digits) is unknown, -1, and the entry stays.
+// The value of `digits` in `base` (10 or 16); false when a character is no
+// such digit, or the value would pass what 18 decimal digits hold.
+bool readNumber(QByteArrayView digits, int base, qint64 &value)
+{
+    constexpr qint64 Limit = 999'999'999'999'999'999;
+    value = 0;
+    for (char c : digits) {
+        const char lower = char(c | 0x20);
+        const int digit = isDigit(c)                     ? c - '0'
+                          : lower >= 'a' && lower <= 'f' ? lower - 'a' + 10
+                                                         : base;
+        if (digit >= base || value > (Limit - digit) / base)
+            return false;
+        value = value * base + digit;
+    }
+    return !digits.isEmpty();
+}
+
+// "1,024": one to three digits, then groups of three after commas. False
+// when `token` is not so grouped; -1 when the value does not fit.
+bool readGrouped(QByteArrayView token, qint64 &size)
+{
+    const qsizetype firstComma = token.indexOf(',');
+    if (firstComma < 1 || firstComma > 3 || (token.size() - firstComma) % 4 != 0)
+        return false;
+    QByteArray digits;
+    for (qsizetype i = 0; i < token.size(); ++i) {
+        const bool commaPlace = i >= firstComma && (i - firstComma) % 4 == 0;
+        if (commaPlace ? token[i] != ',' : !isDigit(token[i]))
+            return false;
+        if (!commaPlace)
+            digits += token[i];
+    }
+    if (!readNumber(digits, 10, size))
+        size = -1;
+    return true;
+}
+
+// The size field: "1234", or what odd servers print instead: "+5", "1,024",
+// "0x10". Devices show "1," "3" or "1,3": size 0. A size that cannot be
+// held (servers with 32-bit fields print 2 GiB and more as a negative
+// number; more than 18 digits) is unknown, -1, and the entry stays.
 bool readSize(QByteArrayView token, char kind, qint64 &size)
 {
     const bool negative = token.startsWith('-');
-    const QByteArrayView digits = negative ? token.sliced(1) : token;
+    const QByteArrayView digits = negative || token.startsWith('+') ? token.sliced(1) : token;
     if (allDigits(digits)) {
-        size = -1;
-        if (negative || digits.size() > 18)
-            return true;
-        size = 0;
-        for (char c : digits)
-            size = size * 10 + (c - '0');
+        if (negative || !readNumber(digits, 10, size))
+            size = -1;
         return true;
     }
-    if (kind != 'c' && kind != 'b')
+    if (kind == 'c' || kind == 'b') {
+        const qsizetype comma = token.indexOf(',');
+        if (comma < 0 || !allDigits(token.first(comma)))
+            return false;
+        size = 0;
+        return true;
+    }
+    if (negative)
         return false;
-    const qsizetype comma = token.indexOf(',');
-    if (comma < 0 || !allDigits(token.first(comma)))
-        return false;
-    size = 0;
-    return true;
+    if (digits.startsWith("0x") || digits.startsWith("0X"))
+        return readNumber(digits.sliced(2), 16, size);
+    return readGrouped(digits, size);
 }
 
 // ls prints the time instead of the year for recent files: the last such
@@ -195,15 +236,29 @@ int readDate(const Tokens &tokens, int i, const FtpListDate &today, FtpListDate 
     return -1;
 }
 
+// "d????????? ? ? ? ?            ? name": an entry ls could not look at (no
+// permission to read it). Its kind and name are known; its size, date and
+// permissions are not.
+bool readUnknownEntry(const Tokens &tokens, FtpListLine &out)
+{
+    const QByteArrayView mode = tokens.at(0);
+    if (tokens.count < 7 || mode.size() != 10 || mode.sliced(1) != "?????????")
+        return false;
+    for (int i = 1; i <= 5; ++i)
+        if (tokens.at(i) != "?")
+            return false;
+    out.kind = kindOf(mode[0]);
+    out.size = out.kind == 'd' ? 0 : -1;
+    // After exactly one blank, as with any other date.
+    out.name = tokens.line.sliced(tokens.end[5] + 1);
+    return true;
+}
+
 } // namespace
 
 bool FtpUnixListParser::parse(QByteArrayView line, const FtpListDate &today, FtpListLine &out)
 {
     out = FtpListLine();
-    if (isTotalLine(line)) {
-        out.skip = true;
-        return true;
-    }
     Tokens tokens;
     tokens.line = line;
     for (qsizetype pos = 0; pos < line.size() && tokens.count < MaxTokens;) {
@@ -216,8 +271,14 @@ bool FtpUnixListParser::parse(QByteArrayView line, const FtpListDate &today, Ftp
             ++pos;
         tokens.end[tokens.count++] = pos;
     }
+    if (isTotalLine(tokens)) {
+        out.skip = true;
+        return true;
+    }
     if (tokens.count < 5)
         return false;
+    if (readUnknownEntry(tokens, out))
+        return true;
     const QByteArrayView mode = tokens.at(0);
     if (mode.size() < 10 || mode.size() > 11 ||
         !readPermissions(mode.sliced(1, 9), out.permissions))

@@ -9,7 +9,11 @@
 //   -rw-r--r--   1 owner group 5368709120 Mar  1  2020 big.iso
 //   lrwxrwxrwx   1 owner group         7 Dec  8 13:45 a -> b      (name "a")
 //   crw-rw-rw-   1 root  root     1,   3 Dec  8 13:45 null          (size 0)
-// and "total N" lines (skip). Owner and group may be missing or numeric.
+// and "total N" lines, also as other locales print them ("总用量 12"), which
+// carry no entry (skip). Owner and group may be missing or numeric. Sizes as
+// odd servers print them are read too: "+5", "1,024", "0x10". An entry ls
+// could not look at ("-????????? ? ? ? ?  ? name") gives its kind and name,
+// with size -1.
 //
 // Dates as ls prints them in other locales are read too: "12月  8 10:53",
 // "1月 08 2023", "12月 8日 10:53", "12月18日 10:53", "2023年1月 8日",

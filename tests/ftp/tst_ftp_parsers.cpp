@@ -42,6 +42,7 @@ private Q_SLOTS:
     void readsDosLines();
     void readsMlsdLines_data();
     void readsMlsdLines();
+    void buildsListingsFromPieces_data();
     void buildsListingsFromPieces();
     void decodesTheFirstListingInTheEncodingItDecides();
     void detectsListingFormats();
@@ -306,12 +307,20 @@ void TestFtpParsers::readsUnixLines_data()
                           << QByteArray("pipe") << "p" << qint64(0) << 644 << "2026-12-08 13:45";
     QTest::newRow("total") << QByteArray("total 123") << true << QByteArray() << "" << qint64(0)
                            << 0 << "";
+    QTest::newRow("total, zh_CN") << QStringLiteral("总用量 1.2M").toUtf8() << true << QByteArray()
+                                  << "" << qint64(0) << 0 << "";
+    // ls could not look at the entry: only kind and name are known.
+    QTest::newRow("folder ls could not read")
+        << QByteArray("d????????? ? ? ? ?            ? locked dir") << true
+        << QByteArray("locked dir") << "d" << qint64(0) << 0 << "";
     QTest::newRow("no name") << QByteArray("-rw-r--r-- 1 u g 5 Dec  8 13:45") << false
                              << QByteArray() << "" << qint64(0) << 0 << "";
     QTest::newRow("bad mode") << QByteArray("-rw-r--r-Q 1 u g 5 Dec  8 13:45 x") << false
                               << QByteArray() << "" << qint64(0) << 0 << "";
     QTest::newRow("size not a number") << QByteArray("-rw-r--r-- 1 u g 5x Dec  8 13:45 x") << false
                                        << QByteArray() << "" << qint64(0) << 0 << "";
+    QTest::newRow("size grouped wrongly") << QByteArray("-rw-r--r-- 1 u g 10,24 Dec  8 13:45 x")
+                                          << false << QByteArray() << "" << qint64(0) << 0 << "";
     QTest::newRow("DOS line") << QByteArray("12-08-26  01:45PM       <DIR>          New folder")
                               << false << QByteArray() << "" << qint64(0) << 0 << "";
 }
@@ -525,6 +534,16 @@ void TestFtpParsers::keepsEntriesWithUnreadableFields_data()
         << QByteArray("-rw-r--r-- 1 1000 5 Foo 8 10:53 x") << QByteArray("x") << qint64(5) << "";
     QTest::newRow("unknown date and negative size")
         << QByteArray("-rw-r--r-- 1 u g -5 Foo 8 10:53 x") << QByteArray("x") << qint64(-1) << "";
+    QTest::newRow("size with a plus") << QByteArray("-rw-r--r-- 1 u g +5 Dec  8 10:53 plus")
+                                      << QByteArray("plus") << qint64(5) << "2026-12-08 10:53";
+    QTest::newRow("size with thousands separators")
+        << QByteArray("-rw-r--r-- 1 u g 1,234,567 Dec  8 10:53 grouped") << QByteArray("grouped")
+        << qint64(1234567) << "2026-12-08 10:53";
+    QTest::newRow("size in hex") << QByteArray("-rw-r--r-- 1 u g 0x10 Dec  8 10:53 hex")
+                                 << QByteArray("hex") << qint64(16) << "2026-12-08 10:53";
+    QTest::newRow("file ls could not read, name with a leading blank")
+        << QByteArray("-????????? ? ? ? ?            ?  lead") << QByteArray(" lead") << qint64(-1)
+        << "";
 }
 
 void TestFtpParsers::keepsEntriesWithUnreadableFields()
@@ -584,6 +603,19 @@ void TestFtpParsers::readsDosLines_data()
     QTest::newRow("size beyond 18 digits")
         << QByteArray("2024/01/08  10:53  1234567890123456789 huge") << true << QByteArray("huge")
         << "-" << qint64(-1) << "2024-01-08 10:53";
+    // Windows in Europe: the day first, dots in the size.
+    QTest::newRow("European date and size")
+        << QByteArray("08.01.2024  10:53             1.234 bericht.txt") << true
+        << QByteArray("bericht.txt") << "-" << qint64(1234) << "2024-01-08 10:53";
+    QTest::newRow("junction, its target left out")
+        << QByteArray("08.01.2024  10:53    <JUNCTION>     Documents [C:\\Users\\me\\Documents]")
+        << true << QByteArray("Documents") << "l" << qint64(0) << "2024-01-08 10:53";
+    QTest::newRow("folder named with leading blanks")
+        << QByteArray("12-08-26  01:45PM       <DIR>            two") << true << QByteArray("  two")
+        << "d" << qint64(0) << "2026-12-08 13:45";
+    QTest::newRow("file named with a leading blank")
+        << QByteArray("03-04-20  09:05AM                   77  one") << true << QByteArray(" one")
+        << "-" << qint64(77) << "2020-03-04 09:05";
     QTest::newRow("month 13, year first")
         << QByteArray("2024/13/08  10:53  5 x") << false << QByteArray() << "" << qint64(0) << "";
     QTest::newRow("no name") << QByteArray("12-08-26  01:45PM  <DIR>") << false << QByteArray()
@@ -683,14 +715,70 @@ void TestFtpParsers::readsMlsdLines()
     QTEST(parsed.unique.toByteArray(), "unique");
 }
 
+void TestFtpParsers::buildsListingsFromPieces_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArrayList>("names"); // as sent
+    QTest::addColumn<QString>("kinds");        // one letter per entry
+    QTest::addColumn<QList<qint64>>("sizes");
+    QTest::addColumn<QStringList>("dates");
+    QTest::addColumn<int>("unreadable");
+    // The same Unix listing with each kind of line end: CR LF, LF, a lone
+    // CR (old Macintosh servers), CR CR LF (a CR LF converted once more),
+    // and all of them at once. Only "garbage line" cannot be read; the last
+    // line has no end at all.
+    const QByteArrayList lines = {"total 8",
+                                  "drwxr-xr-x 2 u g 4096 Dec  8 13:45 sub",
+                                  "-rw-r--r-- 1 u g 10 Dec  8 13:45 a file",
+                                  "garbage line",
+                                  "-rw-r--r-- 1 u g 20 Mar 04  2020 \xd6\xd0\xce\xc4.txt",
+                                  "lrwxrwxrwx 1 u g 3 Dec  8 13:45 l -> sub"};
+    const QByteArrayList unixNames = {"sub", "a file", "\xd6\xd0\xce\xc4.txt", "l"};
+    const QList<qint64> unixSizes = {4096, 10, 20, 3};
+    const QStringList unixDates = {"2026-12-08 13:45", "2026-12-08 13:45", "2020-03-04",
+                                   "2026-12-08 13:45"};
+    const QList<QPair<const char *, const char *>> styles = {
+        {"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}, {"CR CR LF", "\r\r\n"}};
+    for (const auto &[tag, end] : styles)
+        QTest::newRow(tag) << lines.join(end) << FtpListingFormat::Unix << unixNames << "d--l"
+                           << unixSizes << unixDates << 1;
+    QByteArray mixed;
+    const QByteArrayList ends = {"\r\n", "\n", "\r", "\r\r\n", "\n"};
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        mixed += lines.at(i) + ends.value(i);
+    QTest::newRow("mixed") << mixed << FtpListingFormat::Unix << unixNames << "d--l" << unixSizes
+                           << unixDates << 1;
+    // OpenVMS: a heading, sizes in blocks, a name too long for its column
+    // with the rest of its entry on the next line, and one whose rest never
+    // comes.
+    const QByteArray vms =
+        "Directory DISK$USER:[JOHN]\r\n"
+        "\r\n"
+        "BUILD.COM;1               1/3          8-JAN-2024 10:53:07  [JOHN]  (RWED,RWED,RE,)\r\n"
+        "SUBDIR.DIR;1              1/3          8-JAN-2024 10:53:07.12  [GROUP,JOHN]  "
+        "(RWE,RWE,RE,E)\r\n"
+        "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT;12\r\n"
+        "                          4/6         12-DEC-2023 09:00:00  [JOHN]  (RWED,RWED,R,)\r\n"
+        "ORPHAN.TXT;1\r\n"
+        "\r\n"
+        "Total of 3 files, 6/12 blocks.\r\n";
+    QTest::newRow("OpenVMS") << vms << FtpListingFormat::Vms
+                             << QByteArrayList{"BUILD.COM;1", "SUBDIR",
+                                               "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT;12"}
+                             << "-d-" << QList<qint64>{-1, 0, -1}
+                             << QStringList{"2024-01-08 10:53", "2024-01-08 10:53",
+                                            "2023-12-12 09:00"}
+                             << 1;
+}
+
 void TestFtpParsers::buildsListingsFromPieces()
 {
-    const QByteArray text = "total 8\r\n"
-                            "drwxr-xr-x 2 u g 4096 Dec  8 13:45 sub\r\n"
-                            "-rw-r--r-- 1 u g 10 Dec  8 13:45 a file\n"
-                            "garbage line\r\n"
-                            "-rw-r--r-- 1 u g 20 Mar 04  2020 \xd6\xd0\xce\xc4.txt\r\n"
-                            "lrwxrwxrwx 1 u g 3 Dec  8 13:45 l -> sub";
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArrayList, names);
+    QFETCH(QString, kinds);
+    QFETCH(QList<qint64>, sizes);
+    QFETCH(QStringList, dates);
     for (int piece : {1, 2, 7, 1000}) {
         FtpNameCodec codec;
         FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
@@ -699,19 +787,24 @@ void TestFtpParsers::buildsListingsFromPieces()
                 QByteArrayView(text).sliced(pos, qMin<qsizetype>(piece, text.size() - pos))));
         parser.finish();
         const FtpListing listing = parser.takeListing();
-        QCOMPARE(listing.format, FtpListingFormat::Unix);
-        QCOMPARE(listing.entries.size(), 4);
-        QCOMPARE(listing.entries.at(0).name, QStringLiteral("sub"));
-        QCOMPARE(listing.entries.at(0).kind, QStringLiteral("d"));
-        QCOMPARE(listing.entries.at(1).name, QStringLiteral("a file"));
-        QCOMPARE(listing.entries.at(1).size, 10);
-        QCOMPARE(listing.entries.at(2).name, QStringLiteral("中文.txt"));
-        QCOMPARE(listing.entries.at(2).rawName, QByteArray("\xd6\xd0\xce\xc4.txt"));
-        QCOMPARE(listing.entries.at(2).date, QStringLiteral("2020-03-04"));
-        QCOMPARE(listing.entries.at(3).name, QStringLiteral("l"));
-        QCOMPARE(listing.entries.at(3).kind, QStringLiteral("l"));
-        QCOMPARE(codec.encode(QStringLiteral("/pub/中文.txt")),
-                 QByteArray("/pub/\xd6\xd0\xce\xc4.txt"));
+        QTEST(listing.format, "format");
+        QTEST(int(listing.unreadableLines), "unreadable");
+        QByteArrayList listedNames;
+        QString listedKinds;
+        QList<qint64> listedSizes;
+        QStringList listedDates;
+        for (const FtpListingEntry &entry : listing.entries) {
+            listedNames.append(entry.rawName);
+            listedKinds += entry.kind;
+            listedSizes.append(entry.size);
+            listedDates.append(entry.date);
+            // Every name goes back byte for byte: the GBK one decided the encoding.
+            QCOMPARE(codec.encode(entry.name), entry.rawName);
+        }
+        QCOMPARE(listedNames, names);
+        QCOMPARE(listedKinds, kinds);
+        QCOMPARE(listedSizes, sizes);
+        QCOMPARE(listedDates, dates);
     }
 }
 
@@ -779,7 +872,7 @@ void TestFtpParsers::boundsListings()
     QVERIFY(byBytes.feed(line));
     QVERIFY(!byBytes.feed(QByteArray(100, 'x')));
 
-    // A line without end is passed over, not kept.
+    // A line without end is passed over, not kept, and counted.
     FtpListingParser longLine(FtpListingParser::Source::List, codec, december8());
     QVERIFY(longLine.feed("-rw-r--r-- 1 u g 5 Dec  8 13:45 " + QByteArray(100000, 'y')));
     QVERIFY(longLine.feed(QByteArray(100000, 'y') + "\r\n" + line));
@@ -787,6 +880,7 @@ void TestFtpParsers::boundsListings()
     const FtpListing listing = longLine.takeListing();
     QCOMPARE(listing.entries.size(), 1);
     QCOMPARE(listing.entries.first().name, QStringLiteral("x"));
+    QCOMPARE(listing.unreadableLines, 1);
 }
 
 void TestFtpParsers::validatesUtf8_data()

@@ -170,6 +170,7 @@ void TestKorvuFtp::listsEntriesTabSeparated()
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     QVERIFY(QDir().mkpath(serverDisk(QStringLiteral("folder/inner"))));
     QVERIFY(TestFiles::write(serverDisk(QStringLiteral("odd\tna\\me")), "x"));
+    QVERIFY(TestFiles::write(serverDisk(QStringLiteral("bell\x07.txt")), "b"));
     QVERIFY(TestFiles::write(serverDisk(QStringLiteral("中文 名.txt")), "zh"));
 
     const Run run = korvu({url(), QStringLiteral("ls"), m_test});
@@ -185,11 +186,20 @@ void TestKorvuFtp::listsEntriesTabSeparated()
                  line.constData());
         byName.insert(fields[4], fields);
     }
-    // No "." or "..": the four entries, a name with a tab and a backslash
-    // escaped so that it keeps to its own field.
+    // No "." or "..": the five entries, names with a tab, a backslash and a
+    // bell escaped so that each keeps to its own field.
     QCOMPARE(byName.keys(),
-             (QStringList{QStringLiteral("folder"), QStringLiteral("odd\\tna\\\\me"),
-                          QStringLiteral("plain.txt"), QStringLiteral("中文 名.txt")}));
+             (QStringList{QStringLiteral("bell\\x07.txt"), QStringLiteral("folder"),
+                          QStringLiteral("odd\\tna\\\\me"), QStringLiteral("plain.txt"),
+                          QStringLiteral("中文 名.txt")}));
+    // Every name goes back as ls wrote it.
+    for (const QString &shown : byName.keys()) {
+        if (byName[shown].first() != QLatin1String("-"))
+            continue;
+        const QString fetched = clientDisk(QStringLiteral("fetched"));
+        KORVU_OK(korvu({url(), QStringLiteral("get"), remote(shown), fetched}));
+        QCOMPARE(TestFiles::read(fetched).size(), byName[shown].at(1).toInt());
+    }
     QCOMPARE(byName[QStringLiteral("plain.txt")].mid(0, 3),
              (QStringList{QStringLiteral("-"), QStringLiteral("6"), QStringLiteral("640")}));
     QCOMPARE(byName[QStringLiteral("folder")].first(), QStringLiteral("d"));
@@ -411,6 +421,14 @@ void TestKorvuFtp::reportsFailuresWithTheirNumber()
                                  clientDisk(QStringLiteral("sized.bin"))});
     QCOMPARE(shortData.exitCode, 1);
     QVERIFY2(shortData.err.startsWith("korvu-ftp: error 11113: "), shortData.err.constData());
+    // So is an upload whose resume the server took and then wrote from the start.
+    QVERIFY(TestFiles::write(clientDisk(QStringLiteral("longer.bin")), TestFiles::pattern(1500)));
+    const Run resumed = korvu({QStringLiteral("--resume"),
+                               QStringLiteral("ftp://rest-ignored:x@127.0.0.1:%1").arg(fake.port()),
+                               QStringLiteral("put"), clientDisk(QStringLiteral("longer.bin")),
+                               QStringLiteral("/pub/sized.bin")});
+    QCOMPARE(resumed.exitCode, 1);
+    QVERIFY2(resumed.err.startsWith("korvu-ftp: error 11113: "), resumed.err.constData());
 
     // Nobody listening.
     const quint16 closed = FixtureProcess::freePort();
@@ -433,6 +451,8 @@ void TestKorvuFtp::tellsEachFailedEntryOnce()
     const QList<QByteArray> lines = run.err.trimmed().split('\n');
     QVERIFY2(lines.size() >= 3, run.err.constData());
     QVERIFY2(lines.last().startsWith("korvu-ftp: error 11119: "), run.err.constData());
+    // The line that could not be read is told too.
+    QVERIFY2(run.err.contains(QStringLiteral("行无法识别").toUtf8()), run.err.constData());
     const QByteArray summary = lines.last().mid(QByteArray("korvu-ftp: error 11119: ").size());
     QCOMPARE(run.err.count(summary), 1);
     for (const QByteArray &line : lines) {
@@ -538,6 +558,11 @@ void TestKorvuFtp::refusesBadCommandLines_data()
         << QStringList{QStringLiteral("--tls"), QStringLiteral("--trust")};
     QTest::newRow("ftps port zero")
         << QStringList{QStringLiteral("ftps://127.0.0.1:0"), QStringLiteral("ls")};
+    // A backslash in a server name starts an escape: "\\" for itself.
+    QTest::newRow("unknown escape in a server name")
+        << QStringList{good, QStringLiteral("rm"), QStringLiteral("a\\qb")};
+    QTest::newRow("short \\x escape")
+        << QStringList{good, QStringLiteral("mv"), QStringLiteral("a"), QStringLiteral("b\\x4")};
 }
 
 void TestKorvuFtp::refusesBadCommandLines()

@@ -15,16 +15,16 @@
 namespace {
 
 const ClientCommands::Syntax Commands[] = {
-    {"ls", 0, 1, "ls [DIR]"},
-    {"get", 1, 2, "get REMOTE [LOCAL]"},
-    {"put", 1, 2, "put LOCAL [REMOTE]"},
-    {"mirror", 2, 2, "mirror REMOTE_DIR LOCAL_DIR"},
-    {"mput", 2, 2, "mput LOCAL_DIR REMOTE_DIR"},
-    {"mkdir", 1, 1, "mkdir DIR"},
-    {"rmdir", 1, 1, "rmdir DIR"},
-    {"rm", 1, 1, "rm FILE"},
-    {"mv", 2, 2, "mv OLD NEW"},
-    {"pwd", 0, 0, "pwd"},
+    {"ls", 0, 1, "ls [DIR]", 0b01},
+    {"get", 1, 2, "get REMOTE [LOCAL]", 0b01},
+    {"put", 1, 2, "put LOCAL [REMOTE]", 0b10},
+    {"mirror", 2, 2, "mirror REMOTE_DIR LOCAL_DIR", 0b01},
+    {"mput", 2, 2, "mput LOCAL_DIR REMOTE_DIR", 0b10},
+    {"mkdir", 1, 1, "mkdir DIR", 0b01},
+    {"rmdir", 1, 1, "rmdir DIR", 0b01},
+    {"rm", 1, 1, "rm FILE", 0b01},
+    {"mv", 2, 2, "mv OLD NEW", 0b11},
+    {"pwd", 0, 0, "pwd", 0},
 };
 
 // Listing lines go out in blocks of this size, never one write per line.

@@ -19,6 +19,9 @@ public:
         int minArguments;
         int maxArguments;
         const char *synopsis;
+        // Bit n set: argument n names something on the server, and takes
+        // the escapes ls writes names with (ListingFormat::unescapedName).
+        unsigned remoteArguments;
     };
     // The command called `name`; nullptr when there is none.
     static const Syntax *find(const QString &name);

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "ClientCommands.h"
+#include "ListingFormat.h"
 #include "UsageError.h"
 #include "ftp/FtpCodes.h"
 
@@ -69,6 +70,23 @@ void checkArgumentCount(const Invocation &invocation)
     if (invocation.resume && invocation.command != QLatin1String("get") &&
         invocation.command != QLatin1String("put"))
         throw UsageError{QStringLiteral("--resume applies to get and put only")};
+}
+
+// Server names as ls writes them: "odd\tname" is the name with a tab.
+void unescapeRemoteArguments(Invocation &invocation)
+{
+    const unsigned remote = ClientCommands::find(invocation.command)->remoteArguments;
+    for (qsizetype i = 0; i < invocation.arguments.size(); ++i) {
+        if (!(remote & (1u << i)))
+            continue;
+        const std::optional<QString> name =
+            ListingFormat::unescapedName(invocation.arguments.at(i));
+        if (!name)
+            throw UsageError{QStringLiteral("\"%1\": in a server name a backslash starts \\\\, "
+                                            "\\t, \\r, \\n or \\xHH (\\\\ is a backslash)")
+                                 .arg(invocation.arguments.at(i))};
+        invocation.arguments[i] = *name;
+    }
 }
 
 } // namespace
@@ -146,6 +164,7 @@ Invocation parseCommandLine(const QStringList &arguments)
     invocation.command = words.takeFirst();
     invocation.arguments = words;
     checkArgumentCount(invocation);
+    unescapeRemoteArguments(invocation);
     return invocation;
 }
 
@@ -168,7 +187,11 @@ QString usageText()
                "  ls prints one line per entry, tab-separated: kind (d folder, l link,\n"
                "  - file), size in bytes (empty when the server gave none), permissions\n"
                "  (755), date, name. Control characters and backslashes in names are\n"
-               "  written as \\t, \\\\, \\xHH.\n"
+               "  written as \\t, \\r, \\n, \\xHH and \\\\.\n"
+               "  The arguments that name something on the server (DIR, REMOTE, FILE,\n"
+               "  OLD, NEW, REMOTE_DIR) read the same escapes, so a name goes back as\n"
+               "  ls wrote it. There every backslash starts one of them: type \\\\ for\n"
+               "  a backslash itself. LOCAL and LOCAL_DIR are taken as they are.\n"
                "  mirror copies the whole tree below REMOTE_DIR into LOCAL_DIR, mput the\n"
                "  tree below LOCAL_DIR into REMOTE_DIR; both create folders as needed.\n"
                "  get without LOCAL, or into a folder, keeps the remote name; put\n"

@@ -11,6 +11,12 @@ bool needsEscape(char16_t c)
     return c < 0x20 || c == 0x7F || c == u'\\' || (c >= 0x80 && c < 0xA0);
 }
 
+bool isHexDigit(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+}
+
 } // namespace
 
 QString escapedName(const QString &name)
@@ -35,6 +41,39 @@ QString escapedName(const QString &name)
             escaped += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
     }
     return escaped;
+}
+
+std::optional<QString> unescapedName(const QString &text)
+{
+    if (!text.contains(QLatin1Char('\\')))
+        return text;
+    QString name;
+    name.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('\\')) {
+            name += text[i];
+            continue;
+        }
+        const QChar next = ++i < text.size() ? text[i] : QChar();
+        if (next == QLatin1Char('\\')) {
+            name += next;
+        } else if (next == QLatin1Char('t')) {
+            name += QLatin1Char('\t');
+        } else if (next == QLatin1Char('r')) {
+            name += QLatin1Char('\r');
+        } else if (next == QLatin1Char('n')) {
+            name += QLatin1Char('\n');
+        } else if (next == QLatin1Char('x')) {
+            const QString digits = text.mid(i + 1, 2);
+            if (digits.size() != 2 || !isHexDigit(digits[0]) || !isHexDigit(digits[1]))
+                return std::nullopt;
+            name += QChar(digits.toUShort(nullptr, 16));
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return name;
 }
 
 void appendLine(const FtpListingEntry &entry, QByteArray &out)

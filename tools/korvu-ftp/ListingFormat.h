@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 struct FtpListingEntry;
 
@@ -15,5 +16,9 @@ void appendLine(const FtpListingEntry &entry, QByteArray &out);
 // "\r", "\n", any other control character as "\xHH". A name without those
 // (nearly all) is shown as it is, so scripts can pass it back.
 QString escapedName(const QString &name);
+// The other way, for names typed as arguments: every backslash starts one
+// of those escapes ("\xHH" with two hex digits in either case). Nothing
+// when `text` holds another backslash, which would be a guess.
+std::optional<QString> unescapedName(const QString &text);
 
 } // namespace ListingFormat
