@@ -8,8 +8,8 @@
 #include <QStringList>
 
 class FtpEventSink;
-class FtpInterrupt;
-class FtpNameCodec;
+class RemoteInterrupt;
+class RemoteNameCodec;
 class FtpTlsContext;
 
 // The control connection: commands out, replies in, each one reported to the
@@ -23,7 +23,7 @@ class FtpTlsContext;
 class FtpControlConnection
 {
 public:
-    FtpControlConnection(FtpInterrupt &interrupt, FtpEventSink &sink);
+    FtpControlConnection(RemoteInterrupt &interrupt, FtpEventSink &sink);
 
     // Resolves `host` and connects to the first address that answers.
     void open(const QString &host, quint16 port, int timeoutMs);
@@ -42,7 +42,7 @@ public:
     int timeout() const { return m_timeoutMs; }
     // Texts of replies and commands are decoded with the connection's name
     // encoding.
-    void setCodec(const FtpNameCodec *codec) { m_codec = codec; }
+    void setCodec(const RemoteNameCodec *codec) { m_codec = codec; }
     // While on (connecting, logging in), a stop ends every wait at once with
     // FtpStopRequest; otherwise a stop waits for the reply.
     void setStoppable(bool on) { m_stoppable = on; }
@@ -86,7 +86,7 @@ private:
     FtpReplyReader m_reader;
     QHostAddress m_peer;
     QStringList m_secrets;
-    const FtpNameCodec *m_codec = nullptr;
+    const RemoteNameCodec *m_codec = nullptr;
     int m_timeoutMs = 30000;
     bool m_stoppable = false;
 };

@@ -3,9 +3,9 @@
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpDosListParser.h"
 #include "ftp/FtpMlsdParser.h"
-#include "ftp/FtpNameCodec.h"
-#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpUnixListParser.h"
+#include "remote/RemoteNameCodec.h"
+#include "remote/RemoteNameEvidence.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ const QString &kindText(char kind)
 
 } // namespace
 
-FtpListingParser::FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
+FtpListingParser::FtpListingParser(Source source, RemoteNameCodec &codec, const FtpListDate &today,
                                    qsizetype maxEntries, qint64 maxBytes)
     : m_source(source), m_codec(codec), m_today(today), m_maxEntries(maxEntries),
       m_maxBytes(maxBytes)
