@@ -5,7 +5,7 @@
 #include "FuzzCheck.h"
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpListingParser.h"
-#include "ftp/FtpNameCodec.h"
+#include "remote/RemoteNameCodec.h"
 
 #include <QHash>
 #include <QSet>
@@ -24,7 +24,7 @@ struct Result
 };
 
 Result parse(FtpListingParser::Source source, QByteArrayView stream, qsizetype piece,
-             FtpNameCodec &codec)
+             RemoteNameCodec &codec)
 {
     FtpListDate today;
     today.year = 2026;
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype piece = (data[0] >> 1) + 1;
     const QByteArrayView stream(reinterpret_cast<const char *>(data) + 1, qsizetype(size) - 1);
 
-    FtpNameCodec wholeCodec;
-    FtpNameCodec piecesCodec;
+    RemoteNameCodec wholeCodec;
+    RemoteNameCodec piecesCodec;
     const Result whole = parse(source, stream, qMax<qsizetype>(1, stream.size()), wholeCodec);
     const Result pieces = parse(source, stream, piece, piecesCodec);
 

@@ -3,9 +3,9 @@
 // local path; patterns and log texts never break.
 
 #include "FuzzCheck.h"
-#include "ftp/FtpNameCodec.h"
-#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpNameRules.h"
+#include "remote/RemoteNameCodec.h"
+#include "remote/RemoteNameEvidence.h"
 
 #include <QDir>
 #include <cstdint>
@@ -15,20 +15,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView raw(reinterpret_cast<const char *>(data), qsizetype(size));
 
     // Whichever encoding the connection took, the name goes back as it came.
-    for (const auto choice : {FtpNameCodec::Choice::Undecided, FtpNameCodec::Choice::Utf8,
-                              FtpNameCodec::Choice::Gb18030}) {
-        FtpNameCodec codec;
+    for (const auto choice : {RemoteNameCodec::Choice::Undecided, RemoteNameCodec::Choice::Utf8,
+                              RemoteNameCodec::Choice::Gb18030}) {
+        RemoteNameCodec codec;
         codec.reset(choice);
         FUZZ_CHECK(codec.encode(codec.decode(raw)) == raw);
         codec.text(raw);
     }
-    FtpNameEvidence evidence;
+    RemoteNameEvidence evidence;
     evidence.add(raw);
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     codec.decide(evidence);
     const QString shown = codec.decode(raw);
     FUZZ_CHECK(codec.encode(shown) == raw);
-    FUZZ_CHECK(FtpNameCodec::decodeText(raw).size() <= raw.size());
+    FUZZ_CHECK(RemoteNameCodec::decodeText(raw).size() <= raw.size());
 
     // The text is checked before it is sent as these bytes: both must agree.
     FUZZ_CHECK(FtpNameRules::holdsLineBreak(raw) == FtpNameRules::holdsLineBreak(shown));

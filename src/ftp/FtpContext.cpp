@@ -3,10 +3,10 @@
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpEventSink.h"
-#include "ftp/FtpInterrupt.h"
 #include "ftp/FtpListingReader.h"
-#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpNameRules.h"
+#include "remote/RemoteInterrupt.h"
+#include "remote/RemoteNameEvidence.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ QString probeFolderFor(const QString &path)
 
 } // namespace
 
-FtpContext::FtpContext(FtpInterrupt &interrupt, FtpEventSink &sink)
+FtpContext::FtpContext(RemoteInterrupt &interrupt, FtpEventSink &sink)
     : m_interrupt(interrupt), m_sink(sink), m_control(interrupt, sink)
 {
     m_control.setCodec(&m_codec);
@@ -68,7 +68,7 @@ void FtpContext::stopPoint()
         throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
 }
 
-void FtpContext::startConnection(FtpNameCodec::Choice encoding)
+void FtpContext::startConnection(RemoteNameCodec::Choice encoding)
 {
     m_features = FtpFeatures();
     m_codec.reset(encoding);
@@ -158,7 +158,7 @@ void FtpContext::confirmDirectory()
     // directory named in Chinese): they decide the encoding like a listing's.
     const QByteArrayList parts = raw.split('/');
     if (!m_codec.isDecided()) {
-        FtpNameEvidence evidence;
+        RemoteNameEvidence evidence;
         for (const QByteArray &part : parts)
             evidence.add(part);
         m_codec.decide(evidence);

@@ -2,8 +2,8 @@
 
 #include "ftp/FtpControlConnection.h"
 #include "ftp/FtpListing.h"
-#include "ftp/FtpNameCodec.h"
 #include "ftp/FtpTlsContext.h"
+#include "remote/RemoteNameCodec.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -14,7 +14,7 @@
 #include <optional>
 
 class FtpEventSink;
-class FtpInterrupt;
+class RemoteInterrupt;
 
 // The settings of the operation in hand, copied from the session's
 // properties when it starts.
@@ -59,16 +59,16 @@ struct FtpFeatures
 class FtpContext
 {
 public:
-    FtpContext(FtpInterrupt &interrupt, FtpEventSink &sink);
+    FtpContext(RemoteInterrupt &interrupt, FtpEventSink &sink);
 
     void setSettings(const FtpSettings &settings);
     const FtpSettings &settings() const { return m_settings; }
     FtpControlConnection &control() { return m_control; }
     const FtpControlConnection &control() const { return m_control; }
-    FtpInterrupt &interrupt() { return m_interrupt; }
+    RemoteInterrupt &interrupt() { return m_interrupt; }
     FtpFeatures &features() { return m_features; }
-    FtpNameCodec &codec() { return m_codec; }
-    const FtpNameCodec &codec() const { return m_codec; }
+    RemoteNameCodec &codec() { return m_codec; }
+    const RemoteNameCodec &codec() const { return m_codec; }
     FtpTlsContext &tls() { return m_tls; }
     // PROT P is in force: every data connection is encrypted.
     bool dataProtected() const { return m_dataProtected; }
@@ -87,7 +87,7 @@ public:
     void stopPoint();
     // A new connection: what the last one learnt is forgotten; names take
     // `encoding`, or wait for the server's names to decide (Undecided).
-    void startConnection(FtpNameCodec::Choice encoding);
+    void startConnection(RemoteNameCodec::Choice encoding);
 
     // A name or path to send. While the encoding is still open and the text
     // is not plain ASCII, the folder it lies in is listed first so that the
@@ -118,12 +118,12 @@ public:
 private:
     void decideEncodingFor(const QString &path);
 
-    FtpInterrupt &m_interrupt;
+    RemoteInterrupt &m_interrupt;
     FtpEventSink &m_sink;
     FtpSettings m_settings;
     FtpControlConnection m_control;
     FtpFeatures m_features;
-    FtpNameCodec m_codec;
+    RemoteNameCodec m_codec;
     FtpTlsContext m_tls;
     bool m_dataProtected = false;
     char m_type = 0; // the TYPE the server was last told

@@ -3,8 +3,8 @@
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpEventSink.h"
-#include "ftp/FtpNameCodec.h"
 #include "ftp/FtpNameRules.h"
+#include "remote/RemoteNameCodec.h"
 
 #include <QDeadlineTimer>
 #include <QHostInfo>
@@ -24,7 +24,7 @@ QList<QHostAddress> resolve(const QString &host)
 
 } // namespace
 
-FtpControlConnection::FtpControlConnection(FtpInterrupt &interrupt, FtpEventSink &sink)
+FtpControlConnection::FtpControlConnection(RemoteInterrupt &interrupt, FtpEventSink &sink)
     : m_sink(sink), m_socket(interrupt, FtpSocket::Role::Control)
 {}
 
@@ -90,7 +90,7 @@ void FtpControlConnection::send(const QByteArray &verb, const QByteArray &argume
     QByteArray line = verb;
     if (!argument.isEmpty())
         line += ' ' + argument;
-    const QString decoded = m_codec ? m_codec->text(line) : FtpNameCodec::decodeText(line);
+    const QString decoded = m_codec ? m_codec->text(line) : RemoteNameCodec::decodeText(line);
     m_sink.activity(FtpEvent::CommandSent, FtpCategory::Information,
                     (shown.isEmpty() ? decoded : shown) + QStringLiteral("\r\n"), 0, {});
     line += "\r\n";
@@ -160,7 +160,7 @@ FtpReply FtpControlConnection::command(const QByteArray &verb, const QByteArray 
 QString FtpControlConnection::text(const FtpReply &reply) const
 {
     const QByteArray bytes = reply.text();
-    return m_codec ? m_codec->text(bytes) : FtpNameCodec::decodeText(bytes);
+    return m_codec ? m_codec->text(bytes) : RemoteNameCodec::decodeText(bytes);
 }
 
 void FtpControlConnection::refuse(const FtpReply &reply) const

@@ -7,8 +7,8 @@
 #include <QString>
 
 class FtpEventSink;
-class FtpInterrupt;
-class FtpNameCodec;
+class RemoteInterrupt;
+class RemoteNameCodec;
 class FtpTlsContext;
 
 // The control connection: commands out, replies in, each one reported to the
@@ -22,7 +22,7 @@ class FtpTlsContext;
 class FtpControlConnection
 {
 public:
-    FtpControlConnection(FtpInterrupt &interrupt, FtpEventSink &sink);
+    FtpControlConnection(RemoteInterrupt &interrupt, FtpEventSink &sink);
 
     // Resolves `host` and connects to the first address that answers.
     void open(const QString &host, quint16 port, int timeoutMs);
@@ -41,7 +41,7 @@ public:
     int timeout() const { return m_timeoutMs; }
     // Texts of replies and commands are decoded with the connection's name
     // encoding.
-    void setCodec(const FtpNameCodec *codec) { m_codec = codec; }
+    void setCodec(const RemoteNameCodec *codec) { m_codec = codec; }
     // While on (connecting, logging in), a stop ends every wait at once with
     // FtpStopRequest; otherwise a stop waits for the reply.
     void setStoppable(bool on) { m_stoppable = on; }
@@ -81,7 +81,7 @@ private:
     FtpSocket m_socket;
     FtpReplyReader m_reader;
     QHostAddress m_peer;
-    const FtpNameCodec *m_codec = nullptr;
+    const RemoteNameCodec *m_codec = nullptr;
     int m_timeoutMs = 30000;
     bool m_stoppable = false;
 };

@@ -4,10 +4,10 @@
 #include "ftp/FtpError.h"
 #include "ftp/FtpEventSink.h"
 #include "ftp/FtpFileTransfer.h"
-#include "ftp/FtpInterrupt.h"
 #include "ftp/FtpNameRules.h"
 #include "ftp/FtpSecurity.h"
 #include "ftp/FtpTreeCopy.h"
+#include "remote/RemoteInterrupt.h"
 
 namespace {
 
@@ -24,15 +24,15 @@ QByteArray trimmedUpper(const QByteArray &line)
     return line.trimmed().toUpper();
 }
 
-FtpNameCodec::Choice encodingChoice(int nameEncoding)
+RemoteNameCodec::Choice encodingChoice(int nameEncoding)
 {
     switch (nameEncoding) {
     case FtpNameEncoding::Utf8:
-        return FtpNameCodec::Choice::Utf8;
+        return RemoteNameCodec::Choice::Utf8;
     case FtpNameEncoding::Gbk:
-        return FtpNameCodec::Choice::Gb18030;
+        return RemoteNameCodec::Choice::Gb18030;
     default:
-        return FtpNameCodec::Choice::Undecided;
+        return RemoteNameCodec::Choice::Undecided;
     }
 }
 
@@ -61,7 +61,7 @@ void refuseDotOperand(const QString &path)
 
 } // namespace
 
-FtpEngine::FtpEngine(FtpInterrupt &interrupt, FtpEventSink &sink)
+FtpEngine::FtpEngine(RemoteInterrupt &interrupt, FtpEventSink &sink)
     : m_context(interrupt, sink), m_sink(sink)
 {}
 
@@ -233,7 +233,7 @@ void FtpEngine::readFeatures()
         // 200: switched, names are UTF-8 from now on. Refused (pyftpdlib says
         // 501 although it is UTF-8 already): the names will tell.
         if (control.command("OPTS", "UTF8 ON").isPositive())
-            m_context.codec().reset(FtpNameCodec::Choice::Utf8);
+            m_context.codec().reset(RemoteNameCodec::Choice::Utf8);
     }
     if (!features.mlstFacts.isEmpty()) {
         // Ask for the facts the listing uses, among those offered.

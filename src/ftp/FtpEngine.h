@@ -6,7 +6,7 @@
 #include <QString>
 
 class FtpEventSink;
-class FtpInterrupt;
+class RemoteInterrupt;
 
 // The protocol side of FtpSession: runs on the worker thread, one operation at
 // a time, and speaks through FtpEventSink. Every operation throws FtpError;
@@ -16,7 +16,7 @@ class FtpInterrupt;
 class FtpEngine
 {
 public:
-    FtpEngine(FtpInterrupt &interrupt, FtpEventSink &sink);
+    FtpEngine(RemoteInterrupt &interrupt, FtpEventSink &sink);
 
     void setSettings(const FtpSettings &settings) { m_context.setSettings(settings); }
 

@@ -8,7 +8,7 @@
 struct FtpListingEntry
 {
     // The name as shown, decoded with the connection's one encoding (UTF-8
-    // or GB18030, see FtpNameCodec). Passing it back to the session
+    // or GB18030, see RemoteNameCodec). Passing it back to the session
     // addresses the same entry byte for byte.
     QString name;
     // "d" directory, "l" symbolic link, "-" regular file; special files keep

@@ -3,10 +3,10 @@
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpDosListParser.h"
 #include "ftp/FtpMlsdParser.h"
-#include "ftp/FtpNameCodec.h"
-#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpUnixListParser.h"
 #include "ftp/FtpVmsListParser.h"
+#include "remote/RemoteNameCodec.h"
+#include "remote/RemoteNameEvidence.h"
 
 #include <algorithm>
 
@@ -54,7 +54,7 @@ const QString &kindText(char kind)
 
 } // namespace
 
-FtpListingParser::FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
+FtpListingParser::FtpListingParser(Source source, RemoteNameCodec &codec, const FtpListDate &today,
                                    qsizetype maxEntries, qint64 maxBytes)
     : m_source(source), m_codec(codec), m_today(today), m_maxEntries(maxEntries),
       m_maxBytes(maxBytes)

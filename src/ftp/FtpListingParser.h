@@ -2,14 +2,14 @@
 
 #include "ftp/FtpListLine.h"
 #include "ftp/FtpListing.h"
-#include "ftp/FtpNameEvidence.h"
+#include "remote/RemoteNameEvidence.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QByteArrayView>
 #include <QVector>
 
-class FtpNameCodec;
+class RemoteNameCodec;
 
 // Turns the bytes of a LIST or MLSD data connection into an FtpListing as
 // they arrive, without keeping the raw text. CR LF, LF and a lone CR all end
@@ -35,7 +35,7 @@ public:
     static constexpr int MaxSamples = 3;
     static constexpr qsizetype SampleLength = 200;
 
-    FtpListingParser(Source source, FtpNameCodec &codec, const FtpListDate &today,
+    FtpListingParser(Source source, RemoteNameCodec &codec, const FtpListDate &today,
                      qsizetype maxEntries = MaxEntries, qint64 maxBytes = MaxBytes);
 
     // False once a limit is passed; the rest is then ignored.
@@ -60,12 +60,12 @@ private:
     void noteUnreadable(QByteArrayView line);
 
     Source m_source;
-    FtpNameCodec &m_codec;
+    RemoteNameCodec &m_codec;
     FtpListDate m_today;
     qsizetype m_maxEntries;
     qint64 m_maxBytes;
     FtpListing m_listing;
-    FtpNameEvidence m_evidence;
+    RemoteNameEvidence m_evidence;
     QVector<qsizetype> m_undecoded; // entries whose names wait for the encoding
     QVector<QByteArray> m_uniques;
     QByteArray m_carry;

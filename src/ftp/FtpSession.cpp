@@ -3,8 +3,8 @@
 #include "ftp/FtpCertificate.h"
 #include "ftp/FtpEngine.h"
 #include "ftp/FtpEventSink.h"
-#include "ftp/FtpInterrupt.h"
 #include "ftp/FtpSocket.h"
+#include "remote/RemoteInterrupt.h"
 
 #include <QEventLoop>
 #include <QMutex>
@@ -46,7 +46,7 @@ public:
         FtpCertificate certificate;
     };
 
-    Bridge(FtpSession *session, FtpInterrupt &interrupt)
+    Bridge(FtpSession *session, RemoteInterrupt &interrupt)
         : m_session(session), m_interrupt(interrupt)
     {}
 
@@ -150,7 +150,7 @@ private:
     }
 
     FtpSession *m_session;
-    FtpInterrupt &m_interrupt;
+    RemoteInterrupt &m_interrupt;
     quint64 m_generation = 0;
     QMutex m_mutex;
     std::deque<Message> m_queue;
@@ -158,7 +158,7 @@ private:
 };
 
 FtpSession::FtpSession(QObject *parent)
-    : QObject(parent), m_interrupt(std::make_unique<FtpInterrupt>()),
+    : QObject(parent), m_interrupt(std::make_unique<RemoteInterrupt>()),
       m_bridge(std::make_unique<Bridge>(this, *m_interrupt)),
       m_engine(std::make_unique<FtpEngine>(*m_interrupt, *m_bridge)),
       m_finished(std::make_unique<QSemaphore>()), m_alive(std::make_shared<bool>(true))

@@ -13,7 +13,7 @@
 #include <optional>
 
 class FtpEngine;
-class FtpInterrupt;
+class RemoteInterrupt;
 class QEventLoop;
 class QSemaphore;
 class QThread;
@@ -148,7 +148,7 @@ private:
     void deliverEvents();
     void applyState(int state);
 
-    std::unique_ptr<FtpInterrupt> m_interrupt;
+    std::unique_ptr<RemoteInterrupt> m_interrupt;
     std::unique_ptr<Bridge> m_bridge;
     std::unique_ptr<FtpEngine> m_engine;
     // The worker thread and the object its operations are queued to.

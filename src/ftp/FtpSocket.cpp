@@ -2,8 +2,8 @@
 
 #include "ftp/FtpCodes.h"
 #include "ftp/FtpError.h"
-#include "ftp/FtpInterrupt.h"
 #include "ftp/FtpTlsContext.h"
+#include "remote/RemoteInterrupt.h"
 
 #include <QDeadlineTimer>
 #include <cerrno>
@@ -87,7 +87,8 @@ int openSocket(int family)
 
 } // namespace
 
-FtpSocket::FtpSocket(FtpInterrupt &interrupt, Role role) : m_interrupt(interrupt), m_role(role) {}
+FtpSocket::FtpSocket(RemoteInterrupt &interrupt, Role role) : m_interrupt(interrupt), m_role(role)
+{}
 
 FtpSocket::~FtpSocket()
 {

@@ -3,7 +3,7 @@
 #include <QHostAddress>
 #include <QString>
 
-class FtpInterrupt;
+class RemoteInterrupt;
 class FtpTlsContext;
 struct ssl_st;
 
@@ -15,7 +15,7 @@ struct FtpStopRequest
 };
 
 // A TCP connection (or a listening socket) of the worker thread. Every wait
-// polls the socket together with the session's FtpInterrupt, so a drop (and,
+// polls the socket together with the session's RemoteInterrupt, so a drop (and,
 // in the waits of a transfer, a stop) ends it at once; every wait is bounded
 // by the time-out it is given and throws FtpError 11102 past it.
 //
@@ -33,7 +33,7 @@ public:
         Data
     };
 
-    FtpSocket(FtpInterrupt &interrupt, Role role);
+    FtpSocket(RemoteInterrupt &interrupt, Role role);
     ~FtpSocket();
     FtpSocket(const FtpSocket &) = delete;
     FtpSocket &operator=(const FtpSocket &) = delete;
@@ -88,7 +88,7 @@ private:
     QString transferFailure() const;
     int transferFailureNumber() const;
 
-    FtpInterrupt &m_interrupt;
+    RemoteInterrupt &m_interrupt;
     Role m_role;
     int m_fd = -1;
     ssl_st *m_ssl = nullptr;

@@ -4,9 +4,9 @@
 #include "ftp/FtpContext.h"
 #include "ftp/FtpError.h"
 #include "ftp/FtpFileTransfer.h"
-#include "ftp/FtpInterrupt.h"
 #include "ftp/FtpListLine.h"
 #include "ftp/FtpMlsdParser.h"
+#include "remote/RemoteInterrupt.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,11 +4,11 @@
 #include "ftp/FtpLineEnds.h"
 #include "ftp/FtpListingParser.h"
 #include "ftp/FtpMlsdParser.h"
-#include "ftp/FtpNameCodec.h"
-#include "ftp/FtpNameEvidence.h"
 #include "ftp/FtpNameRules.h"
 #include "ftp/FtpReplyReader.h"
 #include "ftp/FtpUnixListParser.h"
+#include "remote/RemoteNameCodec.h"
+#include "remote/RemoteNameEvidence.h"
 
 #include <QDir>
 #include <QStringEncoder>
@@ -67,7 +67,7 @@ using Replies = QList<QPair<int, int>>;
 
 namespace {
 
-using Choice = FtpNameCodec::Choice;
+using Choice = RemoteNameCodec::Choice;
 
 QByteArray gbk(const QString &text)
 {
@@ -554,7 +554,7 @@ void TestFtpParsers::keepsEntriesWithUnreadableFields()
     QFETCH(QString, date);
     checkUnixLine(line, {name, size, date});
     // And the entry is in the listing, with the same fields.
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
     parser.feed(line + "\r\n");
     parser.finish();
@@ -780,7 +780,7 @@ void TestFtpParsers::buildsListingsFromPieces()
     QFETCH(QList<qint64>, sizes);
     QFETCH(QStringList, dates);
     for (int piece : {1, 2, 7, 1000}) {
-        FtpNameCodec codec;
+        RemoteNameCodec codec;
         FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
         for (qsizetype pos = 0; pos < text.size(); pos += piece)
             QVERIFY(parser.feed(
@@ -816,7 +816,7 @@ void TestFtpParsers::decodesTheFirstListingInTheEncodingItDecides()
         "drwxr-xr-x 2 ftp ftp 4096 Dec  8 10:53 " + gbk(QStringLiteral("目录")) +
         "\r\n-rw-r--r-- 1 ftp ftp 7 Dec  8 10:53 " + gbk(QStringLiteral("中文.txt")) +
         "\r\n-rw-r--r-- 1 ftp ftp 7 Dec  8 10:53 plain.txt\r\n";
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
     QVERIFY(parser.feed(text));
     parser.finish();
@@ -833,7 +833,7 @@ void TestFtpParsers::decodesTheFirstListingInTheEncodingItDecides()
 void TestFtpParsers::detectsListingFormats()
 {
     const auto formatOf = [](FtpListingParser::Source source, const QByteArray &text) {
-        FtpNameCodec codec;
+        RemoteNameCodec codec;
         FtpListingParser parser(source, codec, december8());
         parser.feed(text);
         parser.finish();
@@ -850,7 +850,7 @@ void TestFtpParsers::detectsListingFormats()
     QCOMPARE(formatOf(Source::Mlsd, "type=file; x\r\n"), FtpListingFormat::Mlsd);
     QCOMPARE(formatOf(Source::Mlsd, "no facts here\r\n"), FtpListingFormat::None);
 
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     FtpListingParser parser(Source::Mlsd, codec, december8());
     parser.feed("type=cdir; .\r\ntype=dir;unique=1a; d\r\ntype=file; f\r\n");
     parser.finish();
@@ -860,7 +860,7 @@ void TestFtpParsers::detectsListingFormats()
 
 void TestFtpParsers::boundsListings()
 {
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     FtpListingParser byEntries(FtpListingParser::Source::List, codec, december8(), 3, 1 << 20);
     const QByteArray line = "-rw-r--r-- 1 u g 5 Dec  8 13:45 x\r\n";
     QVERIFY(byEntries.feed(line + line + line));
@@ -901,7 +901,7 @@ void TestFtpParsers::validatesUtf8_data()
 void TestFtpParsers::validatesUtf8()
 {
     QFETCH(QByteArray, bytes);
-    QTEST(FtpNameCodec::isValidUtf8(bytes), "valid");
+    QTEST(RemoteNameCodec::isValidUtf8(bytes), "valid");
 }
 
 void TestFtpParsers::decidesOneEncodingFromNames_data()
@@ -940,24 +940,24 @@ void TestFtpParsers::decidesOneEncodingFromNames()
 {
     QFETCH(QByteArrayList, names);
     QFETCH(int, choice);
-    FtpNameEvidence evidence;
+    RemoteNameEvidence evidence;
     for (const QByteArray &name : names)
         evidence.add(name);
     QCOMPARE(int(evidence.verdict()), choice);
 
     // Once decided, the connection keeps its encoding; a fixed one is never
     // changed by names.
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     codec.decide(evidence);
     QCOMPARE(int(codec.choice()), choice);
-    FtpNameEvidence other;
+    RemoteNameEvidence other;
     other.add(choice == int(Choice::Utf8) ? gbk(QStringLiteral("中文"))
                                           : QStringLiteral("中文").toUtf8());
     other.add("caf\xe9");
     codec.decide(other);
     if (choice != int(Choice::Undecided))
         QCOMPARE(int(codec.choice()), choice);
-    FtpNameCodec fixed;
+    RemoteNameCodec fixed;
     fixed.reset(Choice::Utf8);
     fixed.decide(evidence);
     QCOMPARE(fixed.choice(), Choice::Utf8);
@@ -999,7 +999,7 @@ void TestFtpParsers::sendsNamesBackByteExact()
 {
     QFETCH(QByteArray, raw);
     QFETCH(int, choice);
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     codec.reset(Choice(choice));
     const QString shown = codec.decode(raw);
     QTEST(shown, "shown");
@@ -1010,9 +1010,9 @@ void TestFtpParsers::sendsNamesBackByteExact()
 
 void TestFtpParsers::encodesTypedNamesInTheConnectionsEncoding()
 {
-    FtpNameCodec codec;
+    RemoteNameCodec codec;
     QCOMPARE(codec.encode(QStringLiteral("新建")), QStringLiteral("新建").toUtf8());
-    FtpNameEvidence evidence;
+    RemoteNameEvidence evidence;
     evidence.add(gbk(QStringLiteral("资料")));
     codec.decide(evidence);
     // Listed, typed or new: every name of a GBK connection goes as GBK.

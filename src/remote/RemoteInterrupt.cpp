@@ -1,43 +1,43 @@
-#include "ftp/FtpInterrupt.h"
+#include "remote/RemoteInterrupt.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-FtpInterrupt::FtpInterrupt()
+RemoteInterrupt::RemoteInterrupt()
 {
     if (::pipe2(m_pipe, O_NONBLOCK | O_CLOEXEC) != 0)
         m_pipe[0] = m_pipe[1] = -1; // waits then only see their time-out
 }
 
-FtpInterrupt::~FtpInterrupt()
+RemoteInterrupt::~RemoteInterrupt()
 {
     for (int fd : m_pipe)
         if (fd >= 0)
             ::close(fd);
 }
 
-void FtpInterrupt::requestStop()
+void RemoteInterrupt::requestStop()
 {
     m_stop.store(true);
     wake();
 }
 
-void FtpInterrupt::requestDrop()
+void RemoteInterrupt::requestDrop()
 {
     m_drop.store(true);
     wake();
 }
 
-void FtpInterrupt::reset()
+void RemoteInterrupt::reset()
 {
     m_stop.store(false);
     m_drop.store(false);
     drain();
 }
 
-void FtpInterrupt::wake()
+void RemoteInterrupt::wake()
 {
     if (m_pipe[1] < 0)
         return;
@@ -46,7 +46,7 @@ void FtpInterrupt::wake()
     [[maybe_unused]] const ssize_t written = ::write(m_pipe[1], &byte, 1);
 }
 
-void FtpInterrupt::drain()
+void RemoteInterrupt::drain()
 {
     if (m_pipe[0] < 0)
         return;
@@ -55,7 +55,7 @@ void FtpInterrupt::drain()
     }
 }
 
-void FtpInterrupt::waitForWake()
+void RemoteInterrupt::waitForWake()
 {
     if (m_pipe[0] < 0) {
         // No pipe: the caller looks again in a moment.

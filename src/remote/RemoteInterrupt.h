@@ -5,13 +5,13 @@
 // The way the caller's thread reaches a worker blocked in a socket wait:
 // StopTransfer and DropConnection set a flag and write one byte to a pipe
 // that every wait of the worker polls along with its socket.
-class FtpInterrupt
+class RemoteInterrupt
 {
 public:
-    FtpInterrupt();
-    ~FtpInterrupt();
-    FtpInterrupt(const FtpInterrupt &) = delete;
-    FtpInterrupt &operator=(const FtpInterrupt &) = delete;
+    RemoteInterrupt();
+    ~RemoteInterrupt();
+    RemoteInterrupt(const RemoteInterrupt &) = delete;
+    RemoteInterrupt &operator=(const RemoteInterrupt &) = delete;
 
     void requestStop();
     void requestDrop();

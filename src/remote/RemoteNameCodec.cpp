@@ -1,6 +1,6 @@
-#include "ftp/FtpNameCodec.h"
+#include "remote/RemoteNameCodec.h"
 
-#include "ftp/FtpNameEvidence.h"
+#include "remote/RemoteNameEvidence.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ QString fromValidUtf8(QByteArrayView bytes)
 
 } // namespace
 
-bool FtpNameCodec::isValidUtf8(QByteArrayView bytes)
+bool RemoteNameCodec::isValidUtf8(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *end = p + bytes.size();
@@ -116,13 +116,13 @@ bool FtpNameCodec::isValidUtf8(QByteArrayView bytes)
     return true;
 }
 
-void FtpNameCodec::decide(const FtpNameEvidence &evidence)
+void RemoteNameCodec::decide(const RemoteNameEvidence &evidence)
 {
     if (m_choice == Choice::Undecided)
         m_choice = evidence.verdict();
 }
 
-QString FtpNameCodec::decode(QByteArrayView raw) const
+QString RemoteNameCodec::decode(QByteArrayView raw) const
 {
     if (isAscii(raw))
         return QString::fromLatin1(raw.data(), raw.size());
@@ -131,7 +131,7 @@ QString FtpNameCodec::decode(QByteArrayView raw) const
     return decodeUtf8(raw);
 }
 
-QString FtpNameCodec::decodeUtf8(QByteArrayView raw) const
+QString RemoteNameCodec::decodeUtf8(QByteArrayView raw) const
 {
     if (isValidUtf8(raw)) {
         const QString text = fromValidUtf8(raw);
@@ -162,7 +162,7 @@ QString FtpNameCodec::decodeUtf8(QByteArrayView raw) const
     return text;
 }
 
-QString FtpNameCodec::decodeGb18030(QByteArrayView raw) const
+QString RemoteNameCodec::decodeGb18030(QByteArrayView raw) const
 {
     if (!m_gbDecoder.isValid() || !m_gbEncoder.isValid()) {
         QString text;
@@ -201,7 +201,7 @@ QString FtpNameCodec::decodeGb18030(QByteArrayView raw) const
     return text;
 }
 
-QByteArray FtpNameCodec::encode(const QString &path) const
+QByteArray RemoteNameCodec::encode(const QString &path) const
 {
     const bool gb = m_choice == Choice::Gb18030 && m_gbEncoder.isValid();
     if (!holdsEscape(path))
@@ -225,7 +225,7 @@ QByteArray FtpNameCodec::encode(const QString &path) const
     return bytes;
 }
 
-QString FtpNameCodec::text(QByteArrayView bytes) const
+QString RemoteNameCodec::text(QByteArrayView bytes) const
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), bytes.size());
@@ -242,7 +242,7 @@ QString FtpNameCodec::text(QByteArrayView bytes) const
     return decodeText(bytes);
 }
 
-QString FtpNameCodec::decodeText(QByteArrayView bytes)
+QString RemoteNameCodec::decodeText(QByteArrayView bytes)
 {
     if (isValidUtf8(bytes))
         return fromValidUtf8(bytes);

@@ -1,4 +1,4 @@
-#include "ftp/FtpNameEvidence.h"
+#include "remote/RemoteNameEvidence.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -98,7 +98,7 @@ bool readsAsChinese(QByteArrayView name)
 
 } // namespace
 
-bool FtpNameEvidence::add(QByteArrayView name)
+bool RemoteNameEvidence::add(QByteArrayView name)
 {
     bool ascii = true;
     bool twoByteOnly = true;
@@ -112,7 +112,7 @@ bool FtpNameEvidence::add(QByteArrayView name)
     }
     if (ascii)
         return false;
-    if (!FtpNameCodec::isValidUtf8(name)) {
+    if (!RemoteNameCodec::isValidUtf8(name)) {
         ++m_gb18030;
         return true;
     }
@@ -130,9 +130,9 @@ bool FtpNameEvidence::add(QByteArrayView name)
     return true;
 }
 
-FtpNameCodec::Choice FtpNameEvidence::verdict() const
+RemoteNameCodec::Choice RemoteNameEvidence::verdict() const
 {
     if (m_utf8 == 0 && m_gb18030 == 0)
-        return FtpNameCodec::Choice::Undecided;
-    return m_gb18030 > m_utf8 ? FtpNameCodec::Choice::Gb18030 : FtpNameCodec::Choice::Utf8;
+        return RemoteNameCodec::Choice::Undecided;
+    return m_gb18030 > m_utf8 ? RemoteNameCodec::Choice::Gb18030 : RemoteNameCodec::Choice::Utf8;
 }

@@ -6,21 +6,21 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-class FtpNameEvidence;
+class RemoteNameEvidence;
 
 // Turns the server's name bytes into text and back, with one encoding for
 // the whole connection: UTF-8 or GB18030 (which reads GBK and GB2312).
 //
 // The encoding is fixed when the connection starts (the site's choice, or
-// UTF-8 once the server switched to it with OPTS UTF8 ON), or else decided
+// UTF-8 once an FTP server switched to it with OPTS UTF8 ON), or else decided
 // once from the first names the server shows that are not plain ASCII (see
-// FtpNameEvidence). Until then names go out as UTF-8.
+// RemoteNameEvidence). Until then names go out as UTF-8.
 //
 // Bytes that do not read in the encoding are shown each as one character
 // U+F780-U+F7FF (U+F700 + the byte), which no decoded text holds, so that
 // every name goes back to the server byte for byte (encode(decode(b)) == b)
 // and two different names never show alike.
-class FtpNameCodec
+class RemoteNameCodec
 {
 public:
     enum class Choice
@@ -36,7 +36,7 @@ public:
     bool isDecided() const { return m_choice != Choice::Undecided; }
     // Decides from names the server sent, unless decided already; names
     // that are all plain ASCII say nothing and leave it undecided.
-    void decide(const FtpNameEvidence &evidence);
+    void decide(const RemoteNameEvidence &evidence);
 
     QString decode(QByteArrayView raw) const;
     // One name, or a whole path ("/pub/中文/x"), to the bytes to send.
