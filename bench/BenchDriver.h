@@ -4,8 +4,8 @@
 // the arguments checked against the usage line, and the log-in before the
 // measuring begins.
 
-#include "ftp/FtpError.h"
-#include "ftp/FtpSession.h"
+#include "remote/RemoteSession.h"
+#include "remote/RemoteTexts.h"
 
 #include <QStringList>
 #include <cstdio>
@@ -28,16 +28,16 @@ inline bool hasArguments(const QStringList &args, qsizetype needed, const char *
 }
 
 // False, with the reason printed, when the log-in fails.
-inline bool logIn(FtpSession &ftp, const QString &host, int port, const QString &user,
+inline bool logIn(RemoteSession &ftp, const QString &host, int port, const QString &user,
                   const QString &password, int timeoutSeconds)
 {
     try {
         ftp.setTimeoutMs(timeoutSeconds * 1000);
         ftp.OpenConnection(host, user, password, QString(), port);
         return true;
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         std::fprintf(stderr, "cannot connect: %d %s\n", error.number,
-                     qPrintable(error.description));
+                     qPrintable(RemoteTexts::description(error)));
         return false;
     }
 }

@@ -6,6 +6,7 @@
 //   bench_file_batch HOST PORT REMOTE_DIR LOCAL_DIR
 
 #include "ftp/FtpSession.h"
+#include "remote/RemoteTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,14 +19,14 @@ int copyTree(FtpSession &ftp, const QString &remote, const QString &local)
     if (!QDir().mkpath(local))
         return -1;
     ftp.ListDirectory(remote);
-    const QVector<FtpListingEntry> entries = ftp.ListingEntries().entries;
+    const QVector<RemoteEntry> entries = ftp.ListingEntries().entries;
     int files = 0;
-    for (const FtpListingEntry &entry : entries) {
+    for (const RemoteEntry &entry : entries) {
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
             continue;
         const QString from = remote + QLatin1Char('/') + entry.name;
         const QString to = local + QLatin1Char('/') + entry.name;
-        if (entry.kind == QLatin1String("d")) {
+        if (entry.kind == RemoteEntryKind::Folder) {
             const int inner = copyTree(ftp, from, to);
             if (inner < 0)
                 return -1;
@@ -60,8 +61,9 @@ int main(int argc, char **argv)
             return 1;
         }
         std::printf("%d files\n", files);
-    } catch (const FtpError &error) {
-        std::fprintf(stderr, "error %d: %s\n", error.number, qPrintable(error.description));
+    } catch (const RemoteError &error) {
+        std::fprintf(stderr, "error %d: %s\n", error.number,
+                     qPrintable(RemoteTexts::description(error)));
         return 1;
     }
     return 0;

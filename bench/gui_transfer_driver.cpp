@@ -15,7 +15,6 @@
 #include "app/MainWindow.h"
 #include "app/Platform.h"
 #include "connection/ConnectionController.h"
-#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
@@ -26,6 +25,8 @@
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 
 #include <QApplication>
 #include <QDir>
@@ -106,7 +107,7 @@ int main(int argc, char **argv)
 
     w.connection().Connect();
     w.remotePane().ChangeRemoteDir(args.at(3));
-    if (w.ftp().ConnectionState() != FtpState::Connected || !select(w.ui().lvwRemote, name)) {
+    if (w.ftp().ConnectionState() != RemoteState::Connected || !select(w.ui().lvwRemote, name)) {
         std::fprintf(stderr, "cannot reach %s/%s:\n%s\n", qPrintable(args.at(3)), qPrintable(name),
                      qPrintable(w.ui().txtLog->toPlainText()));
         return 1;

@@ -3,8 +3,8 @@
 // that it goes back to the server byte for byte.
 
 #include "FuzzCheck.h"
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpListingParser.h"
+#include "remote/RemoteCodes.h"
 #include "remote/RemoteNameCodec.h"
 
 #include <QHash>
@@ -18,8 +18,7 @@ constexpr qint64 MaxBytes = 256 * 1024;
 
 struct Result
 {
-    FtpListing listing;
-    QVector<QByteArray> uniques;
+    RemoteListing listing;
     bool withinLimits = true;
 };
 
@@ -36,7 +35,6 @@ Result parse(FtpListingParser::Source source, QByteArrayView stream, qsizetype p
         result.withinLimits = parser.feed(stream.sliced(pos, qMin(piece, stream.size() - pos)));
     parser.finish();
     result.listing = parser.takeListing();
-    result.uniques = parser.takeUniques();
     return result;
 }
 
@@ -56,10 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Result whole = parse(source, stream, qMax<qsizetype>(1, stream.size()), wholeCodec);
     const Result pieces = parse(source, stream, piece, piecesCodec);
 
-    const QVector<FtpListingEntry> &entries = pieces.listing.entries;
+    const QVector<RemoteEntry> &entries = pieces.listing.entries;
     FUZZ_CHECK(entries.size() <= MaxEntries);
-    FUZZ_CHECK(pieces.uniques.isEmpty() || pieces.uniques.size() == entries.size());
-    FUZZ_CHECK(entries.isEmpty() || pieces.listing.format != FtpListingFormat::None);
+    FUZZ_CHECK(pieces.listing.identities.isEmpty() ||
+               pieces.listing.identities.size() == entries.size());
+    FUZZ_CHECK(entries.isEmpty() || pieces.listing.format != RemoteListingFormat::None);
     if (whole.withinLimits && pieces.withinLimits) {
         FUZZ_CHECK(whole.listing.format == pieces.listing.format);
         FUZZ_CHECK(whole.listing.entries.size() == entries.size());
@@ -77,14 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // component.
     QHash<QString, QByteArray> rawOf;
     QSet<QString> ambiguous;
-    for (const FtpListingEntry &entry : entries) {
+    for (const RemoteEntry &entry : entries) {
         FUZZ_CHECK(!entry.rawName.isEmpty() && !entry.name.isEmpty());
         const auto known = rawOf.constFind(entry.name);
         if (known != rawOf.constEnd() && *known != entry.rawName)
             ambiguous.insert(entry.name);
         rawOf.insert(entry.name, entry.rawName);
     }
-    for (const FtpListingEntry &entry : entries)
+    for (const RemoteEntry &entry : entries)
         if (!ambiguous.contains(entry.name) && !entry.name.contains(QLatin1Char('/')))
             FUZZ_CHECK(piecesCodec.encode(entry.name) == entry.rawName);
     return 0;

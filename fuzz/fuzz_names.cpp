@@ -3,9 +3,9 @@
 // local path; patterns and log texts never break.
 
 #include "FuzzCheck.h"
-#include "ftp/FtpNameRules.h"
 #include "remote/RemoteNameCodec.h"
 #include "remote/RemoteNameEvidence.h"
+#include "remote/RemoteNameRules.h"
 
 #include <QDir>
 #include <cstdint>
@@ -31,21 +31,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(RemoteNameCodec::decodeText(raw).size() <= raw.size());
 
     // The text is checked before it is sent as these bytes: both must agree.
-    FUZZ_CHECK(FtpNameRules::holdsLineBreak(raw) == FtpNameRules::holdsLineBreak(shown));
-    FUZZ_CHECK(!FtpNameRules::holdsControlCharacter(FtpNameRules::printable(shown)));
+    FUZZ_CHECK(RemoteNameRules::holdsLineBreak(raw) == RemoteNameRules::holdsLineBreak(shown));
+    FUZZ_CHECK(!RemoteNameRules::holdsControlCharacter(RemoteNameRules::printable(shown)));
 
-    if (FtpNameRules::isSafeLocalName(shown)) {
+    if (RemoteNameRules::isSafeLocalName(shown)) {
         const QString base = QStringLiteral("/target/folder");
-        const QString path = QDir::cleanPath(FtpNameRules::localChildPath(base, shown));
+        const QString path = QDir::cleanPath(RemoteNameRules::localChildPath(base, shown));
         FUZZ_CHECK(path.startsWith(base + QLatin1Char('/')));
         FUZZ_CHECK(!path.mid(base.size() + 1).contains(QLatin1Char('/')));
-        FUZZ_CHECK(!FtpNameRules::holdsLineBreak(shown));
+        FUZZ_CHECK(!RemoteNameRules::holdsLineBreak(shown));
     }
 
-    const FtpNameRules::Pattern remote = FtpNameRules::splitRemotePattern(shown);
+    const RemoteNameRules::Pattern remote = RemoteNameRules::splitRemotePattern(shown);
     FUZZ_CHECK(remote.folder == QLatin1String("/") || !remote.folder.endsWith(QLatin1Char('/')));
     remote.matches(shown);
-    const FtpNameRules::Pattern local = FtpNameRules::splitLocalPattern(shown);
+    const RemoteNameRules::Pattern local = RemoteNameRules::splitLocalPattern(shown);
     local.matches(shown);
     return 0;
 }

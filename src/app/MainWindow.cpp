@@ -20,6 +20,7 @@
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "remote/factory/RemoteSessions.h"
 #include "transfer/DragDrop.h"
 #include "transfer/ProgressDisplay.h"
 #include "transfer/QueueList.h"
@@ -38,14 +39,15 @@
 #include <exception>
 
 MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
-    : QMainWindow(parent), platform(platform), globals(globals)
+    : QMainWindow(parent), platform(platform), globals(globals),
+      Ftp1(RemoteSessions::make(RemoteProtocol::Ftp))
 {
     widgets.setupUi(this, cmds);
     setWindowIcon(Artwork::windowIcon());
 
     sessionLog = std::make_unique<SessionLog>(widgets.txtLog);
     ctx = std::make_unique<WindowContext>(
-        WindowContext::Parts{this, Ftp1, globals, windowState, cmds, *sessionLog, platform.prompts,
+        WindowContext::Parts{this, *Ftp1, globals, windowState, cmds, *sessionLog, platform.prompts,
                              platform.shell, widgets.sbStatusBar});
     layoutControl = new MainLayout(this, widgets, windowState, this);
     commandDispatch = new CommandDispatch(*ctx, this);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/MainWindowUi.h"
-#include "ftp/FtpSession.h"
+#include "remote/RemoteSession.h"
 #include "window/Commands.h"
 #include "window/WindowState.h"
 
@@ -60,7 +60,7 @@ public:
     RemoteFileOps &remoteFileOps() { return *remoteOps; }
     FileCommands &fileCommands() { return *fileOps; }
     ViewAndRun &viewAndRun() { return *viewer; }
-    FtpSession &ftp() { return Ftp1; }
+    RemoteSession &ftp() { return *Ftp1; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -76,7 +76,7 @@ private:
     Globals &globals;
     // Declared before the widgets and controllers: they may call it while
     // they are destroyed.
-    FtpSession Ftp1;
+    std::unique_ptr<RemoteSession> Ftp1;
     Commands cmds;
     WindowState windowState;
     MainWindowUi widgets;

@@ -1,6 +1,7 @@
 #include "connection/CertificateDialog.h"
 
-#include "ftp/FtpCodes.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteTexts.h"
 
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -30,9 +31,9 @@ QString dateText(const QDateTime &when)
 
 } // namespace
 
-CertificateDialog::CertificateDialog(const FtpCertificate &certificate, const QString &remembered,
-                                     QWidget *parent)
-    : QDialog(parent), trust(FtpTrust::Refuse)
+CertificateDialog::CertificateDialog(const RemoteCertificate &certificate,
+                                     const QString &remembered, QWidget *parent)
+    : QDialog(parent), trust(RemoteTrust::Refuse)
 {
     setObjectName(QStringLiteral("frmCertificate"));
     setWindowTitle(QStringLiteral("服务器证书"));
@@ -53,7 +54,8 @@ CertificateDialog::CertificateDialog(const FtpCertificate &certificate, const QS
         lblHeadline->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
 
     auto *details = new QFormLayout;
-    details->addRow(QStringLiteral("原因:"), field("lblProblem", certificate.problem));
+    details->addRow(QStringLiteral("原因:"),
+                    field("lblProblem", RemoteTexts::problem(certificate)));
     details->addRow(QStringLiteral("颁发给:"), field("lblSubject", certificate.subject));
     details->addRow(QStringLiteral("颁发者:"), field("lblIssuer", certificate.issuer));
     details->addRow(QStringLiteral("有效期:"),
@@ -73,10 +75,10 @@ CertificateDialog::CertificateDialog(const FtpCertificate &certificate, const QS
         return b;
     };
     QPushButton *cmdTrustOnce =
-        button("cmdTrustOnce", QStringLiteral("信任一次(&O)"), FtpTrust::Once);
+        button("cmdTrustOnce", QStringLiteral("信任一次(&O)"), RemoteTrust::Once);
     QPushButton *cmdTrustAlways =
-        button("cmdTrustAlways", QStringLiteral("始终信任(&A)"), FtpTrust::Always);
-    QPushButton *cmdRefuse = button("cmdRefuse", QStringLiteral("拒绝(&R)"), FtpTrust::Refuse);
+        button("cmdTrustAlways", QStringLiteral("始终信任(&A)"), RemoteTrust::Always);
+    QPushButton *cmdRefuse = button("cmdRefuse", QStringLiteral("拒绝(&R)"), RemoteTrust::Refuse);
     // Enter must not trust by accident.
     cmdTrustOnce->setAutoDefault(false);
     cmdTrustAlways->setAutoDefault(false);
@@ -101,7 +103,7 @@ CertificateDialog::CertificateDialog(const FtpCertificate &certificate, const QS
 void CertificateDialog::choose(int answer)
 {
     trust = answer;
-    if (answer == FtpTrust::Refuse)
+    if (answer == RemoteTrust::Refuse)
         reject();
     else
         accept();

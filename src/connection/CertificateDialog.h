@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ftp/FtpCertificate.h"
+#include "remote/RemoteQuestion.h"
 
 #include <QDialog>
 
@@ -11,14 +11,14 @@
 // earlier for the same server (`remembered`), it warns that the certificate
 // has changed and shows both.
 //
-// The answer is an FtpTrust: 信任一次 (once), 始终信任 (always) or 拒绝
+// The answer is an RemoteTrust: 信任一次 (once), 始终信任 (always) or 拒绝
 // (refuse), which is also what Escape and the close box give.
 class CertificateDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    CertificateDialog(const FtpCertificate &certificate, const QString &remembered,
+    CertificateDialog(const RemoteCertificate &certificate, const QString &remembered,
                       QWidget *parent = nullptr);
 
     int answer() const { return trust; }

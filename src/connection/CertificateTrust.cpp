@@ -1,8 +1,8 @@
 #include "connection/CertificateTrust.h"
 
 #include "connection/CertificateDialog.h"
-#include "ftp/FtpCodes.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
 #include "window/HelpLauncher.h"
 
 #include <QDir>
@@ -11,14 +11,14 @@ CertificateTrust::CertificateTrust(QWidget *window, SessionLog &log, const QStri
     : window(window), log(log), store(storePath)
 {}
 
-int CertificateTrust::ask(const FtpCertificate &certificate)
+int CertificateTrust::ask(const RemoteCertificate &certificate)
 {
     QString remembered;
     const TrustedCertificates::Verdict verdict =
         store.check(certificate.host, certificate.port, certificate.fingerprint, &remembered);
     if (verdict == TrustedCertificates::Verdict::Trusted)
-        return FtpTrust::Once;
-    int answer = FtpTrust::Refuse;
+        return RemoteTrust::Once;
+    int answer = RemoteTrust::Refuse;
     {
         CertificateDialog dialog(
             certificate, verdict == TrustedCertificates::Verdict::Changed ? remembered : QString(),
@@ -27,7 +27,7 @@ int CertificateTrust::ask(const FtpCertificate &certificate)
         dialog.exec();
         answer = dialog.answer();
     }
-    if (answer == FtpTrust::Always &&
+    if (answer == RemoteTrust::Always &&
         !store.remember(certificate.host, certificate.port, certificate.fingerprint))
         log.append(QStringLiteral("无法保存信任的证书（%1），下次连接时会再次询问\r\n")
                        .arg(QDir::toNativeSeparators(store.path())));

@@ -2,7 +2,7 @@
 
 #include "platform/TrustedCertificates.h"
 
-struct FtpCertificate;
+struct RemoteCertificate;
 class QWidget;
 class SessionLog;
 
@@ -18,8 +18,8 @@ public:
     // `storePath` empty: the file in the user's data folder.
     CertificateTrust(QWidget *window, SessionLog &log, const QString &storePath = QString());
 
-    // FtpTrust.
-    int ask(const FtpCertificate &certificate);
+    // RemoteTrust.
+    int ask(const RemoteCertificate &certificate);
 
 private:
     QWidget *window;

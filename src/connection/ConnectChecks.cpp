@@ -1,7 +1,7 @@
 #include "connection/ConnectChecks.h"
 
-#include "ftp/FtpCodes.h"
 #include "platform/Prompts.h"
+#include "remote/RemoteCodes.h"
 
 namespace ConnectChecks {
 
@@ -36,7 +36,7 @@ QString hostFrom(const QString &text)
 
 int defaultPortFor(int encryption)
 {
-    return encryption == FtpEncryption::Implicit ? ImplicitTlsPort : DefaultPort;
+    return encryption == RemoteEncryption::Implicit ? ImplicitTlsPort : DefaultPort;
 }
 
 std::optional<int> portFrom(const QString &text, int defaultPort)

@@ -14,7 +14,7 @@ inline constexpr int DefaultPort = 21;
 // Implicit TLS (FTPS) has a port of its own.
 inline constexpr int ImplicitTlsPort = 990;
 
-// The port an empty port box means with the encryption chosen (FtpEncryption).
+// The port an empty port box means with the encryption chosen (RemoteEncryption).
 int defaultPortFor(int encryption);
 
 // The address to connect to, without surrounding blanks; empty when none.

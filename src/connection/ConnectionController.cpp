@@ -2,11 +2,13 @@
 
 #include "connection/QuickConnectDialog.h"
 #include "connection/SiteManagerDialog.h"
-#include "ftp/FtpSession.h"
-#include "ftp/FtpUrl.h"
 #include "platform/Globals.h"
 #include "platform/Prompts.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
+#include "remote/RemoteTexts.h"
+#include "remote/RemoteUrl.h"
 #include "window/RemoteBrowser.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
@@ -25,9 +27,13 @@ ConnectionController::ConnectionController(WindowContext &context, RemoteBrowser
     : QObject(parent), ctx(context), remote(remote), siteDatabasePath(siteDatabasePath),
       certificates(ctx.window, ctx.log)
 {
-    connect(&ctx.ftp, &FtpSession::StateChangedEvent, this, &ConnectionController::StateChanged);
-    ctx.ftp.setCertificateQuestion(
-        [this](const FtpCertificate &certificate) { return certificates.ask(certificate); });
+    connect(&ctx.ftp, &RemoteSession::StateChangedEvent, this, &ConnectionController::StateChanged);
+    ctx.ftp.setQuestion([this](const RemoteQuestion &question) {
+        RemoteAnswer answer;
+        if (const auto *certificate = std::get_if<RemoteCertificate>(&question))
+            answer.trust = certificates.ask(*certificate);
+        return answer;
+    });
 }
 
 void ConnectionController::Connect()
@@ -47,8 +53,8 @@ void ConnectionController::Connect()
         g.gRemoteDir = g.gHomeDir;
         remote.DoRemoteRefresh(ctx.ftp.CurrentDirectory());
         remote.SortRemoteByName();
-    } catch (const FtpError &error) {
-        ReportRemoteError(ctx, error.description, error.number);
+    } catch (const RemoteError &error) {
+        ReportRemoteError(ctx, RemoteTexts::description(error), error.number);
     }
     ctx.availability.refresh();
 }
@@ -59,22 +65,22 @@ void ConnectionController::Disconnect()
     SetFtpProperties(ctx.ftp, ctx.globals);
     try {
         ctx.ftp.CloseConnection();
-    } catch (const FtpError &error) {
-        ReportRemoteError(ctx, error.description, error.number);
+    } catch (const RemoteError &error) {
+        ReportRemoteError(ctx, RemoteTexts::description(error), error.number);
     }
 }
 
 void ConnectionController::StateChanged()
 {
     const int connectionState = ctx.ftp.ConnectionState();
-    if (connectionState == FtpState::Connected) {
+    if (connectionState == RemoteState::Connected) {
         wasConnected = true;
         const QString encrypted = ctx.ftp.IsEncrypted() ? QStringLiteral(", 已加密") : QString();
         ctx.window->setWindowTitle(title + QStringLiteral(" (连接到: ") + ctx.globals.gHost +
                                    encrypted + QStringLiteral(")"));
         ctx.log.append(QStringLiteral("连接到: ") + ctx.globals.gHost + QStringLiteral("\r\n"));
         ctx.status.show(StatusIndicator::Connected);
-    } else if (connectionState == FtpState::Closed) {
+    } else if (connectionState == RemoteState::Closed) {
         // An attempt that never logged in closed nothing: its reason is the
         // last line of the log.
         if (wasConnected)
@@ -119,7 +125,7 @@ void ConnectionController::mnuLogin_Click()
 
 void ConnectionController::quickConnectTo(const QString &link)
 {
-    const std::optional<FtpUrl> url = FtpUrl::parse(link.trimmed(), nullptr);
+    const std::optional<RemoteUrl> url = RemoteUrl::parse(link.trimmed(), nullptr);
     if (!url) {
         ctx.prompts.messageBox(QStringLiteral("无法识别的 FTP 地址: %1").arg(link),
                                Prompts::Buttons::Ok, Prompts::Icon::Warning, title);
@@ -137,7 +143,7 @@ void ConnectionController::mnuRelogin_Click()
 
 void ConnectionController::mnuLogout_Click()
 {
-    if (ctx.ftp.ConnectionState() == FtpState::Connected)
+    if (ctx.ftp.ConnectionState() == RemoteState::Connected)
         Disconnect();
     remote.clearDirectoryBox();
     ctx.availability.refresh();
@@ -152,6 +158,6 @@ void ConnectionController::Stop()
 
 void ConnectionController::DropForExit()
 {
-    if (ctx.ftp.ConnectionState() == FtpState::Connected)
+    if (ctx.ftp.ConnectionState() == RemoteState::Connected)
         ctx.ftp.DropConnection();
 }

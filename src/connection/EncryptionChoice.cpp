@@ -1,6 +1,6 @@
 #include "connection/EncryptionChoice.h"
 
-#include "ftp/FtpCodes.h"
+#include "remote/RemoteCodes.h"
 
 #include <QComboBox>
 
@@ -17,7 +17,7 @@ QComboBox *newBox(const char *objectName)
     auto *box = new QComboBox;
     box->setObjectName(QLatin1String(objectName));
     box->addItems(texts());
-    box->setCurrentIndex(FtpEncryption::ExplicitIfOffered);
+    box->setCurrentIndex(RemoteEncryption::ExplicitIfOffered);
     return box;
 }
 

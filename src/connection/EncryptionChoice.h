@@ -5,7 +5,7 @@
 class QComboBox;
 
 // The "加密" choice of the site manager and of quick connect: its entries
-// stand at the indexes of FtpEncryption.
+// stand at the indexes of RemoteEncryption.
 namespace EncryptionChoice {
 
 QStringList texts();

@@ -2,9 +2,9 @@
 
 #include "connection/ConnectChecks.h"
 #include "connection/EncryptionChoice.h"
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpUrl.h"
 #include "platform/Globals.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteUrl.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -68,13 +68,13 @@ void QuickConnectDialog::buildControls()
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void QuickConnectDialog::fillFrom(const FtpUrl &url)
+void QuickConnectDialog::fillFrom(const RemoteUrl &url)
 {
     txtIP->setText(url.host);
     const bool anonymous = url.user.compare(QLatin1String("anonymous"), Qt::CaseInsensitive) == 0;
     txtUser->setText(anonymous ? QString() : url.user);
     if (url.implicitTls)
-        cobEncryption->setCurrentIndex(FtpEncryption::Implicit);
+        cobEncryption->setCurrentIndex(RemoteEncryption::Implicit);
     const int defaultPort = ConnectChecks::defaultPortFor(cobEncryption->currentIndex());
     txtPort->setText(url.port == defaultPort ? QString() : QString::number(url.port));
     if (anonymous)
@@ -97,7 +97,7 @@ void QuickConnectDialog::confirm()
     globals.gPort = server->port;
     globals.gPassive = true;
     globals.gTimeout = 30;
-    globals.gEncoding = FtpNameEncoding::Auto;
+    globals.gEncoding = RemoteNameEncoding::Auto;
     globals.gEncryption = encryption;
     globals.gDialogCancelled = false;
     accept();

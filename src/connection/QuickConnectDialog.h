@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-struct FtpUrl;
+struct RemoteUrl;
 struct Globals;
 class Prompts;
 class QComboBox;
@@ -35,7 +35,7 @@ public:
     // (empty when it is the default) and implicit TLS for ftps://. A password
     // in the link is not taken: links are kept in histories and shown to
     // others, so the password is typed here, where the focus waits for it.
-    void fillFrom(const FtpUrl &url);
+    void fillFrom(const RemoteUrl &url);
 
 private:
     void buildControls();

@@ -2,9 +2,9 @@
 
 #include "connection/ConnectChecks.h"
 #include "connection/EncryptionChoice.h"
-#include "ftp/FtpCodes.h"
 #include "platform/Globals.h"
 #include "platform/Prompts.h"
+#include "remote/RemoteCodes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -141,15 +141,15 @@ void SiteManagerDialog::buildControls()
         {QStringLiteral("Binary"), QStringLiteral("Ascii"), QStringLiteral("EBCIDIC")});
     cobType->setProperty(UnknownIndex, -1);
     // The encoding of the server's file names; the entries stand at the
-    // indexes of FtpNameEncoding, and a site without a choice means "自动".
+    // indexes of RemoteNameEncoding, and a site without a choice means "自动".
     cobCharset = new QComboBox;
     cobCharset->setObjectName(QStringLiteral("cobCharset"));
     cobCharset->addItems({QStringLiteral("自动"), QStringLiteral("UTF-8"), QStringLiteral("GBK")});
-    cobCharset->setProperty(UnknownIndex, FtpNameEncoding::Auto);
+    cobCharset->setProperty(UnknownIndex, RemoteNameEncoding::Auto);
     // A site from before the choice, or with a text the box does not offer,
     // connects as it always did: plain FTP.
     cobEncryption = EncryptionChoice::newBox("cobEncryption");
-    cobEncryption->setProperty(UnknownIndex, FtpEncryption::Plain);
+    cobEncryption->setProperty(UnknownIndex, RemoteEncryption::Plain);
     txtTime = new QLineEdit;
     txtTime->setObjectName(QStringLiteral("txtTime"));
     chkChar = new QCheckBox(QStringLiteral("密码(P):"));
@@ -274,7 +274,7 @@ void SiteManagerDialog::bindControls()
     if (model->fieldIndex(SiteColumns::Encryption) >= 0)
         mapper->addMapping(cobEncryption, model->fieldIndex(SiteColumns::Encryption));
     else // its sites connect as they always did
-        cobEncryption->setCurrentIndex(FtpEncryption::Plain);
+        cobEncryption->setCurrentIndex(RemoteEncryption::Plain);
 
     listSit->setModel(model.get());
     listSit->setModelColumn(SiteDatabase::NameColumn);
@@ -327,8 +327,8 @@ void SiteManagerDialog::clearFields()
     for (QLineEdit *edit : {txtFTP, txtPort, txtUser, txtPassword, txtTime})
         edit->clear();
     cobType->setCurrentIndex(-1);
-    cobCharset->setCurrentIndex(FtpNameEncoding::Auto);
-    cobEncryption->setCurrentIndex(FtpEncryption::ExplicitIfOffered);
+    cobCharset->setCurrentIndex(RemoteNameEncoding::Auto);
+    cobEncryption->setCurrentIndex(RemoteEncryption::ExplicitIfOffered);
     chkAnonymous->setChecked(false);
     chkPASV->setTristate(false);
     chkPASV->setChecked(false);
@@ -354,7 +354,7 @@ void SiteManagerDialog::addSite()
     record.setValue(SiteColumns::Timeout, QStringLiteral("30"));
     if (record.contains(SiteColumns::Encryption))
         record.setValue(SiteColumns::Encryption,
-                        EncryptionChoice::texts().at(FtpEncryption::ExplicitIfOffered));
+                        EncryptionChoice::texts().at(RemoteEncryption::ExplicitIfOffered));
     if (!model->insertRecord(-1, record)) {
         reportError(SiteDatabase::WriteFailed,
                     QStringLiteral("无法添加站点: ") + model->lastError().text());

@@ -2,13 +2,14 @@
 
 #include "fileops/DeleteSelection.h"
 #include "fileops/PaintPacer.h"
-#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/PathRules.h"
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 #include "transfer/QueueList.h"
 #include "transfer/TransferList.h"
 #include "window/IconKeys.h"
@@ -80,10 +81,10 @@ void RemoteFileOps::RemoteNewFolder()
     for (int attempt = 1; attempt <= NewFolderAttempts; ++attempt) {
         state.MakeDirAnswered = false;
         state.MakeDirSucceeded = false;
-        std::optional<FtpError> failure;
+        std::optional<RemoteError> failure;
         try {
             ctx.ftp.MakeRemoteDirectory(dir + name);
-        } catch (const FtpError &error) {
+        } catch (const RemoteError &error) {
             failure = error;
         }
         // The component's report of the outcome (code 25) set the flags
@@ -142,7 +143,7 @@ bool RemoteFileOps::RemoteRename(int row, const QString &newName)
     SetFtpProperties(ctx.ftp, ctx.globals);
     try {
         ctx.ftp.RenameRemote(entry.tag, target);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return false;
     }
@@ -217,7 +218,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const 
         ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + name, size);
     try {
         ctx.ftp.DeleteRemoteFile(path);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         return failed(error);
     }
     DeleteSelection::removeRow(lvwRemote->model(), path, rowHint);
@@ -226,11 +227,11 @@ RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const 
     return TreeOutcome::Removed;
 }
 
-RemoteFileOps::TreeOutcome RemoteFileOps::failed(const FtpError &error)
+RemoteFileOps::TreeOutcome RemoteFileOps::failed(const RemoteError &error)
 {
     ReportFtpFailure(ctx, error);
-    return error.number == FtpErrorCode::StoppedByUser ? TreeOutcome::Stopped
-                                                       : TreeOutcome::Refused;
+    return error.number == RemoteErrorCode::StoppedByUser ? TreeOutcome::Stopped
+                                                          : TreeOutcome::Refused;
 }
 
 RemoteFileOps::TreeOutcome RemoteFileOps::RemoveRemoteTree(const QString &base, const QString &path)
@@ -244,7 +245,7 @@ bool RemoteFileOps::enterExactly(const QString &dir, TreeOutcome *outcome)
     try {
         if (withSlash(ctx.ftp.CurrentDirectory()) != dir)
             ctx.ftp.setCurrentDirectory(dir);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         *outcome = failed(error);
         return false;
     }
@@ -268,7 +269,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::listInto(const QString &dir)
     QString listed = dir;
     if (!pane.ListRemoteDir(listed))
         return TreeOutcome::Refused;
-    if (pane.lastListingError() == FtpErrorCode::StoppedByUser)
+    if (pane.lastListingError() == RemoteErrorCode::StoppedByUser)
         return TreeOutcome::Stopped;
     // Without its listing nothing in the folder is known, so nothing goes.
     if (pane.lastListingError() != 0)
@@ -331,7 +332,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
     try {
         ctx.ftp.setCurrentDirectory(base);
         ctx.ftp.RemoveRemoteDirectory(folder);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         return failed(error);
     }
     return TreeOutcome::Removed;

@@ -13,7 +13,7 @@ class QueueList;
 class RemotePane;
 class TransferList;
 class WindowContext;
-struct FtpError;
+struct RemoteError;
 
 // New folder, rename and delete on the server, from the remote pane. Every
 // path is the directory the pane shows, as the server confirmed it, followed
@@ -71,7 +71,7 @@ private:
     TreeOutcome removeTree(const QString &base, const QString &folder, int depth);
     bool enterExactly(const QString &dir, TreeOutcome *outcome);
     TreeOutcome listInto(const QString &dir);
-    TreeOutcome failed(const FtpError &error);
+    TreeOutcome failed(const RemoteError &error);
     TreeOutcome deleteFile(const QString &name, const QString &size, const QString &path,
                            int rowHint);
     void addFolderRow(const QString &dir, const QString &name);

@@ -1,12 +1,13 @@
 #include "fileops/ViewAndRun.h"
 
-#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
 #include "platform/Shell.h"
 #include "platform/ViewerSettings.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 #include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
@@ -109,10 +110,10 @@ void ViewAndRun::ViewRemoteFile(int row)
     // The whole file, counted from 0.
     ctx.globals.gXferLocalSize = 0;
     SetFtpProperties(ctx.ftp, ctx.globals);
-    ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
+    ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
     try {
         ctx.ftp.DownloadFile(path, scratch);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return;
     }

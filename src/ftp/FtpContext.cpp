@@ -1,16 +1,13 @@
 #include "ftp/FtpContext.h"
 
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpError.h"
-#include "ftp/FtpEventSink.h"
+#include "ftp/FtpErrors.h"
 #include "ftp/FtpListingReader.h"
-#include "ftp/FtpNameRules.h"
+#include "remote/RemoteEventSink.h"
 #include "remote/RemoteInterrupt.h"
 #include "remote/RemoteNameEvidence.h"
+#include "remote/RemoteNameRules.h"
 
 namespace {
-
-const QString LineEnd = QStringLiteral("\r\n");
 
 bool isAscii(const QString &text)
 {
@@ -38,34 +35,38 @@ QString probeFolderFor(const QString &path)
 
 } // namespace
 
-FtpContext::FtpContext(RemoteInterrupt &interrupt, FtpEventSink &sink)
+FtpContext::FtpContext(RemoteInterrupt &interrupt, RemoteEventSink &sink)
     : m_interrupt(interrupt), m_sink(sink), m_control(interrupt, sink)
 {
     m_control.setCodec(&m_codec);
 }
 
-void FtpContext::setSettings(const FtpSettings &settings)
+void FtpContext::setSettings(const RemoteSettings &settings)
 {
     m_settings = settings;
     m_control.setTimeout(settings.timeoutMs);
     m_progressClock.start();
 }
 
-void FtpContext::report(int code, int category, const QString &text, qint64 count,
-                        const QVariant &extra)
+void FtpContext::report(const RemoteActivity &activity)
 {
-    m_sink.activity(code, category, text + LineEnd, count, extra);
+    m_sink.activity(activity);
 }
 
-int FtpContext::askAboutCertificate(const FtpCertificate &certificate)
+void FtpContext::note(RemoteActivityKind kind, RemoteText text)
 {
-    return m_sink.certificateQuestion(certificate);
+    m_sink.activity(RemoteActivity::note(kind, std::move(text)));
+}
+
+int FtpContext::askAboutCertificate(const RemoteCertificate &certificate)
+{
+    return m_sink.ask(certificate).trust;
 }
 
 void FtpContext::stopPoint()
 {
     if (m_interrupt.stopRequested())
-        throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+        throw FtpErrors::own(RemoteErrorCode::StoppedByUser, RemoteMessage::Stopped);
 }
 
 void FtpContext::startConnection(RemoteNameCodec::Choice encoding)
@@ -94,7 +95,7 @@ void FtpContext::decideEncodingFor(const QString &path)
     m_probed.insert(folder);
     try {
         list(folder);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         // A folder that cannot be listed says nothing: the name goes as
         // UTF-8. Anything that ends the operation still does.
         if (error.number >= 1000 || error.number == 421 || !m_control.isOpen())
@@ -143,17 +144,16 @@ void FtpContext::confirmDirectory()
             raw += line.at(pos++);
         }
         if (!closed)
-            throw FtpError{FtpErrorCode::BadReply,
-                           QStringLiteral("无法识别服务器返回的当前目录（引号未闭合）")};
+            throw FtpErrors::own(RemoteErrorCode::BadReply, RemoteMessage::UnclosedDirectory);
     } else {
         // Some servers leave the quotes out: "257 /home/user is the current directory".
         const QByteArray first = line.trimmed().split(' ').value(0);
         if (!first.startsWith('/'))
-            throw FtpError{FtpErrorCode::BadReply, QStringLiteral("无法识别服务器返回的当前目录")};
+            throw FtpErrors::own(RemoteErrorCode::BadReply, RemoteMessage::UnreadableDirectory);
         raw = first;
     }
     if (raw.isEmpty())
-        throw FtpError{FtpErrorCode::BadReply, QStringLiteral("服务器返回的当前目录为空")};
+        throw FtpErrors::own(RemoteErrorCode::BadReply, RemoteMessage::EmptyDirectory);
     // The first names of a connection may well come from here (a log-in
     // directory named in Chinese): they decide the encoding like a listing's.
     const QByteArrayList parts = raw.split('/');
@@ -167,21 +167,21 @@ void FtpContext::confirmDirectory()
     for (const QByteArray &part : parts)
         shown.append(m_codec.decode(part));
     const QString path = shown.join(QLatin1Char('/'));
-    if (FtpNameRules::holdsControlCharacter(path))
-        throw FtpError{FtpErrorCode::UnsafeServerName,
-                       QStringLiteral("服务器返回的当前目录含有控制字符，已拒绝")};
+    if (RemoteNameRules::holdsControlCharacter(path))
+        throw FtpErrors::own(RemoteErrorCode::UnsafeServerName, RemoteMessage::ControlInDirectory);
     m_currentDirectory = path;
     m_currentDirectoryRaw = raw;
 }
 
-void FtpContext::restoreDirectory(const QByteArray &raw, const QString &shown)
+bool FtpContext::restoreDirectory(const QByteArray &raw, const QString &shown)
 {
     if (raw.isEmpty())
-        return;
+        return true;
     if (!enterRaw(raw))
-        throw FtpError{FtpErrorCode::BadReply, QStringLiteral("无法回到目录 %1").arg(shown)};
+        return false;
     m_currentDirectory = shown;
     m_currentDirectoryRaw = raw;
+    return true;
 }
 
 QByteArray FtpContext::factsOf(const QByteArray &raw)
@@ -214,7 +214,7 @@ std::optional<qint64> FtpContext::remoteSize(const QByteArray &raw)
 
 void FtpContext::useTransferType()
 {
-    const char wanted = m_settings.transferSetting == FtpTransferSetting::Ascii ? 'A' : 'I';
+    const char wanted = m_settings.transferSetting == RemoteTransferSetting::Ascii ? 'A' : 'I';
     if (m_type == wanted)
         return;
     const FtpReply reply = m_control.command("TYPE", QByteArray(1, wanted));
@@ -223,7 +223,7 @@ void FtpContext::useTransferType()
     m_type = wanted;
 }
 
-FtpListing FtpContext::list(const QByteArray &raw, QVector<QByteArray> *uniques)
+RemoteListing FtpContext::list(const QByteArray &raw, bool withIdentities)
 {
-    return FtpListingReader(*this).read(raw, uniques);
+    return FtpListingReader(*this).read(raw, withIdentities);
 }

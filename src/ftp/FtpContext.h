@@ -1,32 +1,21 @@
 #pragma once
 
 #include "ftp/FtpControlConnection.h"
-#include "ftp/FtpListing.h"
 #include "ftp/FtpTlsContext.h"
+#include "remote/RemoteActivity.h"
+#include "remote/RemoteEntry.h"
 #include "remote/RemoteNameCodec.h"
+#include "remote/RemoteSettings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QSet>
 #include <QString>
-#include <QVariant>
 #include <QVector>
 #include <optional>
 
-class FtpEventSink;
+class RemoteEventSink;
 class RemoteInterrupt;
-
-// The settings of the operation in hand, copied from the session's
-// properties when it starts.
-struct FtpSettings
-{
-    int timeoutMs = 30000;
-    bool passive = true;
-    int uploadMode = 0;
-    int transferSetting = 0;
-    int nameEncoding = 0; // FtpNameEncoding; read by the log-in only
-    int encryption = 0;   // FtpEncryption; read by the log-in only
-};
 
 // What the server offered in FEAT, and what the session learnt on the way.
 struct FtpFeatures
@@ -59,10 +48,10 @@ struct FtpFeatures
 class FtpContext
 {
 public:
-    FtpContext(RemoteInterrupt &interrupt, FtpEventSink &sink);
+    FtpContext(RemoteInterrupt &interrupt, RemoteEventSink &sink);
 
-    void setSettings(const FtpSettings &settings);
-    const FtpSettings &settings() const { return m_settings; }
+    void setSettings(const RemoteSettings &settings);
+    const RemoteSettings &settings() const { return m_settings; }
     FtpControlConnection &control() { return m_control; }
     const FtpControlConnection &control() const { return m_control; }
     RemoteInterrupt &interrupt() { return m_interrupt; }
@@ -76,12 +65,12 @@ public:
     // Paces the progress reports of the operation in hand.
     QElapsedTimer &progressClock() { return m_progressClock; }
 
-    void report(int code, int category, const QString &text, qint64 count = 0,
-                const QVariant &extra = {});
+    void report(const RemoteActivity &activity);
+    void note(RemoteActivityKind kind, RemoteText text);
     // Puts a certificate that could not be verified to the caller and waits
-    // for the answer (FtpTrust). A drop meanwhile throws 11116, a stop
-    // FtpStopRequest.
-    int askAboutCertificate(const FtpCertificate &certificate);
+    // for the answer (RemoteTrust). A drop meanwhile throws 11116, a stop
+    // RemoteStopRequest.
+    int askAboutCertificate(const RemoteCertificate &certificate);
     // Throws 11101 when the user asked to stop: called after each exchange
     // with the server that may be the last of a stoppable step.
     void stopPoint();
@@ -103,8 +92,9 @@ public:
     bool enterRaw(const QByteArray &raw, FtpReply *refusal = nullptr);
     // PWD; throws 11114/11107 when the reply cannot be used.
     void confirmDirectory();
-    // Back to a directory known by its raw path (after a tree walk).
-    void restoreDirectory(const QByteArray &raw, const QString &shown);
+    // Back to a directory known by its raw path (after a tree walk); false
+    // when the server refuses.
+    bool restoreDirectory(const QByteArray &raw, const QString &shown);
 
     // The MLST facts of `raw` (empty: the current directory), or an empty
     // text when the server has no MLST or refuses.
@@ -113,14 +103,14 @@ public:
     void useTransferType();
     bool restartSupported() const { return m_features.restStream; }
     // Lists `raw` (empty: the current directory); see FtpListingReader.
-    FtpListing list(const QByteArray &raw, QVector<QByteArray> *uniques = nullptr);
+    RemoteListing list(const QByteArray &raw, bool withIdentities = false);
 
 private:
     void decideEncodingFor(const QString &path);
 
     RemoteInterrupt &m_interrupt;
-    FtpEventSink &m_sink;
-    FtpSettings m_settings;
+    RemoteEventSink &m_sink;
+    RemoteSettings m_settings;
     FtpControlConnection m_control;
     FtpFeatures m_features;
     RemoteNameCodec m_codec;

@@ -1,10 +1,9 @@
 #include "ftp/FtpControlConnection.h"
 
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpError.h"
-#include "ftp/FtpEventSink.h"
-#include "ftp/FtpNameRules.h"
+#include "ftp/FtpErrors.h"
+#include "remote/RemoteEventSink.h"
 #include "remote/RemoteNameCodec.h"
+#include "remote/RemoteNameRules.h"
 
 #include <QDeadlineTimer>
 #include <QHostInfo>
@@ -24,7 +23,7 @@ QList<QHostAddress> resolve(const QString &host)
 
 } // namespace
 
-FtpControlConnection::FtpControlConnection(RemoteInterrupt &interrupt, FtpEventSink &sink)
+FtpControlConnection::FtpControlConnection(RemoteInterrupt &interrupt, RemoteEventSink &sink)
     : m_sink(sink), m_socket(interrupt, FtpSocket::Role::Control)
 {}
 
@@ -33,26 +32,25 @@ void FtpControlConnection::open(const QString &host, quint16 port, int timeoutMs
     close();
     const QList<QHostAddress> addresses = resolve(host);
     if (addresses.isEmpty())
-        throw FtpError{FtpErrorCode::HostNotFound, QStringLiteral("找不到主机 %1").arg(host)};
-    FtpError last;
+        throw FtpErrors::own(RemoteErrorCode::HostNotFound,
+                             RemoteText(RemoteMessage::HostNotFound, {host}));
+    RemoteError last;
     for (const QHostAddress &address : addresses) {
-        m_sink.activity(FtpEvent::Connecting, FtpCategory::Information,
-                        QStringLiteral("正在连接 %1 (%2 端口 %3) ...\r\n")
-                            .arg(host, address.toString())
-                            .arg(port),
-                        0, {});
+        m_sink.activity(RemoteActivity::note(
+            RemoteActivityKind::Connecting,
+            RemoteText(RemoteMessage::Connecting, {host, address.toString(), port})));
         try {
             m_socket.connectTo(address, port, timeoutMs, m_stoppable);
-        } catch (const FtpError &error) {
-            if (error.number == FtpErrorCode::ConnectionDropped)
+        } catch (const RemoteError &error) {
+            if (error.number == RemoteErrorCode::ConnectionDropped)
                 throw;
             last = error;
             continue;
         }
         m_peer = m_socket.peerAddress();
-        m_sink.activity(FtpEvent::Connected, FtpCategory::Information,
-                        QStringLiteral("已连接到 %1 端口 %2\r\n").arg(m_peer.toString()).arg(port),
-                        0, {});
+        m_sink.activity(
+            RemoteActivity::note(RemoteActivityKind::Connected,
+                                 RemoteText(RemoteMessage::Connected, {m_peer.toString(), port})));
         return;
     }
     throw last;
@@ -67,32 +65,32 @@ void FtpControlConnection::close()
 void FtpControlConnection::startTls(FtpTlsContext &tls, const QString &host)
 {
     if (m_reader.pending() > 0)
-        loseConnection(FtpErrorCode::TlsHandshakeFailed,
-                       QStringLiteral("服务器在开始 TLS 之前多发了数据，连接已关闭"));
+        loseConnection(RemoteErrorCode::TlsHandshakeFailed, RemoteMessage::TlsExtraData);
     closedOnFailure([&] { m_socket.startTls(tls, host, m_timeoutMs, m_stoppable); });
 }
 
-void FtpControlConnection::loseConnection(int number, const QString &description)
+void FtpControlConnection::loseConnection(int number, const RemoteText &text)
 {
     close();
-    throw FtpError{number, description};
+    throw FtpErrors::own(number, text);
 }
 
 void FtpControlConnection::send(const QByteArray &verb, const QByteArray &argument,
                                 const QString &shown)
 {
     // The last line of defence: callers check names before they start.
-    if (FtpNameRules::holdsLineBreak(argument))
-        throw FtpError{FtpErrorCode::InvalidName,
-                       QStringLiteral("名称中含有回车、换行或空字符，未发送给服务器")};
+    if (RemoteNameRules::holdsLineBreak(argument))
+        throw FtpErrors::own(RemoteErrorCode::InvalidName, RemoteMessage::NameHoldsLineBreak);
     if (!isOpen())
-        throw FtpError{FtpErrorCode::NotConnected, QStringLiteral("尚未连接到服务器")};
+        throw FtpErrors::own(RemoteErrorCode::NotConnected, RemoteMessage::NotConnected);
     QByteArray line = verb;
     if (!argument.isEmpty())
         line += ' ' + argument;
     const QString decoded = m_codec ? m_codec->text(line) : RemoteNameCodec::decodeText(line);
-    m_sink.activity(FtpEvent::CommandSent, FtpCategory::Information,
-                    (shown.isEmpty() ? decoded : shown) + QStringLiteral("\r\n"), 0, {});
+    RemoteActivity sent;
+    sent.kind = RemoteActivityKind::CommandSent;
+    sent.reply = shown.isEmpty() ? decoded : shown;
+    m_sink.activity(sent);
     line += "\r\n";
     closedOnFailure(
         [&] { m_socket.sendAll(line.constData(), line.size(), m_timeoutMs, m_stoppable); });
@@ -100,13 +98,13 @@ void FtpControlConnection::send(const QByteArray &verb, const QByteArray &argume
 
 FtpReply FtpControlConnection::readReply()
 {
-    return readReply(FtpEvent::ServerReply);
+    return readReply(true);
 }
 
-FtpReply FtpControlConnection::readReply(int eventCode)
+FtpReply FtpControlConnection::readReply(bool reported)
 {
     if (!isOpen())
-        throw FtpError{FtpErrorCode::NotConnected, QStringLiteral("尚未连接到服务器")};
+        throw FtpErrors::own(RemoteErrorCode::NotConnected, RemoteMessage::NotConnected);
     FtpReply reply;
     char buffer[16 * 1024];
     const QDeadlineTimer deadline(m_timeoutMs);
@@ -116,37 +114,39 @@ FtpReply FtpControlConnection::readReply(int eventCode)
             break;
         if (status == FtpReplyReader::Status::Error) {
             if (m_reader.fault() == FtpReplyReader::Fault::NotAReply)
-                loseConnection(FtpErrorCode::BadReply,
-                               QStringLiteral("服务器发来的不是 FTP 回复，连接已关闭"));
-            loseConnection(
-                FtpErrorCode::ReplyTooLong,
-                QStringLiteral("服务器的回复过长（单行超过 16 KiB 或超过 4096 行），连接已关闭"));
+                loseConnection(RemoteErrorCode::BadReply, RemoteMessage::NotAReply);
+            loseConnection(RemoteErrorCode::ReplyTooLong, RemoteMessage::ReplyTooLong);
         }
         qint64 received = 0;
         try {
             const qint64 left = deadline.remainingTime();
             if (left <= 0)
-                throw FtpError{FtpErrorCode::TimedOut, QString()};
+                throw FtpErrors::own(RemoteErrorCode::TimedOut, {});
             received = m_socket.receive(buffer, sizeof buffer, int(left), m_stoppable);
-        } catch (FtpError &error) {
+        } catch (RemoteError &error) {
             close();
-            if (error.number == FtpErrorCode::TimedOut)
-                error.description =
-                    QStringLiteral("等待服务器响应超时（%1 毫秒）").arg(m_timeoutMs);
+            if (error.number == RemoteErrorCode::TimedOut)
+                error.text = RemoteText(RemoteMessage::ReplyTimedOut, {m_timeoutMs});
             throw;
-        } catch (const FtpStopRequest &) {
+        } catch (const RemoteStopRequest &) {
             close();
             throw;
         }
         if (received == 0)
-            loseConnection(FtpErrorCode::ConnectionLost, QStringLiteral("服务器关闭了连接"));
+            loseConnection(RemoteErrorCode::ConnectionLost, RemoteMessage::ServerClosed);
         m_reader.feed(QByteArrayView(buffer, received));
     }
-    if (eventCode != 0)
-        m_sink.activity(eventCode, FtpCategory::ServerReply, text(reply) + QStringLiteral("\r\n"),
-                        0, reply.code);
-    if (reply.code == 421)
-        loseConnection(421, text(reply));
+    if (reported) {
+        RemoteActivity said;
+        said.kind = RemoteActivityKind::ServerReply;
+        said.reply = text(reply);
+        said.replyCode = reply.code;
+        m_sink.activity(said);
+    }
+    if (reply.code == 421) {
+        close();
+        throw FtpErrors::refusal(421, text(reply));
+    }
     return reply;
 }
 
@@ -165,5 +165,5 @@ QString FtpControlConnection::text(const FtpReply &reply) const
 
 void FtpControlConnection::refuse(const FtpReply &reply) const
 {
-    throw FtpError{reply.code, text(reply)};
+    throw FtpErrors::refusal(reply.code, text(reply));
 }

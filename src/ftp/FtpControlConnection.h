@@ -2,11 +2,12 @@
 
 #include "ftp/FtpReplyReader.h"
 #include "ftp/FtpSocket.h"
+#include "remote/RemoteText.h"
 
 #include <QByteArray>
 #include <QString>
 
-class FtpEventSink;
+class RemoteEventSink;
 class RemoteInterrupt;
 class RemoteNameCodec;
 class FtpTlsContext;
@@ -22,7 +23,7 @@ class FtpTlsContext;
 class FtpControlConnection
 {
 public:
-    FtpControlConnection(RemoteInterrupt &interrupt, FtpEventSink &sink);
+    FtpControlConnection(RemoteInterrupt &interrupt, RemoteEventSink &sink);
 
     // Resolves `host` and connects to the first address that answers.
     void open(const QString &host, quint16 port, int timeoutMs);
@@ -32,7 +33,7 @@ public:
     // server agreed to AUTH TLS): the handshake, with the certificate
     // checked against `host`. Anything the server sent after its last reply
     // would have been read as if encrypted: such a connection is refused.
-    // Throws FtpError 11121, 11102 or 11116 and closes on failure.
+    // Throws RemoteError 11121, 11102 or 11116 and closes on failure.
     void startTls(FtpTlsContext &tls, const QString &host);
     bool isEncrypted() const { return m_socket.isEncrypted(); }
     FtpSocket &socket() { return m_socket; }
@@ -43,20 +44,20 @@ public:
     // encoding.
     void setCodec(const RemoteNameCodec *codec) { m_codec = codec; }
     // While on (connecting, logging in), a stop ends every wait at once with
-    // FtpStopRequest; otherwise a stop waits for the reply.
+    // RemoteStopRequest; otherwise a stop waits for the reply.
     void setStoppable(bool on) { m_stoppable = on; }
     // Sends "VERB argument". `shown` replaces the command in the event text
     // ("PASS ******"); by default the command is shown as sent. Only the
     // argument of PASS and ACCT is ever hidden: a password that happens to
     // be a word of a reply or of the user name must not garble those.
     void send(const QByteArray &verb, const QByteArray &argument = {}, const QString &shown = {});
-    // The next reply, reported with `eventCode` (or not at all when 0).
-    FtpReply readReply(int eventCode);
+    // The next reply, reported as a ServerReply unless `reported` is false.
+    FtpReply readReply(bool reported);
     FtpReply readReply();
     FtpReply command(const QByteArray &verb, const QByteArray &argument = {},
                      const QString &shown = {});
 
-    // The reply's text, decoded, for an FtpError description.
+    // The reply's text, decoded, for a RemoteError.
     QString text(const FtpReply &reply) const;
     [[noreturn]] void refuse(const FtpReply &reply) const;
 
@@ -64,7 +65,7 @@ public:
     QHostAddress localAddress() const { return m_socket.localAddress(); }
 
 private:
-    [[noreturn]] void loseConnection(int number, const QString &description);
+    [[noreturn]] void loseConnection(int number, const RemoteText &text);
     // Runs a step on the socket; a failure or a stop half-way leaves the
     // stream unusable, so the connection is closed before it goes on.
     template <typename Step> void closedOnFailure(Step &&step)
@@ -77,7 +78,7 @@ private:
         }
     }
 
-    FtpEventSink &m_sink;
+    RemoteEventSink &m_sink;
     FtpSocket m_socket;
     FtpReplyReader m_reader;
     QHostAddress m_peer;

@@ -1,9 +1,8 @@
 #include "ftp/FtpDataConnection.h"
 
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpContext.h"
 #include "ftp/FtpDataAddress.h"
-#include "ftp/FtpError.h"
+#include "ftp/FtpErrors.h"
 
 namespace {
 
@@ -56,15 +55,14 @@ bool FtpDataConnection::tryEpsv()
         m_socket.connectTo(control.peerAddress(), address->port, m_context.settings().timeoutMs,
                            true);
         return true;
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         // Nothing is outstanding on the control connection: PASV can follow.
-        if (error.number != FtpErrorCode::DataConnectionFailed &&
-            error.number != FtpErrorCode::TimedOut)
+        if (error.number != RemoteErrorCode::DataConnectionFailed &&
+            error.number != RemoteErrorCode::TimedOut)
             throw;
         m_context.features().epsvFailed = true;
-        m_context.report(
-            FtpEvent::DataConnection, FtpCategory::Information,
-            QStringLiteral("EPSV 给出的端口无法连接（%1），改用 PASV").arg(error.description));
+        m_context.note(RemoteActivityKind::DataConnection,
+                       RemoteText(RemoteMessage::EpsvFallback, {error.said()}));
         return false;
     }
 }
@@ -77,20 +75,19 @@ void FtpDataConnection::preparePassive()
     if ((!m_context.features().epsvFailed || !ipv4) && tryEpsv())
         return;
     if (!ipv4)
-        throw FtpError{FtpErrorCode::DataConnectionFailed,
-                       QStringLiteral("服务器不支持 IPv6 的被动模式（EPSV）")};
+        throw FtpErrors::own(RemoteErrorCode::DataConnectionFailed, RemoteMessage::NoIpv6Passive);
     const FtpReply reply = control.command("PASV");
     if (reply.code >= 400)
         control.refuse(reply);
     const auto address =
         reply.code == 227 ? FtpDataAddress::fromPasvReply(reply.text()) : std::nullopt;
     if (!address)
-        throw FtpError{FtpErrorCode::BadReply,
-                       QStringLiteral("无法识别服务器的被动模式回复：%1").arg(control.text(reply))};
+        throw FtpErrors::own(RemoteErrorCode::BadReply,
+                             RemoteText(RemoteMessage::UnreadablePassive, {control.text(reply)}));
     if (!address->address.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4))
-        m_context.report(FtpEvent::DataConnection, FtpCategory::Information,
-                         QStringLiteral("被动模式回复中的地址 %1 已忽略，改用控制连接的地址 %2")
-                             .arg(address->address.toString(), peer.toString()));
+        m_context.note(RemoteActivityKind::DataConnection,
+                       RemoteText(RemoteMessage::PassiveAddressIgnored,
+                                  {address->address.toString(), peer.toString()}));
     m_socket.connectTo(peer, address->port, m_context.settings().timeoutMs, true);
 }
 
@@ -110,8 +107,7 @@ void FtpDataConnection::prepareActive()
     }
     const QByteArray argument = FtpDataAddress::portArgument(local, port);
     if (argument.isEmpty())
-        throw FtpError{FtpErrorCode::DataConnectionFailed,
-                       QStringLiteral("服务器不支持 IPv6 的主动模式（EPRT）")};
+        throw FtpErrors::own(RemoteErrorCode::DataConnectionFailed, RemoteMessage::NoIpv6Active);
     const FtpReply reply = control.command("PORT", argument);
     if (!reply.isPositive())
         control.refuse(reply);
@@ -132,8 +128,6 @@ void FtpDataConnection::establish()
     m_resumed = FtpTlsContext::resumed(m_socket.tls());
     if (FtpTlsContext::fingerprint(m_socket.tls()) != tls.controlFingerprint()) {
         m_socket.close();
-        throw FtpError{FtpErrorCode::DataTlsFailed,
-                       QStringLiteral("数据连接出示的证书与控制连接的不同（可能来自另一台主机），"
-                                      "已拒绝")};
+        throw FtpErrors::own(RemoteErrorCode::DataTlsFailed, RemoteMessage::DataCertificateDiffers);
     }
 }

@@ -1,22 +1,24 @@
 #include "ftp/FtpEngine.h"
 
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpError.h"
-#include "ftp/FtpEventSink.h"
+#include "ftp/FtpErrors.h"
 #include "ftp/FtpFileTransfer.h"
-#include "ftp/FtpNameRules.h"
+#include "ftp/FtpListLine.h"
+#include "ftp/FtpMlsdParser.h"
 #include "ftp/FtpSecurity.h"
-#include "ftp/FtpTreeCopy.h"
+#include "remote/RemoteEventSink.h"
 #include "remote/RemoteInterrupt.h"
+#include "remote/RemoteNameRules.h"
+
+#include <algorithm>
 
 namespace {
 
 // Errors after which the server may still be busy with what the session
 // asked: the connection is closed rather than trusted.
-bool closesSession(const FtpError &error)
+bool closesSession(const RemoteError &error)
 {
-    return error.number == FtpErrorCode::TimedOut ||
-           error.number == FtpErrorCode::ConnectionDropped;
+    return error.number == RemoteErrorCode::TimedOut ||
+           error.number == RemoteErrorCode::ConnectionDropped;
 }
 
 QByteArray trimmedUpper(const QByteArray &line)
@@ -27,9 +29,9 @@ QByteArray trimmedUpper(const QByteArray &line)
 RemoteNameCodec::Choice encodingChoice(int nameEncoding)
 {
     switch (nameEncoding) {
-    case FtpNameEncoding::Utf8:
+    case RemoteNameEncoding::Utf8:
         return RemoteNameCodec::Choice::Utf8;
-    case FtpNameEncoding::Gbk:
+    case RemoteNameEncoding::Gbk:
         return RemoteNameCodec::Choice::Gb18030;
     default:
         return RemoteNameCodec::Choice::Undecided;
@@ -38,30 +40,30 @@ RemoteNameCodec::Choice encodingChoice(int nameEncoding)
 
 void checkName(const QString &name)
 {
-    if (FtpNameRules::holdsLineBreak(name))
-        throw FtpError{FtpErrorCode::InvalidName,
-                       QStringLiteral("名称中含有回车、换行或空字符，未发送给服务器")};
+    if (RemoteNameRules::holdsLineBreak(name))
+        throw FtpErrors::own(RemoteErrorCode::InvalidName, RemoteMessage::NameHoldsLineBreak);
 }
 
-void checkPath(const QString &path, const QString &what)
+void checkPath(const QString &path, RemoteMessage what)
 {
     checkName(path);
     if (path.isEmpty())
-        throw FtpError{FtpErrorCode::InvalidArgument, QStringLiteral("%1为空").arg(what)};
+        throw FtpErrors::own(RemoteErrorCode::InvalidArgument,
+                             RemoteText(RemoteMessage::EmptyArgument, {what}));
 }
 
 // "." and ".." name no entry of their own: renaming or deleting them would
 // act on the folder or its parent.
 void refuseDotOperand(const QString &path)
 {
-    if (FtpNameRules::isDotOperand(path))
-        throw FtpError{FtpErrorCode::InvalidArgument,
-                       QStringLiteral("\"%1\" 不是可以操作的名称（不能是 . 或 ..）").arg(path)};
+    if (RemoteNameRules::isDotOperand(path))
+        throw FtpErrors::own(RemoteErrorCode::InvalidArgument,
+                             RemoteText(RemoteMessage::DotOperand, {path}));
 }
 
 } // namespace
 
-FtpEngine::FtpEngine(RemoteInterrupt &interrupt, FtpEventSink &sink)
+FtpEngine::FtpEngine(RemoteInterrupt &interrupt, RemoteEventSink &sink)
     : m_context(interrupt, sink), m_sink(sink)
 {}
 
@@ -75,19 +77,18 @@ void FtpEngine::setState(int state)
 
 bool FtpEngine::encrypted() const
 {
-    return m_state != FtpState::Closed && m_context.control().isEncrypted() &&
+    return m_state != RemoteState::Closed && m_context.control().isEncrypted() &&
            m_context.dataProtected();
 }
 
 void FtpEngine::closeControl()
 {
-    const bool wasOpen = m_context.control().isOpen() || m_state != FtpState::Closed;
+    const bool wasOpen = m_context.control().isOpen() || m_state != RemoteState::Closed;
     m_context.control().close();
     m_context.forgetDirectory();
     if (wasOpen)
-        m_context.report(FtpEvent::ConnectionClosed, FtpCategory::Information,
-                         QStringLiteral("与服务器的控制连接已断开"));
-    setState(FtpState::Closed);
+        m_context.note(RemoteActivityKind::ConnectionClosed, RemoteMessage::ConnectionClosed);
+    setState(RemoteState::Closed);
 }
 
 void FtpEngine::dropNow()
@@ -95,13 +96,13 @@ void FtpEngine::dropNow()
     // The session reports the change of state itself, at once.
     m_context.control().close();
     m_context.forgetDirectory();
-    m_state = FtpState::Closed;
+    m_state = RemoteState::Closed;
 }
 
 void FtpEngine::requireConnected() const
 {
-    if (m_state != FtpState::Connected || !m_context.control().isOpen())
-        throw FtpError{FtpErrorCode::NotConnected, QStringLiteral("尚未连接到服务器")};
+    if (m_state != RemoteState::Connected || !m_context.control().isOpen())
+        throw FtpErrors::own(RemoteErrorCode::NotConnected, RemoteMessage::NotConnected);
 }
 
 // Runs one operation; afterwards the state matches the control connection.
@@ -114,7 +115,7 @@ template <typename Operation> void FtpEngine::guarded(Operation &&operation)
     try {
         operation();
         m_context.stopPoint();
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         if (closesSession(error) || !m_context.control().isOpen())
             closeControl();
         throw;
@@ -124,18 +125,22 @@ template <typename Operation> void FtpEngine::guarded(Operation &&operation)
 QByteArray FtpEngine::credential(const QString &text) const
 {
     // A site set to GBK logs in with GBK names too.
-    return m_context.settings().nameEncoding == FtpNameEncoding::Gbk
+    return m_context.settings().nameEncoding == RemoteNameEncoding::Gbk
                ? m_context.codec().encode(text)
                : text.toUtf8();
 }
 
-void FtpEngine::open(const QString &host, const QString &user, const QString &password,
-                     const QString &account, int port)
+void FtpEngine::open(const RemoteLogin &site)
 {
+    const QString &host = site.host;
+    const QString &user = site.user;
+    const QString &password = site.password;
+    const QString &account = site.account;
+    const int port = site.port;
     guarded([&] {
         if (host.trimmed().isEmpty() || port < 1 || port > 65535)
-            throw FtpError{FtpErrorCode::InvalidArgument,
-                           QStringLiteral("主机名或端口无效（端口 %1）").arg(port)};
+            throw FtpErrors::own(RemoteErrorCode::InvalidArgument,
+                                 RemoteText(RemoteMessage::InvalidHostOrPort, {port}));
         checkName(host);
         checkName(user);
         checkName(password);
@@ -144,7 +149,7 @@ void FtpEngine::open(const QString &host, const QString &user, const QString &pa
             closeControl();
         m_context.startConnection(encodingChoice(m_context.settings().nameEncoding));
         FtpControlConnection &control = m_context.control();
-        setState(FtpState::Connecting);
+        setState(RemoteState::Connecting);
         // A stop ends the connect at once, whatever it waits for.
         control.setStoppable(true);
         try {
@@ -164,21 +169,21 @@ void FtpEngine::open(const QString &host, const QString &user, const QString &pa
             m_context.useTransferType();
             try {
                 m_context.confirmDirectory();
-            } catch (const FtpError &error) {
+            } catch (const RemoteError &error) {
                 // Logged in all the same; only CurrentDirectory stays unknown.
                 if (!control.isOpen())
                     throw;
-                m_context.report(FtpEvent::ReplyIgnored, FtpCategory::Failure, error.description);
+                m_context.note(RemoteActivityKind::ReplyIgnored, error.said());
             }
             m_context.stopPoint();
-            m_context.report(FtpEvent::LoggedIn, FtpCategory::Information,
-                             QStringLiteral("已登录到 %1").arg(host.trimmed()));
-            setState(FtpState::Connected);
-        } catch (const FtpStopRequest &) {
+            m_context.note(RemoteActivityKind::LoggedIn,
+                           RemoteText(RemoteMessage::LoggedIn, {host.trimmed()}));
+            setState(RemoteState::Connected);
+        } catch (const RemoteStopRequest &) {
             control.setStoppable(false);
             closeControl();
-            throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("连接已被用户停止")};
-        } catch (const FtpError &) {
+            throw FtpErrors::own(RemoteErrorCode::StoppedByUser, RemoteMessage::ConnectStopped);
+        } catch (const RemoteError &) {
             control.setStoppable(false);
             closeControl();
             throw;
@@ -199,8 +204,7 @@ void FtpEngine::login(const QString &user, const QString &password, const QStrin
         reply = control.command("PASS", credential(pass), QStringLiteral("PASS ******"));
     if (reply.code == 332) {
         if (account.isEmpty())
-            throw FtpError{FtpErrorCode::AccountRequired,
-                           QStringLiteral("服务器要求提供账户（ACCT），但没有给出账户")};
+            throw FtpErrors::own(RemoteErrorCode::AccountRequired, RemoteMessage::AccountRequired);
         reply = control.command("ACCT", credential(account), QStringLiteral("ACCT ******"));
     }
     if (reply.code != 230 && reply.code != 202)
@@ -229,7 +233,7 @@ void FtpEngine::readFeatures()
         }
     }
     // A site set to GBK does not ask for UTF-8: the server might switch.
-    if (features.utf8 && m_context.settings().nameEncoding != FtpNameEncoding::Gbk) {
+    if (features.utf8 && m_context.settings().nameEncoding != RemoteNameEncoding::Gbk) {
         // 200: switched, names are UTF-8 from now on. Refused (pyftpdlib says
         // 501 although it is UTF-8 already): the names will tell.
         if (control.command("OPTS", "UTF8 ON").isPositive())
@@ -260,14 +264,14 @@ void FtpEngine::quit()
 {
     guarded([&] {
         if (!m_context.control().isOpen()) {
-            setState(FtpState::Closed);
+            setState(RemoteState::Closed);
             return;
         }
         try {
             m_context.control().command("QUIT");
-        } catch (const FtpError &error) {
+        } catch (const RemoteError &error) {
             // Closing anyway; only a drop is worth telling.
-            if (error.number == FtpErrorCode::ConnectionDropped) {
+            if (error.number == RemoteErrorCode::ConnectionDropped) {
                 closeControl();
                 throw;
             }
@@ -280,7 +284,7 @@ void FtpEngine::changeDirectory(const QString &path)
 {
     guarded([&] {
         requireConnected();
-        checkPath(path, QStringLiteral("目录名"));
+        checkPath(path, RemoteMessage::WhatFolderName);
         FtpReply refusal;
         if (!m_context.enterRaw(m_context.encode(path), &refusal))
             m_context.control().refuse(refusal);
@@ -300,16 +304,19 @@ void FtpEngine::parentDirectory()
     });
 }
 
-FtpListing FtpEngine::list(const QString &path)
+RemoteListing FtpEngine::list(const QString &path)
 {
-    FtpListing listing;
+    RemoteListing listing;
     guarded([&] {
         requireConnected();
         checkName(path);
         listing = m_context.list(path.isEmpty() ? QByteArray() : m_context.encode(path));
-        m_context.report(FtpEvent::ListingRead, FtpCategory::Information,
-                         QStringLiteral("目录列表读取完毕，共 %1 项").arg(listing.entries.size()),
-                         listing.entries.size(), listing.format);
+        RemoteActivity read =
+            RemoteActivity::note(RemoteActivityKind::ListingRead,
+                                 RemoteText(RemoteMessage::ListingRead, {listing.entries.size()}));
+        read.count = listing.entries.size();
+        read.format = listing.format;
+        m_context.report(read);
     });
     return listing;
 }
@@ -322,32 +329,45 @@ bool FtpEngine::directoryExists(const QByteArray &raw)
     if (!m_context.enterRaw(raw))
         return false;
     if (!m_context.enterRaw(back))
-        throw FtpError{FtpErrorCode::BadReply,
-                       QStringLiteral("无法回到目录 %1").arg(m_context.currentDirectory())};
+        throw FtpErrors::own(RemoteErrorCode::BadReply, RemoteText(RemoteMessage::CannotReturnTo,
+                                                                   {m_context.currentDirectory()}));
     return true;
+}
+
+void FtpEngine::reportMadeDirectory(RemoteFolderOutcome outcome, int replyCode,
+                                    const QString &reply, RemoteText text)
+{
+    RemoteActivity activity =
+        RemoteActivity::note(RemoteActivityKind::MakeDirectoryResult, std::move(text));
+    activity.folder = outcome;
+    activity.replyCode = replyCode;
+    activity.reply = reply;
+    m_context.report(activity);
 }
 
 void FtpEngine::makeDirectory(const QString &path)
 {
-    // Code 25 reports the outcome, success or failure.
+    // MakeDirectoryResult tells the outcome, made or not.
     guarded([&] {
         FtpControlConnection &control = m_context.control();
         int replyCode = 0;
         try {
             requireConnected();
-            checkPath(path, QStringLiteral("目录名"));
+            checkPath(path, RemoteMessage::WhatFolderName);
             const QByteArray raw = m_context.encode(path);
             control.send("MKD", raw);
-            const FtpReply reply = control.readReply(0);
+            const FtpReply reply = control.readReply(false);
             replyCode = reply.code;
             const QString serverText = control.text(reply);
             if (reply.isPositive()) {
-                m_context.report(FtpEvent::MakeDirectoryResult, FtpCategory::ServerReply,
-                                 serverText, 0, reply.code);
+                reportMadeDirectory(RemoteFolderOutcome::Made, reply.code, serverText, {});
                 return;
             }
-            m_context.report(FtpEvent::ServerReply, FtpCategory::ServerReply, serverText, 0,
-                             reply.code);
+            RemoteActivity said;
+            said.kind = RemoteActivityKind::ServerReply;
+            said.reply = serverText;
+            said.replyCode = reply.code;
+            m_context.report(said);
             // The server's wording says little ("550 Create directory operation
             // failed."): look whether the name is there, as a folder or a file.
             bool exists = false;
@@ -357,21 +377,18 @@ void FtpEngine::makeDirectory(const QString &path)
                 else
                     exists = directoryExists(raw) || m_context.remoteSize(raw).has_value();
             }
-            const QString outcome =
-                exists ? QStringLiteral("无法创建目录：该名称已存在 (exists)")
-                       : QStringLiteral("无法创建目录（服务器回复 %1）").arg(reply.code);
-            m_context.report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure, outcome, 0,
-                             reply.code);
+            if (exists)
+                reportMadeDirectory(RemoteFolderOutcome::AlreadyThere, reply.code, {},
+                                    RemoteMessage::FolderExists);
+            else
+                reportMadeDirectory(RemoteFolderOutcome::NotMade, reply.code, {},
+                                    RemoteText(RemoteMessage::FolderRefused, {reply.code}));
             replyCode = -1; // reported
-            throw FtpError{reply.code, serverText};
-        } catch (const FtpError &error) {
-            if (replyCode >= 0) {
-                // Never the server's or the path's text here: it must not say
-                // "exists" unless the name does.
-                m_context.report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure,
-                                 QStringLiteral("无法创建目录（错误 %1）").arg(error.number), 0,
-                                 replyCode);
-            }
+            throw FtpErrors::refusal(reply.code, serverText);
+        } catch (const RemoteError &error) {
+            if (replyCode >= 0)
+                reportMadeDirectory(RemoteFolderOutcome::NotMade, replyCode, {},
+                                    RemoteText(RemoteMessage::FolderFailed, {error.number}));
             throw;
         }
     });
@@ -381,7 +398,7 @@ void FtpEngine::removeDirectory(const QString &path)
 {
     guarded([&] {
         requireConnected();
-        checkPath(path, QStringLiteral("目录名"));
+        checkPath(path, RemoteMessage::WhatFolderName);
         refuseDotOperand(path);
         const FtpReply reply = m_context.control().command("RMD", m_context.encode(path));
         if (!reply.isPositive())
@@ -393,7 +410,7 @@ void FtpEngine::deleteFile(const QString &path)
 {
     guarded([&] {
         requireConnected();
-        checkPath(path, QStringLiteral("文件名"));
+        checkPath(path, RemoteMessage::WhatFileName);
         refuseDotOperand(path);
         const FtpReply reply = m_context.control().command("DELE", m_context.encode(path));
         if (!reply.isPositive())
@@ -405,8 +422,8 @@ void FtpEngine::rename(const QString &from, const QString &to)
 {
     guarded([&] {
         requireConnected();
-        checkPath(from, QStringLiteral("名称"));
-        checkPath(to, QStringLiteral("名称"));
+        checkPath(from, RemoteMessage::WhatName);
+        checkPath(to, RemoteMessage::WhatName);
         refuseDotOperand(from);
         refuseDotOperand(to);
         FtpControlConnection &control = m_context.control();
@@ -423,15 +440,35 @@ void FtpEngine::rename(const QString &from, const QString &to)
     });
 }
 
+// SITE CHMOD, which servers on Unix offer (vsftpd with chmod_enable,
+// ProFTPD, pyftpdlib); others refuse it with 500 or 502.
+void FtpEngine::changePermissions(const QString &path, int permissions)
+{
+    guarded([&] {
+        requireConnected();
+        checkPath(path, RemoteMessage::WhatName);
+        // Octal digits read as a decimal number: 755 is rwxr-xr-x.
+        const QByteArray mode = QByteArray::number(permissions);
+        if (permissions < 0 || permissions > 7777 ||
+            !std::all_of(mode.cbegin(), mode.cend(), [](char c) { return c <= '7'; }))
+            throw FtpErrors::own(RemoteErrorCode::InvalidArgument,
+                                 RemoteText(RemoteMessage::InvalidPermissions, {permissions}));
+        const FtpReply reply =
+            m_context.control().command("SITE", "CHMOD " + mode + ' ' + m_context.encode(path));
+        if (!reply.isPositive())
+            m_context.control().refuse(reply);
+    });
+}
+
 void FtpEngine::download(const QString &remote, const QString &local, qint64 offset)
 {
     guarded([&] {
         requireConnected();
-        checkPath(remote, QStringLiteral("文件名"));
+        checkPath(remote, RemoteMessage::WhatFileName);
         if (local.isEmpty())
-            throw FtpError{FtpErrorCode::InvalidArgument, QStringLiteral("文件名为空")};
+            throw FtpErrors::own(RemoteErrorCode::InvalidArgument, RemoteMessage::EmptyFileName);
         FtpFileTransfer(m_context).download(m_context.encode(remote), local, offset,
-                                            FtpEvent::DownloadFileProgress, -1);
+                                            RemoteActivityKind::DownloadFileProgress, -1);
     });
 }
 
@@ -439,30 +476,77 @@ void FtpEngine::upload(const QString &remote, const QString &local, qint64 offse
 {
     guarded([&] {
         requireConnected();
-        checkPath(remote, QStringLiteral("文件名"));
+        checkPath(remote, RemoteMessage::WhatFileName);
         if (local.isEmpty())
-            throw FtpError{FtpErrorCode::InvalidArgument, QStringLiteral("文件名为空")};
-        const bool resume = m_context.settings().uploadMode == FtpUploadMode::Resume;
+            throw FtpErrors::own(RemoteErrorCode::InvalidArgument, RemoteMessage::EmptyFileName);
+        const bool resume = m_context.settings().uploadMode == RemoteUploadMode::Resume;
         FtpFileTransfer(m_context).upload(local, m_context.encode(remote), resume ? offset : 0,
-                                          FtpEvent::UploadFileProgress);
+                                          RemoteActivityKind::UploadFileProgress);
     });
 }
 
-void FtpEngine::downloadTree(const QString &remotePattern, const QString &localFolder)
+void FtpEngine::walk(const std::function<void()> &steps)
 {
     guarded([&] {
         requireConnected();
-        checkName(remotePattern);
-        FtpTreeCopy(m_context).download(FtpNameRules::splitRemotePattern(remotePattern),
-                                        localFolder);
+        steps();
     });
 }
 
-void FtpEngine::uploadTree(const QString &localPattern, const QString &remoteFolder)
+RemoteFolder FtpEngine::knownFolder() const
 {
-    guarded([&] {
-        requireConnected();
-        checkName(remoteFolder);
-        FtpTreeCopy(m_context).upload(FtpNameRules::splitLocalPattern(localPattern), remoteFolder);
-    });
+    return {m_context.currentDirectory(), m_context.currentDirectoryRaw()};
+}
+
+RemoteFolder FtpEngine::confirmFolder()
+{
+    m_context.confirmDirectory();
+    return knownFolder();
+}
+
+QByteArray FtpEngine::folderIdentity()
+{
+    const QByteArray facts = m_context.factsOf({});
+    FtpListLine line;
+    if (facts.isEmpty() || !FtpMlsdParser::parse(facts, line))
+        return {};
+    return line.unique.toByteArray();
+}
+
+std::optional<RemoteError> FtpEngine::enter(const QString &path)
+{
+    FtpReply refusal;
+    if (m_context.enterRaw(m_context.encode(path), &refusal))
+        return std::nullopt;
+    return FtpErrors::refusal(refusal.code, m_context.control().text(refusal));
+}
+
+bool FtpEngine::returnTo(const RemoteFolder &folder)
+{
+    return m_context.restoreDirectory(folder.raw, folder.path);
+}
+
+RemoteListing FtpEngine::listHere()
+{
+    return m_context.list({}, true);
+}
+
+std::optional<RemoteError> FtpEngine::makeFolder(const QString &name)
+{
+    const FtpReply made = m_context.control().command("MKD", m_context.encode(name));
+    if (made.isPositive())
+        return std::nullopt;
+    return FtpErrors::refusal(made.code, m_context.control().text(made));
+}
+
+void FtpEngine::fetch(const QString &remote, const QString &local, qint64 knownSize)
+{
+    FtpFileTransfer(m_context).download(m_context.encode(remote), local, 0,
+                                        RemoteActivityKind::DownloadManyProgress, knownSize);
+}
+
+void FtpEngine::send(const QString &local, const QString &remote)
+{
+    FtpFileTransfer(m_context).upload(local, m_context.encode(remote), 0,
+                                      RemoteActivityKind::UploadManyProgress);
 }

@@ -1,47 +1,56 @@
 #pragma once
 
 #include "ftp/FtpContext.h"
-#include "ftp/FtpListing.h"
+#include "remote/RemoteEngine.h"
 
 #include <QString>
 
-class FtpEventSink;
+class RemoteEventSink;
 class RemoteInterrupt;
 
-// The protocol side of FtpSession: runs on the worker thread, one operation at
-// a time, and speaks through FtpEventSink. Every operation throws FtpError;
-// errors that leave the control connection unusable close it first. A stop
-// asked for during an operation ends it with 11101 at the next point where
-// the server has answered (at once while connecting).
-class FtpEngine
+// The FTP (and FTPS) engine behind a RemoteSession: runs on the worker
+// thread, one operation at a time, and speaks through RemoteEventSink. Every
+// operation throws RemoteError; errors that leave the control connection
+// unusable close it first. A stop asked for during an operation ends it
+// with 11101 at the next point where the server has answered (at once while
+// connecting).
+class FtpEngine : public RemoteEngine
 {
 public:
-    FtpEngine(RemoteInterrupt &interrupt, FtpEventSink &sink);
+    FtpEngine(RemoteInterrupt &interrupt, RemoteEventSink &sink);
 
-    void setSettings(const FtpSettings &settings) { m_context.setSettings(settings); }
+    void setSettings(const RemoteSettings &settings) override { m_context.setSettings(settings); }
 
-    void open(const QString &host, const QString &user, const QString &password,
-              const QString &account, int port);
-    void quit();
-    // Closes at once without a word to the server.
-    void dropNow();
-    void changeDirectory(const QString &path);
-    void parentDirectory();
-    FtpListing list(const QString &path);
-    void makeDirectory(const QString &path);
-    void removeDirectory(const QString &path);
-    void deleteFile(const QString &path);
-    void rename(const QString &from, const QString &to);
-    void download(const QString &remote, const QString &local, qint64 offset);
-    void upload(const QString &remote, const QString &local, qint64 offset);
-    void downloadTree(const QString &remotePattern, const QString &localFolder);
-    void uploadTree(const QString &localPattern, const QString &remoteFolder);
+    void open(const RemoteLogin &login) override;
+    void quit() override;
+    void dropNow() override;
+    void changeDirectory(const QString &path) override;
+    void parentDirectory() override;
+    RemoteListing list(const QString &path) override;
+    void makeDirectory(const QString &path) override;
+    void removeDirectory(const QString &path) override;
+    void deleteFile(const QString &path) override;
+    void rename(const QString &from, const QString &to) override;
+    void changePermissions(const QString &path, int permissions) override;
+    void download(const QString &remote, const QString &local, qint64 offset) override;
+    void upload(const QString &remote, const QString &local, qint64 offset) override;
 
-    int state() const { return m_state; }
-    // Logged in over TLS, data connections included.
-    bool encrypted() const;
-    QString currentDirectory() const { return m_context.currentDirectory(); }
-    bool restartSupported() const { return m_context.restartSupported(); }
+    int state() const override { return m_state; }
+    bool encrypted() const override;
+    QString currentDirectory() const override { return m_context.currentDirectory(); }
+    bool restartSupported() const override { return m_context.restartSupported(); }
+
+    void walk(const std::function<void()> &steps) override;
+    bool connected() const override { return m_context.control().isOpen(); }
+    RemoteFolder knownFolder() const override;
+    RemoteFolder confirmFolder() override;
+    QByteArray folderIdentity() override;
+    std::optional<RemoteError> enter(const QString &path) override;
+    bool returnTo(const RemoteFolder &folder) override;
+    RemoteListing listHere() override;
+    std::optional<RemoteError> makeFolder(const QString &name) override;
+    void fetch(const QString &remote, const QString &local, qint64 knownSize) override;
+    void send(const QString &local, const QString &remote) override;
 
 private:
     template <typename Operation> void guarded(Operation &&operation);
@@ -52,8 +61,10 @@ private:
     void closeControl();
     bool directoryExists(const QByteArray &raw);
     QByteArray credential(const QString &text) const;
+    void reportMadeDirectory(RemoteFolderOutcome outcome, int replyCode, const QString &reply,
+                             RemoteText text);
 
     FtpContext m_context;
-    FtpEventSink &m_sink;
+    RemoteEventSink &m_sink;
     int m_state = 0;
 };

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "remote/RemoteActivity.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
 
 class FtpContext;
-struct FtpError;
 
 // Moves one file between the server and the disk.
 //
@@ -40,14 +41,16 @@ public:
 
     // `knownSize`: the remote size when a listing already gave it; -1 asks
     // the server with SIZE.
-    void download(const QByteArray &remote, const QString &local, qint64 offset, int progressCode,
-                  qint64 knownSize);
+    void download(const QByteArray &remote, const QString &local, qint64 offset,
+                  RemoteActivityKind progressKind, qint64 knownSize);
     // From `offset` (REST + STOR, or APPE when the server has no REST but the
     // remote file is exactly `offset` bytes long); 0 overwrites with STOR.
-    void upload(const QString &local, const QByteArray &remote, qint64 offset, int progressCode);
+    void upload(const QString &local, const QByteArray &remote, qint64 offset,
+                RemoteActivityKind progressKind);
 
 private:
-    FtpError stopped(qint64 count, const QString &what);
+    RemoteError stopped(qint64 count, const QString &what);
+    void transferred(RemoteText text, const QString &remote, const QString &local, qint64 bytes);
     void checkRemoteSize(const QByteArray &remote, qint64 expected, qint64 offset);
     std::optional<qint64> factSize(const QByteArray &remote);
     std::optional<qint64> listedSize(const QByteArray &remote);

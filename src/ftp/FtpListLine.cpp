@@ -32,3 +32,13 @@ QString FtpListDate::text() const
     }
     return QString::fromLatin1(buffer, out - buffer);
 }
+
+QDateTime FtpListDate::time() const
+{
+    if (!isValid())
+        return QDateTime();
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return QDateTime();
+    return QDateTime(date, QTime(qMax(hour, 0), minute), Qt::UTC);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 
 // A calendar date with an optional time of day, as a listing line gives it.
@@ -15,6 +16,9 @@ struct FtpListDate
     bool isValid() const { return year > 0 && month >= 1 && month <= 12 && day >= 1 && day <= 31; }
     // "2026-12-08 13:45", "2026-12-08" without a time, "" when not valid.
     QString text() const;
+    // The same moment, read as UTC (midnight without a time of day);
+    // invalid when the date is.
+    QDateTime time() const;
 };
 
 // One parsed line of a listing, pointing into the line it came from.

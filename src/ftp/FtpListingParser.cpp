@@ -1,10 +1,10 @@
 #include "ftp/FtpListingParser.h"
 
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpDosListParser.h"
 #include "ftp/FtpMlsdParser.h"
 #include "ftp/FtpUnixListParser.h"
 #include "ftp/FtpVmsListParser.h"
+#include "remote/RemoteCodes.h"
 #include "remote/RemoteNameCodec.h"
 #include "remote/RemoteNameEvidence.h"
 
@@ -21,34 +21,34 @@ qsizetype lineBreak(QByteArrayView data, qsizetype from)
     return found == end ? -1 : found - data.data();
 }
 
-// One shared copy of each kind text instead of one allocation per entry.
-const QString &kindText(char kind)
+RemoteEntryKind kindOf(char type)
 {
-    static const QString directory = QStringLiteral("d");
-    static const QString link = QStringLiteral("l");
-    static const QString file = QStringLiteral("-");
-    static const QString character = QStringLiteral("c");
-    static const QString block = QStringLiteral("b");
-    static const QString pipe = QStringLiteral("p");
-    static const QString socket = QStringLiteral("s");
-    static const QString unknown = QStringLiteral("?");
-    switch (kind) {
+    switch (type) {
     case 'd':
-        return directory;
+        return RemoteEntryKind::Folder;
     case 'l':
-        return link;
+        return RemoteEntryKind::Link;
     case '-':
-        return file;
-    case 'c':
-        return character;
-    case 'b':
-        return block;
-    case 'p':
-        return pipe;
-    case 's':
-        return socket;
+        return RemoteEntryKind::File;
     default:
-        return unknown;
+        return RemoteEntryKind::Special;
+    }
+}
+
+// The letters a listing may give, '?' for any other.
+char typeOf(char type)
+{
+    switch (type) {
+    case 'd':
+    case 'l':
+    case '-':
+    case 'c':
+    case 'b':
+    case 'p':
+    case 's':
+        return type;
+    default:
+        return '?';
     }
 }
 
@@ -59,7 +59,7 @@ FtpListingParser::FtpListingParser(Source source, RemoteNameCodec &codec, const 
     : m_source(source), m_codec(codec), m_today(today), m_maxEntries(maxEntries),
       m_maxBytes(maxBytes)
 {
-    m_listing.format = FtpListingFormat::None;
+    m_listing.format = RemoteListingFormat::None;
 }
 
 bool FtpListingParser::feed(QByteArrayView data)
@@ -115,14 +115,14 @@ void FtpListingParser::finish()
     if (!m_heldName.isEmpty())
         noteUnreadable(std::exchange(m_heldName, {}));
     if (m_source == Source::Mlsd && m_lines == 0)
-        m_listing.format = FtpListingFormat::Mlsd; // an empty directory, read fine
-    if (!m_uniques.isEmpty())
-        m_uniques.resize(m_listing.entries.size());
+        m_listing.format = RemoteListingFormat::Mlsd; // an empty directory, read fine
+    if (!m_listing.identities.isEmpty())
+        m_listing.identities.resize(m_listing.entries.size());
     // The names decide the connection's encoding when nothing has yet, so
     // even this first listing shows them in it.
     m_codec.decide(m_evidence);
     for (const qsizetype index : std::as_const(m_undecoded)) {
-        FtpListingEntry &entry = m_listing.entries[index];
+        RemoteEntry &entry = m_listing.entries[index];
         entry.name = m_codec.decode(entry.rawName);
     }
     m_undecoded.clear();
@@ -166,13 +166,13 @@ bool FtpListingParser::readLine(QByteArrayView line)
     if (m_source == Source::Mlsd) {
         if (!FtpMlsdParser::parse(line, parsed))
             return false;
-        format = FtpListingFormat::Mlsd;
+        format = RemoteListingFormat::Mlsd;
     } else if (FtpUnixListParser::parse(line, m_today, parsed)) {
-        format = FtpListingFormat::Unix;
+        format = RemoteListingFormat::Unix;
     } else if (FtpDosListParser::parse(line, parsed)) {
-        format = FtpListingFormat::Dos;
+        format = RemoteListingFormat::Dos;
     } else if (FtpVmsListParser::parse(line, parsed)) {
-        format = FtpListingFormat::Vms;
+        format = RemoteListingFormat::Vms;
     } else {
         return false;
     }
@@ -182,9 +182,9 @@ bool FtpListingParser::readLine(QByteArrayView line)
         m_overLimit = true;
         return true;
     }
-    if (m_listing.format == FtpListingFormat::None)
+    if (m_listing.format == RemoteListingFormat::None)
         m_listing.format = format;
-    FtpListingEntry entry;
+    RemoteEntry entry;
     entry.rawName = parsed.name.toByteArray();
     // Plain ASCII reads alike in either encoding: decoded as it comes, while
     // the other names wait for the encoding the whole listing decides.
@@ -192,24 +192,21 @@ bool FtpListingParser::readLine(QByteArrayView line)
         entry.name = m_codec.decode(parsed.name);
     else
         m_undecoded.append(m_listing.entries.size());
-    entry.kind = kindText(parsed.kind);
+    entry.kind = kindOf(parsed.kind);
+    entry.type = typeOf(parsed.kind);
     entry.permissions = parsed.permissions;
     entry.size = parsed.size;
     entry.date = parsed.date.text();
+    entry.time = parsed.date.time();
     m_listing.entries.append(std::move(entry));
     if (!parsed.unique.isEmpty()) {
-        m_uniques.resize(m_listing.entries.size());
-        m_uniques.back() = parsed.unique.toByteArray();
+        m_listing.identities.resize(m_listing.entries.size());
+        m_listing.identities.back() = parsed.unique.toByteArray();
     }
     return true;
 }
 
-FtpListing FtpListingParser::takeListing()
+RemoteListing FtpListingParser::takeListing()
 {
-    return std::exchange(m_listing, FtpListing());
-}
-
-QVector<QByteArray> FtpListingParser::takeUniques()
-{
-    return std::exchange(m_uniques, {});
+    return std::exchange(m_listing, RemoteListing());
 }

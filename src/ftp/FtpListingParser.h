@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ftp/FtpListLine.h"
-#include "ftp/FtpListing.h"
+#include "remote/RemoteEntry.h"
 #include "remote/RemoteNameEvidence.h"
 
 #include <QByteArray>
@@ -11,7 +11,7 @@
 
 class RemoteNameCodec;
 
-// Turns the bytes of a LIST or MLSD data connection into an FtpListing as
+// Turns the bytes of a LIST or MLSD data connection into a RemoteListing as
 // they arrive, without keeping the raw text. CR LF, LF and a lone CR all end
 // a line. LIST lines are read as Unix "ls -l" lines, else as DOS/IIS lines,
 // else as OpenVMS lines; a line none of them understands (a single line
@@ -44,10 +44,9 @@ public:
     // waited for the encoding.
     void finish();
 
-    FtpListing takeListing();
-    // After finish(): the MLSD "unique" fact of each entry (same order), or
-    // an empty vector when the server gave none.
-    QVector<QByteArray> takeUniques();
+    // After finish(); its identities are the MLSD "unique" fact of each
+    // entry (same order), or none when the server gave none.
+    RemoteListing takeListing();
     // The first unreadable lines (at most MaxSamples, each cut to
     // SampleLength bytes), as the server sent them.
     const QByteArrayList &unreadableSamples() const { return m_samples; }
@@ -64,10 +63,9 @@ private:
     FtpListDate m_today;
     qsizetype m_maxEntries;
     qint64 m_maxBytes;
-    FtpListing m_listing;
+    RemoteListing m_listing;
     RemoteNameEvidence m_evidence;
     QVector<qsizetype> m_undecoded; // entries whose names wait for the encoding
-    QVector<QByteArray> m_uniques;
     QByteArray m_carry;
     QByteArray m_heldName; // a VMS name whose entry goes on in the next line
     QByteArrayList m_samples;

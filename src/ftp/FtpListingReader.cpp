@@ -1,11 +1,11 @@
 #include "ftp/FtpListingReader.h"
 
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpContext.h"
-#include "ftp/FtpError.h"
+#include "ftp/FtpErrors.h"
 #include "ftp/FtpListingParser.h"
-#include "ftp/FtpNameRules.h"
 #include "ftp/FtpTransferChannel.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteNameRules.h"
 
 #include <QDate>
 
@@ -21,13 +21,31 @@ FtpListDate today()
     return result;
 }
 
+// "." and ".." come with "LIST -a", not from the directory.
+void removeDots(RemoteListing &listing)
+{
+    QVector<QByteArray> identities;
+    QVector<RemoteEntry> entries;
+    entries.reserve(listing.entries.size());
+    for (qsizetype i = 0; i < listing.entries.size(); ++i) {
+        RemoteEntry &entry = listing.entries[i];
+        if (entry.rawName == "." || entry.rawName == "..")
+            continue;
+        entries.append(std::move(entry));
+        if (!listing.identities.isEmpty())
+            identities.append(listing.identities.at(i));
+    }
+    listing.entries = std::move(entries);
+    listing.identities = std::move(identities);
+}
+
 } // namespace
 
 struct FtpListingReader::Attempt
 {
     bool refused = false;
     FtpReply reply;
-    FtpListing listing;
+    RemoteListing listing;
 };
 
 FtpListingReader::FtpListingReader(FtpContext &context) : m_context(context) {}
@@ -40,15 +58,16 @@ bool FtpListingReader::saysNoFiles(const FtpReply &reply)
     return text.contains("no files found") || text.contains("no file found");
 }
 
-FtpListing FtpListingReader::empty(Command command) const
+RemoteListing FtpListingReader::empty(Command command) const
 {
-    FtpListing listing;
-    listing.format = command == Command::Mlsd ? FtpListingFormat::Mlsd : FtpListingFormat::None;
+    RemoteListing listing;
+    listing.format =
+        command == Command::Mlsd ? RemoteListingFormat::Mlsd : RemoteListingFormat::None;
     return listing;
 }
 
 FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByteArray &raw,
-                                                    QVector<QByteArray> *uniques)
+                                                    bool withIdentities)
 {
     Attempt result;
     FtpTransferChannel channel(m_context);
@@ -79,32 +98,27 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
                     return;
                 if (!parser.feed(QByteArrayView(buffer.constData(), received)))
                     channel.abort(
-                        FtpError{FtpErrorCode::ListingTooLong,
-                                 QStringLiteral("目录列表过长（超过 %1 项或 %2 MiB），已中止")
-                                     .arg(FtpListingParser::MaxEntries)
-                                     .arg(FtpListingParser::MaxBytes / (1024 * 1024))});
+                        FtpErrors::own(RemoteErrorCode::ListingTooLong,
+                                       RemoteText(RemoteMessage::ListingTooLong,
+                                                  {FtpListingParser::MaxEntries,
+                                                   FtpListingParser::MaxBytes / (1024 * 1024)})));
             }
         },
         [&] {
-            m_context.report(FtpEvent::TransferStopped, FtpCategory::Information,
-                             QStringLiteral("目录列表已被用户停止"));
-            return FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+            m_context.note(RemoteActivityKind::TransferStopped, RemoteMessage::ListingStopped);
+            return FtpErrors::own(RemoteErrorCode::StoppedByUser, RemoteMessage::Stopped);
         });
     if (channel.cutShort())
-        throw FtpError{FtpErrorCode::TransferIncomplete,
-                       QStringLiteral("目录列表可能不完整：加密的数据连接没有以 TLS 结束通知"
-                                      "（close_notify）结束，而是被直接断开")};
+        throw FtpErrors::own(RemoteErrorCode::TransferIncomplete, RemoteMessage::ListingCutShort);
     parser.finish();
     reportUnreadable(parser);
-    if (uniques)
-        *uniques = parser.takeUniques();
     result.listing = parser.takeListing();
+    if (!withIdentities)
+        result.listing.identities.clear();
     // "." and ".." come with the option, not from the directory; without
     // them an empty directory reads as one that listed nothing.
     if (command == Command::ListAll) {
-        result.listing.entries.removeIf([](const FtpListingEntry &entry) {
-            return entry.rawName == "." || entry.rawName == "..";
-        });
+        removeDots(result.listing);
         if (result.listing.entries.isEmpty())
             result.listing = empty(Command::List);
     }
@@ -116,24 +130,24 @@ void FtpListingReader::reportUnreadable(const FtpListingParser &parser)
     const QByteArrayList &samples = parser.unreadableSamples();
     if (samples.isEmpty())
         return;
-    QStringList shown;
+    std::vector<RemoteText> shown;
     for (const QByteArray &sample : samples)
-        shown.append(
-            QStringLiteral("“%1”").arg(FtpNameRules::printable(m_context.codec().text(sample))));
+        shown.push_back(RemoteNameRules::printable(m_context.codec().text(sample)));
     const qsizetype count = parser.unreadableLines();
-    m_context.report(FtpEvent::LinesUnreadable, FtpCategory::Failure,
-                     QStringLiteral("目录列表中有 %1 行无法识别，其中的项目没有列出：%2%3")
-                         .arg(count)
-                         .arg(shown.join(QStringLiteral("；")),
-                              count > samples.size() ? QStringLiteral(" 等") : QString()),
-                     count);
+    RemoteActivity activity = RemoteActivity::note(
+        RemoteActivityKind::LinesUnreadable,
+        RemoteText(RemoteMessage::LinesUnreadable,
+                   {count, RemoteText(RemoteMessage::QuotedLine, std::move(shown)),
+                    count > samples.size() ? RemoteText(RemoteMessage::AndMore) : RemoteText()}));
+    activity.count = count;
+    m_context.report(activity);
 }
 
-FtpListing FtpListingReader::read(const QByteArray &raw, QVector<QByteArray> *uniques)
+RemoteListing FtpListingReader::read(const QByteArray &raw, bool withIdentities)
 {
     FtpFeatures &features = m_context.features();
     if (features.mlsd) {
-        const Attempt mlsd = attempt(Command::Mlsd, raw, uniques);
+        const Attempt mlsd = attempt(Command::Mlsd, raw, withIdentities);
         if (!mlsd.refused)
             return mlsd.listing;
         if (saysNoFiles(mlsd.reply))
@@ -144,7 +158,7 @@ FtpListing FtpListingReader::read(const QByteArray &raw, QVector<QByteArray> *un
         features.mlsd = false;
     }
     if (features.listAll != FtpFeatures::Support::Refused) {
-        const Attempt all = attempt(Command::ListAll, raw, uniques);
+        const Attempt all = attempt(Command::ListAll, raw, withIdentities);
         if (!all.refused &&
             (!all.listing.entries.isEmpty() || features.listAll == FtpFeatures::Support::Works)) {
             features.listAll = FtpFeatures::Support::Works;
@@ -156,7 +170,7 @@ FtpListing FtpListingReader::read(const QByteArray &raw, QVector<QByteArray> *un
             m_context.control().refuse(all.reply);
         // Refused, or nothing at all, which is also what a server gives that
         // takes "-a" for a name: plain LIST tells.
-        const Attempt plain = attempt(Command::List, raw, uniques);
+        const Attempt plain = attempt(Command::List, raw, withIdentities);
         if (!plain.refused) {
             if (all.refused || !plain.listing.entries.isEmpty())
                 features.listAll = FtpFeatures::Support::Refused;
@@ -166,7 +180,7 @@ FtpListing FtpListingReader::read(const QByteArray &raw, QVector<QByteArray> *un
             return empty(Command::List);
         m_context.control().refuse(plain.reply);
     }
-    const Attempt plain = attempt(Command::List, raw, uniques);
+    const Attempt plain = attempt(Command::List, raw, withIdentities);
     if (!plain.refused)
         return plain.listing;
     if (saysNoFiles(plain.reply))

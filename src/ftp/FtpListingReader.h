@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ftp/FtpListing.h"
+#include "remote/RemoteEntry.h"
 
 #include <QByteArray>
 #include <QVector>
@@ -18,7 +18,7 @@ struct FtpReply;
 // an empty directory without any data (a bare 226, or "450 No files found",
 // "550 No files found") gives an empty listing, not an error. The names
 // decide the connection's encoding when it is still open. Lines that cannot
-// be read are reported (code 21) and counted in the listing. An encrypted
+// be read are reported (LinesUnreadable) and counted in the listing. An encrypted
 // data connection that ends without TLS's close_notify may have been cut:
 // such a listing is an error (11113), never taken for the whole folder.
 class FtpListingReader
@@ -26,9 +26,9 @@ class FtpListingReader
 public:
     explicit FtpListingReader(FtpContext &context);
 
-    // `raw` empty: the current directory. `uniques` receives the MLSD unique
-    // facts when wanted.
-    FtpListing read(const QByteArray &raw, QVector<QByteArray> *uniques);
+    // `raw` empty: the current directory. The listing's identities are the
+    // MLSD unique facts, when wanted.
+    RemoteListing read(const QByteArray &raw, bool withIdentities);
 
 private:
     enum class Command
@@ -39,8 +39,8 @@ private:
     };
     struct Attempt;
 
-    Attempt attempt(Command command, const QByteArray &raw, QVector<QByteArray> *uniques);
-    FtpListing empty(Command command) const;
+    Attempt attempt(Command command, const QByteArray &raw, bool withIdentities);
+    RemoteListing empty(Command command) const;
     static bool saysNoFiles(const FtpReply &reply);
     void reportUnreadable(const FtpListingParser &parser);
 

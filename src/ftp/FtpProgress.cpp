@@ -1,20 +1,22 @@
 #include "ftp/FtpProgress.h"
 
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpContext.h"
 
-FtpProgress::FtpProgress(FtpContext &context, QElapsedTimer &clock, int code, qint64 expected)
-    : m_context(context), m_clock(clock), m_code(code), m_expected(expected)
+FtpProgress::FtpProgress(FtpContext &context, QElapsedTimer &clock, RemoteActivityKind kind,
+                         qint64 expected)
+    : m_context(context), m_clock(clock), m_kind(kind), m_expected(expected)
 {}
 
 void FtpProgress::report()
 {
-    const bool upload =
-        m_code == FtpEvent::UploadFileProgress || m_code == FtpEvent::UploadManyProgress;
-    m_context.report(
-        m_code, FtpCategory::Information,
-        (upload ? QStringLiteral("已上传 %1 字节") : QStringLiteral("已下载 %1 字节")).arg(m_count),
-        m_count, m_expected);
+    const bool upload = m_kind == RemoteActivityKind::UploadFileProgress ||
+                        m_kind == RemoteActivityKind::UploadManyProgress;
+    RemoteActivity activity = RemoteActivity::note(
+        m_kind, RemoteText(upload ? RemoteMessage::UploadedBytes : RemoteMessage::DownloadedBytes,
+                           {m_count}));
+    activity.count = m_count;
+    activity.total = m_expected;
+    m_context.report(activity);
     m_reported = m_count;
     m_clock.restart();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "remote/RemoteActivity.h"
+
 #include <QElapsedTimer>
 
 class FtpContext;
@@ -14,7 +16,8 @@ public:
     static constexpr qint64 IntervalMs = 100;
 
     // `clock` runs for the whole operation and is restarted by each report.
-    FtpProgress(FtpContext &context, QElapsedTimer &clock, int code, qint64 expected);
+    FtpProgress(FtpContext &context, QElapsedTimer &clock, RemoteActivityKind kind,
+                qint64 expected);
 
     void add(qint64 bytes)
     {
@@ -31,7 +34,7 @@ private:
 
     FtpContext &m_context;
     QElapsedTimer &m_clock;
-    int m_code;
+    RemoteActivityKind m_kind;
     qint64 m_expected;
     qint64 m_count = 0;
     qint64 m_reported = -1;

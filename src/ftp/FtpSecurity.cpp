@@ -1,8 +1,7 @@
 #include "ftp/FtpSecurity.h"
 
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpContext.h"
-#include "ftp/FtpError.h"
+#include "ftp/FtpErrors.h"
 
 FtpSecurity::FtpSecurity(FtpContext &context, const QString &host, int port)
     : m_context(context), m_host(host), m_port(port), m_mode(context.settings().encryption)
@@ -10,18 +9,19 @@ FtpSecurity::FtpSecurity(FtpContext &context, const QString &host, int port)
 
 bool FtpSecurity::required() const
 {
-    return m_mode == FtpEncryption::ExplicitRequired || m_mode == FtpEncryption::Implicit;
+    return m_mode == RemoteEncryption::ExplicitRequired || m_mode == RemoteEncryption::Implicit;
 }
 
 void FtpSecurity::beforeGreeting()
 {
-    if (m_mode == FtpEncryption::Implicit)
+    if (m_mode == RemoteEncryption::Implicit)
         handshake();
 }
 
 void FtpSecurity::beforeLogin()
 {
-    if (m_mode != FtpEncryption::ExplicitIfOffered && m_mode != FtpEncryption::ExplicitRequired)
+    if (m_mode != RemoteEncryption::ExplicitIfOffered &&
+        m_mode != RemoteEncryption::ExplicitRequired)
         return;
     FtpControlConnection &control = m_context.control();
     const FtpReply reply = control.command("AUTH", "TLS");
@@ -30,11 +30,9 @@ void FtpSecurity::beforeLogin()
         return;
     }
     if (required())
-        throw FtpError{FtpErrorCode::TlsRefused,
-                       QStringLiteral("服务器不支持 TLS 加密（%1），按设置不以明文连接")
-                           .arg(control.text(reply))};
-    m_context.report(FtpEvent::TlsNote, FtpCategory::Information,
-                     QStringLiteral("服务器不支持 TLS 加密，以普通 FTP（不加密）继续"));
+        throw FtpErrors::own(RemoteErrorCode::TlsRefused,
+                             RemoteText(RemoteMessage::TlsRefusedRequired, {control.text(reply)}));
+    m_context.note(RemoteActivityKind::EncryptionNote, RemoteMessage::TlsNotOffered);
 }
 
 void FtpSecurity::handshake()
@@ -43,24 +41,22 @@ void FtpSecurity::handshake()
     FtpTlsContext &tls = m_context.tls();
     control.startTls(tls, m_host);
     ssl_st *connection = control.socket().tls();
-    if (std::optional<FtpCertificate> certificate = FtpTlsContext::unverified(connection)) {
+    if (std::optional<RemoteCertificate> certificate = FtpTlsContext::unverified(connection)) {
         certificate->host = m_host;
         certificate->port = m_port;
         const int answer = m_context.askAboutCertificate(*certificate);
-        if (answer != FtpTrust::Once && answer != FtpTrust::Always)
-            throw FtpError{
-                FtpErrorCode::CertificateRefused,
-                QStringLiteral("服务器的证书不受信任（%1），连接已取消").arg(certificate->problem)};
-        m_context.report(FtpEvent::TlsNote, FtpCategory::Information,
-                         QStringLiteral("服务器的证书未通过验证（%1），已按用户的选择信任；"
-                                        "SHA-256 指纹 %2")
-                             .arg(certificate->problem, certificate->fingerprint));
+        if (answer != RemoteTrust::Once && answer != RemoteTrust::Always)
+            throw FtpErrors::own(
+                RemoteErrorCode::CertificateRefused,
+                RemoteText(RemoteMessage::CertificateRefused, {problemText(*certificate)}));
+        m_context.note(RemoteActivityKind::EncryptionNote,
+                       RemoteText(RemoteMessage::CertificateTrusted,
+                                  {problemText(*certificate), certificate->fingerprint}));
     }
     tls.controlEstablished(connection);
-    m_context.report(
-        FtpEvent::TlsEstablished, FtpCategory::Information,
-        QStringLiteral("已建立 TLS 加密连接：%1，%2")
-            .arg(FtpTlsContext::protocol(connection), FtpTlsContext::cipher(connection)));
+    m_context.note(RemoteActivityKind::Encrypted,
+                   RemoteText(RemoteMessage::TlsEstablished, {FtpTlsContext::protocol(connection),
+                                                              FtpTlsContext::cipher(connection)}));
 }
 
 void FtpSecurity::afterLogin()
@@ -77,9 +73,8 @@ void FtpSecurity::afterLogin()
         return;
     }
     if (required())
-        throw FtpError{FtpErrorCode::TlsRefused,
-                       QStringLiteral("服务器不接受加密的数据连接（%1），按设置不以明文传输")
-                           .arg(control.text(reply))};
-    m_context.report(FtpEvent::TlsNote, FtpCategory::Information,
-                     QStringLiteral("服务器不接受加密的数据连接，文件和目录列表将以明文传输"));
+        throw FtpErrors::own(
+            RemoteErrorCode::TlsRefused,
+            RemoteText(RemoteMessage::DataTlsRefusedRequired, {control.text(reply)}));
+    m_context.note(RemoteActivityKind::EncryptionNote, RemoteMessage::DataTlsNotOffered);
 }

@@ -4,7 +4,7 @@
 
 class FtpContext;
 
-// The encryption of one connection, as FtpEngine opens it (FtpEncryption):
+// The encryption of one connection, as FtpEngine opens it (RemoteEncryption):
 //
 //     implicit   connect, TLS, greeting, USER/PASS, PBSZ 0, PROT P
 //     explicit   connect, greeting, AUTH TLS, TLS, USER/PASS, PBSZ 0, PROT P

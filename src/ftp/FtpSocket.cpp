@@ -1,7 +1,6 @@
 #include "ftp/FtpSocket.h"
 
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpError.h"
+#include "ftp/FtpErrors.h"
 #include "ftp/FtpTlsContext.h"
 #include "remote/RemoteInterrupt.h"
 
@@ -61,22 +60,23 @@ QHostAddress fromSocketAddress(const sockaddr_storage &storage, quint16 *port = 
     return address;
 }
 
-QString reason(int error)
+RemoteText reason(int error)
 {
     switch (error) {
     case ECONNREFUSED:
-        return QStringLiteral("连接被拒绝");
+        return RemoteMessage::ConnectionRefused;
     case ENETUNREACH:
     case EHOSTUNREACH:
-        return QStringLiteral("网络不可达");
+        return RemoteMessage::NetworkUnreachable;
     case ECONNRESET:
-        return QStringLiteral("连接被对方重置");
+        return RemoteMessage::ConnectionReset;
     case EPIPE:
-        return QStringLiteral("连接已被对方关闭");
+        return RemoteMessage::PeerClosed;
     case ETIMEDOUT:
-        return QStringLiteral("连接超时");
+        return RemoteMessage::SocketTimedOut;
     default:
-        return QStringLiteral("网络错误（%1）").arg(QString::fromLocal8Bit(std::strerror(error)));
+        return RemoteText(RemoteMessage::NetworkError,
+                          {QString::fromLocal8Bit(std::strerror(error))});
     }
 }
 
@@ -147,26 +147,26 @@ void FtpSocket::closeGracefully(int timeoutMs)
         }
         ERR_clear_error();
         m_tlsEnded = true;
-    } catch (const FtpError &) {
+    } catch (const RemoteError &) {
         close();
         throw;
     }
     close();
 }
 
-void FtpSocket::failWithErrno(const QString &what, int error) const
+void FtpSocket::failWithErrno(const RemoteText &what, int error) const
 {
-    const int number =
-        m_role == Role::Control ? FtpErrorCode::ConnectionLost : FtpErrorCode::TransferIncomplete;
-    throw FtpError{number, what + QStringLiteral("：") + reason(error)};
+    const int number = m_role == Role::Control ? RemoteErrorCode::ConnectionLost
+                                               : RemoteErrorCode::TransferIncomplete;
+    throw FtpErrors::own(number, RemoteText(RemoteMessage::WithReason, {what, reason(error)}));
 }
 
 void FtpSocket::checkInterrupt(bool stoppable) const
 {
     if (m_interrupt.dropRequested())
-        throw FtpError{FtpErrorCode::ConnectionDropped, QStringLiteral("连接已被断开")};
+        throw FtpErrors::own(RemoteErrorCode::ConnectionDropped, RemoteMessage::ConnectionDropped);
     if (stoppable && m_interrupt.stopRequested())
-        throw FtpStopRequest{};
+        throw RemoteStopRequest{};
 }
 
 void FtpSocket::waitFor(short events, int timeoutMs, bool stoppable)
@@ -177,10 +177,9 @@ void FtpSocket::waitFor(short events, int timeoutMs, bool stoppable)
         checkInterrupt(stoppable);
         const qint64 remaining = deadline.remainingTime();
         if (remaining <= 0) {
-            const QString what = m_role == Role::Control
-                                     ? QStringLiteral("等待服务器响应超时（%1 毫秒）")
-                                     : QStringLiteral("等待数据连接超时（%1 毫秒）");
-            throw FtpError{FtpErrorCode::TimedOut, what.arg(timeoutMs)};
+            const RemoteMessage what = m_role == Role::Control ? RemoteMessage::ReplyTimedOut
+                                                               : RemoteMessage::DataTimedOut;
+            throw FtpErrors::own(RemoteErrorCode::TimedOut, RemoteText(what, {timeoutMs}));
         }
         pollfd fds[2] = {{m_fd, events, 0}, {wakeFd, POLLIN, 0}};
         // Without the wake pipe, look at the flags ten times a second.
@@ -190,7 +189,7 @@ void FtpSocket::waitFor(short events, int timeoutMs, bool stoppable)
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            failWithErrno(QStringLiteral("等待网络时出错"), errno);
+            failWithErrno(RemoteMessage::WaitFailed, errno);
         }
         if (wakeFd >= 0 && (fds[1].revents & POLLIN))
             m_interrupt.drain();
@@ -205,31 +204,31 @@ void FtpSocket::connectTo(const QHostAddress &address, quint16 port, int timeout
     const SocketAddress target = toSocketAddress(address, port);
     m_fd = openSocket(target.storage.ss_family);
     if (m_fd < 0)
-        failWithErrno(QStringLiteral("无法创建网络连接"), errno);
+        failWithErrno(RemoteMessage::CannotOpenSocket, errno);
     if (m_role == Role::Control) {
         const int on = 1;
         ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
-    const QString where = QStringLiteral("%1 端口 %2").arg(address.toString()).arg(port);
-    const int unreachable =
-        m_role == Role::Control ? FtpErrorCode::CannotConnect : FtpErrorCode::DataConnectionFailed;
-    const QString what = m_role == Role::Control ? QStringLiteral("无法连接到服务器 %1：%2")
-                                                 : QStringLiteral("无法建立数据连接（%1）：%2");
+    const RemoteText where(RemoteMessage::HostAndPort, {address.toString(), port});
+    const int unreachable = m_role == Role::Control ? RemoteErrorCode::CannotConnect
+                                                    : RemoteErrorCode::DataConnectionFailed;
+    const RemoteMessage what =
+        m_role == Role::Control ? RemoteMessage::CannotConnect : RemoteMessage::CannotOpenData;
     if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&target.storage), target.length) == 0)
         return;
     if (errno != EINPROGRESS) {
         const int error = errno;
         close();
-        throw FtpError{unreachable, what.arg(where, reason(error))};
+        throw FtpErrors::own(unreachable, RemoteText(what, {where, reason(error)}));
     }
     try {
         waitFor(POLLOUT, timeoutMs, stoppable);
-    } catch (FtpError &error) {
+    } catch (RemoteError &error) {
         close();
-        if (error.number == FtpErrorCode::TimedOut)
-            error.description = QStringLiteral("连接 %1 超时（%2 毫秒）").arg(where).arg(timeoutMs);
+        if (error.number == RemoteErrorCode::TimedOut)
+            error.text = RemoteText(RemoteMessage::ConnectTimedOut, {where, timeoutMs});
         throw;
-    } catch (const FtpStopRequest &) {
+    } catch (const RemoteStopRequest &) {
         close();
         throw;
     }
@@ -238,7 +237,7 @@ void FtpSocket::connectTo(const QHostAddress &address, quint16 port, int timeout
     ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
     if (error != 0) {
         close();
-        throw FtpError{unreachable, what.arg(where, reason(error))};
+        throw FtpErrors::own(unreachable, RemoteText(what, {where, reason(error)}));
     }
 }
 
@@ -252,9 +251,9 @@ void FtpSocket::listenOn(const QHostAddress &address)
         ::listen(m_fd, 4) != 0) {
         const int error = errno;
         close();
-        throw FtpError{
-            FtpErrorCode::DataConnectionFailed,
-            QStringLiteral("无法在 %1 上等待数据连接：%2").arg(address.toString(), reason(error))};
+        throw FtpErrors::own(
+            RemoteErrorCode::DataConnectionFailed,
+            RemoteText(RemoteMessage::CannotListen, {address.toString(), reason(error)}));
     }
 }
 
@@ -272,8 +271,8 @@ void FtpSocket::acceptFrom(FtpSocket &listener, const QHostAddress &expectedPeer
         if (fd < 0) {
             if (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED)
                 continue;
-            throw FtpError{FtpErrorCode::DataConnectionFailed,
-                           QStringLiteral("无法接受数据连接：%1").arg(reason(errno))};
+            throw FtpErrors::own(RemoteErrorCode::DataConnectionFailed,
+                                 RemoteText(RemoteMessage::CannotAccept, {reason(errno)}));
         }
         if (fromSocketAddress(peer).isEqual(expectedPeer, QHostAddress::ConvertV4MappedToIPv4)) {
             m_fd = fd;
@@ -287,9 +286,10 @@ void FtpSocket::acceptFrom(FtpSocket &listener, const QHostAddress &expectedPeer
 void FtpSocket::startTls(FtpTlsContext &tls, const QString &host, int timeoutMs, bool stoppable)
 {
     const bool control = m_role == Role::Control;
-    const int failure = control ? FtpErrorCode::TlsHandshakeFailed : FtpErrorCode::DataTlsFailed;
-    const QString what =
-        control ? QStringLiteral("TLS 握手失败") : QStringLiteral("数据连接的 TLS 握手失败");
+    const int failure =
+        control ? RemoteErrorCode::TlsHandshakeFailed : RemoteErrorCode::DataTlsFailed;
+    const RemoteMessage what =
+        control ? RemoteMessage::TlsHandshakeFailed : RemoteMessage::DataTlsHandshakeFailed;
     const QDeadlineTimer deadline(timeoutMs);
     try {
         m_ssl = tls.connection(m_fd, host, control);
@@ -302,24 +302,24 @@ void FtpSocket::startTls(FtpTlsContext &tls, const QString &host, int timeoutMs,
             waitForTls(SSL_get_error(m_ssl, result), failure, what,
                        int(qMax<qint64>(0, deadline.remainingTime())), stoppable);
         }
-    } catch (FtpError &error) {
+    } catch (RemoteError &error) {
         close();
-        if (error.number == FtpErrorCode::TimedOut)
-            error.description = QStringLiteral("TLS 握手超时（%1 毫秒）").arg(timeoutMs);
-        else if (error.number == FtpErrorCode::TlsHandshakeFailed)
+        if (error.number == RemoteErrorCode::TimedOut)
+            error.text = RemoteText(RemoteMessage::TlsHandshakeTimedOut, {timeoutMs});
+        else if (error.number == RemoteErrorCode::TlsHandshakeFailed)
             error.number = failure;
         throw;
-    } catch (const FtpStopRequest &) {
+    } catch (const RemoteStopRequest &) {
         close();
         throw;
     }
 }
 
-void FtpSocket::waitForTls(int error, int failure, const QString &what, int timeoutMs,
+void FtpSocket::waitForTls(int error, int failure, const RemoteText &what, int timeoutMs,
                            bool stoppable)
 {
     const int systemError = errno;
-    QString why;
+    RemoteText why;
     switch (error) {
     case SSL_ERROR_WANT_READ:
         waitFor(POLLIN, timeoutMs, stoppable);
@@ -328,29 +328,28 @@ void FtpSocket::waitForTls(int error, int failure, const QString &what, int time
         waitFor(POLLOUT, timeoutMs, stoppable);
         return;
     case SSL_ERROR_SYSCALL:
-        why = systemError != 0 ? reason(systemError) : QStringLiteral("连接已被对方关闭");
+        why = systemError != 0 ? reason(systemError) : RemoteText(RemoteMessage::PeerClosed);
         ERR_clear_error();
         break;
     case SSL_ERROR_ZERO_RETURN:
-        why = QStringLiteral("连接已被对方关闭");
+        why = RemoteMessage::PeerClosed;
         break;
     default:
-        why = FtpTlsContext::lastError(QStringLiteral("TLS 协议错误"));
+        why = FtpTlsContext::lastError(RemoteMessage::TlsProtocolError);
         break;
     }
-    throw FtpError{failure, what + QStringLiteral("：") + why};
+    throw FtpErrors::own(failure, RemoteText(RemoteMessage::WithReason, {what, why}));
 }
 
-QString FtpSocket::transferFailure() const
+RemoteText FtpSocket::transferFailure() const
 {
-    return m_role == Role::Control ? QStringLiteral("与服务器的连接已中断")
-                                   : QStringLiteral("数据连接意外中断");
+    return m_role == Role::Control ? RemoteMessage::ControlBroken : RemoteMessage::DataBroken;
 }
 
 int FtpSocket::transferFailureNumber() const
 {
-    return m_role == Role::Control ? FtpErrorCode::ConnectionLost
-                                   : FtpErrorCode::TransferIncomplete;
+    return m_role == Role::Control ? RemoteErrorCode::ConnectionLost
+                                   : RemoteErrorCode::TransferIncomplete;
 }
 
 qint64 FtpSocket::receiveTls(char *buffer, qint64 size, int timeoutMs, bool stoppable)

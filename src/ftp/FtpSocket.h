@@ -1,5 +1,7 @@
 #pragma once
 
+#include "remote/RemoteText.h"
+
 #include <QHostAddress>
 #include <QString>
 
@@ -7,17 +9,12 @@ class RemoteInterrupt;
 class FtpTlsContext;
 struct ssl_st;
 
-// Thrown by a stoppable wait when StopTransfer was called: the transfer code
-// catches it, aborts the transfer on the control connection and then throws
-// FtpError 11101.
-struct FtpStopRequest
-{
-};
-
 // A TCP connection (or a listening socket) of the worker thread. Every wait
 // polls the socket together with the session's RemoteInterrupt, so a drop (and,
 // in the waits of a transfer, a stop) ends it at once; every wait is bounded
-// by the time-out it is given and throws FtpError 11102 past it.
+// by the time-out it is given and throws RemoteError 11102 past it. A stop
+// in a stoppable wait throws RemoteStopRequest: the transfer code catches
+// it, aborts the transfer on the control connection and then throws 11101.
 //
 // Plain non-blocking POSIX sockets rather than QTcpSocket: the worker needs
 // waits that another thread can interrupt, and transfers read straight into
@@ -38,7 +35,7 @@ public:
     FtpSocket(const FtpSocket &) = delete;
     FtpSocket &operator=(const FtpSocket &) = delete;
 
-    // Throws FtpError: 11111 (control) / 11115 (data) when the peer cannot be
+    // Throws RemoteError: 11111 (control) / 11115 (data) when the peer cannot be
     // reached, 11102 past the time-out, 11116 on a drop.
     void connectTo(const QHostAddress &address, quint16 port, int timeoutMs,
                    bool stoppable = false);
@@ -51,7 +48,7 @@ public:
 
     // TLS from here on, as the client (also on a data connection the server
     // opened): the handshake, bounded by `timeoutMs` as a whole. Throws
-    // FtpError 11121 (control) or 11124 (data) when it fails, 11102 past the
+    // RemoteError 11121 (control) or 11124 (data) when it fails, 11102 past the
     // time-out, 11116 on a drop; the socket is closed then.
     void startTls(FtpTlsContext &tls, const QString &host, int timeoutMs, bool stoppable);
 
@@ -79,13 +76,13 @@ public:
 private:
     void waitFor(short events, int timeoutMs, bool stoppable);
     void checkInterrupt(bool stoppable) const;
-    [[noreturn]] void failWithErrno(const QString &what, int error) const;
+    [[noreturn]] void failWithErrno(const RemoteText &what, int error) const;
     qint64 receiveTls(char *buffer, qint64 size, int timeoutMs, bool stoppable);
     void sendAllTls(const char *data, qint64 size, int timeoutMs, bool stoppable);
     // After an OpenSSL call failed with `error` (SSL_get_error): waits for
     // what it wants, or throws.
-    void waitForTls(int error, int failure, const QString &what, int timeoutMs, bool stoppable);
-    QString transferFailure() const;
+    void waitForTls(int error, int failure, const RemoteText &what, int timeoutMs, bool stoppable);
+    RemoteText transferFailure() const;
     int transferFailureNumber() const;
 
     RemoteInterrupt &m_interrupt;

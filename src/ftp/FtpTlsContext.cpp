@@ -1,7 +1,6 @@
 #include "ftp/FtpTlsContext.h"
 
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpError.h"
+#include "ftp/FtpErrors.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -97,11 +96,12 @@ const BIO_METHOD *socketMethod()
     return method;
 }
 
-[[noreturn]] void fail(const QString &what)
+[[noreturn]] void fail(RemoteMessage what)
 {
-    throw FtpError{FtpErrorCode::TlsHandshakeFailed,
-                   what + QStringLiteral("：") +
-                       FtpTlsContext::lastError(QStringLiteral("未知错误"))};
+    throw FtpErrors::own(
+        RemoteErrorCode::TlsHandshakeFailed,
+        RemoteText(RemoteMessage::WithReason,
+                   {what, FtpTlsContext::lastError(RemoteMessage::TlsUnknownError)}));
 }
 
 QString nameText(const X509_NAME *name)
@@ -126,27 +126,26 @@ QDateTime timeOf(const ASN1_TIME *time)
                      QTime(parts.tm_hour, parts.tm_min, parts.tm_sec), Qt::UTC);
 }
 
-QString problemOf(long result)
+RemoteCertificateProblem problemOf(long result)
 {
     switch (result) {
     case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
-        return QStringLiteral("自签名证书");
+        return RemoteCertificateProblem::SelfSigned;
     case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
-        return QStringLiteral("证书链的根证书是自签名的，系统不信任它");
+        return RemoteCertificateProblem::SelfSignedChain;
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
     case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
-        return QStringLiteral("证书的签发者不受系统信任");
+        return RemoteCertificateProblem::UntrustedIssuer;
     case X509_V_ERR_CERT_HAS_EXPIRED:
-        return QStringLiteral("证书已过期");
+        return RemoteCertificateProblem::Expired;
     case X509_V_ERR_CERT_NOT_YET_VALID:
-        return QStringLiteral("证书尚未生效");
+        return RemoteCertificateProblem::NotYetValid;
     case X509_V_ERR_HOSTNAME_MISMATCH:
     case X509_V_ERR_IP_ADDRESS_MISMATCH:
-        return QStringLiteral("证书不属于所连接的主机");
+        return RemoteCertificateProblem::WrongHost;
     default:
-        return QStringLiteral("证书无法验证（%1）")
-            .arg(QString::fromLatin1(X509_verify_cert_error_string(result)));
+        return RemoteCertificateProblem::Other;
     }
 }
 
@@ -174,7 +173,7 @@ void FtpTlsContext::create()
 {
     m_context = SSL_CTX_new(TLS_client_method());
     if (!m_context)
-        fail(QStringLiteral("无法初始化 TLS"));
+        fail(RemoteMessage::TlsCannotStart);
     // The system's trust store; certificates it does not vouch for are put
     // to the caller, so the handshake itself never stops at them.
     SSL_CTX_set_default_verify_paths(m_context);
@@ -235,7 +234,7 @@ ssl_st *FtpTlsContext::connection(int fd, const QString &host, bool control)
     BIO *bio = ssl ? BIO_new(socketMethod()) : nullptr;
     if (!bio) {
         SSL_free(ssl);
-        fail(QStringLiteral("无法建立 TLS 连接"));
+        fail(RemoteMessage::TlsCannotConnect);
     }
     stateOf(bio).fd = fd;
     SSL_set_bio(ssl, bio, bio);
@@ -304,16 +303,16 @@ bool FtpTlsContext::resumed(ssl_st *ssl)
     return SSL_session_reused(ssl) == 1;
 }
 
-std::optional<FtpCertificate> FtpTlsContext::unverified(ssl_st *ssl)
+std::optional<RemoteCertificate> FtpTlsContext::unverified(ssl_st *ssl)
 {
     const long result = SSL_get_verify_result(ssl);
     const X509 *certificate = SSL_get0_peer_certificate(ssl);
     if (result == X509_V_OK && certificate)
         return std::nullopt;
-    FtpCertificate described;
+    RemoteCertificate described;
     described.fingerprint = fingerprint(ssl);
     if (!certificate) {
-        described.problem = QStringLiteral("服务器没有出示证书");
+        described.problem = RemoteCertificateProblem::NoCertificate;
         return described;
     }
     described.subject = nameText(X509_get_subject_name(certificate));
@@ -321,47 +320,15 @@ std::optional<FtpCertificate> FtpTlsContext::unverified(ssl_st *ssl)
     described.validFrom = timeOf(X509_get0_notBefore(certificate));
     described.validUntil = timeOf(X509_get0_notAfter(certificate));
     described.problem = problemOf(result);
+    described.problemWords = QString::fromLatin1(X509_verify_cert_error_string(result));
     return described;
 }
 
-QString FtpTlsContext::lastError(const QString &fallback)
+RemoteText FtpTlsContext::lastError(const RemoteText &fallback)
 {
     // The first in the queue is the cause; what follows says where it surfaced.
     const unsigned long first = ERR_get_error();
     ERR_clear_error();
     const char *reason = first ? ERR_reason_error_string(first) : nullptr;
-    return reason ? explained(reason) : fallback;
-}
-
-QString FtpTlsContext::explained(const char *reason)
-{
-    struct Known
-    {
-        const char *reason;
-        const char *text;
-    };
-    // The reasons a client meets in practice; the rest keep only the
-    // library's words.
-    static const Known known[] = {
-        {"wrong version number", "对方说的不是 TLS，或是不受支持的 TLS 版本"},
-        {"packet length too long", "对方发来的不是 TLS 数据"},
-        {"record layer failure", "对方发来的不是 TLS 数据"},
-        {"unsupported protocol", "双方没有都支持的 TLS 版本"},
-        {"tlsv1 alert protocol version", "服务器不接受所用的 TLS 版本"},
-        {"sslv3 alert handshake failure", "服务器拒绝了握手，多半是没有双方都支持的加密算法"},
-        {"unexpected eof while reading", "连接被对方意外关闭"},
-        {"tlsv1 alert internal error", "服务器内部出错"},
-        {"decryption failed or bad record mac", "收到的数据校验失败，已损坏或被篡改"},
-        {"tlsv1 unrecognized name", "服务器不认得所连接的主机名"},
-        {"dh key too small", "服务器的密钥太短，不够安全"},
-        {"ee key too small", "服务器证书的密钥太短，不够安全"},
-        {"ca md too weak", "服务器证书的签名算法太弱，不够安全"},
-        {"sslv3 alert bad certificate", "服务器拒绝了证书"},
-        {"tlsv13 alert certificate required", "服务器要求客户端证书"},
-    };
-    const QString words = QString::fromLatin1(reason);
-    for (const Known &entry : known)
-        if (qstrcmp(reason, entry.reason) == 0)
-            return QStringLiteral("%1（%2）").arg(QString::fromUtf8(entry.text), words);
-    return QStringLiteral("TLS 协议错误（%1）").arg(words);
+    return reason ? RemoteText(RemoteMessage::TlsLibrary, {QString::fromLatin1(reason)}) : fallback;
 }

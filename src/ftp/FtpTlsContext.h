@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ftp/FtpCertificate.h"
+#include "remote/RemoteQuestion.h"
+#include "remote/RemoteText.h"
 
 #include <QString>
 #include <optional>
@@ -40,7 +41,7 @@ public:
     // A client connection over the connected socket `fd`, before its
     // handshake. The control connection's certificate is checked against
     // `host` (a name or an address); a data connection offers the control
-    // connection's session. Throws FtpError 11121 when OpenSSL fails.
+    // connection's session. Throws RemoteError 11121 when OpenSSL fails.
     ssl_st *connection(int fd, const QString &host, bool control);
     // After the control connection's handshake: its certificate is the one
     // the data connections must show.
@@ -63,14 +64,13 @@ public:
     // Nothing when the certificate was verified against the trust store and
     // the host; else the certificate and why it was not (host and port left
     // for the caller).
-    static std::optional<FtpCertificate> unverified(ssl_st *ssl);
-    // OpenSSL's reason for the last failure of this thread, in Chinese with
-    // the library's own words in parentheses ("连接被对方意外关闭（unexpected
-    // eof while reading）"), or `fallback`; the error queue is emptied.
-    static QString lastError(const QString &fallback);
+    static std::optional<RemoteCertificate> unverified(ssl_st *ssl);
+    // OpenSSL's reason for the last failure of this thread (the library's
+    // own words, which RemoteTexts says in Chinese where it knows them), or
+    // `fallback`; the error queue is emptied.
+    static RemoteText lastError(const RemoteText &fallback);
 
 private:
-    static QString explained(const char *reason);
     static int onNewSession(ssl_st *ssl, ssl_session_st *session);
     void create();
 

@@ -1,7 +1,7 @@
 #include "ftp/FtpTransferChannel.h"
 
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpContext.h"
+#include "ftp/FtpErrors.h"
 
 FtpTransferChannel::FtpTransferChannel(FtpContext &context) : m_context(context), m_data(context) {}
 
@@ -14,11 +14,11 @@ void FtpTransferChannel::prepare()
 {
     try {
         m_data.prepare();
-    } catch (const FtpStopRequest &) {
+    } catch (const RemoteStopRequest &) {
         // Stopped while the data connection was being made: nothing is
         // outstanding on the control connection.
         close();
-        throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
+        throw FtpErrors::own(RemoteErrorCode::StoppedByUser, RemoteMessage::Stopped);
     }
 }
 
@@ -37,14 +37,14 @@ FtpTransferChannel::Outcome FtpTransferChannel::start(const QByteArray &verb,
     if (m_reply.isPreliminary()) {
         try {
             m_data.establish();
-        } catch (const FtpStopRequest &) {
+        } catch (const RemoteStopRequest &) {
             abortQuietly();
-            throw FtpError{FtpErrorCode::StoppedByUser, QStringLiteral("操作已被用户停止")};
-        } catch (const FtpError &error) {
+            throw FtpErrors::own(RemoteErrorCode::StoppedByUser, RemoteMessage::Stopped);
+        } catch (const RemoteError &error) {
             // The server has its say about the failed data connection
             // (425, 522): read it, so the replies stay in step.
-            if (error.number != FtpErrorCode::TimedOut &&
-                error.number != FtpErrorCode::ConnectionDropped)
+            if (error.number != RemoteErrorCode::TimedOut &&
+                error.number != RemoteErrorCode::ConnectionDropped)
                 abortQuietly();
             throw;
         }
@@ -56,9 +56,9 @@ FtpTransferChannel::Outcome FtpTransferChannel::start(const QByteArray &verb,
         return Outcome::Refused;
     if (m_reply.isPositive() && completionWithoutData)
         return Outcome::Completed;
-    throw FtpError{FtpErrorCode::BadReply,
-                   QStringLiteral("服务器对 %1 的回复无法识别：%2")
-                       .arg(QString::fromLatin1(verb), control.text(m_reply))};
+    throw FtpErrors::own(RemoteErrorCode::BadReply,
+                         RemoteText(RemoteMessage::UnreadableTransferReply,
+                                    {QString::fromLatin1(verb), control.text(m_reply)}));
 }
 
 void FtpTransferChannel::refuse() const
@@ -86,8 +86,8 @@ void FtpTransferChannel::finish()
     // complete.
     try {
         m_data.finish();
-    } catch (const FtpError &error) {
-        if (error.number == FtpErrorCode::ConnectionDropped)
+    } catch (const RemoteError &error) {
+        if (error.number == RemoteErrorCode::ConnectionDropped)
             throw;
         // The server's reply tells what became of the data.
     }
@@ -102,8 +102,8 @@ void FtpTransferChannel::finish()
         refuseEncryptedData(reply);
     if (reply.code >= 400)
         control.refuse(reply);
-    throw FtpError{FtpErrorCode::BadReply,
-                   QStringLiteral("服务器对传输结束的回复无法识别：%1").arg(control.text(reply))};
+    throw FtpErrors::own(RemoteErrorCode::BadReply,
+                         RemoteText(RemoteMessage::UnreadableEndReply, {control.text(reply)}));
 }
 
 void FtpTransferChannel::refuseEncryptedData(const FtpReply &reply) const
@@ -111,25 +111,23 @@ void FtpTransferChannel::refuseEncryptedData(const FtpReply &reply) const
     const QString server = m_context.control().text(reply);
     // vsftpd and others insist that the data connection resumes the control
     // connection's TLS session: nothing else proves it is the same client.
-    throw FtpError{FtpErrorCode::DataTlsFailed,
-                   m_data.resumed()
-                       ? QStringLiteral("服务器拒绝了加密的数据连接（%1）").arg(server)
-                       : QStringLiteral("服务器拒绝了加密的数据连接：数据连接没有复用控制连接的 "
-                                        "TLS 会话，而服务器要求复用（%1）")
-                             .arg(server)};
+    throw FtpErrors::own(RemoteErrorCode::DataTlsFailed,
+                         RemoteText(m_data.resumed() ? RemoteMessage::DataTlsRefused
+                                                     : RemoteMessage::DataTlsNotResumed,
+                                    {server}));
 }
 
 void FtpTransferChannel::run(const std::function<void()> &stream,
-                             const std::function<FtpError()> &stopped)
+                             const std::function<RemoteError()> &stopped)
 {
     try {
         stream();
-    } catch (const FtpStopRequest &) {
-        const FtpError error = stopped();
+    } catch (const RemoteStopRequest &) {
+        const RemoteError error = stopped();
         abortQuietly();
         throw error;
-    } catch (const FtpError &error) {
-        if (m_ended || error.number != FtpErrorCode::TransferIncomplete)
+    } catch (const RemoteError &error) {
+        if (m_ended || error.number != RemoteErrorCode::TransferIncomplete)
             throw;
         // The data connection broke: the server's final reply says why
         // (426, 552), and keeps the replies in step.
@@ -139,7 +137,7 @@ void FtpTransferChannel::run(const std::function<void()> &stream,
     finish();
 }
 
-void FtpTransferChannel::abort(const FtpError &error)
+void FtpTransferChannel::abort(const RemoteError &error)
 {
     abortQuietly();
     throw error;
@@ -161,9 +159,9 @@ void FtpTransferChannel::abortQuietly()
         // The server does not come back: the operation's guard closes the
         // session.
         control.close();
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         control.close();
-        if (error.number == FtpErrorCode::ConnectionDropped)
+        if (error.number == RemoteErrorCode::ConnectionDropped)
             throw;
     }
 }

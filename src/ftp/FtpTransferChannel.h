@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ftp/FtpDataConnection.h"
-#include "ftp/FtpError.h"
 #include "ftp/FtpReplyReader.h"
+#include "remote/RemoteError.h"
 
 #include <QByteArray>
 #include <functional>
@@ -52,7 +52,7 @@ public:
     [[noreturn]] void refuse() const;
 
     // The data, with the time-out restarting with every piece: slow but
-    // moving data is fine. Both throw FtpStopRequest on a stop and 11113
+    // moving data is fine. Both throw RemoteStopRequest on a stop and 11113
     // when the data connection breaks; receive() gives 0 at the end.
     qint64 receive(char *buffer, qint64 size);
     void send(const char *data, qint64 size);
@@ -65,9 +65,9 @@ public:
     // (after it said what became of the data), or when the data connection
     // broke reads the final reply and throws the server's refusal (426,
     // 552) or the break. `stream` may end early with abort().
-    void run(const std::function<void()> &stream, const std::function<FtpError()> &stopped);
+    void run(const std::function<void()> &stream, const std::function<RemoteError()> &stopped);
     // Ends the transfer early (ABOR) and throws `error`.
-    [[noreturn]] void abort(const FtpError &error);
+    [[noreturn]] void abort(const RemoteError &error);
     void close();
 
 private:

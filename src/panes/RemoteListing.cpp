@@ -1,17 +1,18 @@
 #include "panes/RemoteListing.h"
 
-#include "ftp/FtpListing.h"
 #include "panes/FileIcons.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteEntry.h"
 #include "window/IconKeys.h"
 
-RemoteRows BuildRemoteRows(const FtpListing &listing, const QString &dir)
+RemoteRows BuildRemoteRows(const RemoteListing &listing, const QString &dir)
 {
     RemoteRows rows;
     rows.sortedPart.append(FileListModel::parentRow());
-    if (listing.format == 2)
+    if (listing.format == RemoteListingFormat::None)
         return rows;
     rows.appended.reserve(listing.entries.size());
-    for (const FtpListingEntry &entry : listing.entries) {
+    for (const RemoteEntry &entry : listing.entries) {
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
             continue;
         FileRow row;
@@ -21,17 +22,23 @@ RemoteRows BuildRemoteRows(const FtpListing &listing, const QString &dir)
         row.setSubItem(2, entry.date);
         row.setSubItem(3, QString::number(entry.permissions));
         row.tag = dir + entry.name;
-        // The kind decides, exactly: "d" is a folder, "l" or "L" a link, and
-        // everything else (a "D" included) a file.
-        if (entry.kind == QLatin1String("d")) {
+        // The kind decides the icon: a folder, a link (one known to lead to
+        // a folder as such), and everything else a file.
+        switch (entry.kind) {
+        case RemoteEntryKind::Folder:
             row.iconKey = IconKey::FolderClose;
             rows.sortedPart.append(std::move(row));
-        } else if (entry.kind.compare(QLatin1String("l"), Qt::CaseInsensitive) == 0) {
-            row.iconKey = IconKey::Link;
+            break;
+        case RemoteEntryKind::Link:
+        case RemoteEntryKind::LinkToFolder:
+            row.iconKey = entry.kind == RemoteEntryKind::Link ? IconKey::Link : IconKey::FolderLink;
             rows.appended.append(std::move(row));
-        } else {
+            break;
+        case RemoteEntryKind::File:
+        case RemoteEntryKind::Special:
             SetFileIcon(row);
             rows.appended.append(std::move(row));
+            break;
         }
     }
     return rows;

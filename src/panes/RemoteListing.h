@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVector>
 
-struct FtpListing;
+struct RemoteListing;
 
 // The rows of the remote pane for one listing: the parent row and the
 // directories, which the pane sorts, and the links and files, which keep the
@@ -18,4 +18,4 @@ struct RemoteRows
 
 // `dir` is the listed directory, normalised with its trailing "/"; each row's
 // tag is `dir` followed by the entry's name.
-RemoteRows BuildRemoteRows(const FtpListing &listing, const QString &dir);
+RemoteRows BuildRemoteRows(const RemoteListing &listing, const QString &dir);

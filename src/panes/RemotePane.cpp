@@ -1,6 +1,5 @@
 #include "panes/RemotePane.h"
 
-#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/PaneCaption.h"
@@ -9,6 +8,9 @@
 #include "panes/RemoteListing.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
+#include "remote/RemoteTexts.h"
 #include "window/Commands.h"
 #include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
@@ -90,7 +92,7 @@ bool RemotePane::returnToShownDirectory()
     try {
         enterOnServer(withSlash(shown));
         return true;
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return false;
     }
@@ -101,7 +103,7 @@ bool RemotePane::ListRemoteDir(QString &path)
     NormalizePath(path, true);
     try {
         enterOnServer(path);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         // Rows are only ever shown under a directory the server entered: the
         // pane keeps the listing it had.
         ReportFtpFailure(ctx, error);
@@ -119,9 +121,9 @@ void RemotePane::listEntered(const QString &requested)
     const QString dir = confirmed.isEmpty() ? requested : confirmed;
     listingError = 0;
     try {
-        ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
+        ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
         ctx.ftp.ListDirectory();
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         listingError = error.number;
         ReportFtpFailure(ctx, error);
         // A lost session has already emptied the pane.
@@ -167,7 +169,7 @@ void RemotePane::ChangeRemoteDir(const QString &path)
         if (!path.startsWith(QLatin1Char('/')) && !returnToShownDirectory())
             return;
         ctx.ftp.setCurrentDirectory(path);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         // A refusal keeps the session, the pane and the box; only a lost
         // connection ends the session.
         ReportFtpFailure(ctx, error);
@@ -182,7 +184,7 @@ void RemotePane::RemoteParentDir()
         return;
     try {
         ctx.ftp.ParentDirectory();
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return;
     }
@@ -199,13 +201,13 @@ void RemotePane::ProbeRemoteLink(int row)
         return;
     try {
         ctx.ftp.setCurrentDirectory(model->row(row).text);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         if (!ctx.connected()) {
             ReportFtpFailure(ctx, error);
             return;
         }
         model->setIconKey(row, IconKey::File);
-        ctx.log.append(error.description + QStringLiteral("\r\n"));
+        ctx.log.append(RemoteTexts::description(error) + QStringLiteral("\r\n"));
         ctx.availability.refresh();
         return;
     }
@@ -282,7 +284,7 @@ void RemotePane::openTypedDirectory()
     NormalizeTypedPath(cut, true);
     try {
         enterOnServer(path);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         if (cut == path || !ctx.connected() || !tryEnter(cut)) {
             ReportFtpFailure(ctx, error);
             cmbRemoteDir->setEditText(shown);
@@ -298,7 +300,7 @@ bool RemotePane::tryEnter(const QString &path)
     try {
         enterOnServer(path);
         return true;
-    } catch (const FtpError &) {
+    } catch (const RemoteError &) {
         return false;
     }
 }

@@ -15,9 +15,9 @@ struct Globals
     int gPort = 21;
     int gTimeout = 30; // seconds
     bool gPassive = true;
-    int gEncoding = 0; // the site's "字符集": 0 自动, 1 UTF-8, 2 GBK (FtpNameEncoding)
+    int gEncoding = 0; // the site's "字符集": 0 自动, 1 UTF-8, 2 GBK (RemoteNameEncoding)
     int gEncryption =
-        0; // the site's "加密": 0 plain, 1 TLS if offered, 2 TLS, 3 implicit (FtpEncryption)
+        0; // the site's "加密": 0 plain, 1 TLS if offered, 2 TLS, 3 implicit (RemoteEncryption)
     QString gHomeDir;   // the remote start directory
     QString gRemoteDir; // the remote directory last entered
     bool gRestartSupported = false;

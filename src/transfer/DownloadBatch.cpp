@@ -1,10 +1,11 @@
 #include "transfer/DownloadBatch.h"
 
-#include "ftp/FtpSession.h"
 #include "panes/LocalPane.h"
 #include "panes/PathRules.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 #include "transfer/QueueList.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
@@ -102,14 +103,14 @@ void DownloadBatch::DownloadOneFile(QString &localDir, const TransferItem &item)
         const QString localPath = g.gXferLocalDir + item.Name;
         ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + item.Name, item.Size);
         try {
-            ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
+            ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
             qint64 offset = g.gXferLocalSize;
             ctx.ftp.DownloadFile(remotePath, localPath, offset);
             ctx.statusBar->ShowTransferFile(QString(), QString());
             tc.queue.AddQueueRow(QueueList::Downloaded, localPath, item.Size,
                                  QueueList::DownloadDirection, remotePath, g.gHost);
-        } catch (const FtpError &error) {
-            failItem(localDir, item, item.Size, error.description, error.number);
+        } catch (const RemoteError &error) {
+            failItem(localDir, item, item.Size, error);
         }
     }
     ctx.statusBar->setProgressValue(0);
@@ -139,30 +140,31 @@ void DownloadBatch::DownloadFolder(QString &localDir, const TransferItem &item)
             // A link not yet probed may lead to a file: the copy finds out
             // and makes the folder only when it is one.
             if (item.IconKey != IconKey::Link && !EnsureLocalDir(localPath))
-                throw FtpError{FtpErrorCode::LocalFileError,
-                               QStringLiteral("无法创建本地文件夹 %1").arg(localPath)};
+                throw RemoteError::own(
+                    RemoteErrorKind::LocalFile, RemoteErrorCode::LocalFileError,
+                    RemoteText(RemoteMessage::CannotMakeLocalFolder, {localPath}));
             ctx.statusBar->setProgressValue(0);
             ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name, QString());
-            ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
+            ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
             ctx.ftp.DownloadMany(folderPattern(remotePath, QLatin1Char('/')), localPath);
             ctx.statusBar->ShowTransferFile(QString(), QString());
             tc.queue.AddQueueRow(QueueList::Downloaded, localPath, QString(),
                                  QueueList::DownloadDirection, remotePath, g.gHost);
-        } catch (const FtpError &error) {
-            failItem(localDir, item, QString(), error.description, error.number);
+        } catch (const RemoteError &error) {
+            failItem(localDir, item, QString(), error);
         }
     }
     EndTransferItem(g);
 }
 
 void DownloadBatch::failItem(const QString &localDir, const TransferItem &item, const QString &size,
-                             const QString &reason, int number)
+                             const RemoteError &error)
 {
     WindowContext &ctx = tc.window;
     const Globals &g = ctx.globals;
     ctx.statusBar->ShowTransferFile(QString(), QString());
     tc.queue.AddQueueRow(QueueList::Failed, localDir + item.Name, size,
                          QueueList::DownloadDirection, g.gXferRemoteDir + item.Name, g.gHost);
-    ReportFtpFailure(ctx, FtpError{number, reason});
-    batchEnded = endsBatch(tc, number);
+    ReportFtpFailure(ctx, error);
+    batchEnded = endsBatch(tc, error.number);
 }

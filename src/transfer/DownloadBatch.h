@@ -2,6 +2,7 @@
 
 #include <QString>
 
+struct RemoteError;
 struct TransferContext;
 struct TransferItem;
 
@@ -26,7 +27,7 @@ private:
     // The item's transfer failed: cleared panels, an "错误" row, the reason in
     // the log; a stop or a lost session ends the batch.
     void failItem(const QString &localDir, const TransferItem &item, const QString &size,
-                  const QString &reason, int number);
+                  const RemoteError &error);
 
     TransferContext &tc;
     bool batchEnded = false;

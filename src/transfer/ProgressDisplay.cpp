@@ -1,8 +1,9 @@
 #include "transfer/ProgressDisplay.h"
 
-#include "ftp/FtpSession.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteSession.h"
+#include "remote/RemoteTexts.h"
 #include "window/StatusIndicator.h"
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
@@ -19,9 +20,10 @@ constexpr qint64 speedWindowMs = 3000;
 constexpr qint64 newTransferGapMs = 2000;
 const QRegularExpression percentPrefix(QStringLiteral("^\\[\\d+%\\] "));
 
-bool isFileProgress(int code)
+bool isFileProgress(RemoteActivityKind kind)
 {
-    return code == FtpEvent::DownloadFileProgress || code == FtpEvent::UploadFileProgress;
+    return kind == RemoteActivityKind::DownloadFileProgress ||
+           kind == RemoteActivityKind::UploadFileProgress;
 }
 
 QString clockText(qint64 seconds)
@@ -31,12 +33,6 @@ QString clockText(qint64 seconds)
                              .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return seconds >= 3600 ? QString::number(seconds / 3600) + QLatin1Char(':') + mmss : mmss;
 }
-
-bool isProgress(int code)
-{
-    return code == FtpEvent::DownloadFileProgress || code == FtpEvent::DownloadManyProgress ||
-           code == FtpEvent::UploadManyProgress || code == FtpEvent::UploadFileProgress;
-}
 } // namespace
 
 ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
@@ -44,7 +40,7 @@ ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
 {
     clock.start();
     now = [this] { return clock.elapsed(); };
-    connect(&ctx.ftp, &FtpSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
+    connect(&ctx.ftp, &RemoteSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
     // Whoever ends a transfer (a batch, a remote view) puts the bar back to 0:
     // the title's percentage goes with it.
     connect(ctx.statusBar, &StatusPanels::progressCleared, this, [this] {
@@ -54,69 +50,69 @@ ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
     });
 }
 
-void ProgressDisplay::ActivityEvent(int code, int category, const QString &text, qint64 count,
-                                    const QVariant &extra)
+void ProgressDisplay::ActivityEvent(const RemoteActivity &activity)
 {
     ctx.statusBar->PlaceProgress();
-    switch (category) {
-    case FtpCategory::ServerReply:
-        if (code == FtpEvent::MakeDirectoryResult) {
+    const RemoteActivityKind kind = activity.kind;
+    switch (activity.category()) {
+    case RemoteCategory::ServerReply:
+        if (kind == RemoteActivityKind::MakeDirectoryResult) {
             ctx.state.MakeDirSucceeded = true;
             ctx.state.MakeDirAnswered = true;
         }
-        ctx.log.append(text);
+        ctx.log.append(RemoteTexts::logLine(activity));
         ctx.status.show(StatusIndicator::Closed);
         break;
-    case FtpCategory::Information:
-        if (isProgress(code)) {
-            showProgress(code, count, extra.isValid() ? extra.toLongLong() : -1);
+    case RemoteCategory::Information:
+        if (activity.isProgress()) {
+            showProgress(kind, activity.count, activity.total);
             break;
         }
         // A whole-folder copy moves on to its next file.
-        if (code == FtpEvent::FileStarted) {
+        if (kind == RemoteActivityKind::FileStarted) {
             treeDone += treeFile;
             treeFile = 0;
         }
-        if (code == FtpEvent::Connecting)
+        if (kind == RemoteActivityKind::Connecting)
             controlOpened = false;
-        else if (code == FtpEvent::Connected)
+        else if (kind == RemoteActivityKind::Connected)
             controlOpened = true;
         // A connection that never opened has nothing to close: the reason it
         // failed is the last word.
-        if (code == FtpEvent::ConnectionClosed && !controlOpened)
+        if (kind == RemoteActivityKind::ConnectionClosed && !controlOpened)
             break;
-        ctx.log.append(text);
+        ctx.log.append(RemoteTexts::logLine(activity));
         ctx.status.show(StatusIndicator::Connected);
         break;
-    case FtpCategory::Failure:
+    case RemoteCategory::Failure:
         // A name that already exists is not an answer: the caller tries the next name.
-        if (code == FtpEvent::MakeDirectoryResult &&
-            !text.toUpper().contains(QLatin1String("EXISTS"))) {
+        if (kind == RemoteActivityKind::MakeDirectoryResult &&
+            activity.folder != RemoteFolderOutcome::AlreadyThere) {
             ctx.state.MakeDirAnswered = true;
             ctx.state.MakeDirSucceeded = false;
         }
         ctx.status.show(StatusIndicator::Stopped);
-        ctx.log.append(text);
+        ctx.log.append(RemoteTexts::logLine(activity));
         break;
     default:
         break;
     }
 }
 
-void ProgressDisplay::showProgress(int code, qint64 count, qint64 expected)
+void ProgressDisplay::showProgress(RemoteActivityKind kind, qint64 count, qint64 expected)
 {
     // Downloads and uploads of one file count from their restart offset.
     qint64 position = count;
-    if (code == FtpEvent::DownloadFileProgress)
+    if (kind == RemoteActivityKind::DownloadFileProgress)
         position += ctx.globals.gXferLocalSize;
-    else if (code == FtpEvent::UploadFileProgress)
+    else if (kind == RemoteActivityKind::UploadFileProgress)
         position += ctx.globals.gXferRemoteSize;
-    moveBar(code, position, expected);
+    moveBar(kind, position, expected);
 
     StatusPanels &bar = *ctx.statusBar;
     qint64 done = bar.progressValue();
     qint64 left = -1;
-    if (isFileProgress(code)) {
+    if (isFileProgress(kind)) {
         left = bar.progressMaximum() - done;
         if (bar.progressMaximum() > 0)
             showPercentInTitle(int(100 * double(done) / double(bar.progressMaximum())));
@@ -129,12 +125,12 @@ void ProgressDisplay::showProgress(int code, qint64 count, qint64 expected)
                                                  speedAndTimeLeft(done, left));
 }
 
-void ProgressDisplay::moveBar(int code, qint64 position, qint64 expected)
+void ProgressDisplay::moveBar(RemoteActivityKind kind, qint64 position, qint64 expected)
 {
     StatusPanels &bar = *ctx.statusBar;
     // In a whole-folder copy the bar shows the file in hand when its size is
     // known.
-    if (!isFileProgress(code) && expected > 0) {
+    if (!isFileProgress(kind) && expected > 0) {
         bar.setProgressMaximum(expected);
         bar.setProgressValue(qMin(position, expected));
         return;
@@ -143,7 +139,7 @@ void ProgressDisplay::moveBar(int code, qint64 position, qint64 expected)
     // The bar never overflows: past its end the scale grows to 110 % of the
     // position, and the bar shows the old end until the next report.
     const bool fits =
-        code == FtpEvent::UploadFileProgress ? maximum >= position : maximum > position;
+        kind == RemoteActivityKind::UploadFileProgress ? maximum >= position : maximum > position;
     if (fits) {
         bar.setProgressValue(position);
     } else {

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "remote/RemoteActivity.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QVariant>
 #include <deque>
 #include <functional>
 
 class WindowContext;
 
-// Shows what the FTP component reports while it works: server replies,
+// Shows what the remote session reports while it works: server replies,
 // commands and failures go to the session log, the status picture follows
 // the kind of the last report, and the outcome of a make-directory request is
 // kept for the new-folder command.
@@ -26,8 +27,7 @@ class ProgressDisplay : public QObject
 public:
     explicit ProgressDisplay(WindowContext &context, QObject *parent = nullptr);
 
-    void ActivityEvent(int code, int category, const QString &text, qint64 count,
-                       const QVariant &extra);
+    void ActivityEvent(const RemoteActivity &activity);
     // A transfer call (or a batch) ended: the bar, "Rate" and the title rest.
     void finishTransfer();
     // Where the speed's milliseconds come from (a steady clock by default).
@@ -40,8 +40,8 @@ private:
         qint64 bytes;
     };
 
-    void showProgress(int code, qint64 count, qint64 expected);
-    void moveBar(int code, qint64 position, qint64 expected);
+    void showProgress(RemoteActivityKind kind, qint64 count, qint64 expected);
+    void moveBar(RemoteActivityKind kind, qint64 position, qint64 expected);
     QString speedAndTimeLeft(qint64 done, qint64 left);
     void showPercentInTitle(int percent);
 

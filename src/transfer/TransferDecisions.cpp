@@ -1,11 +1,12 @@
 #include "transfer/TransferDecisions.h"
 
-#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 #include "transfer/ConflictDialog.h"
 #include "transfer/ProgressDisplay.h"
 #include "transfer/RenameDialog.h"
@@ -56,7 +57,7 @@ void endBatch(TransferContext &tc, bool uploaded)
 
 bool endsBatch(const TransferContext &tc, int number)
 {
-    return number == FtpErrorCode::StoppedByUser || !tc.window.connected();
+    return number == RemoteErrorCode::StoppedByUser || !tc.window.connected();
 }
 
 QString folderPattern(const QString &folder, QChar separator)
@@ -93,7 +94,7 @@ bool renameRemote(TransferContext &tc, const QString &newName)
     const Globals &g = ctx.globals;
     try {
         ctx.ftp.RenameRemote(g.gXferRemoteDir + g.gXferRemoteName, g.gXferRemoteDir + newName);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return false;
     }

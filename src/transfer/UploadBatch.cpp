@@ -1,11 +1,12 @@
 #include "transfer/UploadBatch.h"
 
-#include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/PathRules.h"
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 #include "transfer/QueueList.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
@@ -80,9 +81,9 @@ void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
         const bool fromStart = g.gXferOverwrite || g.gXferRename;
         if (fromStart)
             g.gXferRemoteSize = 0;
-        ctx.ftp.setUploadMode(fromStart ? FtpUploadMode::Overwrite : FtpUploadMode::Resume);
+        ctx.ftp.setUploadMode(fromStart ? RemoteUploadMode::Overwrite : RemoteUploadMode::Resume);
     } else {
-        ctx.ftp.setUploadMode(FtpUploadMode::Overwrite);
+        ctx.ftp.setUploadMode(RemoteUploadMode::Overwrite);
     }
     if (g.gXferLocalSize > 0)
         ctx.statusBar->setProgressMaximum(g.gXferLocalSize);
@@ -92,11 +93,11 @@ void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
         const QString remotePath = remoteDir + item.Name;
         ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + item.Name, item.Size);
         try {
-            ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
+            ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
             qint64 offset = g.gXferRemoteSize;
             ctx.ftp.UploadFile(remotePath, localPath, offset);
             recordItem(localPath, item.Size, remotePath, nullptr);
-        } catch (const FtpError &error) {
+        } catch (const RemoteError &error) {
             recordItem(localPath, item.Size, remotePath, &error);
         }
     }
@@ -132,24 +133,24 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
     if (!remoteListed(item.Name)) {
         try {
             ctx.ftp.MakeRemoteDirectory(remotePath);
-        } catch (const FtpError &) {
+        } catch (const RemoteError &) {
             // The copy below reports what it cannot do.
         }
     }
     ctx.statusBar->setProgressValue(0);
     ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name, QString());
     try {
-        ctx.ftp.setTransferSetting(FtpTransferSetting::Binary);
+        ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
         ctx.ftp.UploadMany(folderPattern(localPath, QDir::separator()), remotePath);
         recordItem(localPath, QString(), remotePath, nullptr);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         recordItem(localPath, QString(), remotePath, &error);
     }
     EndTransferItem(g);
 }
 
 void UploadBatch::recordItem(const QString &local, const QString &size, const QString &remote,
-                             const FtpError *failure)
+                             const RemoteError *failure)
 {
     WindowContext &ctx = tc.window;
     ctx.statusBar->ShowTransferFile(QString(), QString());

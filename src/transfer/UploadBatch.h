@@ -2,7 +2,7 @@
 
 #include <QString>
 
-struct FtpError;
+struct RemoteError;
 struct TransferContext;
 struct TransferItem;
 
@@ -28,7 +28,7 @@ private:
     // Records the item: "上传", or "上传被拒绝" with the reason in the log; a
     // stop or a lost session ends the batch.
     void recordItem(const QString &local, const QString &size, const QString &remote,
-                    const FtpError *failure);
+                    const RemoteError *failure);
 
     TransferContext &tc;
     bool batchEnded = false;

@@ -1,7 +1,7 @@
 #include "window/CommandGate.h"
 
-#include "ftp/FtpError.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteTexts.h"
 
 #include <exception>
 
@@ -35,8 +35,8 @@ void CommandGate::guarded(const std::function<void()> &command)
 {
     try {
         command();
-    } catch (const FtpError &error) {
-        log.append(error.description + QStringLiteral("\r\n"));
+    } catch (const RemoteError &error) {
+        log.append(RemoteTexts::description(error) + QStringLiteral("\r\n"));
     } catch (const std::exception &error) {
         log.append(QString::fromLocal8Bit(error.what()) + QStringLiteral("\r\n"));
     } catch (...) {

@@ -36,7 +36,7 @@ struct CommandSnapshot
     RowKind remoteRow = RowKind::None;
     bool queueHasRows = false;
     bool queueRowsSelected = false;
-    bool connected = false;     // logged in (FtpState::Connected)
+    bool connected = false;     // logged in (RemoteState::Connected)
     bool busy = false;          // an FTP call, a batch or another command is under way
     bool reconnectable = false; // a connection was attempted: "重新连接" has something to redo
     bool listModeChecked = false;

@@ -1,6 +1,7 @@
 #include "window/CommandState.h"
 
-#include "ftp/FtpSession.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 #include "window/CommandGate.h"
 #include "window/Commands.h"
 #include "window/WindowState.h"
@@ -11,12 +12,12 @@ namespace {
 constexpr int listMode = 2; // FileListView::ListMode
 } // namespace
 
-CommandState::CommandState(Commands &commands, WindowState &state, FtpSession &ftp,
+CommandState::CommandState(Commands &commands, WindowState &state, RemoteSession &ftp,
                            CommandGate &gate, QObject *parent)
     : QObject(parent), commands(commands), state(state), ftp(ftp), gate(gate)
 {
     connect(&gate, &CommandGate::busyChanged, this, &CommandState::refresh);
-    connect(&ftp, &FtpSession::StateChangedEvent, this, &CommandState::refresh);
+    connect(&ftp, &RemoteSession::StateChangedEvent, this, &CommandState::refresh);
 }
 
 void CommandState::setSources(Sources newSources)
@@ -63,7 +64,7 @@ CommandSnapshot CommandState::snapshot() const
         s.remoteRow = sources.remoteRow();
     s.queueHasRows = sources.queueHasRows && sources.queueHasRows();
     s.queueRowsSelected = sources.queueRowsSelected && sources.queueRowsSelected();
-    s.connected = ftp.ConnectionState() == FtpState::Connected;
+    s.connected = ftp.ConnectionState() == RemoteState::Connected;
     s.busy = gate.busy();
     s.reconnectable = state.SessionStarted;
     s.listModeChecked = listModeChecked;

@@ -7,7 +7,7 @@
 #include <functional>
 
 class CommandGate;
-class FtpSession;
+class RemoteSession;
 struct Commands;
 struct WindowState;
 
@@ -29,7 +29,7 @@ public:
         std::function<int(Pane)> viewMode; // FileListView's view mode of a file pane
     };
 
-    CommandState(Commands &commands, WindowState &state, FtpSession &ftp, CommandGate &gate,
+    CommandState(Commands &commands, WindowState &state, RemoteSession &ftp, CommandGate &gate,
                  QObject *parent = nullptr);
 
     void setSources(Sources sources);
@@ -53,7 +53,7 @@ private:
 
     Commands &commands;
     WindowState &state;
-    FtpSession &ftp;
+    RemoteSession &ftp;
     CommandGate &gate;
     Sources sources;
     QSet<Cmd> held;

@@ -1,7 +1,9 @@
 #include "window/RemoteErrors.h"
 
-#include "ftp/FtpSession.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
+#include "remote/RemoteTexts.h"
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
@@ -32,12 +34,12 @@ void ReportRemoteError(WindowContext &context, const QString &description, int n
     endSession(context);
 }
 
-void ReportFtpFailure(WindowContext &context, const FtpError &error)
+void ReportFtpFailure(WindowContext &context, const RemoteError &error)
 {
     // A refusal of the server is in the log already, as its reply; the
     // component's own conditions are not.
     if (error.number >= firstOwnNumber)
-        context.log.append(error.description + QStringLiteral("\r\n"));
-    if (context.ftp.ConnectionState() != FtpState::Connected || error.number == 421)
+        context.log.append(RemoteTexts::description(error) + QStringLiteral("\r\n"));
+    if (context.ftp.ConnectionState() != RemoteState::Connected || error.number == 421)
         endSession(context);
 }

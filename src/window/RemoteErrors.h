@@ -3,7 +3,7 @@
 #include <QString>
 
 class WindowContext;
-struct FtpError;
+struct RemoteError;
 
 // Session failure: when the description is not empty and the number is
 // positive, logs the description, drops the connection, sets ConnectionLost
@@ -15,4 +15,4 @@ void ReportRemoteError(WindowContext &context, const QString &description, int n
 // refusal the session goes on as it was. The server's refusal is in the log
 // already as its reply; the component's own conditions (a data connection
 // that failed, a time-out) are logged here, once.
-void ReportFtpFailure(WindowContext &context, const FtpError &error);
+void ReportFtpFailure(WindowContext &context, const RemoteError &error);

@@ -1,9 +1,9 @@
 #include "window/SessionControl.h"
 
-#include "ftp/FtpSession.h"
 #include "platform/Globals.h"
+#include "remote/RemoteSession.h"
 
-void SetFtpProperties(FtpSession &ftp, const Globals &g)
+void SetFtpProperties(RemoteSession &ftp, const Globals &g)
 {
     ftp.setTimeoutMs(g.gTimeout * 1000);
     ftp.setPassiveMode(g.gPassive);

@@ -1,9 +1,9 @@
 #pragma once
 
-class FtpSession;
+class RemoteSession;
 struct Globals;
 
 // Applies the session's time-out, passive mode, name encoding and encryption
 // to the FTP component; done before every remote operation so a changed
 // setting takes effect at once.
-void SetFtpProperties(FtpSession &ftp, const Globals &g);
+void SetFtpProperties(RemoteSession &ftp, const Globals &g);

@@ -1,6 +1,7 @@
 #include "window/WindowContext.h"
 
-#include "ftp/FtpSession.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 #include "window/StatusPanels.h"
 #include "window/WindowState.h"
 
@@ -22,7 +23,7 @@ WindowContext::WindowContext(const Parts &parts)
 
 bool WindowContext::connected() const
 {
-    return ftp.ConnectionState() == FtpState::Connected;
+    return ftp.ConnectionState() == RemoteState::Connected;
 }
 
 bool WindowContext::ready() const

@@ -5,7 +5,7 @@
 #include "window/HelpLauncher.h"
 #include "window/StatusIndicator.h"
 
-class FtpSession;
+class RemoteSession;
 class Prompts;
 class QWidget;
 class SessionLog;
@@ -25,7 +25,7 @@ public:
     struct Parts
     {
         QWidget *window; // the main window: the owner of the dialogs
-        FtpSession &ftp;
+        RemoteSession &ftp;
         Globals &globals;
         WindowState &state;
         Commands &commands;
@@ -40,7 +40,7 @@ public:
     WindowContext &operator=(const WindowContext &) = delete;
 
     QWidget *const window;
-    FtpSession &ftp;
+    RemoteSession &ftp;
     Globals &globals;
     WindowState &state;
     Commands &commands;

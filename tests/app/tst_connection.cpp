@@ -423,24 +423,24 @@ private Q_SLOTS:
 
         bool tried = false;
         QObject probe;
-        connect(&w.ftp(), &FtpSession::ActivityEvent, &probe,
-                [&](int code, int, const QString &text) {
-                    if (tried || code != FtpEvent::CommandSent || !text.startsWith("LIST"))
-                        return;
-                    tried = true;
-                    QVERIFY(!c.mnuSit->isEnabled() && !c.mnuEdit->isEnabled());
-                    QVERIFY(c.button(QStringLiteral("停止操作"))->isEnabled());
-                    QVERIFY(c.mnuExit->isEnabled());
-                    w.dispatch().ButtonClick(QStringLiteral("站点管理"));
-                    w.dispatch().ButtonClick(QStringLiteral("重新连接"));
-                    w.dispatch().ButtonClick(QStringLiteral("刷新"));
-                    w.ui().lvwLocal->selectRow(0);
-                    Q_EMIT w.ui().lvwLocal->doubleClicked();
-                    w.ui().cmbRemoteDir->setEditText(QStringLiteral("/pub"));
-                    Q_EMIT w.ui().cmbRemoteDir->activated(0);
-                    w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
-                    QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
-                });
+        connect(&w.ftp(), &RemoteSession::ActivityEvent, &probe, [&](const RemoteActivity &event) {
+            if (tried || event.kind != RemoteActivityKind::CommandSent ||
+                !event.reply.startsWith("LIST"))
+                return;
+            tried = true;
+            QVERIFY(!c.mnuSit->isEnabled() && !c.mnuEdit->isEnabled());
+            QVERIFY(c.button(QStringLiteral("停止操作"))->isEnabled());
+            QVERIFY(c.mnuExit->isEnabled());
+            w.dispatch().ButtonClick(QStringLiteral("站点管理"));
+            w.dispatch().ButtonClick(QStringLiteral("重新连接"));
+            w.dispatch().ButtonClick(QStringLiteral("刷新"));
+            w.ui().lvwLocal->selectRow(0);
+            Q_EMIT w.ui().lvwLocal->doubleClicked();
+            w.ui().cmbRemoteDir->setEditText(QStringLiteral("/pub"));
+            Q_EMIT w.ui().cmbRemoteDir->activated(0);
+            w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
+            QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
+        });
         w.dispatch().ButtonClick(QStringLiteral("重新连接"));
 
         QVERIFY(tried);

@@ -7,8 +7,9 @@
 #include "panes/LocalPane.h"
 #include "platform/SessionLog.h"
 #include "platform/Twips.h"
-#include "window/StatusPanels.h"
+#include "remote/RemoteError.h"
 #include "window/CommandIds.h"
+#include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 
 #include <QAction>
@@ -427,7 +428,9 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         CommandDispatch &d = w.dispatch();
         d.setHandler(w.commands().mnuEmail, [] { throw std::runtime_error("disk on fire"); });
-        d.setHandler(w.commands().mnuHelpAbout, [] { throw FtpError{550, "550 No access"}; });
+        d.setHandler(w.commands().mnuHelpAbout, [] {
+            throw RemoteError::refusal(RemoteErrorKind::Refused, 550, "550 No access");
+        });
         w.commands().mnuEmail->trigger();
         w.commands().mnuHelpAbout->trigger();
         QCOMPARE(w.log().text(), QStringLiteral("disk on fire\r\n550 No access\r\n"));

@@ -7,6 +7,8 @@
 #include "ftp/FtpSession.h"
 #include "platform/Shell.h"
 #include "platform/TrustedCertificates.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteTexts.h"
 #include "window/HelpLauncher.h"
 #include "window/RemoteBrowser.h"
 #include "window/WindowTestSupport.h"
@@ -49,8 +51,10 @@ bool succeeds(const std::function<void()> &call, QString &why)
 {
     try {
         call();
-    } catch (const FtpError &error) {
-        why = QStringLiteral("FtpError %1: %2").arg(error.number).arg(error.description);
+    } catch (const RemoteError &error) {
+        why = QStringLiteral("RemoteError %1: %2")
+                  .arg(error.number)
+                  .arg(RemoteTexts::description(error));
         return false;
     }
     return true;
@@ -69,9 +73,9 @@ QString labelText(QWidget *dialog, const char *name)
     return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
 }
 
-FtpCertificate aCertificate(const QString &fingerprint)
+RemoteCertificate aCertificate(const QString &fingerprint)
 {
-    FtpCertificate certificate;
+    RemoteCertificate certificate;
     certificate.host = QStringLiteral("ftp.korvu.example");
     certificate.port = 990;
     certificate.subject = QStringLiteral("CN=ftp.korvu.example,O=Korvu tests");
@@ -79,7 +83,7 @@ FtpCertificate aCertificate(const QString &fingerprint)
     certificate.validFrom = QDateTime(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC);
     certificate.validUntil = QDateTime(QDate(2027, 1, 1), QTime(8, 0), Qt::UTC);
     certificate.fingerprint = fingerprint;
-    certificate.problem = QStringLiteral("自签名证书");
+    certificate.problem = RemoteCertificateProblem::SelfSigned;
     return certificate;
 }
 
@@ -95,7 +99,7 @@ public:
     {
         ftp.ListDirectory(path);
         names.clear();
-        for (const FtpListingEntry &entry : ftp.ListingEntries().entries)
+        for (const RemoteEntry &entry : ftp.ListingEntries().entries)
             names.append(entry.name);
     }
     void SortRemoteByName() override { names.sort(); }
@@ -186,18 +190,19 @@ void TestCertificates::asksOnlyWhatItMust_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("rememberedAfter");
     QTest::newRow("unknown, once")
-        << QString() << "cmdTrustOnce" << true << int(FtpTrust::Once) << QString();
+        << QString() << "cmdTrustOnce" << true << int(RemoteTrust::Once) << QString();
     QTest::newRow("unknown, always")
-        << QString() << "cmdTrustAlways" << true << int(FtpTrust::Always) << First;
+        << QString() << "cmdTrustAlways" << true << int(RemoteTrust::Always) << First;
     QTest::newRow("unknown, refused")
-        << QString() << "cmdRefuse" << true << int(FtpTrust::Refuse) << QString();
+        << QString() << "cmdRefuse" << true << int(RemoteTrust::Refuse) << QString();
     QTest::newRow("unknown, Escape")
-        << QString() << "" << true << int(FtpTrust::Refuse) << QString();
-    QTest::newRow("trusted always before") << First << "" << false << int(FtpTrust::Once) << First;
+        << QString() << "" << true << int(RemoteTrust::Refuse) << QString();
+    QTest::newRow("trusted always before")
+        << First << "" << false << int(RemoteTrust::Once) << First;
     QTest::newRow("changed, refused")
-        << Second << "cmdRefuse" << true << int(FtpTrust::Refuse) << Second;
+        << Second << "cmdRefuse" << true << int(RemoteTrust::Refuse) << Second;
     QTest::newRow("changed, always")
-        << Second << "cmdTrustAlways" << true << int(FtpTrust::Always) << First;
+        << Second << "cmdTrustAlways" << true << int(RemoteTrust::Always) << First;
 }
 
 void TestCertificates::asksOnlyWhatItMust()
@@ -210,7 +215,7 @@ void TestCertificates::asksOnlyWhatItMust()
     QTemporaryDir dir;
     // The folder is made when something is to be remembered.
     const QString path = dir.filePath(QStringLiteral("data/") + TrustedCertificates::FileName);
-    const FtpCertificate certificate = aCertificate(First);
+    const RemoteCertificate certificate = aCertificate(First);
     if (!remembered.isEmpty())
         QVERIFY(TrustedCertificates(path).remember(certificate.host, certificate.port, remembered));
 
@@ -225,7 +230,7 @@ void TestCertificates::asksOnlyWhatItMust()
         QCOMPARE(dialog->parentWidget(), &window);
         QCOMPARE(HelpLauncher::topicOf(dialog), QStringLiteral("connect.html"));
         QCOMPARE(labelText(dialog, "lblFingerprint"), certificate.fingerprint);
-        QCOMPARE(labelText(dialog, "lblProblem"), certificate.problem);
+        QCOMPARE(labelText(dialog, "lblProblem"), QStringLiteral("自签名证书"));
         QCOMPARE(labelText(dialog, "lblSubject"), certificate.subject);
         QVERIFY(labelText(dialog, "lblValidity").contains(QLatin1String("2026-01-01")));
         QVERIFY(labelText(dialog, "lblHeadline").contains(QLatin1String("ftp.korvu.example")));
@@ -299,7 +304,7 @@ void TestCertificates::connectsFromTheSiteManagerOverTls()
     });
     controller.mnuSit_Click();
     QCOMPARE(questions, 1);
-    QCOMPARE(parts.ftp.ConnectionState(), FtpState::Connected);
+    QCOMPARE(parts.ftp.ConnectionState(), RemoteState::Connected);
     QVERIFY(parts.ftp.IsEncrypted());
     QCOMPARE(actions.windowTitle(),
              QStringLiteral("Korvu (连接到: %1, 已加密)").arg(server.host()));
@@ -321,7 +326,7 @@ void TestCertificates::connectsFromTheSiteManagerOverTls()
     QCOMPARE(actions.windowTitle(), QStringLiteral("Korvu"));
     controller.mnuRelogin_Click();
     QCOMPARE(questions, 1);
-    QCOMPARE(parts.ftp.ConnectionState(), FtpState::Connected);
+    QCOMPARE(parts.ftp.ConnectionState(), RemoteState::Connected);
     QVERIFY(parts.ftp.IsEncrypted());
     QCOMPARE(TrustedCertificates().check(server.host(), server.port(), certificate.fingerprint()),
              TrustedCertificates::Verdict::Trusted);

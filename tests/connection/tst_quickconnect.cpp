@@ -1,7 +1,7 @@
 #include "SiteFixtures.h"
 #include "connection/QuickConnectDialog.h"
-#include "ftp/FtpUrl.h"
 #include "platform/Prompts.h"
+#include "remote/RemoteUrl.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -154,7 +154,7 @@ void TestQuickConnect::fillsFromLink()
     Globals globals = previousSession();
     ScriptedPrompts prompts;
     QuickConnectDialog dialog(globals, prompts);
-    const std::optional<FtpUrl> url = FtpUrl::parse(link, nullptr);
+    const std::optional<RemoteUrl> url = RemoteUrl::parse(link, nullptr);
     QVERIFY(url);
     dialog.fillFrom(*url);
     dialog.show();

@@ -8,6 +8,7 @@
 #include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
 #include "window/WindowContext.h"
 
 #include <QAbstractItemView>
@@ -51,7 +52,7 @@ struct FileOpsRig : AppHarness
         globals.gPort = port;
         globals.gTimeout = 10;
         w.connection().Connect();
-        if (w.ftp().ConnectionState() != FtpState::Connected)
+        if (w.ftp().ConnectionState() != RemoteState::Connected)
             return false;
         w.remotePane().DoRemoteRefresh(dir);
         activate(true);

@@ -119,9 +119,10 @@ private Q_SLOTS:
         QVERIFY(rig);
         QVERIFY(makeFolders(onServer(dir), unlisted));
         int sent = 0;
-        connect(&rig->w.ftp(), &FtpSession::ActivityEvent, &rig->w,
-                [&](int code, int, const QString &text) {
-                    sent += code == FtpEvent::CommandSent && text.startsWith("MKD");
+        connect(&rig->w.ftp(), &RemoteSession::ActivityEvent, &rig->w,
+                [&](const RemoteActivity &event) {
+                    sent += event.kind == RemoteActivityKind::CommandSent &&
+                            event.reply.startsWith("MKD");
                 });
         if (unanswered)
             rig->globals.gTimeout = 1;
@@ -414,9 +415,10 @@ private Q_SLOTS:
         QVERIFY(rig);
         rig->select(true, {"big", "later.txt"});
         int sent = 0;
-        connect(&rig->w.ftp(), &FtpSession::ActivityEvent, &rig->w,
-                [&](int code, int, const QString &text) {
-                    if (code == FtpEvent::CommandSent && text.startsWith(command) && ++sent == nth)
+        connect(&rig->w.ftp(), &RemoteSession::ActivityEvent, &rig->w,
+                [&](const RemoteActivity &event) {
+                    if (event.kind == RemoteActivityKind::CommandSent &&
+                        event.reply.startsWith(command) && ++sent == nth)
                         rig->press("停止操作");
                 });
 

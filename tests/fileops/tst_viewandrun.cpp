@@ -200,14 +200,16 @@ private Q_SLOTS:
         StatusPanels *bar = rig->w.ui().sbStatusBar;
         qint64 scale = 0;
         bool inRange = false;
-        connect(&rig->w.ftp(), &FtpSession::ActivityEvent, &rig->w, [&](int code) {
-            if (code != FtpEvent::DownloadFileProgress || scale)
-                return;
-            scale = bar->progressMaximum();
-            QProgressBar *shown = bar->progress();
-            inRange = shown->value() >= shown->minimum() && shown->value() <= shown->maximum();
-            rig->press("停止操作");
-        });
+        connect(&rig->w.ftp(), &RemoteSession::ActivityEvent, &rig->w,
+                [&](const RemoteActivity &event) {
+                    if (event.kind != RemoteActivityKind::DownloadFileProgress || scale)
+                        return;
+                    scale = bar->progressMaximum();
+                    QProgressBar *shown = bar->progress();
+                    inRange =
+                        shown->value() >= shown->minimum() && shown->value() <= shown->maximum();
+                    rig->press("停止操作");
+                });
 
         rig->press("查看");
 

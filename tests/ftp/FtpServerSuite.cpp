@@ -32,9 +32,9 @@ QMap<QString, QByteArray> treeOf(const QString &root)
     return tree;
 }
 
-const FtpListingEntry *entryNamed(const FtpListing &listing, const QString &name)
+const RemoteEntry *entryNamed(const RemoteListing &listing, const QString &name)
 {
-    for (const FtpListingEntry &entry : listing.entries)
+    for (const RemoteEntry &entry : listing.entries)
         if (entry.name == name)
             return &entry;
     return nullptr;
@@ -89,14 +89,16 @@ void FtpServerSuite::connectsLogsInAndCloses()
     FtpSession session;
     SessionRecorder recorder(session);
     FTP_VERIFY(connectSession(session));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
-    QCOMPARE(recorder.states, (QList<int>{FtpState::Connecting, FtpState::Connected}));
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
+    QCOMPARE(recorder.states, (QList<int>{RemoteState::Connecting, RemoteState::Connected}));
     QVERIFY(!session.IsBusy());
     QVERIFY(session.RestartSupported());
     QVERIFY(session.CurrentDirectory().startsWith(QLatin1Char('/')));
     // Delivered during the call, on this thread, while busy.
-    QVERIFY(!recorder.matching(FtpEvent::ServerReply, FtpCategory::ServerReply).isEmpty());
-    QVERIFY(!recorder.matching(FtpEvent::CommandSent, FtpCategory::Information).isEmpty());
+    QVERIFY(
+        !recorder.matching(RemoteActivityKind::ServerReply, RemoteCategory::ServerReply).isEmpty());
+    QVERIFY(
+        !recorder.matching(RemoteActivityKind::CommandSent, RemoteCategory::Information).isEmpty());
     for (const RecordedEvent &event : std::as_const(recorder.events)) {
         QVERIFY(event.busy);
         QVERIFY(event.onCallerThread);
@@ -106,11 +108,11 @@ void FtpServerSuite::connectsLogsInAndCloses()
     QVERIFY(recorder.anyTextContains(QStringLiteral("PASS ******")));
 
     FTP_VERIFY(session.CloseConnection());
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
-    QCOMPARE(recorder.states.last(), FtpState::Closed);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
+    QCOMPARE(recorder.states.last(), RemoteState::Closed);
     QVERIFY(session.CurrentDirectory().isEmpty());
     FTP_VERIFY(session.CloseConnection());
-    FTP_EXPECT_ERROR(session.ListDirectory(), FtpErrorCode::NotConnected);
+    FTP_EXPECT_ERROR(session.ListDirectory(), RemoteErrorCode::NotConnected);
 }
 
 void FtpServerSuite::refusesBadLoginAndClosedPort()
@@ -125,21 +127,21 @@ void FtpServerSuite::refusesBadLoginAndClosedPort()
     });
     QVERIFY(refused.has_value());
     QCOMPARE(refused->number, 530);
-    QVERIFY2(refused->description.startsWith(QLatin1String("530")),
-             qPrintable(refused->description));
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
-    QCOMPARE(recorder.states, (QList<int>{FtpState::Connecting, FtpState::Closed}));
+    QVERIFY2(RemoteTexts::description(*refused).startsWith(QLatin1String("530")),
+             qPrintable(RemoteTexts::description(*refused)));
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
+    QCOMPARE(recorder.states, (QList<int>{RemoteState::Connecting, RemoteState::Closed}));
 
     FTP_EXPECT_ERROR(
         session.OpenConnection(host(), user(), password(), QString(), FixtureProcess::freePort()),
-        FtpErrorCode::CannotConnect);
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+        RemoteErrorCode::CannotConnect);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
     FTP_EXPECT_ERROR(session.OpenConnection(host(), user(), password(), QString(), 0),
-                     FtpErrorCode::InvalidArgument);
+                     RemoteErrorCode::InvalidArgument);
 
     // Still good for a proper log-in afterwards.
     FTP_VERIFY(connectSession(session));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void FtpServerSuite::changesAndCreatesDirectories()
@@ -161,7 +163,7 @@ void FtpServerSuite::changesAndCreatesDirectories()
 
     FTP_EXPECT_ERROR(session.setCurrentDirectory(QStringLiteral("missing")), 550);
     QCOMPARE(session.CurrentDirectory(), one);
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 
     FTP_VERIFY(session.RemoveRemoteDirectory(QStringLiteral("sub")));
     QVERIFY(!QFileInfo::exists(serverDisk() + QStringLiteral("/dir one/sub")));
@@ -176,7 +178,9 @@ void FtpServerSuite::makeDirectoryTellsExistsOnlyWhenItExists()
     FTP_VERIFY(connectSession(session));
     FTP_VERIFY(session.setCurrentDirectory(remoteDir()));
 
-    const auto outcomes = [&] { return recorder.matching(FtpEvent::MakeDirectoryResult); };
+    const auto outcomes = [&] {
+        return recorder.matching(RemoteActivityKind::MakeDirectoryResult);
+    };
     const auto saysExists = [](const RecordedEvent &event) {
         return event.text.toUpper().contains(QLatin1String("EXISTS"));
     };
@@ -184,7 +188,7 @@ void FtpServerSuite::makeDirectoryTellsExistsOnlyWhenItExists()
     recorder.clear();
     FTP_VERIFY(session.MakeRemoteDirectory(QStringLiteral("exists-in-name")));
     QCOMPARE(outcomes().size(), 1);
-    QCOMPARE(outcomes().first().category, FtpCategory::ServerReply);
+    QCOMPARE(outcomes().first().category, RemoteCategory::ServerReply);
 
     struct Case
     {
@@ -201,7 +205,7 @@ void FtpServerSuite::makeDirectoryTellsExistsOnlyWhenItExists()
         recorder.clear();
         QVERIFY(failureOf([&] { session.MakeRemoteDirectory(test.name); }).has_value());
         QCOMPARE(outcomes().size(), 1);
-        QCOMPARE(outcomes().first().category, FtpCategory::Failure);
+        QCOMPARE(outcomes().first().category, RemoteCategory::Failure);
         QVERIFY2(saysExists(outcomes().first()) == test.exists,
                  qPrintable(outcomes().first().text));
     }
@@ -230,7 +234,7 @@ void FtpServerSuite::renamesAndDeletes()
     QVERIFY(!QFileInfo::exists(serverDisk() + QStringLiteral("/b c.txt")));
     FTP_EXPECT_ERROR(session.DeleteRemoteFile(remoteDir() + QStringLiteral("/b c.txt")), 550);
     FTP_EXPECT_ERROR(session.RemoveRemoteDirectory(remoteDir() + QStringLiteral("/full")), 550);
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void FtpServerSuite::listsEntries()
@@ -255,26 +259,27 @@ void FtpServerSuite::listsEntries()
     SessionRecorder recorder(session);
     FTP_VERIFY(connectSession(session));
     FTP_VERIFY(session.ListDirectory(remoteDir()));
-    const FtpListing &listing = session.ListingEntries();
+    const RemoteListing &listing = session.ListingEntries();
     QCOMPARE(listing.format, listingFormat());
     QCOMPARE(listing.entries.size(), 5);
 
-    const FtpListingEntry *file = entryNamed(listing, QStringLiteral("file one.txt"));
+    const RemoteEntry *file = entryNamed(listing, QStringLiteral("file one.txt"));
     QVERIFY(file);
-    QCOMPARE(file->kind, QStringLiteral("-"));
+    QCOMPARE(file->kind, RemoteEntryKind::File);
     QCOMPARE(file->size, 1234);
     QCOMPARE(file->permissions, 644);
     QVERIFY2(file->date.startsWith(QLatin1String("2020-03-04")), qPrintable(file->date));
     QCOMPARE(file->rawName, QByteArray("file one.txt"));
     QCOMPARE(entryNamed(listing, QStringLiteral("empty"))->size, 0);
     QCOMPARE(entryNamed(listing, QStringLiteral("run.sh"))->permissions, 755);
-    QCOMPARE(entryNamed(listing, QStringLiteral("dir two"))->kind, QStringLiteral("d"));
+    QCOMPARE(entryNamed(listing, QStringLiteral("dir two"))->kind, RemoteEntryKind::Folder);
     QVERIFY(entryNamed(listing, QStringLiteral("link")));
     QCOMPARE(entryNamed(listing, QStringLiteral("link"))->kind, linkKind());
     const QRegularExpression dateForm(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}( \\d{2}:\\d{2})?$"));
-    for (const FtpListingEntry &entry : listing.entries)
+    for (const RemoteEntry &entry : listing.entries)
         QVERIFY2(dateForm.match(entry.date).hasMatch(), qPrintable(entry.date));
-    const auto read = recorder.matching(FtpEvent::ListingRead, FtpCategory::Information);
+    const auto read =
+        recorder.matching(RemoteActivityKind::ListingRead, RemoteCategory::Information);
     QCOMPARE(read.size(), 1);
     QCOMPARE(read.first().count, 5);
 
@@ -310,10 +315,10 @@ void FtpServerSuite::downloadsReplacingAndResuming()
     FTP_VERIFY(session.DownloadFile(remote, local, offset));
     QCOMPARE(offset, MiB);
     QCOMPARE(TestFiles::read(local), content);
-    const auto progress = recorder.matching(FtpEvent::DownloadFileProgress);
+    const auto progress = recorder.matching(RemoteActivityKind::DownloadFileProgress);
     QVERIFY(!progress.isEmpty());
     QCOMPARE(progress.last().count, content.size() - MiB);
-    QCOMPARE(progress.last().extra.toLongLong(), content.size() - MiB);
+    QCOMPARE(progress.last().activity.total, content.size() - MiB);
 
     // Nothing left to fetch.
     offset = content.size();
@@ -332,19 +337,19 @@ void FtpServerSuite::refusesResumeBeyondLocalFile()
 
     QVERIFY(TestFiles::write(local, "0123456789"));
     qint64 offset = 100;
-    FTP_EXPECT_ERROR(session.DownloadFile(remote, local, offset), FtpErrorCode::CannotResume);
+    FTP_EXPECT_ERROR(session.DownloadFile(remote, local, offset), RemoteErrorCode::CannotResume);
     QCOMPARE(TestFiles::read(local), QByteArray("0123456789"));
 
     QVERIFY(TestFiles::write(local, TestFiles::pattern(4000)));
     offset = 4000;
-    FTP_EXPECT_ERROR(session.DownloadFile(remote, local, offset), FtpErrorCode::CannotResume);
+    FTP_EXPECT_ERROR(session.DownloadFile(remote, local, offset), RemoteErrorCode::CannotResume);
     QCOMPARE(TestFiles::read(local), TestFiles::pattern(4000));
 
     // A refused download leaves the local file alone.
     QVERIFY(TestFiles::write(local, "keep"));
     FTP_EXPECT_ERROR(session.DownloadFile(remoteDir() + QStringLiteral("/missing"), local), 550);
     QCOMPARE(TestFiles::read(local), QByteArray("keep"));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void FtpServerSuite::uploadsOverwritingAndResuming()
@@ -360,31 +365,31 @@ void FtpServerSuite::uploadsOverwritingAndResuming()
 
     // Overwrite sends the whole file whatever the offset says.
     qint64 offset = 12345;
-    session.setUploadMode(FtpUploadMode::Overwrite);
+    session.setUploadMode(RemoteUploadMode::Overwrite);
     FTP_VERIFY(session.UploadFile(remote, local, offset));
     QCOMPARE(TestFiles::read(onDisk), content);
 
     QVERIFY(TestFiles::write(onDisk, content.left(MiB)));
     handOver(onDisk);
     offset = MiB;
-    session.setUploadMode(FtpUploadMode::Resume);
+    session.setUploadMode(RemoteUploadMode::Resume);
     recorder.clear();
     FTP_VERIFY(session.UploadFile(remote, local, offset));
     QCOMPARE(TestFiles::read(onDisk), content);
-    const auto progress = recorder.matching(FtpEvent::UploadFileProgress);
+    const auto progress = recorder.matching(RemoteActivityKind::UploadFileProgress);
     QVERIFY(!progress.isEmpty());
     QCOMPARE(progress.last().count, content.size() - MiB);
 
     offset = content.size() + 1;
-    FTP_EXPECT_ERROR(session.UploadFile(remote, local, offset), FtpErrorCode::CannotResume);
+    FTP_EXPECT_ERROR(session.UploadFile(remote, local, offset), RemoteErrorCode::CannotResume);
     offset = 0;
     FTP_EXPECT_ERROR(session.UploadFile(remote, clientDisk() + QStringLiteral("/missing"), offset),
-                     FtpErrorCode::LocalFileError);
+                     RemoteErrorCode::LocalFileError);
     // A folder is no file to send: the remote file stays as it is.
     FTP_EXPECT_ERROR(session.UploadFile(remote, clientDisk(), offset),
-                     FtpErrorCode::LocalFileError);
+                     RemoteErrorCode::LocalFileError);
     QCOMPARE(TestFiles::read(onDisk), content);
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void FtpServerSuite::transfersInActiveMode()
@@ -407,7 +412,7 @@ void FtpServerSuite::transfersInActiveMode()
                                   clientDisk() + QStringLiteral("/up.bin"), offset));
     QCOMPARE(TestFiles::read(serverDisk() + QStringLiteral("/up.bin")), content);
     QStringList commands;
-    for (const RecordedEvent &event : recorder.matching(FtpEvent::CommandSent))
+    for (const RecordedEvent &event : recorder.matching(RemoteActivityKind::CommandSent))
         commands.append(event.text.section(QLatin1Char(' '), 0, 0).trimmed());
     QVERIFY(commands.contains(QStringLiteral("EPRT")) || commands.contains(QStringLiteral("PORT")));
     QVERIFY(!commands.contains(QStringLiteral("PASV")));
@@ -433,8 +438,8 @@ void FtpServerSuite::copiesTreesBothWays()
         QLatin1Char('"') + source + QDir::separator() + QStringLiteral("*\""), remoteFolder));
     QCOMPARE(treeOf(serverDisk() + QStringLiteral("/up/my docs")), treeOf(source));
     QCOMPARE(session.CurrentDirectory(), start);
-    QVERIFY(!recorder.matching(FtpEvent::UploadManyProgress).isEmpty());
-    QVERIFY(recorder.matching(FtpEvent::EntrySkipped).isEmpty());
+    QVERIFY(!recorder.matching(RemoteActivityKind::UploadManyProgress).isEmpty());
+    QVERIFY(recorder.matching(RemoteActivityKind::EntrySkipped).isEmpty());
 
     const QString target = clientDisk() + QStringLiteral("/down");
     FTP_VERIFY(
@@ -442,8 +447,8 @@ void FtpServerSuite::copiesTreesBothWays()
     QCOMPARE(treeOf(target).keys(), treeOf(source).keys());
     QCOMPARE(treeOf(target), treeOf(source));
     QCOMPARE(session.CurrentDirectory(), start);
-    QVERIFY(!recorder.matching(FtpEvent::DownloadManyProgress).isEmpty());
-    QCOMPARE(recorder.matching(FtpEvent::FileStarted).size(), 8);
+    QVERIFY(!recorder.matching(RemoteActivityKind::DownloadManyProgress).isEmpty());
+    QCOMPARE(recorder.matching(RemoteActivityKind::FileStarted).size(), 8);
 
     // Once more over what is there: files are replaced, not appended to.
     FTP_VERIFY(session.DownloadMany(remoteFolder + QStringLiteral("/*"), target));
@@ -477,7 +482,7 @@ void FtpServerSuite::downloadsAFolderThatIsAFile()
         session.DownloadMany(remoteDir() + QLatin1Char('/') + link + QStringLiteral("/*"), local));
     QVERIFY(QFileInfo(local).isFile());
     QCOMPARE(TestFiles::read(local), QByteArray("the target"));
-    QCOMPARE(recorder.matching(FtpEvent::FileStarted).size(), 1);
+    QCOMPARE(recorder.matching(RemoteActivityKind::FileStarted).size(), 1);
     QCOMPARE(session.CurrentDirectory(), start);
     // A folder that is neither: the refusal of the folder, and nothing made.
     const QString missing = clientDisk() + QStringLiteral("/missing");
@@ -503,17 +508,18 @@ void FtpServerSuite::uploadsNoLinkOutOfTheFolder()
     FTP_VERIFY(connectSession(session));
     FTP_EXPECT_ERROR(session.UploadMany(source + QDir::separator() + QLatin1Char('*'),
                                         remoteDir() + QStringLiteral("/up")),
-                     FtpErrorCode::TreeCopyIncomplete);
+                     RemoteErrorCode::TreeCopyIncomplete);
     const QString up = serverDisk() + QStringLiteral("/up");
     QCOMPARE(TestFiles::read(up + QStringLiteral("/a.txt")), QByteArray("a"));
     QCOMPARE(TestFiles::read(up + QStringLiteral("/inside-link.txt")), QByteArray("a"));
     QCOMPARE(TestFiles::read(up + QStringLiteral("/sub/b.txt")), QByteArray("b"));
     QVERIFY(!QFileInfo::exists(up + QStringLiteral("/outside-dir")));
     QVERIFY(!QFileInfo::exists(up + QStringLiteral("/outside-file")));
-    const auto skipped = recorder.matching(FtpEvent::EntrySkipped, FtpCategory::Failure);
+    const auto skipped =
+        recorder.matching(RemoteActivityKind::EntrySkipped, RemoteCategory::Failure);
     QCOMPARE(skipped.size(), 2);
     for (const RecordedEvent &event : skipped)
-        QVERIFY(event.extra.toString().startsWith(QLatin1String("outside-")));
+        QVERIFY(event.activity.remotePath.startsWith(QLatin1String("outside-")));
 }
 
 void FtpServerSuite::stopsDownloadFromHandler()
@@ -526,19 +532,19 @@ void FtpServerSuite::stopsDownloadFromHandler()
     FTP_VERIFY(connectSession(session));
     bool stopped = false;
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == FtpEvent::DownloadFileProgress && event.count > 0 && !stopped) {
+        if (event.code == RemoteActivityKind::DownloadFileProgress && event.count > 0 && !stopped) {
             stopped = true;
             session.StopTransfer();
         }
     };
     FTP_EXPECT_ERROR(session.DownloadFile(remoteDir() + QStringLiteral("/big.bin"), local),
-                     FtpErrorCode::StoppedByUser);
+                     RemoteErrorCode::StoppedByUser);
     QVERIFY(stopped);
     QVERIFY(QFileInfo::exists(local));
     QVERIFY(QFileInfo(local).size() > 0);
     QVERIFY(QFileInfo(local).size() < size);
-    QCOMPARE(recorder.matching(FtpEvent::TransferStopped).size(), 1);
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(recorder.matching(RemoteActivityKind::TransferStopped).size(), 1);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     QVERIFY(!session.IsBusy());
 
     recorder.onEvent = nullptr;
@@ -560,17 +566,17 @@ void FtpServerSuite::stopsUploadFromHandler()
     FTP_VERIFY(connectSession(session));
     bool stopped = false;
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == FtpEvent::UploadFileProgress && event.count > 0 && !stopped) {
+        if (event.code == RemoteActivityKind::UploadFileProgress && event.count > 0 && !stopped) {
             stopped = true;
             session.StopTransfer();
         }
     };
     qint64 offset = 0;
     FTP_EXPECT_ERROR(session.UploadFile(remoteDir() + QStringLiteral("/big.bin"), local, offset),
-                     FtpErrorCode::StoppedByUser);
+                     RemoteErrorCode::StoppedByUser);
     QVERIFY(stopped);
     QVERIFY(QFileInfo(serverDisk() + QStringLiteral("/big.bin")).size() < size);
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 
     recorder.onEvent = nullptr;
     FTP_VERIFY(session.ListDirectory(remoteDir()));
@@ -586,47 +592,47 @@ void FtpServerSuite::dropsFromHandler()
     recorder.clear();
     bool dropped = false;
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == FtpEvent::DownloadFileProgress && !dropped) {
+        if (event.code == RemoteActivityKind::DownloadFileProgress && !dropped) {
             dropped = true;
             session.DropConnection();
-            QCOMPARE(session.ConnectionState(), FtpState::Closed);
+            QCOMPARE(session.ConnectionState(), RemoteState::Closed);
         }
     };
     QElapsedTimer clock;
     clock.start();
     FTP_EXPECT_ERROR(session.DownloadFile(remoteDir() + QStringLiteral("/big.bin"),
                                           clientDisk() + QStringLiteral("/big.bin")),
-                     FtpErrorCode::ConnectionDropped);
+                     RemoteErrorCode::ConnectionDropped);
     QVERIFY(clock.elapsed() < 15000);
     QVERIFY(dropped);
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
-    QCOMPARE(recorder.states, QList<int>{FtpState::Closed});
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
+    QCOMPARE(recorder.states, QList<int>{RemoteState::Closed});
     QVERIFY(!session.IsBusy());
     QVERIFY(session.CurrentDirectory().isEmpty());
-    FTP_EXPECT_ERROR(session.ListDirectory(), FtpErrorCode::NotConnected);
+    FTP_EXPECT_ERROR(session.ListDirectory(), RemoteErrorCode::NotConnected);
 
     // Dropping a closed session does nothing; a new log-in works.
     session.DropConnection();
-    QCOMPARE(recorder.states, QList<int>{FtpState::Closed});
+    QCOMPARE(recorder.states, QList<int>{RemoteState::Closed});
     recorder.onEvent = nullptr;
     FTP_VERIFY(connectSession(session));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 
     // Asked for at the very end of an operation, the drop still closes.
     QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/small.txt"), "small"));
     recorder.clear();
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == FtpEvent::FileTransferred)
+        if (event.code == RemoteActivityKind::FileTransferred)
             session.DropConnection();
     };
     const auto late = failureOf([&] {
         session.DownloadFile(remoteDir() + QStringLiteral("/small.txt"),
                              clientDisk() + QStringLiteral("/small.txt"));
     });
-    QVERIFY(!late || late->number == FtpErrorCode::ConnectionDropped);
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
-    QCOMPARE(recorder.states, QList<int>{FtpState::Closed});
-    FTP_EXPECT_ERROR(session.ListDirectory(), FtpErrorCode::NotConnected);
+    QVERIFY(!late || late->number == RemoteErrorCode::ConnectionDropped);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
+    QCOMPARE(recorder.states, QList<int>{RemoteState::Closed});
+    FTP_EXPECT_ERROR(session.ListDirectory(), RemoteErrorCode::NotConnected);
 }
 
 void FtpServerSuite::refusesSecondOperationWhileBusy()
@@ -638,7 +644,7 @@ void FtpServerSuite::refusesSecondOperationWhileBusy()
     FTP_VERIFY(connectSession(session));
     QList<int> refusals;
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code != FtpEvent::DownloadFileProgress || !refusals.isEmpty())
+        if (event.code != RemoteActivityKind::DownloadFileProgress || !refusals.isEmpty())
             return;
         for (const auto &attempt :
              {std::function<void()>([&] { session.ListDirectory(); }),
@@ -650,7 +656,8 @@ void FtpServerSuite::refusesSecondOperationWhileBusy()
     };
     FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/data.bin"),
                                     clientDisk() + QStringLiteral("/data.bin")));
-    QCOMPARE(refusals, (QList<int>{FtpErrorCode::Busy, FtpErrorCode::Busy, FtpErrorCode::Busy}));
+    QCOMPARE(refusals,
+             (QList<int>{RemoteErrorCode::Busy, RemoteErrorCode::Busy, RemoteErrorCode::Busy}));
     QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/data.bin")), content);
     QVERIFY(!QFileInfo::exists(serverDisk() + QStringLiteral("/x")));
     FTP_VERIFY(session.ListDirectory(remoteDir()));
@@ -669,7 +676,7 @@ void FtpServerSuite::throttlesProgress()
                                     clientDisk() + QStringLiteral("/big.bin")));
     const qint64 elapsed = clock.elapsed();
     const auto progress =
-        recorder.matching(FtpEvent::DownloadFileProgress, FtpCategory::Information);
+        recorder.matching(RemoteActivityKind::DownloadFileProgress, RemoteCategory::Information);
     QVERIFY(!progress.isEmpty());
     QVERIFY2(progress.size() <= elapsed / 100 + 3,
              qPrintable(QStringLiteral("%1 reports in %2 ms").arg(progress.size()).arg(elapsed)));
@@ -677,5 +684,5 @@ void FtpServerSuite::throttlesProgress()
         QVERIFY(progress.at(i).count >= progress.at(i - 1).count);
     QCOMPARE(progress.last().count, size);
     QCOMPARE(QFileInfo(clientDisk() + QStringLiteral("/big.bin")).size(), size);
-    QCOMPARE(recorder.matching(FtpEvent::FileTransferred).size(), 1);
+    QCOMPARE(recorder.matching(RemoteActivityKind::FileTransferred).size(), 1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ftp/FtpSession.h"
+#include "remote/RemoteCodes.h"
 
 #include <QObject>
 #include <QTemporaryDir>
@@ -30,7 +31,7 @@ protected:
     virtual void handOver(const QString &path) { Q_UNUSED(path) }
     virtual int listingFormat() const = 0;
     // The kind a symbolic link to a file is listed with.
-    virtual QString linkKind() const = 0;
+    virtual RemoteEntryKind linkKind() const = 0;
     // Sets up a session before it connects (encryption, certificates).
     virtual void configure(FtpSession &session) { Q_UNUSED(session) }
 

@@ -1,5 +1,7 @@
 #include "ServerSuites.h"
 
+#include "SessionRecorder.h"
+
 bool SuiteTls::prepare(QString &why)
 {
     if (!enabled() || m_certificate.make(m_keys.path(), QStringLiteral("server")))
@@ -14,9 +16,9 @@ void SuiteTls::configure(FtpSession &session) const
         return;
     session.setEncryption(m_encryption);
     const QString trusted = m_certificate.fingerprint();
-    session.setCertificateQuestion([trusted](const FtpCertificate &certificate) {
-        return certificate.fingerprint == trusted ? FtpTrust::Once : FtpTrust::Refuse;
-    });
+    session.setQuestion(certificateQuestion([trusted](const RemoteCertificate &certificate) {
+        return certificate.fingerprint == trusted ? RemoteTrust::Once : RemoteTrust::Refuse;
+    }));
 }
 
 bool VsftpdSuite::startServer(const QString &root, QString &why)

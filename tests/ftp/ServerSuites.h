@@ -9,14 +9,14 @@
 #include <memory>
 
 // The certificate a TLS suite gives its server, and the session set up to
-// trust exactly that certificate. With FtpEncryption::Plain it does nothing.
+// trust exactly that certificate. With RemoteEncryption::Plain it does nothing.
 class SuiteTls
 {
 public:
     explicit SuiteTls(int encryption) : m_encryption(encryption) {}
 
-    bool enabled() const { return m_encryption != FtpEncryption::Plain; }
-    bool implicit() const { return m_encryption == FtpEncryption::Implicit; }
+    bool enabled() const { return m_encryption != RemoteEncryption::Plain; }
+    bool implicit() const { return m_encryption == RemoteEncryption::Implicit; }
     const TestCertificate &certificate() const { return m_certificate; }
     // Makes the certificate when TLS is on; false with a reason.
     bool prepare(QString &why);
@@ -32,7 +32,7 @@ private:
 class VsftpdSuite : public FtpServerSuite
 {
 protected:
-    explicit VsftpdSuite(int encryption = FtpEncryption::Plain) : m_tls(encryption) {}
+    explicit VsftpdSuite(int encryption = RemoteEncryption::Plain) : m_tls(encryption) {}
 
     QString unavailable() const override { return VsftpdServer::unavailableReason(); }
     bool startServer(const QString &root, QString &why) override;
@@ -45,8 +45,8 @@ protected:
     QString remoteArea() const override { return QStringLiteral("/pub"); }
     QString localArea() const override { return m_server->writablePath(); }
     void handOver(const QString &path) override { VsftpdServer::giveToFtpUser(path); }
-    int listingFormat() const override { return FtpListingFormat::Unix; }
-    QString linkKind() const override { return QStringLiteral("l"); }
+    int listingFormat() const override { return RemoteListingFormat::Unix; }
+    RemoteEntryKind linkKind() const override { return RemoteEntryKind::Link; }
 
     bool started() const { return m_server != nullptr; }
 
@@ -59,7 +59,7 @@ private:
 class PyFtpdSuite : public FtpServerSuite
 {
 protected:
-    explicit PyFtpdSuite(int encryption = FtpEncryption::Plain) : m_tls(encryption) {}
+    explicit PyFtpdSuite(int encryption = RemoteEncryption::Plain) : m_tls(encryption) {}
 
     bool startServer(const QString &root, QString &why) override;
     void configure(FtpSession &session) override { m_tls.configure(session); }
@@ -70,9 +70,9 @@ protected:
     QString refusedUser() const override { return m_server->user(); }
     QString remoteArea() const override { return QStringLiteral("/"); }
     QString localArea() const override { return m_server->root(); }
-    int listingFormat() const override { return FtpListingFormat::Mlsd; }
+    int listingFormat() const override { return RemoteListingFormat::Mlsd; }
     // MLSD follows links.
-    QString linkKind() const override { return QStringLiteral("-"); }
+    RemoteEntryKind linkKind() const override { return RemoteEntryKind::File; }
 
 private:
     SuiteTls m_tls;

@@ -3,27 +3,26 @@
 #include <QCoreApplication>
 #include <QThread>
 
-SessionRecorder::SessionRecorder(FtpSession &session) : m_session(session)
+SessionRecorder::SessionRecorder(RemoteSession &session) : m_session(session)
 {
-    connect(
-        &session, &FtpSession::ActivityEvent, this,
-        [this](int code, int category, const QString &text, qint64 count, const QVariant &extra) {
-            RecordedEvent event{code,
-                                category,
-                                text,
-                                count,
-                                extra,
-                                m_session.IsBusy(),
-                                QThread::currentThread() == QCoreApplication::instance()->thread()};
-            events.append(event);
-            if (onEvent)
-                onEvent(event);
-        });
-    connect(&session, &FtpSession::StateChangedEvent, this,
+    connect(&session, &RemoteSession::ActivityEvent, this, [this](const RemoteActivity &activity) {
+        const RecordedEvent event{activity,
+                                  activity.kind,
+                                  activity.category(),
+                                  RemoteTexts::logLine(activity),
+                                  activity.count,
+                                  m_session.IsBusy(),
+                                  QThread::currentThread() ==
+                                      QCoreApplication::instance()->thread()};
+        events.append(event);
+        if (onEvent)
+            onEvent(event);
+    });
+    connect(&session, &RemoteSession::StateChangedEvent, this,
             [this] { states.append(m_session.ConnectionState()); });
 }
 
-QList<RecordedEvent> SessionRecorder::matching(int code, int category) const
+QList<RecordedEvent> SessionRecorder::matching(RemoteActivityKind code, int category) const
 {
     QList<RecordedEvent> result;
     for (const RecordedEvent &event : events)
@@ -44,4 +43,14 @@ void SessionRecorder::clear()
 {
     events.clear();
     states.clear();
+}
+
+RemoteSession::Question certificateQuestion(std::function<int(const RemoteCertificate &)> judge)
+{
+    return [judge](const RemoteQuestion &question) {
+        RemoteAnswer answer;
+        if (const auto *certificate = std::get_if<RemoteCertificate>(&question))
+            answer.trust = judge(*certificate);
+        return answer;
+    };
 }

@@ -1,21 +1,22 @@
 #pragma once
 
-#include "ftp/FtpSession.h"
+#include "remote/RemoteSession.h"
+#include "remote/RemoteTexts.h"
 
 #include <QList>
 #include <QObject>
-#include <QVariant>
 #include <functional>
 #include <optional>
 
-// One ActivityEvent as a handler saw it.
+// One ActivityEvent as a handler saw it, with its number, category and log
+// line as the session log gets them.
 struct RecordedEvent
 {
-    int code = 0;
+    RemoteActivity activity;
+    RemoteActivityKind code = RemoteActivityKind::ServerReply;
     int category = 0;
     QString text;
     qint64 count = 0;
-    QVariant extra;
     bool busy = false; // IsBusy() inside the handler
     bool onCallerThread = false;
 };
@@ -25,27 +26,30 @@ struct RecordedEvent
 class SessionRecorder : public QObject
 {
 public:
-    explicit SessionRecorder(FtpSession &session);
+    explicit SessionRecorder(RemoteSession &session);
 
     QList<RecordedEvent> events;
     QList<int> states; // ConnectionState at each StateChangedEvent
     // Runs inside every ActivityEvent handler, after recording.
     std::function<void(const RecordedEvent &)> onEvent;
 
-    QList<RecordedEvent> matching(int code, int category = -1) const;
+    QList<RecordedEvent> matching(RemoteActivityKind code, int category = -1) const;
     bool anyTextContains(const QString &needle) const;
     void clear();
 
 private:
-    FtpSession &m_session;
+    RemoteSession &m_session;
 };
 
+// Answers certificate questions with `judge` (RemoteTrust).
+RemoteSession::Question certificateQuestion(std::function<int(const RemoteCertificate &)> judge);
+
 // The error an operation throws, or nothing when it succeeds.
-template <typename Operation> std::optional<FtpError> failureOf(Operation &&operation)
+template <typename Operation> std::optional<RemoteError> failureOf(Operation &&operation)
 {
     try {
         operation();
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         return error;
     }
     return std::nullopt;
@@ -56,19 +60,20 @@ template <typename Operation> std::optional<FtpError> failureOf(Operation &&oper
     do {                                                                                           \
         try {                                                                                      \
             call;                                                                                  \
-        } catch (const FtpError &ftpError) {                                                       \
-            QFAIL(qPrintable(QStringLiteral("FtpError %1: %2")                                     \
+        } catch (const RemoteError &ftpError) {                                                    \
+            QFAIL(qPrintable(QStringLiteral("RemoteError %1: %2")                                  \
                                  .arg(ftpError.number)                                             \
-                                 .arg(ftpError.description)));                                     \
+                                 .arg(RemoteTexts::description(ftpError))));                       \
         }                                                                                          \
     } while (false)
 
-// Checks that `call` throws FtpError `expected`.
+// Checks that `call` throws RemoteError `expected`.
 #define FTP_EXPECT_ERROR(call, expected)                                                           \
     do {                                                                                           \
-        const std::optional<FtpError> ftpFailure = failureOf([&] { call; });                       \
+        const std::optional<RemoteError> ftpFailure = failureOf([&] { call; });                    \
         QVERIFY2(ftpFailure.has_value(), "the call did not fail");                                 \
-        QVERIFY2(ftpFailure->number == (expected), qPrintable(QStringLiteral("FtpError %1: %2")    \
-                                                                  .arg(ftpFailure->number)         \
-                                                                  .arg(ftpFailure->description))); \
+        QVERIFY2(ftpFailure->number == (expected),                                                 \
+                 qPrintable(QStringLiteral("RemoteError %1: %2")                                   \
+                                .arg(ftpFailure->number)                                           \
+                                .arg(RemoteTexts::description(*ftpFailure))));                     \
     } while (false)

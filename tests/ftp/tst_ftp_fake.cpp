@@ -1,6 +1,8 @@
 #include "SessionRecorder.h"
 #include "fixtures/FakeFtpServer.h"
 #include "fixtures/TestFiles.h"
+#include "ftp/FtpSession.h"
+#include "remote/RemoteCodes.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -110,16 +112,16 @@ void TestFtpFake::readsLongRepliesAndRefusesOverlongLines()
     session.setTimeoutMs(10000);
     FTP_VERIFY(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
                                       QStringLiteral("p"), {}, longReply.port()));
-    const auto greeting = recorder.matching(FtpEvent::ServerReply).first();
+    const auto greeting = recorder.matching(RemoteActivityKind::ServerReply).first();
     QCOMPARE(greeting.text.count(QLatin1String("\r\n")), 3001);
-    QCOMPARE(greeting.extra.toInt(), 220);
+    QCOMPARE(greeting.activity.replyCode, 220);
 
     FakeFtpServer longLine(QStringLiteral("long-line"));
     QVERIFY2(longLine.start(), qPrintable(longLine.error()));
     FTP_EXPECT_ERROR(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
                                             QStringLiteral("p"), {}, longLine.port()),
-                     FtpErrorCode::ReplyTooLong);
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+                     RemoteErrorCode::ReplyTooLong);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
 }
 
 void TestFtpFake::readsLfOnlyRepliesByteByByte()
@@ -181,9 +183,9 @@ void TestFtpFake::refusesUnreadablePasvNumbers()
     FTP_VERIFY(logIn(session, QStringLiteral("bad-pasv")));
     FTP_EXPECT_ERROR(
         session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))),
-        FtpErrorCode::BadReply);
+        RemoteErrorCode::BadReply);
     QVERIFY(!QFileInfo::exists(local(QStringLiteral("h"))));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void TestFtpFake::connectsToControlPeerNotPasvAddress()
@@ -193,7 +195,7 @@ void TestFtpFake::connectsToControlPeerNotPasvAddress()
     FTP_VERIFY(logIn(session, QStringLiteral("foreign-pasv")));
     FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
     QCOMPARE(TestFiles::read(local(QStringLiteral("h"))), QByteArray("hello world\n"));
-    const auto notes = recorder.matching(FtpEvent::DataConnection);
+    const auto notes = recorder.matching(RemoteActivityKind::DataConnection);
     QCOMPARE(notes.size(), 1);
     QVERIFY(notes.first().text.contains(QLatin1String("10.255.255.1")));
 }
@@ -214,9 +216,9 @@ void TestFtpFake::reportsRefusedDataConnections()
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/")));
     QVERIFY(!session.ListingEntries().entries.isEmpty());
     FTP_EXPECT_ERROR(session.ListDirectory(QStringLiteral("/pub")), 425);
-    QCOMPARE(session.ListingEntries().format, FtpListingFormat::None);
+    QCOMPARE(session.ListingEntries().format, RemoteListingFormat::None);
     QVERIFY(session.ListingEntries().entries.isEmpty());
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 namespace {
@@ -236,7 +238,7 @@ void TestFtpFake::neverReportsShortTransfersComplete_data()
     QTest::addColumn<int>("transfer");
     QTest::addColumn<int>("expected");
     const int download = int(Transfer::Download);
-    const int incomplete = FtpErrorCode::TransferIncomplete;
+    const int incomplete = RemoteErrorCode::TransferIncomplete;
     QTest::newRow("SIZE says 1000") << QStringLiteral("short-data") << download << incomplete;
     QTest::newRow("150 says 1000") << QStringLiteral("short-no-size") << download << incomplete;
     QTest::newRow("421 instead") << QStringLiteral("data-421") << download << 421;
@@ -265,15 +267,16 @@ void TestFtpFake::neverReportsShortTransfersComplete()
             expected);
     } else {
         QVERIFY(TestFiles::write(local(QStringLiteral("s")), TestFiles::pattern(1500)));
-        session.setUploadMode(FtpUploadMode::Resume);
+        session.setUploadMode(RemoteUploadMode::Resume);
         FTP_EXPECT_ERROR(session.UploadFile(QStringLiteral("/pub/sized.bin"),
                                             local(QStringLiteral("s")), offset),
                          expected);
     }
-    QVERIFY(recorder.matching(FtpEvent::FileTransferred).isEmpty());
+    QVERIFY(recorder.matching(RemoteActivityKind::FileTransferred).isEmpty());
     QVERIFY(QFileInfo(local(QStringLiteral("s"))).size() <= 2 * 1024 * 1024);
-    QCOMPARE(session.ConnectionState(), expected == 421 ? FtpState::Closed : FtpState::Connected);
-    if (session.ConnectionState() == FtpState::Connected) {
+    QCOMPARE(session.ConnectionState(),
+             expected == 421 ? RemoteState::Closed : RemoteState::Connected);
+    if (session.ConnectionState() == RemoteState::Connected) {
         FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("/pub")));
         QCOMPARE(session.CurrentDirectory(), QStringLiteral("/pub"));
     }
@@ -304,17 +307,17 @@ void TestFtpFake::timesOutOnStalls()
     QElapsedTimer clock;
     clock.start();
     if (duringLogin) {
-        FTP_EXPECT_ERROR(open(), FtpErrorCode::TimedOut);
+        FTP_EXPECT_ERROR(open(), RemoteErrorCode::TimedOut);
     } else {
         FTP_VERIFY(open());
         clock.restart();
         FTP_EXPECT_ERROR(
             session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
-            FtpErrorCode::TimedOut);
+            RemoteErrorCode::TimedOut);
     }
     QVERIFY(clock.elapsed() >= 900);
     QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
 }
 
 void TestFtpFake::handlesRestartRefusals()
@@ -326,18 +329,18 @@ void TestFtpFake::handlesRestartRefusals()
     QVERIFY(!session.RestartSupported());
     qint64 offset = 10;
     FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
-                     FtpErrorCode::CannotResume);
+                     RemoteErrorCode::CannotResume);
     QCOMPARE(TestFiles::read(file), QByteArray("0123456789"));
 
     // A resumed upload without REST appends, but only to a remote file of
     // exactly the offset's length.
     const QString upload = local(QStringLiteral("hello.txt"));
     QVERIFY(TestFiles::write(upload, "hello world\nand more"));
-    session.setUploadMode(FtpUploadMode::Resume);
+    session.setUploadMode(RemoteUploadMode::Resume);
     qsizetype before = m_server.commands().size();
     offset = 5;
     FTP_EXPECT_ERROR(session.UploadFile(QStringLiteral("/pub/hello.txt"), upload, offset),
-                     FtpErrorCode::CannotResume);
+                     RemoteErrorCode::CannotResume);
     for (const QByteArray &command : commandsSince(before))
         QVERIFY2(!command.startsWith("STOR") && !command.startsWith("APPE"), command.constData());
     offset = 12;
@@ -354,7 +357,7 @@ void TestFtpFake::handlesRestartRefusals()
     before = m_server.commands().size();
     offset = 2000;
     FTP_EXPECT_ERROR(other.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
-                     FtpErrorCode::CannotResume);
+                     RemoteErrorCode::CannotResume);
     for (const QByteArray &command : commandsSince(before))
         QVERIFY2(!command.startsWith("RETR") && !command.startsWith("REST"), command.constData());
     QCOMPARE(TestFiles::read(file), QByteArray(2000, 'x'));
@@ -367,7 +370,7 @@ void TestFtpFake::handlesSizesBeyondFourGigabytes()
     FTP_VERIFY(logIn(session, QStringLiteral("huge-size")));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
     qint64 listed = 0;
-    for (const FtpListingEntry &entry : session.ListingEntries().entries)
+    for (const RemoteEntry &entry : session.ListingEntries().entries)
         if (entry.name == QLatin1String("huge.bin"))
             listed = entry.size;
     QCOMPARE(listed, huge);
@@ -395,13 +398,14 @@ void TestFtpFake::copesWithUnusablePwdReplies()
     FtpSession session;
     SessionRecorder recorder(session);
     FTP_VERIFY(logIn(session, scenario));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     QVERIFY(session.CurrentDirectory().isEmpty());
-    QCOMPARE(recorder.matching(FtpEvent::ReplyIgnored, FtpCategory::Failure).size(), 1);
+    QCOMPARE(recorder.matching(RemoteActivityKind::ReplyIgnored, RemoteCategory::Failure).size(),
+             1);
     const auto failure = failureOf([&] { session.setCurrentDirectory(QStringLiteral("/pub")); });
     QVERIFY(failure.has_value());
-    QVERIFY(failure->number == FtpErrorCode::BadReply ||
-            failure->number == FtpErrorCode::UnsafeServerName);
+    QVERIFY(failure->number == RemoteErrorCode::BadReply ||
+            failure->number == RemoteErrorCode::UnsafeServerName);
     QVERIFY(session.CurrentDirectory().isEmpty());
     // Everything else goes on.
     FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
@@ -418,8 +422,8 @@ void TestFtpFake::reportsRefusedUpload()
     });
     QVERIFY(failure.has_value());
     QCOMPARE(failure->number, 552);
-    QCOMPARE(failure->description, QStringLiteral("552 Exceeded storage allocation"));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(RemoteTexts::description(*failure), QStringLiteral("552 Exceeded storage allocation"));
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void TestFtpFake::keepsRepliesInStepWhenDataBreaks()
@@ -450,13 +454,14 @@ void TestFtpFake::neverWritesHostileNamesOutsideTheTarget()
     // "." and ".." are left out of what LIST -a gives; the line whose name
     // is empty is said to be unreadable.
     QCOMPARE(session.ListingEntries().entries.size(), 7);
-    const auto unreadable = recorder.matching(FtpEvent::LinesUnreadable, FtpCategory::Failure);
+    const auto unreadable =
+        recorder.matching(RemoteActivityKind::LinesUnreadable, RemoteCategory::Failure);
     QCOMPARE(unreadable.size(), 1);
     QCOMPARE(unreadable.first().count, 1);
 
     const QString target = local(QStringLiteral("inner"));
     FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/evil/*"), target),
-                     FtpErrorCode::TreeCopyIncomplete);
+                     RemoteErrorCode::TreeCopyIncomplete);
     QStringList written;
     QDirIterator it(m_local.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
@@ -466,7 +471,8 @@ void TestFtpFake::neverWritesHostileNamesOutsideTheTarget()
     QCOMPARE(written, (QStringList{QStringLiteral("inner"), QStringLiteral("inner/ok.txt")}));
     QVERIFY(!QFileInfo::exists(QStringLiteral("/abs")));
     // ../x, a/b, /abs, a\b, nul<NUL>name, ../../up; "." and ".." go unsaid.
-    const auto skipped = recorder.matching(FtpEvent::EntrySkipped, FtpCategory::Failure);
+    const auto skipped =
+        recorder.matching(RemoteActivityKind::EntrySkipped, RemoteCategory::Failure);
     QCOMPARE(skipped.size(), 6);
     for (const RecordedEvent &event : skipped) {
         QVERIFY(!event.text.chopped(2).contains(QLatin1Char('\r')));
@@ -480,8 +486,8 @@ void TestFtpFake::readsTwoHundredThousandEntries()
     FtpSession session;
     FTP_VERIFY(logIn(session, QStringLiteral("big-listing")));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/big")));
-    const FtpListing &listing = session.ListingEntries();
-    QCOMPARE(listing.format, FtpListingFormat::Unix);
+    const RemoteListing &listing = session.ListingEntries();
+    QCOMPARE(listing.format, RemoteListingFormat::Unix);
     QCOMPARE(listing.entries.size(), 200000);
     QCOMPARE(listing.entries.at(123456).name, QStringLiteral("file123456.dat"));
     QCOMPARE(listing.entries.at(123456).size, 123456);
@@ -491,17 +497,18 @@ void TestFtpFake::boundsFloodingServers()
 {
     FtpSession session;
     FTP_VERIFY(logIn(session, QStringLiteral("flood-listing")));
-    FTP_EXPECT_ERROR(session.ListDirectory(QStringLiteral("/pub")), FtpErrorCode::ListingTooLong);
+    FTP_EXPECT_ERROR(session.ListDirectory(QStringLiteral("/pub")),
+                     RemoteErrorCode::ListingTooLong);
     // The listing was aborted; the session goes on.
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("/pub")));
     QCOMPARE(session.CurrentDirectory(), QStringLiteral("/pub"));
 
     FtpSession flooded;
     FTP_VERIFY(logIn(flooded, QStringLiteral("flood-reply")));
     FTP_EXPECT_ERROR(flooded.setCurrentDirectory(QStringLiteral("/pub")),
-                     FtpErrorCode::ReplyTooLong);
-    QCOMPARE(flooded.ConnectionState(), FtpState::Closed);
+                     RemoteErrorCode::ReplyTooLong);
+    QCOMPARE(flooded.ConnectionState(), RemoteState::Closed);
 }
 
 void TestFtpFake::endsLinkCyclesItCannotSee()
@@ -512,16 +519,16 @@ void TestFtpFake::endsLinkCyclesItCannotSee()
     const QString target = local(QStringLiteral("tree"));
     // "alias" hides where it leads: not followed, and the copy says so.
     FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/tree/*"), target),
-                     FtpErrorCode::TreeCopyIncomplete);
+                     RemoteErrorCode::TreeCopyIncomplete);
     QCOMPARE(TestFiles::read(target + QStringLiteral("/top.txt")), QByteArray("top\n"));
     QCOMPARE(TestFiles::read(target + QStringLiteral("/a/inner.txt")), QByteArray("inner\n"));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/loop")));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/alias")));
-    const auto skipped = recorder.matching(FtpEvent::EntrySkipped);
+    const auto skipped = recorder.matching(RemoteActivityKind::EntrySkipped);
     QCOMPARE(skipped.size(), 2);
     // The listing gave alias's target: it is skipped for being a link.
     for (const RecordedEvent &event : skipped) {
-        if (event.extra.toString() != QLatin1String("alias"))
+        if (event.activity.remotePath != QLatin1String("alias"))
             continue;
         QVERIFY2(event.text.contains(QStringLiteral("链接")), qPrintable(event.text));
         QVERIFY2(!event.text.contains(QStringLiteral("没有给出")), qPrintable(event.text));
@@ -539,8 +546,8 @@ void TestFtpFake::sendsAccountWhenAsked()
     QVERIFY(commandsSince(before).contains("ACCT books\r\n"));
     FTP_EXPECT_ERROR(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("acct"),
                                             QStringLiteral("pw"), QString(), m_server.port()),
-                     FtpErrorCode::AccountRequired);
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+                     RemoteErrorCode::AccountRequired);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
 }
 
 void TestFtpFake::hidesOnlyThePasswordArgument_data()
@@ -587,19 +594,19 @@ void TestFtpFake::refusesLineBreaksBeforeSending()
     qint64 offset = 0;
     QVERIFY(TestFiles::write(local(QStringLiteral("f")), "x"));
     FTP_EXPECT_ERROR(session.MakeRemoteDirectory(QStringLiteral("a\r\nDELE /pub/hello.txt")),
-                     FtpErrorCode::InvalidName);
+                     RemoteErrorCode::InvalidName);
     FTP_EXPECT_ERROR(session.RenameRemote(QStringLiteral("/pub/hello.txt"), QStringLiteral("b\nc")),
-                     FtpErrorCode::InvalidName);
+                     RemoteErrorCode::InvalidName);
     FTP_EXPECT_ERROR(session.DeleteRemoteFile(QStringLiteral("x") + QChar(0) + QStringLiteral("y")),
-                     FtpErrorCode::InvalidName);
+                     RemoteErrorCode::InvalidName);
     FTP_EXPECT_ERROR(session.UploadFile(QStringLiteral("up\r"), local(QStringLiteral("f")), offset),
-                     FtpErrorCode::InvalidName);
+                     RemoteErrorCode::InvalidName);
     FTP_EXPECT_ERROR(session.setCurrentDirectory(QStringLiteral("/pub\n")),
-                     FtpErrorCode::InvalidName);
+                     RemoteErrorCode::InvalidName);
     FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/pub\r\n/*"), local(QStringLiteral("t"))),
-                     FtpErrorCode::InvalidName);
+                     RemoteErrorCode::InvalidName);
     QCOMPARE(commandsSince(before), QByteArrayList());
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void TestFtpFake::judgesExistsByLookingNotByWording()
@@ -608,17 +615,17 @@ void TestFtpFake::judgesExistsByLookingNotByWording()
     SessionRecorder recorder(session);
     FTP_VERIFY(logIn(session, QStringLiteral("mkd-lies")));
     const auto lastOutcome = [&] {
-        return recorder.matching(FtpEvent::MakeDirectoryResult).last();
+        return recorder.matching(RemoteActivityKind::MakeDirectoryResult).last();
     };
     // The server claims "File exists" for everything.
     QVERIFY(failureOf([&] { session.MakeRemoteDirectory(QStringLiteral("/pub/brand-new")); }));
-    QCOMPARE(lastOutcome().category, FtpCategory::Failure);
+    QCOMPARE(lastOutcome().category, RemoteCategory::Failure);
     QVERIFY(!lastOutcome().text.toUpper().contains(QLatin1String("EXISTS")));
     QVERIFY(failureOf([&] { session.MakeRemoteDirectory(QStringLiteral("/pub")); }));
     QVERIFY(lastOutcome().text.toUpper().contains(QLatin1String("EXISTS")));
     QVERIFY(failureOf([&] { session.MakeRemoteDirectory(QStringLiteral("/pub/hello.txt")); }));
     QVERIFY(lastOutcome().text.toUpper().contains(QLatin1String("EXISTS")));
-    QCOMPARE(recorder.matching(FtpEvent::MakeDirectoryResult).size(), 3);
+    QCOMPARE(recorder.matching(RemoteActivityKind::MakeDirectoryResult).size(), 3);
     QCOMPARE(session.CurrentDirectory(), QStringLiteral("/"));
 }
 
@@ -638,8 +645,8 @@ void TestFtpFake::readsEmptyListingsWithoutData()
     FTP_VERIFY(logIn(session, scenario));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/empty")));
     QVERIFY(session.ListingEntries().entries.isEmpty());
-    QCOMPARE(recorder.matching(FtpEvent::ListingRead).size(), 1);
-    QCOMPARE(recorder.matching(FtpEvent::ListingRead).first().count, 0);
+    QCOMPARE(recorder.matching(RemoteActivityKind::ListingRead).size(), 1);
+    QCOMPARE(recorder.matching(RemoteActivityKind::ListingRead).first().count, 0);
     // The replies stay in step, and a folder that is not there is still an error.
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
     QVERIFY(!session.ListingEntries().entries.isEmpty());
@@ -647,7 +654,7 @@ void TestFtpFake::readsEmptyListingsWithoutData()
     // A tree copy takes such a folder for the empty folder it is.
     FTP_VERIFY(session.DownloadMany(QStringLiteral("/empty/*"), local(QStringLiteral("empty"))));
     QVERIFY(QFileInfo(local(QStringLiteral("empty"))).isDir());
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void TestFtpFake::listsDotFilesWhereTheServerAllows_data()
@@ -694,11 +701,11 @@ void TestFtpFake::fallsBackToPasvWhenEpsvIsSilent()
             session.DownloadFile(QStringLiteral("/pub/hello.txt"), local(QStringLiteral("h"))));
         QCOMPARE(TestFiles::read(local(QStringLiteral("h"))), QByteArray("hello world\n"));
     }
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     const QByteArrayList sent = commandsSince(before);
     QCOMPARE(sent.count("EPSV\r\n"), 1);
     QCOMPARE(sent.count("PASV\r\n"), 2);
-    QCOMPARE(recorder.matching(FtpEvent::DataConnection).size(), 1);
+    QCOMPARE(recorder.matching(RemoteActivityKind::DataConnection).size(), 1);
 }
 
 namespace {
@@ -746,7 +753,7 @@ void TestFtpFake::stopsEveryKindOfCall_data()
     QTest::addColumn<int>("eventCode");  // the event whose handler stops
     QTest::addColumn<QString>("prefix"); // ... when its text starts so
     const QString slow = QStringLiteral("slow-replies");
-    const int sent = FtpEvent::CommandSent;
+    const int sent = int(RemoteActivityKind::CommandSent);
     QTest::newRow("DELE") << slow << int(Call::Delete) << sent << QStringLiteral("DELE");
     QTest::newRow("CWD") << slow << int(Call::ChangeDirectory) << sent << QStringLiteral("CWD");
     QTest::newRow("RMD") << slow << int(Call::RemoveDirectory) << sent << QStringLiteral("RMD");
@@ -754,8 +761,9 @@ void TestFtpFake::stopsEveryKindOfCall_data()
     QTest::newRow("RNFR") << slow << int(Call::Rename) << sent << QStringLiteral("RNFR");
     QTest::newRow("listing") << slow << int(Call::List) << sent << QStringLiteral("LIST");
     // Asked for with the last reply of the call: the call still ends stopped.
-    QTest::newRow("after the last reply") << QStringLiteral("plain") << int(Call::Delete)
-                                          << int(FtpEvent::ServerReply) << QStringLiteral("250");
+    QTest::newRow("after the last reply")
+        << QStringLiteral("plain") << int(Call::Delete) << int(RemoteActivityKind::ServerReply)
+        << QStringLiteral("250");
 }
 
 void TestFtpFake::stopsEveryKindOfCall()
@@ -770,13 +778,13 @@ void TestFtpFake::stopsEveryKindOfCall()
     const qsizetype before = m_server.commands().size();
     int stops = 0;
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == eventCode && event.text.startsWith(prefix) && stops++ == 0)
+        if (int(event.code) == eventCode && event.text.startsWith(prefix) && stops++ == 0)
             session.StopTransfer();
     };
-    FTP_EXPECT_ERROR(runCall(session, Call(call)), FtpErrorCode::StoppedByUser);
+    FTP_EXPECT_ERROR(runCall(session, Call(call)), RemoteErrorCode::StoppedByUser);
     QCOMPARE(stops, 1);
     QVERIFY(!session.IsBusy());
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     const QByteArrayList sent = commandsSince(before);
     // Nothing after the stop: no RNTO after the RNFR.
     if (Call(call) == Call::Rename)
@@ -798,17 +806,17 @@ void TestFtpFake::stopsAConnectAtOnce()
     SessionRecorder recorder(session);
     session.setTimeoutMs(20000);
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == FtpEvent::Connected)
+        if (event.code == RemoteActivityKind::Connected)
             session.StopTransfer();
     };
     QElapsedTimer clock;
     clock.start();
     FTP_EXPECT_ERROR(session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("u"),
                                             QStringLiteral("p"), {}, silent.port()),
-                     FtpErrorCode::StoppedByUser);
+                     RemoteErrorCode::StoppedByUser);
     QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
-    QCOMPARE(recorder.states.last(), FtpState::Closed);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
+    QCOMPARE(recorder.states.last(), RemoteState::Closed);
 }
 
 void TestFtpFake::timesOutOnTrickledReplies_data()
@@ -838,16 +846,16 @@ void TestFtpFake::timesOutOnTrickledReplies()
                                server.port());
     };
     if (duringLogin) {
-        FTP_EXPECT_ERROR(open(), FtpErrorCode::TimedOut);
+        FTP_EXPECT_ERROR(open(), RemoteErrorCode::TimedOut);
     } else {
         FTP_VERIFY(open());
         clock.restart();
         FTP_EXPECT_ERROR(
             session.DownloadFile(QStringLiteral("/pub/sized.bin"), local(QStringLiteral("s"))),
-            FtpErrorCode::TimedOut);
+            RemoteErrorCode::TimedOut);
     }
     QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
 }
 
 void TestFtpFake::keepsEntriesOfUnreadableSizes()
@@ -856,7 +864,7 @@ void TestFtpFake::keepsEntriesOfUnreadableSizes()
     FTP_VERIFY(logIn(session, QStringLiteral("odd-sizes")));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
     QMap<QString, qint64> sizes;
-    for (const FtpListingEntry &entry : session.ListingEntries().entries)
+    for (const RemoteEntry &entry : session.ListingEntries().entries)
         sizes.insert(entry.name, entry.size);
     QCOMPARE(sizes.value(QStringLiteral("sized.bin")), -1);
     QCOMPARE(sizes.value(QStringLiteral("data.bin")), -1);
@@ -872,9 +880,9 @@ void TestFtpFake::treatsAMissingSizeFactAsUnknown()
     FtpSession session;
     FTP_VERIFY(logIn(session, QStringLiteral("mlsd-no-size")));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/pub")));
-    QCOMPARE(session.ListingEntries().format, FtpListingFormat::Mlsd);
-    for (const FtpListingEntry &entry : session.ListingEntries().entries)
-        QCOMPARE(entry.size, entry.kind == QLatin1String("d") ? 0 : -1);
+    QCOMPARE(session.ListingEntries().format, RemoteListingFormat::Mlsd);
+    for (const RemoteEntry &entry : session.ListingEntries().entries)
+        QCOMPARE(entry.size, entry.kind == RemoteEntryKind::Folder ? 0 : -1);
     // Neither the listing nor SIZE says: the data's end does.
     FTP_VERIFY(session.DownloadMany(QStringLiteral("/pub/*"), local(QStringLiteral("pub"))));
     QCOMPARE(QFileInfo(local(QStringLiteral("pub/sized.bin"))).size(), 1000);
@@ -899,7 +907,7 @@ void TestFtpFake::leavesTheLocalFileAloneUntilDataArrives()
     FTP_VERIFY(logIn(session, QStringLiteral("retr-empty-fail")));
     FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset), 426);
     QCOMPARE(TestFiles::read(file), QByteArray("keep me"));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 void TestFtpFake::cutsBackWhenTheServerIgnoresRest()
@@ -916,10 +924,10 @@ void TestFtpFake::cutsBackWhenTheServerIgnoresRest()
     FTP_VERIFY(logIn(session, QStringLiteral("rest-ignored")));
     qint64 offset = 400;
     FTP_EXPECT_ERROR(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset),
-                     FtpErrorCode::CannotResume);
+                     RemoteErrorCode::CannotResume);
     // Exactly the offset stays, so the next resume starts from a sound file.
     QCOMPARE(TestFiles::read(file), sized.left(400));
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     offset = 0;
     FTP_VERIFY(session.DownloadFile(QStringLiteral("/pub/sized.bin"), file, offset));
     QCOMPARE(TestFiles::read(file), sized);
@@ -932,11 +940,11 @@ void TestFtpFake::copiesTreesPastRefusedSubfolders()
     FTP_VERIFY(logIn(session, QStringLiteral("refused-subfolder")));
     const QString target = local(QStringLiteral("down"));
     FTP_EXPECT_ERROR(session.DownloadMany(QStringLiteral("/refused/*"), target),
-                     FtpErrorCode::TreeCopyIncomplete);
+                     RemoteErrorCode::TreeCopyIncomplete);
     QCOMPARE(TestFiles::read(target + QStringLiteral("/first.txt")), QByteArray("first\n"));
     QCOMPARE(TestFiles::read(target + QStringLiteral("/zlast.txt")), QByteArray("last\n"));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/locked")));
-    const auto failed = recorder.matching(FtpEvent::OperationFailed, FtpCategory::Failure);
+    const auto failed = recorder.matching(RemoteActivityKind::ItemFailed, RemoteCategory::Failure);
     QCOMPARE(failed.size(), 1);
     QCOMPARE(failed.first().count, 550);
     QVERIFY(failed.first().text.contains(QLatin1String("locked")));
@@ -949,12 +957,12 @@ void TestFtpFake::copiesTreesPastRefusedSubfolders()
     recorder.clear();
     const qsizetype before = m_server.commands().size();
     FTP_EXPECT_ERROR(session.UploadMany(source + QStringLiteral("/*"), QStringLiteral("/pub")),
-                     FtpErrorCode::TreeCopyIncomplete);
+                     RemoteErrorCode::TreeCopyIncomplete);
     const QByteArrayList sent = commandsSince(before);
     for (const char *stored : {"STOR a.txt\r\n", "STOR y.txt\r\n", "STOR z.txt\r\n"})
         QVERIFY2(sent.contains(stored), stored);
     QVERIFY(!sent.contains("STOR x.txt\r\n"));
-    QCOMPARE(recorder.matching(FtpEvent::OperationFailed).size(), 1);
+    QCOMPARE(recorder.matching(RemoteActivityKind::ItemFailed).size(), 1);
     QCOMPARE(session.CurrentDirectory(), QStringLiteral("/"));
 }
 
@@ -988,13 +996,13 @@ void TestFtpFake::refusesDotOperandsBeforeSending()
             break;
         }
     };
-    FTP_EXPECT_ERROR(attempt(), FtpErrorCode::InvalidArgument);
+    FTP_EXPECT_ERROR(attempt(), RemoteErrorCode::InvalidArgument);
     // Either name of a rename.
     if (Call(call) == Call::Rename)
         FTP_EXPECT_ERROR(session.RenameRemote(QStringLiteral("/pub/hello.txt"), path),
-                         FtpErrorCode::InvalidArgument);
+                         RemoteErrorCode::InvalidArgument);
     QCOMPARE(commandsSince(before), QByteArrayList());
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
 }
 
 QTEST_MAIN(TestFtpFake)

@@ -1,14 +1,14 @@
-#include "ftp/FtpCodes.h"
 #include "ftp/FtpDataAddress.h"
 #include "ftp/FtpDosListParser.h"
 #include "ftp/FtpLineEnds.h"
 #include "ftp/FtpListingParser.h"
 #include "ftp/FtpMlsdParser.h"
-#include "ftp/FtpNameRules.h"
 #include "ftp/FtpReplyReader.h"
 #include "ftp/FtpUnixListParser.h"
+#include "remote/RemoteCodes.h"
 #include "remote/RemoteNameCodec.h"
 #include "remote/RemoteNameEvidence.h"
+#include "remote/RemoteNameRules.h"
 
 #include <QDir>
 #include <QStringEncoder>
@@ -558,7 +558,7 @@ void TestFtpParsers::keepsEntriesWithUnreadableFields()
     FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
     parser.feed(line + "\r\n");
     parser.finish();
-    const FtpListing listing = parser.takeListing();
+    const RemoteListing listing = parser.takeListing();
     QCOMPARE(listing.entries.size(), 1);
     QCOMPARE(listing.entries.first().rawName, name);
     QCOMPARE(listing.entries.first().size, size);
@@ -741,13 +741,13 @@ void TestFtpParsers::buildsListingsFromPieces_data()
     const QList<QPair<const char *, const char *>> styles = {
         {"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}, {"CR CR LF", "\r\r\n"}};
     for (const auto &[tag, end] : styles)
-        QTest::newRow(tag) << lines.join(end) << FtpListingFormat::Unix << unixNames << "d--l"
+        QTest::newRow(tag) << lines.join(end) << RemoteListingFormat::Unix << unixNames << "d--l"
                            << unixSizes << unixDates << 1;
     QByteArray mixed;
     const QByteArrayList ends = {"\r\n", "\n", "\r", "\r\r\n", "\n"};
     for (qsizetype i = 0; i < lines.size(); ++i)
         mixed += lines.at(i) + ends.value(i);
-    QTest::newRow("mixed") << mixed << FtpListingFormat::Unix << unixNames << "d--l" << unixSizes
+    QTest::newRow("mixed") << mixed << RemoteListingFormat::Unix << unixNames << "d--l" << unixSizes
                            << unixDates << 1;
     // OpenVMS: a heading, sizes in blocks, a name too long for its column
     // with the rest of its entry on the next line, and one whose rest never
@@ -763,7 +763,7 @@ void TestFtpParsers::buildsListingsFromPieces_data()
         "ORPHAN.TXT;1\r\n"
         "\r\n"
         "Total of 3 files, 6/12 blocks.\r\n";
-    QTest::newRow("OpenVMS") << vms << FtpListingFormat::Vms
+    QTest::newRow("OpenVMS") << vms << RemoteListingFormat::Vms
                              << QByteArrayList{"BUILD.COM;1", "SUBDIR",
                                                "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT;12"}
                              << "-d-" << QList<qint64>{-1, 0, -1}
@@ -786,16 +786,16 @@ void TestFtpParsers::buildsListingsFromPieces()
             QVERIFY(parser.feed(
                 QByteArrayView(text).sliced(pos, qMin<qsizetype>(piece, text.size() - pos))));
         parser.finish();
-        const FtpListing listing = parser.takeListing();
+        const RemoteListing listing = parser.takeListing();
         QTEST(listing.format, "format");
         QTEST(int(listing.unreadableLines), "unreadable");
         QByteArrayList listedNames;
         QString listedKinds;
         QList<qint64> listedSizes;
         QStringList listedDates;
-        for (const FtpListingEntry &entry : listing.entries) {
+        for (const RemoteEntry &entry : listing.entries) {
             listedNames.append(entry.rawName);
-            listedKinds += entry.kind;
+            listedKinds += QLatin1Char(entry.type);
             listedSizes.append(entry.size);
             listedDates.append(entry.date);
             // Every name goes back byte for byte: the GBK one decided the encoding.
@@ -820,13 +820,13 @@ void TestFtpParsers::decodesTheFirstListingInTheEncodingItDecides()
     FtpListingParser parser(FtpListingParser::Source::List, codec, december8());
     QVERIFY(parser.feed(text));
     parser.finish();
-    const FtpListing listing = parser.takeListing();
+    const RemoteListing listing = parser.takeListing();
     QCOMPARE(codec.choice(), Choice::Gb18030);
     QCOMPARE(listing.entries.size(), 3);
     QCOMPARE(listing.entries.at(0).name, QStringLiteral("目录"));
     QCOMPARE(listing.entries.at(1).name, QStringLiteral("中文.txt"));
     QCOMPARE(listing.entries.at(2).name, QStringLiteral("plain.txt"));
-    for (const FtpListingEntry &entry : listing.entries)
+    for (const RemoteEntry &entry : listing.entries)
         QCOMPARE(codec.encode(entry.name), entry.rawName);
 }
 
@@ -841,21 +841,22 @@ void TestFtpParsers::detectsListingFormats()
     };
     using Source = FtpListingParser::Source;
     QCOMPARE(formatOf(Source::List, "-rw-r--r-- 1 u g 5 Dec  8 13:45 x\r\n"),
-             FtpListingFormat::Unix);
-    QCOMPARE(formatOf(Source::List, "12-08-26  01:45PM  5 x\r\n"), FtpListingFormat::Dos);
-    QCOMPARE(formatOf(Source::List, "what is this\r\n"), FtpListingFormat::None);
-    QCOMPARE(formatOf(Source::List, "total 0\r\n"), FtpListingFormat::None);
-    QCOMPARE(formatOf(Source::List, ""), FtpListingFormat::None);
-    QCOMPARE(formatOf(Source::Mlsd, ""), FtpListingFormat::Mlsd);
-    QCOMPARE(formatOf(Source::Mlsd, "type=file; x\r\n"), FtpListingFormat::Mlsd);
-    QCOMPARE(formatOf(Source::Mlsd, "no facts here\r\n"), FtpListingFormat::None);
+             RemoteListingFormat::Unix);
+    QCOMPARE(formatOf(Source::List, "12-08-26  01:45PM  5 x\r\n"), RemoteListingFormat::Dos);
+    QCOMPARE(formatOf(Source::List, "what is this\r\n"), RemoteListingFormat::None);
+    QCOMPARE(formatOf(Source::List, "total 0\r\n"), RemoteListingFormat::None);
+    QCOMPARE(formatOf(Source::List, ""), RemoteListingFormat::None);
+    QCOMPARE(formatOf(Source::Mlsd, ""), RemoteListingFormat::Mlsd);
+    QCOMPARE(formatOf(Source::Mlsd, "type=file; x\r\n"), RemoteListingFormat::Mlsd);
+    QCOMPARE(formatOf(Source::Mlsd, "no facts here\r\n"), RemoteListingFormat::None);
 
     RemoteNameCodec codec;
     FtpListingParser parser(Source::Mlsd, codec, december8());
     parser.feed("type=cdir; .\r\ntype=dir;unique=1a; d\r\ntype=file; f\r\n");
     parser.finish();
-    QCOMPARE(parser.takeUniques(), (QVector<QByteArray>{"1a", QByteArray()}));
-    QCOMPARE(parser.takeListing().entries.size(), 2);
+    const RemoteListing listing = parser.takeListing();
+    QCOMPARE(listing.identities, (QVector<QByteArray>{"1a", QByteArray()}));
+    QCOMPARE(listing.entries.size(), 2);
 }
 
 void TestFtpParsers::boundsListings()
@@ -877,7 +878,7 @@ void TestFtpParsers::boundsListings()
     QVERIFY(longLine.feed("-rw-r--r-- 1 u g 5 Dec  8 13:45 " + QByteArray(100000, 'y')));
     QVERIFY(longLine.feed(QByteArray(100000, 'y') + "\r\n" + line));
     longLine.finish();
-    const FtpListing listing = longLine.takeListing();
+    const RemoteListing listing = longLine.takeListing();
     QCOMPARE(listing.entries.size(), 1);
     QCOMPARE(listing.entries.first().name, QStringLiteral("x"));
     QCOMPARE(listing.unreadableLines, 1);
@@ -1075,11 +1076,11 @@ void TestFtpParsers::judgesLocalNames()
 {
     QFETCH(QString, name);
     QFETCH(bool, safe);
-    QCOMPARE(FtpNameRules::isSafeLocalName(name), safe);
+    QCOMPARE(RemoteNameRules::isSafeLocalName(name), safe);
     if (safe) {
         const QString folder = QDir::toNativeSeparators(QStringLiteral("/target/folder"));
-        QCOMPARE(FtpNameRules::localChildPath(folder, name), folder + QDir::separator() + name);
-        QCOMPARE(FtpNameRules::localChildPath(QString(), name),
+        QCOMPARE(RemoteNameRules::localChildPath(folder, name), folder + QDir::separator() + name);
+        QCOMPARE(RemoteNameRules::localChildPath(QString(), name),
                  QStringLiteral(".") + QDir::separator() + name);
     }
 }
@@ -1113,8 +1114,8 @@ void TestFtpParsers::splitsPatterns()
 {
     QFETCH(QString, pattern);
     QFETCH(bool, remote);
-    const FtpNameRules::Pattern split = remote ? FtpNameRules::splitRemotePattern(pattern)
-                                               : FtpNameRules::splitLocalPattern(pattern);
+    const RemoteNameRules::Pattern split = remote ? RemoteNameRules::splitRemotePattern(pattern)
+                                                  : RemoteNameRules::splitLocalPattern(pattern);
     QTEST(split.folder, "folder");
     QTEST(split.glob, "glob");
     QVERIFY(split.matches(QStringLiteral("notes.txt")));
@@ -1140,7 +1141,7 @@ void TestFtpParsers::refusesDotOperands_data()
 void TestFtpParsers::refusesDotOperands()
 {
     QFETCH(QString, path);
-    QTEST(FtpNameRules::isDotOperand(path), "dot");
+    QTEST(RemoteNameRules::isDotOperand(path), "dot");
 }
 
 QTEST_MAIN(TestFtpParsers)

@@ -48,7 +48,7 @@ void TestFtpPyftpd::handlesFiveGigabyteFiles()
 
     const QString onServer = serverDisk() + QStringLiteral("/up.bin");
     QVERIFY(TestFiles::writeSparse(onServer, size - tail));
-    session.setUploadMode(FtpUploadMode::Resume);
+    session.setUploadMode(RemoteUploadMode::Resume);
     offset = size - tail;
     FTP_VERIFY(session.UploadFile(remoteDir() + QStringLiteral("/up.bin"), local, offset));
     QCOMPARE(QFileInfo(onServer).size(), size);
@@ -86,14 +86,14 @@ void TestFtpPyftpd::stopsTreeCopyFromHandler()
     const QString start = session.CurrentDirectory();
     int started = 0;
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == FtpEvent::FileStarted && ++started == 3)
+        if (event.code == RemoteActivityKind::FileStarted && ++started == 3)
             session.StopTransfer();
     };
     FTP_EXPECT_ERROR(session.DownloadMany(remoteDir() + QStringLiteral("/tree/*"),
                                           clientDisk() + QStringLiteral("/tree")),
-                     FtpErrorCode::StoppedByUser);
+                     RemoteErrorCode::StoppedByUser);
     QVERIFY(started < 20);
-    QCOMPARE(session.ConnectionState(), FtpState::Connected);
+    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     QCOMPARE(session.CurrentDirectory(), start);
 }
 
@@ -104,11 +104,11 @@ void TestFtpPyftpd::convertsLineEndsInAsciiMode()
     QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/text.txt"), text));
     FtpSession session;
     FTP_VERIFY(connectSession(session));
-    session.setTransferSetting(FtpTransferSetting::Ascii);
+    session.setTransferSetting(RemoteTransferSetting::Ascii);
     FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/text.txt"),
                                     clientDisk() + QStringLiteral("/text.txt")));
     QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/text.txt")), text);
-    session.setTransferSetting(FtpTransferSetting::Binary);
+    session.setTransferSetting(RemoteTransferSetting::Binary);
     FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/text.txt"),
                                     clientDisk() + QStringLiteral("/binary.txt")));
     QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/binary.txt")), text);
@@ -122,10 +122,10 @@ QByteArray gbk(const QString &text)
     return encoder.encode(text);
 }
 
-QStringList namesOf(const FtpListing &listing)
+QStringList namesOf(const RemoteListing &listing)
 {
     QStringList names;
-    for (const FtpListingEntry &entry : listing.entries)
+    for (const RemoteEntry &entry : listing.entries)
         names.append(entry.name);
     names.sort();
     return names;
@@ -162,7 +162,7 @@ void TestFtpPyftpd::keepsGbkNamesWithoutUtf8()
 
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/")));
     QCOMPARE(session.ListingEntries().format,
-             mlsd ? FtpListingFormat::Mlsd : FtpListingFormat::Unix);
+             mlsd ? RemoteListingFormat::Mlsd : RemoteListingFormat::Unix);
     QCOMPARE(namesOf(session.ListingEntries()),
              (QStringList{QStringLiteral("目录"), QStringLiteral("说明.txt")}));
     FTP_VERIFY(session.setCurrentDirectory(QStringLiteral("/目录")));
@@ -235,8 +235,8 @@ void TestFtpPyftpd::followsTheSitesEncoding_data()
 {
     QTest::addColumn<int>("encoding");
     QTest::addColumn<bool>("gbkServer");
-    QTest::newRow("GBK site, nothing to go by") << int(FtpNameEncoding::Gbk) << false;
-    QTest::newRow("UTF-8 site on a GBK server") << int(FtpNameEncoding::Utf8) << true;
+    QTest::newRow("GBK site, nothing to go by") << int(RemoteNameEncoding::Gbk) << false;
+    QTest::newRow("UTF-8 site on a GBK server") << int(RemoteNameEncoding::Utf8) << true;
 }
 
 void TestFtpPyftpd::followsTheSitesEncoding()
@@ -256,16 +256,16 @@ void TestFtpPyftpd::followsTheSitesEncoding()
     FTP_VERIFY(
         session.OpenConnection(server.host(), server.user(), server.password(), {}, server.port()));
     // Changed after the log-in: the connection keeps what it started with.
-    session.setNameEncoding(FtpNameEncoding::Auto);
+    session.setNameEncoding(RemoteNameEncoding::Auto);
     FTP_VERIFY(session.ListDirectory());
     QCOMPARE(session.ListingEntries().entries.size(), 1);
-    const FtpListingEntry entry = session.ListingEntries().entries.first();
+    const RemoteEntry entry = session.ListingEntries().entries.first();
     // Whatever it shows, the name still reaches its file.
     FTP_VERIFY(session.DownloadFile(entry.name, clientDisk() + QStringLiteral("/got")));
     QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/got")), QByteArray("content"));
     FTP_VERIFY(session.MakeRemoteDirectory(QStringLiteral("新建")));
-    const QByteArray made = encoding == FtpNameEncoding::Gbk ? gbk(QStringLiteral("新建"))
-                                                             : QStringLiteral("新建").toUtf8();
+    const QByteArray made = encoding == RemoteNameEncoding::Gbk ? gbk(QStringLiteral("新建"))
+                                                                : QStringLiteral("新建").toUtf8();
     QVERIFY(TestFiles::existsRaw(disk + '/' + made));
     if (gbkServer)
         QVERIFY(entry.name != QStringLiteral("资料.txt"));

@@ -41,7 +41,7 @@ void TestFtpVsftpd::handlesFiveGigabyteFiles()
     FTP_VERIFY(connectSession(session));
     FTP_VERIFY(session.ListDirectory(remoteDir()));
     QCOMPARE(session.ListingEntries().entries.size(), 2);
-    for (const FtpListingEntry &entry : session.ListingEntries().entries)
+    for (const RemoteEntry &entry : session.ListingEntries().entries)
         QCOMPARE(entry.size, entry.name == QLatin1String("five.bin") ? size : size - tail);
 
     const QString local = clientDisk() + QStringLiteral("/five.bin");
@@ -51,7 +51,7 @@ void TestFtpVsftpd::handlesFiveGigabyteFiles()
     QCOMPARE(QFileInfo(local).size(), size);
     QCOMPARE(TestFiles::readAt(local, size - tail, tail), end);
 
-    session.setUploadMode(FtpUploadMode::Resume);
+    session.setUploadMode(RemoteUploadMode::Resume);
     FTP_VERIFY(session.UploadFile(remoteDir() + QStringLiteral("/up.bin"), local, offset));
     QCOMPARE(QFileInfo(onServer).size(), size);
     QCOMPARE(TestFiles::readAt(onServer, size - tail, tail), end);
@@ -71,10 +71,10 @@ void TestFtpVsftpd::keepsGbkNamesByteExact()
     FtpSession session;
     FTP_VERIFY(connectSession(session));
     FTP_VERIFY(session.ListDirectory(remoteDir()));
-    const FtpListing listing = session.ListingEntries();
+    const RemoteListing listing = session.ListingEntries();
     QCOMPARE(listing.entries.size(), 2);
     QStringList names;
-    for (const FtpListingEntry &entry : listing.entries)
+    for (const RemoteEntry &entry : listing.entries)
         names.append(entry.name);
     names.sort();
     QCOMPARE(names, (QStringList{QStringLiteral("中文文件.txt"), QStringLiteral("资料")}));
@@ -127,7 +127,7 @@ void TestFtpVsftpd::endsLinkCycles()
     QCOMPARE(TestFiles::read(target + QStringLiteral("/to-file")), QByteArray("top"));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/loop")));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/a/up")));
-    QCOMPARE(recorder.matching(FtpEvent::EntrySkipped).size(), 2);
+    QCOMPARE(recorder.matching(RemoteActivityKind::EntrySkipped).size(), 2);
 }
 
 void TestFtpVsftpd::copiesDotFilesThatPlainListHides()

@@ -3,6 +3,8 @@
 #include "fixtures/PyFtpdServer.h"
 #include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
+#include "ftp/FtpSession.h"
+#include "remote/RemoteCodes.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +51,7 @@ private:
 
 namespace {
 
-std::optional<FtpError> openOn(FtpSession &session, const PyFtpdServer &server)
+std::optional<RemoteError> openOn(FtpSession &session, const PyFtpdServer &server)
 {
     return failureOf([&] {
         session.OpenConnection(server.host(), server.user(), server.password(), {}, server.port());
@@ -59,7 +61,7 @@ std::optional<FtpError> openOn(FtpSession &session, const PyFtpdServer &server)
 QStringList commandsSent(const SessionRecorder &recorder)
 {
     QStringList verbs;
-    for (const RecordedEvent &event : recorder.matching(FtpEvent::CommandSent))
+    for (const RecordedEvent &event : recorder.matching(RemoteActivityKind::CommandSent))
         verbs.append(event.text.section(QLatin1Char(' '), 0, 0).trimmed());
     return verbs;
 }
@@ -98,21 +100,21 @@ void TestFtps::followsTheEncryptionMode_data()
     QTest::addColumn<bool>("logsIn"); // the user name was sent
     QTest::addColumn<QString>("why"); // OpenSSL's reason, after what it means in Chinese
     QTest::newRow("plain server, plain")
-        << false << FtpEncryption::Plain << 0 << false << true << QString();
+        << false << RemoteEncryption::Plain << 0 << false << true << QString();
     QTest::newRow("plain server, TLS if offered")
-        << false << FtpEncryption::ExplicitIfOffered << 0 << false << true << QString();
+        << false << RemoteEncryption::ExplicitIfOffered << 0 << false << true << QString();
     QTest::newRow("plain server, TLS required")
-        << false << FtpEncryption::ExplicitRequired << FtpErrorCode::TlsRefused << false << false
-        << QString();
+        << false << RemoteEncryption::ExplicitRequired << RemoteErrorCode::TlsRefused << false
+        << false << QString();
     QTest::newRow("plain server, implicit TLS")
-        << false << FtpEncryption::Implicit << FtpErrorCode::TlsHandshakeFailed << false << false
-        << "wrong version number";
+        << false << RemoteEncryption::Implicit << RemoteErrorCode::TlsHandshakeFailed << false
+        << false << "wrong version number";
     QTest::newRow("TLS server, plain")
-        << true << FtpEncryption::Plain << 0 << false << true << QString();
+        << true << RemoteEncryption::Plain << 0 << false << true << QString();
     QTest::newRow("TLS server, TLS if offered")
-        << true << FtpEncryption::ExplicitIfOffered << 0 << true << true << QString();
+        << true << RemoteEncryption::ExplicitIfOffered << 0 << true << true << QString();
     QTest::newRow("TLS server, TLS required")
-        << true << FtpEncryption::ExplicitRequired << 0 << true << true << QString();
+        << true << RemoteEncryption::ExplicitRequired << 0 << true << true << QString();
 }
 
 void TestFtps::followsTheEncryptionMode()
@@ -126,31 +128,34 @@ void TestFtps::followsTheEncryptionMode()
     SessionRecorder recorder(session);
     session.setTimeoutMs(20000);
     session.setEncryption(mode);
-    session.setCertificateQuestion([](const FtpCertificate &) { return FtpTrust::Once; });
-    const std::optional<FtpError> failure = openOn(session, tlsServer ? m_tls : m_plain);
+    session.setQuestion(
+        certificateQuestion([](const RemoteCertificate &) { return RemoteTrust::Once; }));
+    const std::optional<RemoteError> failure = openOn(session, tlsServer ? m_tls : m_plain);
     QCOMPARE(failure ? failure->number : 0, error);
     QFETCH(QString, why);
     if (!why.isEmpty()) {
         // "TLS 握手失败：<what it means>（<OpenSSL's words>）"
         const QRegularExpression said(QStringLiteral("：\\p{Han}[^（]*（%1）$").arg(why));
-        QVERIFY2(said.match(failure->description).hasMatch(), qPrintable(failure->description));
+        QVERIFY2(said.match(RemoteTexts::description(*failure)).hasMatch(),
+                 qPrintable(RemoteTexts::description(*failure)));
     }
     QCOMPARE(session.IsEncrypted(), encrypted);
     QCOMPARE(commandsSent(recorder).contains(QLatin1String("USER")), logsIn);
     QCOMPARE(commandsSent(recorder).contains(QLatin1String("AUTH")),
-             mode == FtpEncryption::ExplicitIfOffered || mode == FtpEncryption::ExplicitRequired);
+             mode == RemoteEncryption::ExplicitIfOffered ||
+                 mode == RemoteEncryption::ExplicitRequired);
     QCOMPARE(commandsSent(recorder).contains(QLatin1String("PROT")), encrypted);
     // One line with the TLS version and cipher, however many data
     // connections follow.
     if (!error)
         FTP_VERIFY(session.ListDirectory());
-    QCOMPARE(recorder.matching(FtpEvent::TlsEstablished).size(), encrypted ? 1 : 0);
+    QCOMPARE(recorder.matching(RemoteActivityKind::Encrypted).size(), encrypted ? 1 : 0);
     // Going on without TLS is said once, where it was asked for.
     int plainNotes = 0;
-    for (const RecordedEvent &note : recorder.matching(FtpEvent::TlsNote))
+    for (const RecordedEvent &note : recorder.matching(RemoteActivityKind::EncryptionNote))
         plainNotes += note.text.contains(QStringLiteral("不加密")) ? 1 : 0;
-    QCOMPARE(plainNotes, mode == FtpEncryption::ExplicitIfOffered && !encrypted ? 1 : 0);
-    QCOMPARE(session.ConnectionState(), error ? FtpState::Closed : FtpState::Connected);
+    QCOMPARE(plainNotes, mode == RemoteEncryption::ExplicitIfOffered && !encrypted ? 1 : 0);
+    QCOMPARE(session.ConnectionState(), error ? RemoteState::Closed : RemoteState::Connected);
 }
 
 void TestFtps::judgesCertificates_data()
@@ -162,19 +167,19 @@ void TestFtps::judgesCertificates_data()
     const QString selfSigned = QStringLiteral("自签名证书");
     const QString anotherHost = QStringLiteral("证书不属于所连接的主机");
     QTest::newRow("vouched for by the trust store")
-        << "signed" << int(FtpTrust::Refuse) << 0 << QString();
-    QTest::newRow("self-signed, refused")
-        << "self-signed" << int(FtpTrust::Refuse) << FtpErrorCode::CertificateRefused << selfSigned;
+        << "signed" << int(RemoteTrust::Refuse) << 0 << QString();
+    QTest::newRow("self-signed, refused") << "self-signed" << int(RemoteTrust::Refuse)
+                                          << RemoteErrorCode::CertificateRefused << selfSigned;
     QTest::newRow("self-signed, nobody to ask")
-        << "self-signed" << -1 << FtpErrorCode::CertificateRefused << QString();
+        << "self-signed" << -1 << RemoteErrorCode::CertificateRefused << QString();
     QTest::newRow("self-signed, trusted once")
-        << "self-signed" << int(FtpTrust::Once) << 0 << selfSigned;
+        << "self-signed" << int(RemoteTrust::Once) << 0 << selfSigned;
     QTest::newRow("self-signed, trusted always")
-        << "self-signed" << int(FtpTrust::Always) << 0 << selfSigned;
-    QTest::newRow("another host's, refused") << "another host" << int(FtpTrust::Refuse)
-                                             << FtpErrorCode::CertificateRefused << anotherHost;
+        << "self-signed" << int(RemoteTrust::Always) << 0 << selfSigned;
+    QTest::newRow("another host's, refused") << "another host" << int(RemoteTrust::Refuse)
+                                             << RemoteErrorCode::CertificateRefused << anotherHost;
     QTest::newRow("another host's, trusted once")
-        << "another host" << int(FtpTrust::Once) << 0 << anotherHost;
+        << "another host" << int(RemoteTrust::Once) << 0 << anotherHost;
 }
 
 void TestFtps::judgesCertificates()
@@ -195,19 +200,19 @@ void TestFtps::judgesCertificates()
     FtpSession session;
     SessionRecorder recorder(session);
     session.setTimeoutMs(20000);
-    session.setEncryption(FtpEncryption::ExplicitRequired);
-    QList<FtpCertificate> asked;
+    session.setEncryption(RemoteEncryption::ExplicitRequired);
+    QList<RemoteCertificate> asked;
     if (answer >= 0)
-        session.setCertificateQuestion([&](const FtpCertificate &question) {
+        session.setQuestion(certificateQuestion([&](const RemoteCertificate &question) {
             asked.append(question);
             return answer;
-        });
-    const std::optional<FtpError> failure = openOn(session, server);
+        }));
+    const std::optional<RemoteError> failure = openOn(session, server);
     QCOMPARE(failure ? failure->number : 0, error);
     QCOMPARE(asked.size(), problem.isEmpty() ? 0 : 1);
     if (!problem.isEmpty()) {
-        const FtpCertificate &question = asked.first();
-        QCOMPARE(question.problem, problem);
+        const RemoteCertificate &question = asked.first();
+        QCOMPARE(RemoteTexts::problem(question), problem);
         QCOMPARE(question.fingerprint, shown.fingerprint());
         QCOMPARE(question.host, server.host());
         QCOMPARE(question.port, int(server.port()));
@@ -221,7 +226,7 @@ void TestFtps::judgesCertificates()
         // Neither the user name nor the password left for an untrusted server.
         QVERIFY(!commandsSent(recorder).contains(QLatin1String("USER")));
         QVERIFY(!commandsSent(recorder).contains(QLatin1String("PASS")));
-        QCOMPARE(session.ConnectionState(), FtpState::Closed);
+        QCOMPARE(session.ConnectionState(), RemoteState::Closed);
         QVERIFY(!session.IsEncrypted());
         return;
     }
@@ -239,11 +244,12 @@ void TestFtps::endsAConnectWaitingForTls_data()
     QTest::addColumn<bool>("inHandshake"); // else: while the certificate question is open
     QTest::addColumn<QString>("how");
     QTest::addColumn<int>("error");
-    QTest::newRow("stalled handshake, stop") << true << "stop" << FtpErrorCode::StoppedByUser;
-    QTest::newRow("stalled handshake, drop") << true << "drop" << FtpErrorCode::ConnectionDropped;
-    QTest::newRow("stalled handshake, time-out") << true << "wait" << FtpErrorCode::TimedOut;
-    QTest::newRow("open question, stop") << false << "stop" << FtpErrorCode::StoppedByUser;
-    QTest::newRow("open question, drop") << false << "drop" << FtpErrorCode::ConnectionDropped;
+    QTest::newRow("stalled handshake, stop") << true << "stop" << RemoteErrorCode::StoppedByUser;
+    QTest::newRow("stalled handshake, drop")
+        << true << "drop" << RemoteErrorCode::ConnectionDropped;
+    QTest::newRow("stalled handshake, time-out") << true << "wait" << RemoteErrorCode::TimedOut;
+    QTest::newRow("open question, stop") << false << "stop" << RemoteErrorCode::StoppedByUser;
+    QTest::newRow("open question, drop") << false << "drop" << RemoteErrorCode::ConnectionDropped;
 }
 
 void TestFtps::endsAConnectWaitingForTls()
@@ -260,7 +266,7 @@ void TestFtps::endsAConnectWaitingForTls()
     SessionRecorder recorder(session);
     // Only the time-out row may end by the time-out.
     session.setTimeoutMs(how == QLatin1String("wait") ? 1000 : 60000);
-    session.setEncryption(FtpEncryption::ExplicitRequired);
+    session.setEncryption(RemoteEncryption::ExplicitRequired);
     const auto act = [&] {
         if (how == QLatin1String("stop"))
             session.StopTransfer();
@@ -268,18 +274,19 @@ void TestFtps::endsAConnectWaitingForTls()
             session.DropConnection();
     };
     bool actedInQuestion = false;
-    session.setCertificateQuestion([&](const FtpCertificate &) {
+    session.setQuestion(certificateQuestion([&](const RemoteCertificate &) {
         act();
         actedInQuestion = true;
         // Whatever the answer, the call ends as the stop or drop says.
-        return FtpTrust::Once;
-    });
+        return RemoteTrust::Once;
+    }));
     recorder.onEvent = [&](const RecordedEvent &event) {
         // Well into the handshake the server never starts.
-        if (inHandshake && event.code == FtpEvent::ServerReply && event.extra.toInt() == 234)
+        if (inHandshake && event.code == RemoteActivityKind::ServerReply &&
+            event.activity.replyCode == 234)
             QTimer::singleShot(300, &session, act);
     };
-    const std::optional<FtpError> failure = failureOf([&] {
+    const std::optional<RemoteError> failure = failureOf([&] {
         if (inHandshake)
             session.OpenConnection(QStringLiteral("127.0.0.1"), QStringLiteral("x"),
                                    QStringLiteral("y"), {}, stalling.port());
@@ -289,7 +296,7 @@ void TestFtps::endsAConnectWaitingForTls()
     QVERIFY(failure.has_value());
     QCOMPARE(failure->number, error);
     QCOMPARE(actedInQuestion, !inHandshake);
-    QCOMPARE(session.ConnectionState(), FtpState::Closed);
+    QCOMPARE(session.ConnectionState(), RemoteState::Closed);
     QVERIFY(!commandsSent(recorder).contains(QLatin1String("USER")));
     QVERIFY(!session.IsBusy());
 }
@@ -304,21 +311,21 @@ void TestFtps::refusesDataConnectionsItCannotTrust_data()
     QTest::newRow("resumed session, download") << "plain" << true << 0 << QString();
     const QString reuse = QStringLiteral("没有复用控制连接的 TLS 会话");
     QTest::newRow("session not resumed, listing")
-        << "tls-no-reuse" << false << FtpErrorCode::DataTlsFailed << reuse;
+        << "tls-no-reuse" << false << RemoteErrorCode::DataTlsFailed << reuse;
     QTest::newRow("session not resumed, download")
-        << "tls-no-reuse" << true << FtpErrorCode::DataTlsFailed << reuse;
+        << "tls-no-reuse" << true << RemoteErrorCode::DataTlsFailed << reuse;
     const QString another = QStringLiteral("证书与控制连接的不同");
     QTest::newRow("another certificate, listing")
-        << "tls-other-cert" << false << FtpErrorCode::DataTlsFailed << another;
+        << "tls-other-cert" << false << RemoteErrorCode::DataTlsFailed << another;
     QTest::newRow("another certificate, download")
-        << "tls-other-cert" << true << FtpErrorCode::DataTlsFailed << another;
+        << "tls-other-cert" << true << RemoteErrorCode::DataTlsFailed << another;
     // Ended without close_notify: only a size known and reached vouches for
     // the data; a listing's size never is.
     const QString cut = QStringLiteral("close_notify");
     QTest::newRow("no close_notify, listing")
-        << "tls-cut" << false << FtpErrorCode::TransferIncomplete << cut;
+        << "tls-cut" << false << RemoteErrorCode::TransferIncomplete << cut;
     QTest::newRow("no close_notify, download of unknown size")
-        << "tls-cut-no-size" << true << FtpErrorCode::TransferIncomplete << cut;
+        << "tls-cut-no-size" << true << RemoteErrorCode::TransferIncomplete << cut;
     QTest::newRow("no close_notify, download of known size") << "tls-cut" << true << 0 << QString();
 }
 
@@ -330,28 +337,29 @@ void TestFtps::refusesDataConnectionsItCannotTrust()
     QFETCH(QString, says);
     FtpSession session;
     session.setTimeoutMs(20000);
-    session.setEncryption(FtpEncryption::ExplicitRequired);
+    session.setEncryption(RemoteEncryption::ExplicitRequired);
     const QString trusted = m_selfSigned.fingerprint();
-    session.setCertificateQuestion([&](const FtpCertificate &certificate) {
-        return certificate.fingerprint == trusted ? FtpTrust::Once : FtpTrust::Refuse;
-    });
+    session.setQuestion(certificateQuestion([&](const RemoteCertificate &certificate) {
+        return certificate.fingerprint == trusted ? RemoteTrust::Once : RemoteTrust::Refuse;
+    }));
     FTP_VERIFY(session.OpenConnection(QStringLiteral("127.0.0.1"), scenario, QStringLiteral("x"),
                                       {}, m_fake.port()));
     QVERIFY(session.IsEncrypted());
     const QString local =
         QDir(m_client.path()).filePath(QStringLiteral("hello-%1.txt").arg(QTest::currentDataTag()));
-    const std::optional<FtpError> failure = failureOf([&] {
+    const std::optional<RemoteError> failure = failureOf([&] {
         if (download)
             session.DownloadFile(QStringLiteral("/pub/hello.txt"), local);
         else
             session.ListDirectory(QStringLiteral("/pub"));
     });
     QVERIFY2((failure ? failure->number : 0) == error,
-             qPrintable(failure ? failure->description : QStringLiteral("no error")));
+             qPrintable(failure ? RemoteTexts::description(*failure) : QStringLiteral("no error")));
     if (error) {
-        QVERIFY2(failure->description.contains(says), qPrintable(failure->description));
+        QVERIFY2(RemoteTexts::description(*failure).contains(says),
+                 qPrintable(RemoteTexts::description(*failure)));
         // Nothing of what came over a connection from another peer is taken.
-        if (error == FtpErrorCode::DataTlsFailed)
+        if (error == RemoteErrorCode::DataTlsFailed)
             QVERIFY(!QFileInfo::exists(local) || TestFiles::read(local).isEmpty());
     } else if (download) {
         QCOMPARE(TestFiles::read(local), QByteArray("hello world\n"));

@@ -10,8 +10,8 @@ class TestFtpsPyftpd : public PyFtpdSuite
 
 public:
     TestFtpsPyftpd()
-        : PyFtpdSuite(KORVU_IMPLICIT_TLS ? FtpEncryption::Implicit
-                                         : FtpEncryption::ExplicitRequired)
+        : PyFtpdSuite(KORVU_IMPLICIT_TLS ? RemoteEncryption::Implicit
+                                         : RemoteEncryption::ExplicitRequired)
     {}
 };
 

@@ -12,8 +12,8 @@ class TestFtpsVsftpd : public VsftpdSuite
 
 public:
     TestFtpsVsftpd()
-        : VsftpdSuite(KORVU_IMPLICIT_TLS ? FtpEncryption::Implicit
-                                         : FtpEncryption::ExplicitRequired)
+        : VsftpdSuite(KORVU_IMPLICIT_TLS ? RemoteEncryption::Implicit
+                                         : RemoteEncryption::ExplicitRequired)
     {}
 };
 

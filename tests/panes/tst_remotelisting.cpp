@@ -1,12 +1,20 @@
-#include "ftp/FtpListing.h"
 #include "panes/RemoteListing.h"
+#include "remote/RemoteEntry.h"
 
 #include <QtTest>
 
 namespace {
-FtpListingEntry entry(const QString &name, const QString &kind, qint64 size = 0)
+using Kind = RemoteEntryKind;
+
+RemoteEntry entry(const QString &name, Kind kind, qint64 size = 0)
 {
-    return FtpListingEntry{name, kind, 644, size, QStringLiteral("2026-12-08 10:00"), {}};
+    RemoteEntry entry;
+    entry.name = name;
+    entry.kind = kind;
+    entry.permissions = 644;
+    entry.size = size;
+    entry.date = QStringLiteral("2026-12-08 10:00");
+    return entry;
 }
 
 QStringList texts(const QVector<FileRow> &rows)
@@ -25,19 +33,21 @@ class TestRemoteListing : public QObject
 private Q_SLOTS:
     void kindsDecideTheRowsAndDotEntriesNeverShow()
     {
-        FtpListing listing;
+        RemoteListing listing;
         listing.format = 0;
-        listing.entries = {entry(".", "d"),     entry("..", "d"),    entry("b-dir", "d"),
-                           entry("z.txt", "-"), entry("lower", "l"), entry("UPPER", "L"),
-                           entry("caps", "D"),  entry("a-dir", "d"), entry("a.txt", "-"),
-                           entry("..", "-"),    entry("dev", "c")};
+        listing.entries = {entry(".", Kind::Folder),     entry("..", Kind::Folder),
+                           entry("b-dir", Kind::Folder), entry("z.txt", Kind::File),
+                           entry("lower", Kind::Link),   entry("site", Kind::LinkToFolder),
+                           entry("a-dir", Kind::Folder), entry("a.txt", Kind::File),
+                           entry("..", Kind::File),      entry("dev", Kind::Special)};
         const RemoteRows rows = BuildRemoteRows(listing, QStringLiteral("/pub/"));
         // Folders go to the sorted part in server order (the model sorts them);
         // links and files keep the server's order.
         QCOMPARE(texts(rows.sortedPart),
                  QStringList({"..:Cdup", "b-dir:FolderClose", "a-dir:FolderClose"}));
-        QCOMPARE(texts(rows.appended), QStringList({"z.txt:TextFile", "lower:Link", "UPPER:Link",
-                                                    "caps:File", "a.txt:TextFile", "dev:File"}));
+        QCOMPARE(texts(rows.appended),
+                 QStringList({"z.txt:TextFile", "lower:Link", "site:FolderLink", "a.txt:TextFile",
+                              "dev:File"}));
         QCOMPARE(rows.sortedPart.at(1).tag, QStringLiteral("/pub/b-dir"));
         QCOMPARE(rows.appended.at(1).tag, QStringLiteral("/pub/lower"));
         QVERIFY(rows.sortedPart.at(0).tag.isEmpty());
@@ -46,12 +56,12 @@ private Q_SLOTS:
 
     void sizesAndPermissionsArePlainDecimals()
     {
-        FtpListing listing;
+        RemoteListing listing;
         listing.format = 3;
-        FtpListingEntry big = entry("big.iso", "-", 5LL * 1024 * 1024 * 1024 + 3);
+        RemoteEntry big = entry("big.iso", Kind::File, 5LL * 1024 * 1024 * 1024 + 3);
         big.permissions = 755;
-        listing.entries = {big, entry("empty", "-", 0), entry("max", "-", 2147483647),
-                           entry("unknown", "-", -1)};
+        listing.entries = {big, entry("empty", Kind::File, 0), entry("max", Kind::File, 2147483647),
+                           entry("unknown", Kind::File, -1)};
         const RemoteRows rows = BuildRemoteRows(listing, QStringLiteral("/"));
         QCOMPARE(rows.appended.at(0).subItem(1), QStringLiteral("5368709123"));
         QCOMPARE(rows.appended.at(0).subItem(3), QStringLiteral("755"));
@@ -63,9 +73,9 @@ private Q_SLOTS:
 
     void anUnreadableListingLeavesOnlyTheParentRow()
     {
-        FtpListing listing;
+        RemoteListing listing;
         listing.format = 2;
-        listing.entries = {entry("ghost", "-")};
+        listing.entries = {entry("ghost", Kind::File)};
         const RemoteRows rows = BuildRemoteRows(listing, QStringLiteral("/"));
         QCOMPARE(texts(rows.sortedPart), QStringList({"..:Cdup"}));
         QVERIFY(rows.appended.isEmpty());

@@ -7,6 +7,8 @@
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteTexts.h"
 #include "window/RemoteErrors.h"
 
 #include <QAction>
@@ -61,19 +63,18 @@ public:
         state.RemoteHasFocus = true;
         context.availability.refresh();
         // The server's replies reach the log, as in the main window.
-        connect(&ftp, &FtpSession::ActivityEvent, this,
-                [this](int, int category, const QString &text) {
-                    if (category == FtpCategory::ServerReply)
-                        parts->log.append(text);
-                });
+        connect(&ftp, &FtpSession::ActivityEvent, this, [this](const RemoteActivity &activity) {
+            if (activity.category() == RemoteCategory::ServerReply)
+                parts->log.append(RemoteTexts::logLine(activity));
+        });
     }
 
     bool connectTo(const QString &host, int port, const QString &user, const QString &password)
     {
         try {
             ftp.OpenConnection(host, user, password, QString(), port);
-        } catch (const FtpError &error) {
-            qWarning() << error.number << error.description;
+        } catch (const RemoteError &error) {
+            qWarning() << error.number << RemoteTexts::description(error);
             return false;
         }
         g.gRemoteDir = ftp.CurrentDirectory();
@@ -168,8 +169,8 @@ private Q_SLOTS:
         QVERIFY(rig);
         // Parent row and folders sorted by name; files in the server's order.
         QStringList files;
-        for (const FtpListingEntry &e : rig->ftp.ListingEntries().entries)
-            if (e.kind != "d")
+        for (const RemoteEntry &e : rig->ftp.ListingEntries().entries)
+            if (e.kind != RemoteEntryKind::Folder)
                 files << e.name;
         QCOMPARE(rig->texts(), QStringList({"..", "Alpha", "beta", "empty"}) + files);
         QCOMPARE(rig->model->row(0).key, QStringLiteral("Cdup"));
@@ -307,8 +308,8 @@ private Q_SLOTS:
         QVERIFY(rig);
         bool sawBusy = false;
         QObject context;
-        connect(&rig->ftp, &FtpSession::ActivityEvent, &context, [&](int code) {
-            if (code != FtpEvent::ListingRead || !rig->ftp.IsBusy())
+        connect(&rig->ftp, &FtpSession::ActivityEvent, &context, [&](const RemoteActivity &event) {
+            if (event.kind != RemoteActivityKind::ListingRead || !rig->ftp.IsBusy())
                 return;
             sawBusy = true;
             rig->doubleClick("beta");

@@ -1,11 +1,10 @@
-#include "ftp/FtpCodes.h"
 #include "platform/Shell.h"
+#include "remote/RemoteActivity.h"
 #include "transfer/ProgressDisplay.h"
 #include "window/WindowTestSupport.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QtTest>
 
 namespace {
@@ -20,9 +19,22 @@ struct ProgressRig
     ProgressDisplay display{parts.context};
     StatusPanels &bar = *parts.statusBar;
 
-    void report(int code, int category, qint64 count, const QString &text = QString())
+    void report(RemoteActivityKind kind, qint64 count, qint64 total = -1)
     {
-        display.ActivityEvent(code, category, text, count, {});
+        RemoteActivity activity;
+        activity.kind = kind;
+        activity.count = count;
+        activity.total = total;
+        display.ActivityEvent(activity);
+    }
+    void folderOutcome(RemoteFolderOutcome outcome, const QString &words)
+    {
+        RemoteActivity activity;
+        activity.kind = RemoteActivityKind::MakeDirectoryResult;
+        activity.folder = outcome;
+        activity.reply = words;
+        activity.text = words;
+        display.ActivityEvent(activity);
     }
 };
 } // namespace
@@ -98,7 +110,7 @@ private Q_SLOTS:
     // grows to 110 % of the position, never beyond what the bar can show.
     void progress_data()
     {
-        QTest::addColumn<int>("code");
+        QTest::addColumn<RemoteActivityKind>("kind");
         QTest::addColumn<qint64>("offset");
         QTest::addColumn<qint64>("maximum");
         QTest::addColumn<QList<qint64>>("counts");
@@ -106,29 +118,29 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("newMaximum");
         QTest::addColumn<QString>("rate");
         QTest::newRow("resumed download")
-            << FtpEvent::DownloadFileProgress << qint64(500) << qint64(1000)
+            << RemoteActivityKind::DownloadFileProgress << qint64(500) << qint64(1000)
             << QList<qint64>{100, 200} << qint64(700) << qint64(1000) << "已完成:700 B";
         QTest::newRow("download reaching the end")
-            << FtpEvent::DownloadFileProgress << qint64(0) << qint64(1000) << QList<qint64>{1000}
-            << qint64(1000) << qint64(1100) << "已完成:1000 B";
+            << RemoteActivityKind::DownloadFileProgress << qint64(0) << qint64(1000)
+            << QList<qint64>{1000} << qint64(1000) << qint64(1100) << "已完成:1000 B";
         QTest::newRow("upload reaching the end")
-            << FtpEvent::UploadFileProgress << qint64(0) << qint64(1000) << QList<qint64>{1000}
-            << qint64(1000) << qint64(1000) << "已完成:1000 B";
+            << RemoteActivityKind::UploadFileProgress << qint64(0) << qint64(1000)
+            << QList<qint64>{1000} << qint64(1000) << qint64(1000) << "已完成:1000 B";
         QTest::newRow("tree beyond the design scale")
-            << FtpEvent::DownloadManyProgress << qint64(0) << qint64(100) << QList<qint64>{150}
-            << qint64(100) << qint64(165) << "已完成:150 B";
+            << RemoteActivityKind::DownloadManyProgress << qint64(0) << qint64(100)
+            << QList<qint64>{150} << qint64(100) << qint64(165) << "已完成:150 B";
         QTest::newRow("tree copies count without offset")
-            << FtpEvent::UploadManyProgress << qint64(999) << qint64(1000) << QList<qint64>{10}
-            << qint64(10) << qint64(1000) << "已完成:10 B";
+            << RemoteActivityKind::UploadManyProgress << qint64(999) << qint64(1000)
+            << QList<qint64>{10} << qint64(10) << qint64(1000) << "已完成:10 B";
         QTest::newRow("resumed past 4 GiB")
-            << FtpEvent::DownloadFileProgress << qint64(5368709120) << qint64(6442450944)
+            << RemoteActivityKind::DownloadFileProgress << qint64(5368709120) << qint64(6442450944)
             << QList<qint64>{536870912} << qint64(5905580032) << qint64(6442450944)
             << "已完成:5632.0 MB";
     }
 
     void progress()
     {
-        QFETCH(int, code);
+        QFETCH(RemoteActivityKind, kind);
         QFETCH(qint64, offset);
         QFETCH(qint64, maximum);
         QFETCH(QList<qint64>, counts);
@@ -141,12 +153,10 @@ private Q_SLOTS:
         rig.bar.setProgressMaximum(maximum);
         rig.bar.setProgressValue(offset);
         for (qint64 count : counts)
-            rig.report(code, FtpCategory::Information, count);
+            rig.report(kind, count);
         QCOMPARE(rig.bar.progressValue(), value);
         QCOMPARE(rig.bar.progressMaximum(), newMaximum);
         QCOMPARE(rig.bar.panelText(QStringLiteral("Rate")), rate);
-        const QProgressBar *bar = rig.bar.progress();
-        QCOMPARE(bar->value(), int(double(value) / newMaximum * bar->maximum()));
         QVERIFY(rig.txtLog->toPlainText().isEmpty());
     }
 
@@ -157,15 +167,12 @@ private Q_SLOTS:
     {
         ProgressRig rig;
         rig.window.setWindowTitle(QStringLiteral("Korvu (连接到: h)"));
-        const auto tree = [&rig](int code, qint64 count, qint64 expected) {
-            rig.display.ActivityEvent(code, FtpCategory::Information, QString(), count, expected);
-        };
-        tree(FtpEvent::FileStarted, 0, {});
-        tree(FtpEvent::DownloadManyProgress, 3000, 4000);
+        rig.report(RemoteActivityKind::FileStarted, 0);
+        rig.report(RemoteActivityKind::DownloadManyProgress, 3000, 4000);
         QCOMPARE(rig.bar.progressMaximum(), qint64(4000));
-        tree(FtpEvent::DownloadManyProgress, 4000, 4000);
-        tree(FtpEvent::FileStarted, 0, {});
-        tree(FtpEvent::DownloadManyProgress, 500, 2000);
+        rig.report(RemoteActivityKind::DownloadManyProgress, 4000, 4000);
+        rig.report(RemoteActivityKind::FileStarted, 0);
+        rig.report(RemoteActivityKind::DownloadManyProgress, 500, 2000);
         QCOMPARE(rig.bar.progressValue(), qint64(500));
         QCOMPARE(rig.bar.progressMaximum(), qint64(2000));
         QVERIFY(
@@ -173,9 +180,9 @@ private Q_SLOTS:
         QCOMPARE(rig.window.windowTitle(), QStringLiteral("Korvu (连接到: h)"));
 
         rig.bar.setProgressMaximum(1000);
-        rig.report(FtpEvent::UploadFileProgress, FtpCategory::Information, 420);
+        rig.report(RemoteActivityKind::UploadFileProgress, 420);
         QCOMPARE(rig.window.windowTitle(), QStringLiteral("[42%] Korvu (连接到: h)"));
-        rig.report(FtpEvent::UploadFileProgress, FtpCategory::Information, 500);
+        rig.report(RemoteActivityKind::UploadFileProgress, 500);
         QCOMPARE(rig.window.windowTitle(), QStringLiteral("[50%] Korvu (连接到: h)"));
         // Any transfer's end puts the bar back to 0, a remote view's too.
         rig.bar.setProgressValue(0);
@@ -195,19 +202,16 @@ private Q_SLOTS:
         rig.bar.setProgressMaximum(10 * 1048576);
         const auto at = [&](qint64 msecs, qint64 mebibytes) {
             clock = msecs;
-            rig.report(FtpEvent::DownloadFileProgress, FtpCategory::Information,
-                       mebibytes * 1048576);
+            rig.report(RemoteActivityKind::DownloadFileProgress, mebibytes * 1048576);
             return rig.bar.panelText(QStringLiteral("Rate"));
         };
         QCOMPARE(at(0, 0), QStringLiteral("已完成:"));
         QCOMPARE(at(1000, 2), QStringLiteral("已完成:2.0 MB  2.0 MB/s  剩余 00:04"));
         QCOMPARE(at(2000, 4), QStringLiteral("已完成:4.0 MB  2.0 MB/s  剩余 00:03"));
         QCOMPARE(at(6000, 5), QStringLiteral("已完成:5.0 MB"));
-        rig.display.ActivityEvent(FtpEvent::DownloadManyProgress, FtpCategory::Information,
-                                  QString(), 1048576, qint64(4096 * 1024));
+        rig.report(RemoteActivityKind::DownloadManyProgress, 1048576, 4096 * 1024);
         clock = 7000;
-        rig.display.ActivityEvent(FtpEvent::DownloadManyProgress, FtpCategory::Information,
-                                  QString(), 3 * 1048576, qint64(4096 * 1024));
+        rig.report(RemoteActivityKind::DownloadManyProgress, 3 * 1048576, 4096 * 1024);
         // A folder's size is not known: no time left.
         QCOMPARE(rig.bar.panelText(QStringLiteral("Rate")),
                  QStringLiteral("已完成:3.0 MB  2.0 MB/s"));
@@ -218,23 +222,20 @@ private Q_SLOTS:
     {
         ProgressRig rig;
         WindowState &state = rig.parts.state;
-        rig.report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure, 0,
-                   QStringLiteral("550 Directory already Exists\r\n"));
+        rig.folderOutcome(RemoteFolderOutcome::AlreadyThere, QStringLiteral("exists"));
         QVERIFY(!state.MakeDirAnswered);
-        rig.report(FtpEvent::MakeDirectoryResult, FtpCategory::Failure, 0,
-                   QStringLiteral("550 Permission denied\r\n"));
+        rig.folderOutcome(RemoteFolderOutcome::NotMade, QStringLiteral("refused"));
         QVERIFY(state.MakeDirAnswered && !state.MakeDirSucceeded);
         QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Stopped));
         state.MakeDirAnswered = false;
-        rig.report(FtpEvent::MakeDirectoryResult, FtpCategory::ServerReply, 0,
-                   QStringLiteral("257 \"/x\" created\r\n"));
+        rig.folderOutcome(RemoteFolderOutcome::Made, QStringLiteral("257 \"/x\" created"));
         QVERIFY(state.MakeDirAnswered && state.MakeDirSucceeded);
         QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Closed));
-        rig.report(20, FtpCategory::Information, 0, QStringLiteral("note\r\n"));
+        rig.display.ActivityEvent(
+            RemoteActivity::note(RemoteActivityKind::EncryptionNote, QStringLiteral("note")));
         QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Connected));
         QCOMPARE(rig.txtLog->toPlainText(),
-                 QStringLiteral("550 Directory already Exists\n550 Permission denied\n"
-                                "257 \"/x\" created\nnote\n"));
+                 QStringLiteral("exists\nrefused\n257 \"/x\" created\nnote\n"));
     }
 };
 

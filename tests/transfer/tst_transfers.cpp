@@ -407,9 +407,10 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         QVERIFY(connect(h, w, QStringLiteral("slow-data")));
         auto probe = std::make_unique<QObject>();
-        QObject::connect(&w.ftp(), &FtpSession::ActivityEvent, probe.get(),
-                         [&w](int code, int, const QString &, qint64 count) {
-                             if (code == FtpEvent::DownloadFileProgress && count > 0)
+        QObject::connect(&w.ftp(), &RemoteSession::ActivityEvent, probe.get(),
+                         [&w](const RemoteActivity &event) {
+                             if (event.kind == RemoteActivityKind::DownloadFileProgress &&
+                                 event.count > 0)
                                  w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
                          });
         choose(w.ui().lvwRemote, {"large.bin", "sized.bin"});

@@ -2,47 +2,46 @@
 
 #include "Console.h"
 #include "ProgressBar.h"
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpError.h"
+#include "remote/RemoteTexts.h"
 
 #include <QFileInfo>
 
 ActivityReporter::ActivityReporter(ProgressBar &progress) : m_progress(progress) {}
 
-void ActivityReporter::onActivity(int code, int category, const QString &text, qint64 count,
-                                  const QVariant &extra)
+void ActivityReporter::onActivity(const RemoteActivity &activity)
 {
-    switch (code) {
-    case FtpEvent::FileStarted:
-        m_progress.startFile(QFileInfo(extra.toString()).fileName());
+    switch (activity.kind) {
+    case RemoteActivityKind::FileStarted:
+        m_progress.startFile(QFileInfo(activity.localPath).fileName());
         break;
-    case FtpEvent::DownloadFileProgress:
-    case FtpEvent::DownloadManyProgress:
-    case FtpEvent::UploadManyProgress:
-    case FtpEvent::UploadFileProgress:
-        m_progress.update(count, extra.toLongLong());
+    case RemoteActivityKind::DownloadFileProgress:
+    case RemoteActivityKind::DownloadManyProgress:
+    case RemoteActivityKind::UploadManyProgress:
+    case RemoteActivityKind::UploadFileProgress:
+        m_progress.update(activity.count, activity.total);
         break;
-    case FtpEvent::FileTransferred:
-        m_progress.finishFile(count);
+    case RemoteActivityKind::FileTransferred:
+        m_progress.finishFile(activity.count);
         break;
     default:
         break;
     }
-    if (category != FtpCategory::Failure)
+    if (activity.category() != 2)
         return;
+    const QString text = RemoteTexts::logLine(activity);
     if (m_held)
         print(std::exchange(m_held, std::nullopt)->text);
-    if (code == FtpEvent::OperationFailed)
-        m_held = Held{count, text};
+    if (activity.kind == RemoteActivityKind::ItemFailed)
+        m_held = Held{activity.count, text};
     else
         print(text);
 }
 
-void ActivityReporter::finish(const FtpError *error)
+void ActivityReporter::finish(const RemoteError *error)
 {
     if (m_held) {
         const bool same = error && error->number == m_held->number &&
-                          m_held->text.trimmed() == error->description.trimmed();
+                          m_held->text.trimmed() == RemoteTexts::description(*error).trimmed();
         if (!same)
             print(m_held->text);
         m_held.reset();

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "remote/RemoteActivity.h"
+
 #include <QString>
-#include <QVariant>
 #include <optional>
 
 class ProgressBar;
-struct FtpError;
 
 // What korvu-ftp shows of the session's ActivityEvents: progress goes to the
 // bar, failures of single entries (a tree copy goes on without them) to
@@ -16,16 +16,15 @@ class ActivityReporter
 public:
     explicit ActivityReporter(ProgressBar &progress);
 
-    void onActivity(int code, int category, const QString &text, qint64 count,
-                    const QVariant &extra);
+    void onActivity(const RemoteActivity &activity);
     // The command ended, with `error` when it failed (which main() prints).
-    void finish(const FtpError *error);
+    void finish(const RemoteError *error);
 
 private:
     void print(const QString &text);
 
     ProgressBar &m_progress;
-    // A failure event of the component's own, held back: when it is the
+    // A failure event of the session's own, held back: when it is the
     // error the call ends with, it is printed once, by main().
     struct Held
     {

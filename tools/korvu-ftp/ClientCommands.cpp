@@ -2,10 +2,9 @@
 
 #include "ListingFormat.h"
 #include "ProgressBar.h"
-#include "ftp/FtpCodes.h"
-#include "ftp/FtpError.h"
-#include "ftp/FtpNameRules.h"
-#include "ftp/FtpSession.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteNameRules.h"
+#include "remote/RemoteSession.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,9 +56,14 @@ QString plainLocalPath(const QString &path)
     return path.startsWith(QLatin1Char(':')) ? QStringLiteral("./") + path : path;
 }
 
-bool isServerRefusal(const FtpError &error)
+bool isServerRefusal(const RemoteError &error)
 {
     return error.number < 1000;
+}
+
+RemoteError toolError(RemoteErrorKind kind, int number, RemoteText text)
+{
+    return RemoteError::own(kind, number, std::move(text));
 }
 
 } // namespace
@@ -77,7 +81,7 @@ QList<ClientCommands::Syntax> ClientCommands::all()
     return QList<Syntax>(std::begin(Commands), std::end(Commands));
 }
 
-ClientCommands::ClientCommands(FtpSession &session, ProgressBar &progress, std::FILE *out)
+ClientCommands::ClientCommands(RemoteSession &session, ProgressBar &progress, std::FILE *out)
     : m_session(session), m_progress(progress), m_out(out)
 {}
 
@@ -120,7 +124,7 @@ void ClientCommands::list(const QString &folder)
     m_session.ListDirectory(folder);
     QByteArray block;
     block.reserve(OutputBlock + 4096);
-    for (const FtpListingEntry &entry : m_session.ListingEntries().entries) {
+    for (const RemoteEntry &entry : m_session.ListingEntries().entries) {
         if (entry.rawName == "." || entry.rawName == "..")
             continue;
         ListingFormat::appendLine(entry, block);
@@ -137,11 +141,10 @@ void ClientCommands::get(const QString &remote, QString local, bool resume)
     // Into a folder (or the current one) under the remote name, like cp.
     if (local.isEmpty() || QFileInfo(local).isDir()) {
         const QString name = lastComponent(remote);
-        if (!FtpNameRules::isSafeLocalName(name))
-            throw FtpError{
-                FtpErrorCode::InvalidArgument,
-                QStringLiteral("\"%1\" 不能用作本地文件名，请给出本地文件名").arg(remote)};
-        local = FtpNameRules::localChildPath(local, name);
+        if (!RemoteNameRules::isSafeLocalName(name))
+            throw toolError(RemoteErrorKind::InvalidArgument, RemoteErrorCode::InvalidArgument,
+                            RemoteText(RemoteMessage::NotALocalName, {remote}));
+        local = RemoteNameRules::localChildPath(local, name);
     }
     const QFileInfo target(local);
     qint64 offset = resume && target.isFile() ? target.size() : 0;
@@ -155,7 +158,7 @@ void ClientCommands::put(const QString &local, QString remote, bool resume)
         remote += QFileInfo(local).fileName();
     qint64 offset = 0;
     if (resume) {
-        m_session.setUploadMode(FtpUploadMode::Resume);
+        m_session.setUploadMode(RemoteUploadMode::Resume);
         offset = remoteFileSize(remote);
     }
     m_progress.startFile(QFileInfo(local).fileName());
@@ -182,7 +185,8 @@ void ClientCommands::printWorkingDirectory()
 {
     const QString directory = m_session.CurrentDirectory();
     if (directory.isEmpty())
-        throw FtpError{FtpErrorCode::BadReply, QStringLiteral("服务器没有给出当前目录")};
+        throw toolError(RemoteErrorKind::ProtocolError, RemoteErrorCode::BadReply,
+                        RemoteMessage::NoCurrentDirectory);
     write(directory.toUtf8() + '\n');
 }
 
@@ -191,9 +195,9 @@ void ClientCommands::write(const QByteArray &bytes)
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) == size_t(bytes.size()) &&
         std::fflush(m_out) == 0)
         return;
-    throw FtpError{
-        FtpErrorCode::LocalFileError,
-        QStringLiteral("无法写入标准输出：%1").arg(QString::fromLocal8Bit(std::strerror(errno)))};
+    throw toolError(RemoteErrorKind::LocalFile, RemoteErrorCode::LocalFileError,
+                    RemoteText(RemoteMessage::CannotWriteOutput,
+                               {QString::fromLocal8Bit(std::strerror(errno))}));
 }
 
 // The size of the remote file, from a listing of its folder; 0 when it is
@@ -202,19 +206,18 @@ qint64 ClientCommands::remoteFileSize(const QString &remote)
 {
     try {
         m_session.ListDirectory(parentOf(remote));
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         if (!isServerRefusal(error))
             throw;
         return 0;
     }
     const QString name = lastComponent(remote);
-    for (const FtpListingEntry &entry : m_session.ListingEntries().entries) {
-        if (entry.name != name || entry.kind == QLatin1String("d"))
+    for (const RemoteEntry &entry : m_session.ListingEntries().entries) {
+        if (entry.name != name || entry.kind == RemoteEntryKind::Folder)
             continue;
         if (entry.size < 0)
-            throw FtpError{
-                FtpErrorCode::CannotResume,
-                QStringLiteral("无法续传：服务器没有给出远程文件 %1 的大小").arg(remote)};
+            throw toolError(RemoteErrorKind::CannotResume, RemoteErrorCode::CannotResume,
+                            RemoteText(RemoteMessage::UnknownRemoteSize, {remote}));
         return entry.size;
     }
     return 0;

@@ -4,11 +4,11 @@
 #include <QStringList>
 #include <cstdio>
 
-class FtpSession;
+class RemoteSession;
 class ProgressBar;
 
 // The commands of korvu-ftp, run one per invocation on a logged-in session.
-// Failures leave as the FtpError the session threw, or one of the same shape
+// Failures leave as the RemoteError the session threw, or one of the same shape
 // for what the tool finds wrong itself (with the session's error numbers).
 class ClientCommands
 {
@@ -27,7 +27,7 @@ public:
     static const Syntax *find(const QString &name);
     static QList<Syntax> all();
 
-    ClientCommands(FtpSession &session, ProgressBar &progress, std::FILE *out);
+    ClientCommands(RemoteSession &session, ProgressBar &progress, std::FILE *out);
 
     // The directory of the URL, relative to the log-in directory.
     void enterStartDirectory(const QString &path);
@@ -44,7 +44,7 @@ private:
     void write(const QByteArray &bytes);
     qint64 remoteFileSize(const QString &remote);
 
-    FtpSession &m_session;
+    RemoteSession &m_session;
     ProgressBar &m_progress;
     std::FILE *m_out;
 };

@@ -3,7 +3,7 @@
 #include "ClientCommands.h"
 #include "ListingFormat.h"
 #include "UsageError.h"
-#include "ftp/FtpCodes.h"
+#include "remote/RemoteCodes.h"
 
 #include <climits>
 
@@ -24,11 +24,11 @@ int parseEncoding(const QString &text)
 {
     const QString name = text.toLower();
     if (name == QLatin1String("auto"))
-        return FtpNameEncoding::Auto;
+        return RemoteNameEncoding::Auto;
     if (name == QLatin1String("utf-8") || name == QLatin1String("utf8"))
-        return FtpNameEncoding::Utf8;
+        return RemoteNameEncoding::Utf8;
     if (name == QLatin1String("gbk") || name == QLatin1String("gb18030"))
-        return FtpNameEncoding::Gbk;
+        return RemoteNameEncoding::Gbk;
     throw UsageError{QStringLiteral("--encoding wants auto, utf-8 or gbk, not \"%1\"").arg(text)};
 }
 
@@ -50,9 +50,9 @@ void checkEncryption(Invocation &invocation, bool explicitAsked)
         if (explicitAsked)
             throw UsageError{QStringLiteral(
                 "--tls and --tls-if-offered are for ftp:// URLs; ftps:// is implicit TLS")};
-        invocation.encryption = FtpEncryption::Implicit;
+        invocation.encryption = RemoteEncryption::Implicit;
     }
-    if (invocation.encryption == FtpEncryption::Plain &&
+    if (invocation.encryption == RemoteEncryption::Plain &&
         (invocation.insecure || !invocation.trust.isEmpty()))
         throw UsageError{QStringLiteral(
             "--trust and --insecure apply to TLS only (--tls, --tls-if-offered, ftps://)")};
@@ -127,8 +127,9 @@ Invocation parseCommandLine(const QStringList &arguments)
             invocation.timeoutMs = parseTimeout(argument.mid(10));
         } else if (argument == QLatin1String("--tls") ||
                    argument == QLatin1String("--tls-if-offered")) {
-            const int mode = argument == QLatin1String("--tls") ? FtpEncryption::ExplicitRequired
-                                                                : FtpEncryption::ExplicitIfOffered;
+            const int mode = argument == QLatin1String("--tls")
+                                 ? RemoteEncryption::ExplicitRequired
+                                 : RemoteEncryption::ExplicitIfOffered;
             if (explicitAsked && invocation.encryption != mode)
                 throw UsageError{QStringLiteral("--tls and --tls-if-offered exclude each other")};
             invocation.encryption = mode;
@@ -156,7 +157,7 @@ Invocation parseCommandLine(const QStringList &arguments)
     if (words.size() < 2)
         throw UsageError{QStringLiteral("no command given")};
     QString badUrl;
-    const std::optional<FtpUrl> url = FtpUrl::parse(words.takeFirst(), &badUrl);
+    const std::optional<RemoteUrl> url = RemoteUrl::parse(words.takeFirst(), &badUrl);
     if (!url)
         throw UsageError{badUrl};
     invocation.url = *url;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ftp/FtpUrl.h"
+#include "remote/RemoteUrl.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,13 +18,13 @@ struct Invocation
     Action action = Action::Run;
     bool active = false; // EPRT/PORT instead of EPSV/PASV
     int timeoutMs = 0;   // 0: the session's default
-    int encoding = 0;    // FtpNameEncoding
-    int encryption = 0;  // FtpEncryption: --tls, --tls-if-offered, ftps://
+    int encoding = 0;    // RemoteNameEncoding
+    int encryption = 0;  // RemoteEncryption: --tls, --tls-if-offered, ftps://
     QString trust;       // --trust: the SHA-256 fingerprint, fingerprintDigits()
     bool insecure = false;
     bool resume = false;
     bool quiet = false;
-    FtpUrl url;
+    RemoteUrl url;
     QString command;
     QStringList arguments;
 };

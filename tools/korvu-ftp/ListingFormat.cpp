@@ -1,6 +1,6 @@
 #include "ListingFormat.h"
 
-#include "ftp/FtpListing.h"
+#include "remote/RemoteEntry.h"
 
 namespace ListingFormat {
 
@@ -76,9 +76,9 @@ std::optional<QString> unescapedName(const QString &text)
     return name;
 }
 
-void appendLine(const FtpListingEntry &entry, QByteArray &out)
+void appendLine(const RemoteEntry &entry, QByteArray &out)
 {
-    out += entry.kind.toUtf8();
+    out += entry.type;
     out += '\t';
     if (entry.size >= 0)
         out += QByteArray::number(entry.size);

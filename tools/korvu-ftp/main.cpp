@@ -1,4 +1,4 @@
-// korvu-ftp: one FTP command from the command line, on Korvu's FTP session.
+// korvu-ftp: one FTP command from the command line, on Korvu's remote session.
 
 #include "ActivityReporter.h"
 #include "ClientCommands.h"
@@ -6,8 +6,9 @@
 #include "Console.h"
 #include "ProgressBar.h"
 #include "UsageError.h"
-#include "ftp/FtpError.h"
-#include "ftp/FtpSession.h"
+#include "remote/RemoteCodes.h"
+#include "remote/RemoteTexts.h"
+#include "remote/factory/RemoteSessions.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -22,10 +23,10 @@ constexpr int BadCommandLine = 2;
 
 // A server's refusal is described by its reply, which starts with the code
 // the message shows already: "error 550: No such file", not "550: 550 No ...".
-QString descriptionOf(const FtpError &error)
+QString descriptionOf(const RemoteError &error)
 {
     const QString code = QString::number(error.number);
-    const QString &text = error.description;
+    const QString text = RemoteTexts::description(error);
     if (error.number < 1000 && text.startsWith(code) && text.size() > code.size() &&
         (text[code.size()] == QLatin1Char(' ') || text[code.size()] == QLatin1Char('-')))
         return text.mid(code.size() + 1);
@@ -35,18 +36,18 @@ QString descriptionOf(const FtpError &error)
 // A certificate the system could not verify: taken when --insecure says so
 // or --trust names it; otherwise refused, with what the user needs to judge
 // it and to name it next time.
-int judgeCertificate(const Invocation &invocation, const FtpCertificate &certificate)
+int judgeCertificate(const Invocation &invocation, const RemoteCertificate &certificate)
 {
     if (invocation.insecure || (!invocation.trust.isEmpty() &&
                                 fingerprintDigits(certificate.fingerprint) == invocation.trust))
-        return FtpTrust::Once;
+        return RemoteTrust::Once;
     const auto date = [](const QDateTime &when) {
         return when.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"));
     };
     Console::printMessage(QStringLiteral("the certificate of %1 port %2 cannot be verified: %3")
                               .arg(certificate.host)
                               .arg(certificate.port)
-                              .arg(certificate.problem));
+                              .arg(RemoteTexts::problem(certificate)));
     Console::printMessage(QStringLiteral("  subject %1").arg(certificate.subject));
     Console::printMessage(QStringLiteral("  issuer  %1").arg(certificate.issuer));
     Console::printMessage(QStringLiteral("  valid   %1 to %2")
@@ -55,14 +56,24 @@ int judgeCertificate(const Invocation &invocation, const FtpCertificate &certifi
     Console::printMessage(
         QStringLiteral("if that is your server's certificate, run again with --trust %1")
             .arg(certificate.fingerprint));
-    return FtpTrust::Refuse;
+    return RemoteTrust::Refuse;
 }
 
-void closeQuietly(FtpSession &session)
+// What korvu-ftp answers the session: certificates as the options say;
+// nothing else is asked of a script.
+RemoteAnswer answer(const Invocation &invocation, const RemoteQuestion &question)
+{
+    RemoteAnswer answer;
+    if (const auto *certificate = std::get_if<RemoteCertificate>(&question))
+        answer.trust = judgeCertificate(invocation, *certificate);
+    return answer;
+}
+
+void closeQuietly(RemoteSession &session)
 {
     try {
         session.CloseConnection();
-    } catch (const FtpError &) {
+    } catch (const RemoteError &) {
         // The command's outcome is decided; a QUIT nobody answers changes nothing.
     }
 }
@@ -71,26 +82,24 @@ int runInvocation(const Invocation &invocation)
 {
     ProgressBar progress(!invocation.quiet && Console::errorIsTerminal());
     ActivityReporter reporter(progress);
-    FtpSession session;
+    const RemoteUrl &url = invocation.url;
+    const std::unique_ptr<RemoteSession> made = RemoteSessions::make(url.protocol);
+    RemoteSession &session = *made;
     session.setPassiveMode(!invocation.active);
     session.setTimeoutMs(invocation.timeoutMs);
     session.setNameEncoding(invocation.encoding);
     session.setEncryption(invocation.encryption);
-    session.setCertificateQuestion([&invocation](const FtpCertificate &certificate) {
-        return judgeCertificate(invocation, certificate);
-    });
-    QObject::connect(&session, &FtpSession::ActivityEvent,
-                     [&reporter](int code, int category, const QString &text, qint64 count,
-                                 const QVariant &extra) {
-                         reporter.onActivity(code, category, text, count, extra);
-                     });
+    session.setQuestion(
+        [&invocation](const RemoteQuestion &question) { return answer(invocation, question); });
+    QObject::connect(
+        &session, &RemoteSession::ActivityEvent,
+        [&reporter](const RemoteActivity &activity) { reporter.onActivity(activity); });
     ClientCommands commands(session, progress, stdout);
-    const FtpUrl &url = invocation.url;
     try {
         session.OpenConnection(url.host, url.user, url.password, QString(), url.port);
         commands.enterStartDirectory(url.startDirectory);
         commands.run(invocation.command, invocation.arguments, invocation.resume);
-    } catch (const FtpError &error) {
+    } catch (const RemoteError &error) {
         // Printed in every case: the session's own failures (11100 and up)
         // are in no reply the user saw.
         reporter.finish(&error);

@@ -1,4 +1,4 @@
-#include "ftp/FtpNameRules.h"
+#include "remote/RemoteNameRules.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -21,9 +21,9 @@ bool holdsWildcard(const QString &text)
 }
 
 // Splits "folder/glob" on the last "/"; "/" stays the root.
-FtpNameRules::Pattern splitOnSlash(const QString &path)
+RemoteNameRules::Pattern splitOnSlash(const QString &path)
 {
-    FtpNameRules::Pattern result;
+    RemoteNameRules::Pattern result;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString last = path.mid(slash + 1);
     if (!holdsWildcard(last)) {
@@ -41,7 +41,7 @@ FtpNameRules::Pattern splitOnSlash(const QString &path)
 
 } // namespace
 
-bool FtpNameRules::holdsLineBreak(QStringView text)
+bool RemoteNameRules::holdsLineBreak(QStringView text)
 {
     for (QChar c : text)
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.unicode() == 0)
@@ -49,7 +49,7 @@ bool FtpNameRules::holdsLineBreak(QStringView text)
     return false;
 }
 
-bool FtpNameRules::holdsLineBreak(QByteArrayView text)
+bool RemoteNameRules::holdsLineBreak(QByteArrayView text)
 {
     for (char c : text)
         if (c == '\r' || c == '\n' || c == '\0')
@@ -57,7 +57,7 @@ bool FtpNameRules::holdsLineBreak(QByteArrayView text)
     return false;
 }
 
-bool FtpNameRules::holdsControlCharacter(QStringView text)
+bool RemoteNameRules::holdsControlCharacter(QStringView text)
 {
     for (QChar c : text)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
@@ -65,7 +65,7 @@ bool FtpNameRules::holdsControlCharacter(QStringView text)
     return false;
 }
 
-bool FtpNameRules::isSafeLocalName(QStringView name)
+bool RemoteNameRules::isSafeLocalName(QStringView name)
 {
     if (name.isEmpty() || name == u"." || name == u".." || holdsLineBreak(name))
         return false;
@@ -78,7 +78,7 @@ bool FtpNameRules::isSafeLocalName(QStringView name)
     return true;
 }
 
-QString FtpNameRules::localChildPath(const QString &folder, const QString &name)
+QString RemoteNameRules::localChildPath(const QString &folder, const QString &name)
 {
     QString path = folder.isEmpty() ? QStringLiteral(".") : QDir::fromNativeSeparators(folder);
     if (!path.endsWith(QLatin1Char('/')))
@@ -86,7 +86,7 @@ QString FtpNameRules::localChildPath(const QString &folder, const QString &name)
     return QDir::toNativeSeparators(path + name);
 }
 
-bool FtpNameRules::isDotOperand(QStringView path)
+bool RemoteNameRules::isDotOperand(QStringView path)
 {
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
@@ -94,7 +94,7 @@ bool FtpNameRules::isDotOperand(QStringView path)
     return last == u"." || last == u"..";
 }
 
-QString FtpNameRules::printable(QString name)
+QString RemoteNameRules::printable(QString name)
 {
     for (QChar &c : name)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
@@ -102,7 +102,7 @@ QString FtpNameRules::printable(QString name)
     return name;
 }
 
-bool FtpNameRules::Pattern::matches(const QString &name) const
+bool RemoteNameRules::Pattern::matches(const QString &name) const
 {
     if (selectsAll())
         return true;
@@ -110,12 +110,12 @@ bool FtpNameRules::Pattern::matches(const QString &name) const
     return expression.match(name).hasMatch();
 }
 
-FtpNameRules::Pattern FtpNameRules::splitRemotePattern(const QString &pattern)
+RemoteNameRules::Pattern RemoteNameRules::splitRemotePattern(const QString &pattern)
 {
     return splitOnSlash(unquoted(pattern));
 }
 
-FtpNameRules::Pattern FtpNameRules::splitLocalPattern(const QString &pattern)
+RemoteNameRules::Pattern RemoteNameRules::splitLocalPattern(const QString &pattern)
 {
     Pattern result = splitOnSlash(QDir::fromNativeSeparators(unquoted(pattern)));
     result.folder = QDir::toNativeSeparators(result.folder);

@@ -1,10 +1,10 @@
-#include "ftp/FtpUrl.h"
+#include "remote/RemoteUrl.h"
 
 #include <QStringDecoder>
 
 namespace {
 
-// Why a text is no URL; thrown by the parts, caught by FtpUrl::parse.
+// Why a text is no URL; thrown by the parts, caught by RemoteUrl::parse.
 struct BadUrl
 {
     QString reason;
@@ -61,7 +61,7 @@ int parsePort(const QString &text, int defaultPort)
 }
 
 // "host", "host:port", "[v6]", "[v6]:port".
-void parseHostAndPort(const QString &text, FtpUrl &url)
+void parseHostAndPort(const QString &text, RemoteUrl &url)
 {
     QString portText;
     if (text.startsWith(QLatin1Char('['))) {
@@ -84,15 +84,15 @@ void parseHostAndPort(const QString &text, FtpUrl &url)
     url.host = percentDecoded(url.host, QStringLiteral("host"));
     if (url.host.isEmpty())
         throw BadUrl{QStringLiteral("the URL names no host")};
-    url.port =
-        parsePort(portText, url.implicitTls ? FtpUrl::DefaultImplicitTlsPort : FtpUrl::DefaultPort);
+    url.port = parsePort(portText, url.implicitTls ? RemoteUrl::DefaultImplicitTlsPort
+                                                   : RemoteUrl::DefaultPort);
 }
 
-FtpUrl parseUrl(const QString &text)
+RemoteUrl parseUrl(const QString &text)
 {
     static const QLatin1String plain("ftp://");
     static const QLatin1String implicit("ftps://");
-    FtpUrl url;
+    RemoteUrl url;
     url.implicitTls = text.startsWith(implicit, Qt::CaseInsensitive);
     if (!url.implicitTls && !text.startsWith(plain, Qt::CaseInsensitive))
         throw BadUrl{QStringLiteral("not an ftp:// or ftps:// URL: %1").arg(text)};
@@ -122,7 +122,7 @@ FtpUrl parseUrl(const QString &text)
 
 } // namespace
 
-std::optional<FtpUrl> FtpUrl::parse(const QString &text, QString *error)
+std::optional<RemoteUrl> RemoteUrl::parse(const QString &text, QString *error)
 {
     try {
         return parseUrl(text);

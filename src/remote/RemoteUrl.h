@@ -1,5 +1,7 @@
 #pragma once
 
+#include "remote/RemoteSettings.h"
+
 #include <QString>
 #include <optional>
 
@@ -15,7 +17,7 @@
 // any, is the directory to change to after log-in and is taken relative to
 // the log-in directory, as other FTP URL readers do: "/pub" is "pub" there,
 // "/%2Fpub" the absolute "/pub".
-struct FtpUrl
+struct RemoteUrl
 {
     static constexpr int DefaultPort = 21;
     static constexpr int DefaultImplicitTlsPort = 990;
@@ -24,9 +26,10 @@ struct FtpUrl
     int port = DefaultPort;
     QString user = QStringLiteral("anonymous");
     QString password = QStringLiteral("anonymous@");
-    QString startDirectory;   // empty: stay in the log-in directory
+    QString startDirectory; // empty: stay in the log-in directory
+    RemoteProtocol protocol = RemoteProtocol::Ftp;
     bool implicitTls = false; // ftps://
 
     // Nothing when `text` is not such a URL; `error` then says why.
-    static std::optional<FtpUrl> parse(const QString &text, QString *error);
+    static std::optional<RemoteUrl> parse(const QString &text, QString *error);
 };

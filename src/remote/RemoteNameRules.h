@@ -5,7 +5,7 @@
 #include <QStringView>
 
 // The checks every name passes before it reaches the server or the disk.
-class FtpNameRules
+class RemoteNameRules
 {
 public:
     // CR, LF or NUL would end or cut a command: such a name is never sent.

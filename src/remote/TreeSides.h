@@ -1,0 +1,40 @@
+#pragma once
+
+#include "remote/RemoteTreeWalk.h"
+
+class RemoteEngine;
+
+// The server's side of a walk, on an engine's steps (the session's worker
+// thread).
+class EngineTreeSide : public RemoteTreeSide
+{
+public:
+    explicit EngineTreeSide(RemoteEngine &engine) : m_engine(engine) {}
+
+    std::optional<RemoteError> enter(const QString &name) override;
+    TreeFolder confirm() override;
+    RemoteListing list() override;
+    bool back(const TreeFolder &folder) override;
+
+private:
+    RemoteEngine &m_engine;
+};
+
+// The disk's side of a walk. Folders are told by their canonical paths; a
+// link names where it leads (its canonical target) so that the walk never
+// follows one out of the tree. Entries come in name order, hidden ones
+// included.
+class LocalTreeSide : public RemoteTreeSide
+{
+public:
+    // `folder`: where the walk is, as the caller names it.
+    explicit LocalTreeSide(const QString &folder) : m_current(folder) {}
+
+    std::optional<RemoteError> enter(const QString &name) override;
+    TreeFolder confirm() override;
+    RemoteListing list() override;
+    bool back(const TreeFolder &folder) override;
+
+private:
+    QString m_current;
+};

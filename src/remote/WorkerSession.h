@@ -1,0 +1,102 @@
+#pragma once
+
+#include "remote/RemoteSession.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QEventLoop;
+class QSemaphore;
+class QThread;
+class RemoteEngine;
+class RemoteEventSink;
+class RemoteInterrupt;
+
+// A RemoteSession whose protocol runs in a worker thread (one for the
+// session's whole life, started with its first operation) on an engine of
+// its own: the part every protocol shares. The caller's thread waits in a
+// nested event loop while the engine works; the engine's reports and
+// questions reach the caller's thread in order, one at a time.
+class WorkerSession : public RemoteSession
+{
+    Q_OBJECT
+public:
+    // Makes the engine, given the interrupt that reaches its waits and the
+    // sink it speaks through (both the session's).
+    using EngineMaker =
+        std::function<std::unique_ptr<RemoteEngine>(RemoteInterrupt &, RemoteEventSink &)>;
+
+    WorkerSession(RemoteProtocol protocol, const EngineMaker &makeEngine,
+                  QObject *parent = nullptr);
+    ~WorkerSession() override;
+
+    RemoteProtocol Protocol() const override { return m_protocol; }
+    bool IsBusy() const override { return m_busy; }
+    int ConnectionState() const override { return m_state; }
+    bool RestartSupported() const override { return m_restartSupported; }
+    bool IsEncrypted() const override { return m_encrypted; }
+    QString CurrentDirectory() const override { return m_currentDirectory; }
+    void setCurrentDirectory(const QString &path) override;
+    const RemoteListing &ListingEntries() const override { return m_listing; }
+
+    void OpenConnection(const QString &host, const QString &user, const QString &password,
+                        const QString &account, int port) override;
+    void CloseConnection() override;
+    void DropConnection() override;
+    void StopTransfer() override;
+    void ParentDirectory() override;
+    void ListDirectory(const QString &path = QString()) override;
+    void MakeRemoteDirectory(const QString &path) override;
+    void RemoveRemoteDirectory(const QString &path) override;
+    void DeleteRemoteFile(const QString &path) override;
+    void RenameRemote(const QString &from, const QString &to) override;
+    void ChangePermissions(const QString &path, int permissions) override;
+    using RemoteSession::DownloadFile;
+    void DownloadFile(const QString &remote, const QString &local, qint64 &offset) override;
+    void UploadFile(const QString &remote, const QString &local, qint64 &offset) override;
+    void DownloadMany(const QString &remotePattern, const QString &localFolder) override;
+    void UploadMany(const QString &localPattern, const QString &remoteFolder) override;
+
+private:
+    class Bridge;
+
+    enum class StopEffect
+    {
+        Fails,  // a stop that came too late for the worker still fails the call
+        Closes, // ... and closes the connection it made (OpenConnection)
+    };
+
+    void run(const std::function<void(RemoteEngine &)> &operation,
+             StopEffect stopEffect = StopEffect::Fails);
+    void startWorker();
+    void deliverEvents();
+    void applyState(int state);
+
+    RemoteProtocol m_protocol;
+    std::unique_ptr<RemoteInterrupt> m_interrupt;
+    std::unique_ptr<Bridge> m_bridge;
+    std::unique_ptr<RemoteEngine> m_engine;
+    // The worker thread and the object its operations are queued to.
+    std::unique_ptr<QThread> m_worker;
+    QObject *m_workerContext = nullptr;
+    // Released by the worker when an operation is over.
+    std::unique_ptr<QSemaphore> m_finished;
+
+    bool m_encrypted = false;
+    bool m_busy = false;
+    bool m_stopAsked = false;
+    int m_state = 0;
+    bool m_restartSupported = false;
+    QString m_currentDirectory;
+    RemoteListing m_listing;
+
+    // The call in progress.
+    QEventLoop *m_loop = nullptr;
+    bool m_done = false;
+    std::optional<RemoteError> m_result;
+    // Bumped by DropConnection during a call.
+    quint64 m_generation = 0;
+    // False once the session is being destroyed.
+    std::shared_ptr<bool> m_alive;
+};

@@ -1,0 +1,24 @@
+#include "remote/factory/RemoteSessions.h"
+
+#include "ftp/FtpSession.h"
+
+namespace RemoteSessions {
+
+std::unique_ptr<RemoteSession> make(RemoteProtocol protocol, QObject *parent)
+{
+    switch (protocol) {
+    case RemoteProtocol::Ftp:
+        break;
+    }
+    return std::make_unique<FtpSession>(parent);
+}
+
+std::unique_ptr<RemoteSession> makeLike(const RemoteSession &model, QObject *parent)
+{
+    std::unique_ptr<RemoteSession> session = make(model.Protocol(), parent);
+    session->setSettings(model.settings());
+    session->setQuestion(model.question());
+    return session;
+}
+
+} // namespace RemoteSessions
