@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(whole.listing.entries[i].rawName == entries[i].rawName);
             FUZZ_CHECK(whole.listing.entries[i].name == entries[i].name);
             FUZZ_CHECK(whole.listing.entries[i].size == entries[i].size);
-            FUZZ_CHECK(whole.listing.entries[i].date == entries[i].date);
+            FUZZ_CHECK(whole.listing.entries[i].time == entries[i].time);
         }
     }
 

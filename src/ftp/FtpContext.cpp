@@ -223,7 +223,12 @@ void FtpContext::useTransferType()
     m_type = wanted;
 }
 
-RemoteListing FtpContext::list(const QByteArray &raw, bool withIdentities)
+RemoteListing FtpContext::list(const QByteArray &raw, FtpListingReader::Use use)
 {
-    return FtpListingReader(*this).read(raw, withIdentities);
+    return FtpListingReader(*this).read(raw, use);
+}
+
+void FtpContext::showEntries(const QVector<RemoteEntry> &entries)
+{
+    m_sink.entriesRead(entries);
 }

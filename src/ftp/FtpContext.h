@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ftp/FtpControlConnection.h"
+#include "ftp/FtpListingReader.h"
 #include "ftp/FtpTlsContext.h"
 #include "remote/RemoteActivity.h"
 #include "remote/RemoteEntry.h"
@@ -103,7 +104,10 @@ public:
     void useTransferType();
     bool restartSupported() const { return m_features.restStream; }
     // Lists `raw` (empty: the current directory); see FtpListingReader.
-    RemoteListing list(const QByteArray &raw, bool withIdentities = false);
+    RemoteListing list(const QByteArray &raw,
+                       FtpListingReader::Use use = FtpListingReader::Use::Quiet);
+    // Hands entries of a listing to the caller as they come.
+    void showEntries(const QVector<RemoteEntry> &entries);
 
 private:
     void decideEncodingFor(const QString &path);

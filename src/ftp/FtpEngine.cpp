@@ -310,7 +310,8 @@ RemoteListing FtpEngine::list(const QString &path)
     guarded([&] {
         requireConnected();
         checkName(path);
-        listing = m_context.list(path.isEmpty() ? QByteArray() : m_context.encode(path));
+        listing = m_context.list(path.isEmpty() ? QByteArray() : m_context.encode(path),
+                                 FtpListingReader::Use::Shown);
         RemoteActivity read =
             RemoteActivity::note(RemoteActivityKind::ListingRead,
                                  RemoteText(RemoteMessage::ListingRead, {listing.entries.size()}));
@@ -528,7 +529,7 @@ bool FtpEngine::returnTo(const RemoteFolder &folder)
 
 RemoteListing FtpEngine::listHere()
 {
-    return m_context.list({}, true);
+    return m_context.list({}, FtpListingReader::Use::Walk);
 }
 
 std::optional<RemoteError> FtpEngine::makeFolder(const QString &name)

@@ -196,14 +196,29 @@ bool FtpListingParser::readLine(QByteArrayView line)
     entry.type = typeOf(parsed.kind);
     entry.permissions = parsed.permissions;
     entry.size = parsed.size;
-    entry.date = parsed.date.text();
     entry.time = parsed.date.time();
+    entry.timeOfDay = parsed.date.hour >= 0;
     m_listing.entries.append(std::move(entry));
     if (!parsed.unique.isEmpty()) {
         m_listing.identities.resize(m_listing.entries.size());
         m_listing.identities.back() = parsed.unique.toByteArray();
     }
     return true;
+}
+
+qsizetype FtpListingParser::newEntryCount() const
+{
+    const qsizetype decoded =
+        m_undecoded.isEmpty() ? m_listing.entries.size() : m_undecoded.first();
+    return decoded - m_handedOut;
+}
+
+QVector<RemoteEntry> FtpListingParser::takeNewEntries()
+{
+    const qsizetype count = newEntryCount();
+    QVector<RemoteEntry> entries = m_listing.entries.mid(m_handedOut, count);
+    m_handedOut += count;
+    return entries;
 }
 
 RemoteListing FtpListingParser::takeListing()

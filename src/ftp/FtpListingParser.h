@@ -44,6 +44,11 @@ public:
     // waited for the encoding.
     void finish();
 
+    // The entries read since the last call, in order, up to the first whose
+    // name waits for the encoding (after finish(): all of them), and how
+    // many that would be.
+    QVector<RemoteEntry> takeNewEntries();
+    qsizetype newEntryCount() const;
     // After finish(); its identities are the MLSD "unique" fact of each
     // entry (same order), or none when the server gave none.
     RemoteListing takeListing();
@@ -64,6 +69,7 @@ private:
     qsizetype m_maxEntries;
     qint64 m_maxBytes;
     RemoteListing m_listing;
+    qsizetype m_handedOut = 0; // entries takeNewEntries() gave
     RemoteNameEvidence m_evidence;
     QVector<qsizetype> m_undecoded; // entries whose names wait for the encoding
     QByteArray m_carry;

@@ -21,23 +21,31 @@ FtpListDate today()
     return result;
 }
 
-// "." and ".." come with "LIST -a", not from the directory.
+// "." and ".." come with "LIST -a", not from the directory. Taken out in
+// place: a listing of 100 000 entries is not copied for two of them.
 void removeDots(RemoteListing &listing)
 {
-    QVector<QByteArray> identities;
-    QVector<RemoteEntry> entries;
-    entries.reserve(listing.entries.size());
-    for (qsizetype i = 0; i < listing.entries.size(); ++i) {
-        RemoteEntry &entry = listing.entries[i];
-        if (entry.rawName == "." || entry.rawName == "..")
+    QVector<RemoteEntry> &entries = listing.entries;
+    QVector<QByteArray> &identities = listing.identities;
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).rawName == "." || entries.at(i).rawName == "..")
             continue;
-        entries.append(std::move(entry));
-        if (!listing.identities.isEmpty())
-            identities.append(listing.identities.at(i));
+        if (kept != i) {
+            entries[kept] = std::move(entries[i]);
+            if (!identities.isEmpty())
+                identities[kept] = std::move(identities[i]);
+        }
+        ++kept;
     }
-    listing.entries = std::move(entries);
-    listing.identities = std::move(identities);
+    entries.resize(kept);
+    if (!identities.isEmpty())
+        identities.resize(kept);
 }
+
+// Entries handed to the caller at a time while a listing comes in: enough
+// that the caller's thread wakes a few dozen times for 100 000 entries.
+constexpr qsizetype ShownAtOnce = 2048;
 
 } // namespace
 
@@ -66,8 +74,7 @@ RemoteListing FtpListingReader::empty(Command command) const
     return listing;
 }
 
-FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByteArray &raw,
-                                                    bool withIdentities)
+FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByteArray &raw, Use use)
 {
     Attempt result;
     FtpTransferChannel channel(m_context);
@@ -96,7 +103,10 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
                 const qint64 received = channel.receive(buffer.data(), buffer.size());
                 if (received == 0)
                     return;
-                if (!parser.feed(QByteArrayView(buffer.constData(), received)))
+                const bool withinLimits = parser.feed(QByteArrayView(buffer.constData(), received));
+                if (use == Use::Shown && parser.newEntryCount() >= ShownAtOnce)
+                    m_context.showEntries(parser.takeNewEntries());
+                if (!withinLimits)
                     channel.abort(
                         FtpErrors::own(RemoteErrorCode::ListingTooLong,
                                        RemoteText(RemoteMessage::ListingTooLong,
@@ -111,9 +121,11 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
     if (channel.cutShort())
         throw FtpErrors::own(RemoteErrorCode::TransferIncomplete, RemoteMessage::ListingCutShort);
     parser.finish();
+    if (use == Use::Shown && parser.newEntryCount() > 0)
+        m_context.showEntries(parser.takeNewEntries());
     reportUnreadable(parser);
     result.listing = parser.takeListing();
-    if (!withIdentities)
+    if (use != Use::Walk)
         result.listing.identities.clear();
     // "." and ".." come with the option, not from the directory; without
     // them an empty directory reads as one that listed nothing.
@@ -143,11 +155,11 @@ void FtpListingReader::reportUnreadable(const FtpListingParser &parser)
     m_context.report(activity);
 }
 
-RemoteListing FtpListingReader::read(const QByteArray &raw, bool withIdentities)
+RemoteListing FtpListingReader::read(const QByteArray &raw, Use use)
 {
     FtpFeatures &features = m_context.features();
     if (features.mlsd) {
-        const Attempt mlsd = attempt(Command::Mlsd, raw, withIdentities);
+        const Attempt mlsd = attempt(Command::Mlsd, raw, use);
         if (!mlsd.refused)
             return mlsd.listing;
         if (saysNoFiles(mlsd.reply))
@@ -158,7 +170,7 @@ RemoteListing FtpListingReader::read(const QByteArray &raw, bool withIdentities)
         features.mlsd = false;
     }
     if (features.listAll != FtpFeatures::Support::Refused) {
-        const Attempt all = attempt(Command::ListAll, raw, withIdentities);
+        const Attempt all = attempt(Command::ListAll, raw, use);
         if (!all.refused &&
             (!all.listing.entries.isEmpty() || features.listAll == FtpFeatures::Support::Works)) {
             features.listAll = FtpFeatures::Support::Works;
@@ -170,7 +182,7 @@ RemoteListing FtpListingReader::read(const QByteArray &raw, bool withIdentities)
             m_context.control().refuse(all.reply);
         // Refused, or nothing at all, which is also what a server gives that
         // takes "-a" for a name: plain LIST tells.
-        const Attempt plain = attempt(Command::List, raw, withIdentities);
+        const Attempt plain = attempt(Command::List, raw, use);
         if (!plain.refused) {
             if (all.refused || !plain.listing.entries.isEmpty())
                 features.listAll = FtpFeatures::Support::Refused;
@@ -180,7 +192,7 @@ RemoteListing FtpListingReader::read(const QByteArray &raw, bool withIdentities)
             return empty(Command::List);
         m_context.control().refuse(plain.reply);
     }
-    const Attempt plain = attempt(Command::List, raw, withIdentities);
+    const Attempt plain = attempt(Command::List, raw, use);
     if (!plain.refused)
         return plain.listing;
     if (saysNoFiles(plain.reply))

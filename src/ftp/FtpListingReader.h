@@ -26,9 +26,16 @@ class FtpListingReader
 public:
     explicit FtpListingReader(FtpContext &context);
 
-    // `raw` empty: the current directory. The listing's identities are the
-    // MLSD unique facts, when wanted.
-    RemoteListing read(const QByteArray &raw, bool withIdentities);
+    // What a listing is for.
+    enum class Use
+    {
+        Quiet, // looked at inside an operation
+        Walk,  // a tree walk's: with the MLSD unique facts as identities
+        Shown, // ListDirectory's: the entries go to the caller as they come
+    };
+
+    // `raw` empty: the current directory.
+    RemoteListing read(const QByteArray &raw, Use use);
 
 private:
     enum class Command
@@ -39,7 +46,7 @@ private:
     };
     struct Attempt;
 
-    Attempt attempt(Command command, const QByteArray &raw, bool withIdentities);
+    Attempt attempt(Command command, const QByteArray &raw, Use use);
     RemoteListing empty(Command command) const;
     static bool saysNoFiles(const FtpReply &reply);
     void reportUnreadable(const FtpListingParser &parser);

@@ -19,7 +19,7 @@ RemoteRows BuildRemoteRows(const RemoteListing &listing, const QString &dir)
         row.text = entry.name;
         // A size the server's line did not tell is shown as unknown, not as -1.
         row.setSubItem(1, entry.size < 0 ? QString() : QString::number(entry.size));
-        row.setSubItem(2, entry.date);
+        row.setSubItem(2, entry.date());
         row.setSubItem(3, QString::number(entry.permissions));
         row.tag = dir + entry.name;
         // The kind decides the icon: a folder, a link (one known to lead to

@@ -38,16 +38,21 @@ struct RemoteEntry
     // form that cannot be read: unknown, never compared. 0 for folders and
     // devices when the server gives none.
     qint64 size = 0;
-    // As the pane shows it: "2026-12-08 13:45", or "2026-12-08" when the
-    // server gave no time of day; empty when it gave no date.
-    QString date;
-    // The same moment for comparisons; invalid without a date. In UTC where
-    // the server says so (MLSD, SFTP); an FTP LIST line gives the server's
-    // clock without its zone, which is then read as if it were UTC: such
-    // times compare only with each other.
+    // When it was last changed; invalid when the server gave no date. In UTC
+    // where the server says so (MLSD, SFTP); an FTP LIST line gives the
+    // server's clock without its zone, which is then read as if it were UTC:
+    // such times compare only with each other.
     QDateTime time;
+    // False when the server gave the day only (older files in "ls -l" lines).
+    bool timeOfDay = true;
     // Where a link leads, where the server said (SFTP's readlink); else empty.
     QString linkTarget;
+
+    // The time as the pane shows it: "2026-12-08 13:45", "2026-12-08"
+    // without a time of day, empty without a date.
+    QString date() const;
+    // The same into `out`, which holds 16 characters; returns its length.
+    int writeDate(char *out) const;
 
     bool isFolder() const
     {

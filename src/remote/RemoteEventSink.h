@@ -1,6 +1,7 @@
 #pragma once
 
 #include "remote/RemoteActivity.h"
+#include "remote/RemoteEntry.h"
 #include "remote/RemoteQuestion.h"
 
 // Where an engine, on its session's worker thread, sends what the caller
@@ -11,6 +12,11 @@ class RemoteEventSink
 public:
     virtual ~RemoteEventSink() = default;
     virtual void activity(const RemoteActivity &activity) = 0;
+    // Entries of the listing ListDirectory reads, as they come, in order:
+    // the caller may show them before the listing is whole. Every entry of
+    // the listing comes this way, or none does (the session then hands over
+    // the whole listing at its end).
+    virtual void entriesRead(const QVector<RemoteEntry> &entries) = 0;
     // RemoteState; `encrypted`: the connection is encrypted, data
     // connections included.
     virtual void stateChanged(int state, bool encrypted) = 0;

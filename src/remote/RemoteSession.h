@@ -142,6 +142,12 @@ public:
 Q_SIGNALS:
     void ActivityEvent(const RemoteActivity &activity);
     void StateChangedEvent();
+    // During ListDirectory, the entries read so far, in order, a few thousand
+    // at a time: a caller may show a long listing while it comes in. Every
+    // entry of the listing comes this way before the call returns;
+    // ListingEntries then holds them all (and may leave out "." and "..",
+    // which can come here).
+    void EntriesRead(const QVector<RemoteEntry> &entries);
 
 private:
     RemoteSettings m_settings;

@@ -23,11 +23,13 @@ public:
         enum class Kind
         {
             Activity,
+            Entries,
             State,
             Question,
             Done
         } kind = Kind::Activity;
         RemoteActivity activity;
+        QVector<RemoteEntry> entries;
         int state = 0;
         bool encrypted = false;
         quint64 generation = 0;
@@ -47,6 +49,14 @@ public:
     {
         Message message;
         message.activity = activity;
+        push(std::move(message));
+    }
+
+    void entriesRead(const QVector<RemoteEntry> &entries) override
+    {
+        Message message;
+        message.kind = Message::Kind::Entries;
+        message.entries = entries;
         push(std::move(message));
     }
 
@@ -196,6 +206,10 @@ void WorkerSession::deliverEvents()
         switch (message->kind) {
         case Bridge::Message::Kind::Activity:
             Q_EMIT ActivityEvent(message->activity);
+            break;
+        case Bridge::Message::Kind::Entries:
+            m_entriesShown = true;
+            Q_EMIT EntriesRead(message->entries);
             break;
         case Bridge::Message::Kind::State:
             if (message->generation == m_generation) {
@@ -354,6 +368,7 @@ void WorkerSession::ParentDirectory()
 void WorkerSession::ListDirectory(const QString &path)
 {
     RemoteListing listing;
+    m_entriesShown = false;
     try {
         run([&](RemoteEngine &engine) { listing = engine.list(path); });
     } catch (const RemoteError &) {
@@ -361,6 +376,9 @@ void WorkerSession::ListDirectory(const QString &path)
         throw;
     }
     m_listing = std::move(listing);
+    // An engine that does not hand its entries over as they come.
+    if (!m_entriesShown && !m_listing.entries.isEmpty())
+        Q_EMIT EntriesRead(m_listing.entries);
 }
 
 void WorkerSession::MakeRemoteDirectory(const QString &path)

@@ -84,6 +84,8 @@ private:
     std::unique_ptr<QSemaphore> m_finished;
 
     bool m_encrypted = false;
+    // The listing in hand has handed entries over as they came.
+    bool m_entriesShown = false;
     bool m_busy = false;
     bool m_stopAsked = false;
     int m_state = 0;

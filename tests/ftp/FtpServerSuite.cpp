@@ -268,7 +268,7 @@ void FtpServerSuite::listsEntries()
     QCOMPARE(file->kind, RemoteEntryKind::File);
     QCOMPARE(file->size, 1234);
     QCOMPARE(file->permissions, 644);
-    QVERIFY2(file->date.startsWith(QLatin1String("2020-03-04")), qPrintable(file->date));
+    QVERIFY2(file->date().startsWith(QLatin1String("2020-03-04")), qPrintable(file->date()));
     QCOMPARE(file->rawName, QByteArray("file one.txt"));
     QCOMPARE(entryNamed(listing, QStringLiteral("empty"))->size, 0);
     QCOMPARE(entryNamed(listing, QStringLiteral("run.sh"))->permissions, 755);
@@ -277,7 +277,7 @@ void FtpServerSuite::listsEntries()
     QCOMPARE(entryNamed(listing, QStringLiteral("link"))->kind, linkKind());
     const QRegularExpression dateForm(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}( \\d{2}:\\d{2})?$"));
     for (const RemoteEntry &entry : listing.entries)
-        QVERIFY2(dateForm.match(entry.date).hasMatch(), qPrintable(entry.date));
+        QVERIFY2(dateForm.match(entry.date()).hasMatch(), qPrintable(entry.date()));
     const auto read =
         recorder.matching(RemoteActivityKind::ListingRead, RemoteCategory::Information);
     QCOMPARE(read.size(), 1);

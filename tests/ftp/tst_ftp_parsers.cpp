@@ -562,7 +562,7 @@ void TestFtpParsers::keepsEntriesWithUnreadableFields()
     QCOMPARE(listing.entries.size(), 1);
     QCOMPARE(listing.entries.first().rawName, name);
     QCOMPARE(listing.entries.first().size, size);
-    QCOMPARE(listing.entries.first().date, date);
+    QCOMPARE(listing.entries.first().date(), date);
 }
 
 void TestFtpParsers::readsDosLines_data()
@@ -797,7 +797,7 @@ void TestFtpParsers::buildsListingsFromPieces()
             listedNames.append(entry.rawName);
             listedKinds += QLatin1Char(entry.type);
             listedSizes.append(entry.size);
-            listedDates.append(entry.date);
+            listedDates.append(entry.date());
             // Every name goes back byte for byte: the GBK one decided the encoding.
             QCOMPARE(codec.encode(entry.name), entry.rawName);
         }

@@ -1,6 +1,7 @@
 #include "ServerSuites.h"
 #include "SessionRecorder.h"
 #include "fixtures/TestFiles.h"
+#include "remote/RemoteCodes.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,19 +116,25 @@ void TestFtpVsftpd::endsLinkCycles()
     QVERIFY(QFile::link(QStringLiteral("."), tree + QStringLiteral("/loop")));
     QVERIFY(QFile::link(QStringLiteral(".."), tree + QStringLiteral("/a/up")));
     QVERIFY(QFile::link(QStringLiteral("top.txt"), tree + QStringLiteral("/to-file")));
+    // vsftpd names where a link leads once entered: this one leads out of
+    // the folder copied, to what the user did not choose.
+    QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/outside/secret.txt"), "secret"));
+    QVERIFY(QFile::link(QStringLiteral("../outside"), tree + QStringLiteral("/away")));
     handOver(serverDisk());
     FtpSession session;
     SessionRecorder recorder(session);
     FTP_VERIFY(connectSession(session));
     const QString target = clientDisk() + QStringLiteral("/copy");
-    FTP_VERIFY(session.DownloadMany(remoteDir() + QStringLiteral("/tree/*"), target));
+    FTP_EXPECT_ERROR(session.DownloadMany(remoteDir() + QStringLiteral("/tree/*"), target),
+                     RemoteErrorCode::TreeCopyIncomplete);
     QCOMPARE(TestFiles::read(target + QStringLiteral("/top.txt")), QByteArray("top"));
     QCOMPARE(TestFiles::read(target + QStringLiteral("/a/inner.txt")), QByteArray("inner"));
     // A link to a file is copied as a file; links back into the tree are not entered.
     QCOMPARE(TestFiles::read(target + QStringLiteral("/to-file")), QByteArray("top"));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/loop")));
     QVERIFY(!QFileInfo::exists(target + QStringLiteral("/a/up")));
-    QCOMPARE(recorder.matching(RemoteActivityKind::EntrySkipped).size(), 2);
+    QVERIFY(!QFileInfo::exists(target + QStringLiteral("/away")));
+    QCOMPARE(recorder.matching(RemoteActivityKind::EntrySkipped).size(), 3);
 }
 
 void TestFtpVsftpd::copiesDotFilesThatPlainListHides()

@@ -13,7 +13,7 @@ RemoteEntry entry(const QString &name, Kind kind, qint64 size = 0)
     entry.kind = kind;
     entry.permissions = 644;
     entry.size = size;
-    entry.date = QStringLiteral("2026-12-08 10:00");
+    entry.time = QDateTime(QDate(2026, 12, 8), QTime(10, 0), Qt::UTC);
     return entry;
 }
 

@@ -119,20 +119,36 @@ void ClientCommands::run(const QString &command, const QStringList &arguments, b
     }
 }
 
+// Printed while the listing comes in: a long listing is written while the
+// rest of it is still being read.
 void ClientCommands::list(const QString &folder)
 {
-    m_session.ListDirectory(folder);
     QByteArray block;
     block.reserve(OutputBlock + 4096);
-    for (const RemoteEntry &entry : m_session.ListingEntries().entries) {
-        if (entry.rawName == "." || entry.rawName == "..")
-            continue;
-        ListingFormat::appendLine(entry, block);
-        if (block.size() >= OutputBlock) {
-            write(block);
-            block.clear();
+    std::optional<RemoteError> failure;
+    const auto print = [&](const QVector<RemoteEntry> &entries) {
+        for (const RemoteEntry &entry : entries) {
+            if (entry.rawName == "." || entry.rawName == "..")
+                continue;
+            ListingFormat::appendLine(entry, block);
+            if (block.size() >= OutputBlock && !failure) {
+                // Never thrown from inside the session's call.
+                failure = writeFailure(block);
+                block.clear();
+            }
         }
+    };
+    const QMetaObject::Connection printing =
+        QObject::connect(&m_session, &RemoteSession::EntriesRead, print);
+    try {
+        m_session.ListDirectory(folder);
+    } catch (...) {
+        QObject::disconnect(printing);
+        throw;
     }
+    QObject::disconnect(printing);
+    if (failure)
+        throw *failure;
     write(block);
 }
 
@@ -192,12 +208,18 @@ void ClientCommands::printWorkingDirectory()
 
 void ClientCommands::write(const QByteArray &bytes)
 {
+    if (const std::optional<RemoteError> failure = writeFailure(bytes))
+        throw *failure;
+}
+
+std::optional<RemoteError> ClientCommands::writeFailure(const QByteArray &bytes)
+{
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) == size_t(bytes.size()) &&
         std::fflush(m_out) == 0)
-        return;
-    throw toolError(RemoteErrorKind::LocalFile, RemoteErrorCode::LocalFileError,
-                    RemoteText(RemoteMessage::CannotWriteOutput,
-                               {QString::fromLocal8Bit(std::strerror(errno))}));
+        return std::nullopt;
+    return toolError(RemoteErrorKind::LocalFile, RemoteErrorCode::LocalFileError,
+                     RemoteText(RemoteMessage::CannotWriteOutput,
+                                {QString::fromLocal8Bit(std::strerror(errno))}));
 }
 
 // The size of the remote file, from a listing of its folder; 0 when it is

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "remote/RemoteError.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 class RemoteSession;
 class ProgressBar;
@@ -42,6 +45,7 @@ private:
     void mput(const QString &localFolder, const QString &remoteFolder);
     void printWorkingDirectory();
     void write(const QByteArray &bytes);
+    std::optional<RemoteError> writeFailure(const QByteArray &bytes);
     qint64 remoteFileSize(const QString &remote);
 
     RemoteSession &m_session;

@@ -2,6 +2,8 @@
 
 #include "remote/RemoteEntry.h"
 
+#include <charconv>
+
 namespace ListingFormat {
 
 namespace {
@@ -78,14 +80,20 @@ std::optional<QString> unescapedName(const QString &text)
 
 void appendLine(const RemoteEntry &entry, QByteArray &out)
 {
+    // Without a text per field: ls of 100 000 entries prints about as fast
+    // as the listing arrives.
+    char field[24];
+    const auto appendNumber = [&](qint64 value) {
+        out.append(field, std::to_chars(field, field + sizeof field, value).ptr - field);
+    };
     out += entry.type;
     out += '\t';
     if (entry.size >= 0)
-        out += QByteArray::number(entry.size);
+        appendNumber(entry.size);
     out += '\t';
-    out += QByteArray::number(entry.permissions);
+    appendNumber(entry.permissions);
     out += '\t';
-    out += entry.date.toUtf8();
+    out.append(field, entry.writeDate(field));
     out += '\t';
     out += escapedName(entry.name).toUtf8();
     out += '\n';
