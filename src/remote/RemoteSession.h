@@ -16,9 +16,10 @@
 // Operations are synchronous for the caller and throw RemoteError on
 // failure, while the protocol runs on a worker thread: the calling thread
 // waits in a nested event loop, so ActivityEvent and StateChangedEvent
-// arrive on the caller's thread during the call, the user interface
-// repaints, and StopTransfer or DropConnection issued meanwhile (from an
-// event handler, a button) take effect. An operation started while another
+// arrive on the caller's thread during the call (collected every few
+// milliseconds, in order), the user interface repaints, and StopTransfer or
+// DropConnection issued meanwhile (from an event handler, a button) take
+// effect. An operation started while another
 // one runs throws 11105 (busy) instead of disturbing it. Call the session
 // from the thread it lives in, and do not delete it from inside one of its
 // own calls.

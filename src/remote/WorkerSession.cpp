@@ -10,7 +10,16 @@
 #include <QMutex>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 #include <deque>
+
+namespace {
+
+// How often the caller's thread collects the reports of a call that runs:
+// soon enough for a progress bar and a log that move with the work.
+constexpr int CollectIntervalMs = 20;
+
+} // namespace
 
 // Carries what the worker says to the caller's thread, in order. The worker
 // never touches the session object itself: it queues messages here and posts
@@ -82,7 +91,7 @@ public:
         Message message;
         message.kind = Message::Kind::Question;
         message.question = question;
-        push(std::move(message));
+        push(std::move(message), Wake::Now);
         for (;;) {
             if (m_interrupt.dropRequested())
                 throw RemoteError::own(RemoteErrorKind::Dropped, RemoteErrorCode::ConnectionDropped,
@@ -113,7 +122,7 @@ public:
         Message message;
         message.kind = Message::Kind::Done;
         message.error = error;
-        push(std::move(message));
+        push(std::move(message), Wake::Now);
     }
 
     // One at a time, so that a handler that runs a nested event loop (a
@@ -121,34 +130,52 @@ public:
     std::optional<Message> takeOne()
     {
         QMutexLocker lock(&m_mutex);
-        if (m_queue.empty())
+        if (m_queue.empty()) {
+            m_wakePosted = false;
             return std::nullopt;
+        }
         Message message = std::move(m_queue.front());
         m_queue.pop_front();
         return message;
     }
 
 private:
-    void push(Message &&message)
+    enum class Wake
     {
-        bool wake;
+        Now,   // the caller's thread waits for it: an answer, the end of the call
+        Later, // reports: collected by the caller's thread every few milliseconds
+    };
+
+    // Reports do not wake the caller's thread each: a tree of thousands of
+    // small files sends several a file, and a wake-up each cost the thread,
+    // and the server sharing the processors, more than the files.
+    void push(Message &&message, Wake wake = Wake::Later)
+    {
+        bool post = false;
         {
             QMutexLocker lock(&m_mutex);
-            wake = m_queue.empty();
             m_queue.push_back(std::move(message));
+            if (!m_wakePosted && (wake == Wake::Now || m_queue.size() >= MaxQueued)) {
+                m_wakePosted = true;
+                post = true;
+            }
         }
-        if (wake) {
+        if (post) {
             WorkerSession *session = m_session;
             QMetaObject::invokeMethod(
                 session, [session] { session->deliverEvents(); }, Qt::QueuedConnection);
         }
     }
 
+    // Reports waiting beyond this many wake the caller's thread at once.
+    static constexpr std::size_t MaxQueued = 512;
+
     WorkerSession *m_session;
     RemoteInterrupt &m_interrupt;
     quint64 m_generation = 0;
     QMutex m_mutex;
     std::deque<Message> m_queue;
+    bool m_wakePosted = false;
     std::optional<RemoteAnswer> m_answer;
 };
 
@@ -157,8 +184,11 @@ WorkerSession::WorkerSession(RemoteProtocol protocol, const EngineMaker &makeEng
     : RemoteSession(parent), m_protocol(protocol), m_interrupt(std::make_unique<RemoteInterrupt>()),
       m_bridge(std::make_unique<Bridge>(this, *m_interrupt)),
       m_engine(makeEngine(*m_interrupt, *m_bridge)), m_finished(std::make_unique<QSemaphore>()),
-      m_alive(std::make_shared<bool>(true))
-{}
+      m_collect(new QTimer(this)), m_alive(std::make_shared<bool>(true))
+{
+    m_collect->setInterval(CollectIntervalMs);
+    connect(m_collect, &QTimer::timeout, this, &WorkerSession::deliverEvents);
+}
 
 WorkerSession::~WorkerSession()
 {
@@ -278,6 +308,8 @@ void WorkerSession::run(const std::function<void(RemoteEngine &)> &operation, St
         Qt::QueuedConnection);
     QEventLoop loop;
     m_loop = &loop;
+    // Collects the reports while the call runs (they wake nobody).
+    m_collect->start();
     const std::shared_ptr<bool> alive = m_alive;
     const RemoteError destroyed =
         RemoteError::own(RemoteErrorKind::Dropped, RemoteErrorCode::ConnectionDropped,
@@ -300,6 +332,7 @@ void WorkerSession::run(const std::function<void(RemoteEngine &)> &operation, St
     }
     // The worker has left the operation before the session reads its state.
     m_finished->acquire();
+    m_collect->stop();
     m_loop = nullptr;
     m_busy = false;
     // A drop asked for while the worker was already finishing still counts.

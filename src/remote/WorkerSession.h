@@ -9,6 +9,7 @@
 class QEventLoop;
 class QSemaphore;
 class QThread;
+class QTimer;
 class RemoteEngine;
 class RemoteEventSink;
 class RemoteInterrupt;
@@ -82,6 +83,8 @@ private:
     QObject *m_workerContext = nullptr;
     // Released by the worker when an operation is over.
     std::unique_ptr<QSemaphore> m_finished;
+    // Collects the worker's reports while a call runs.
+    QTimer *m_collect;
 
     bool m_encrypted = false;
     // The listing in hand has handed entries over as they came.
