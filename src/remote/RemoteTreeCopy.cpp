@@ -94,7 +94,11 @@ public:
         return std::nullopt;
     }
 
-    void outOfFolder(const RemoteEntry &) override { m_local.removeLast(); }
+    std::optional<RemoteError> outOfFolder(const TreeFolder &, const RemoteEntry &) override
+    {
+        m_local.removeLast();
+        return std::nullopt;
+    }
 
     void file(const TreeFolder &, const RemoteEntry &entry) override
     {
@@ -203,10 +207,11 @@ public:
         return std::nullopt;
     }
 
-    void outOfFolder(const RemoteEntry &) override
+    std::optional<RemoteError> outOfFolder(const TreeFolder &, const RemoteEntry &) override
     {
         m_remote.removeLast();
         backUp();
+        return std::nullopt;
     }
 
     void file(const TreeFolder &folder, const RemoteEntry &entry) override

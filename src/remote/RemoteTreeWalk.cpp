@@ -129,9 +129,14 @@ void RemoteTreeWalk::walkFolder(const TreeFolder &folder, const RemoteListing &l
             continue;
         }
         switch (entry.kind) {
-        case RemoteEntryKind::Folder:
         case RemoteEntryKind::Link:
         case RemoteEntryKind::LinkToFolder:
+            if (!m_action.walksLinks()) {
+                file(folder, entry);
+                break;
+            }
+            [[fallthrough]];
+        case RemoteEntryKind::Folder:
             if (walkSubfolder(folder, entry, listing.identities.value(i), depth) ==
                 Entered::NotAFolder)
                 file(folder, entry);
@@ -150,6 +155,8 @@ RemoteTreeWalk::Entered RemoteTreeWalk::walkSubfolder(const TreeFolder &here,
                                                       const RemoteEntry &entry,
                                                       const QByteArray &identity, int depth)
 {
+    if (m_action.doneWithout(here, entry))
+        return Entered::Yes;
     if (depth + 1 > MaxDepth) {
         skip(entry.name, RemoteMessage::TooDeep);
         return Entered::No;
@@ -216,8 +223,9 @@ RemoteTreeWalk::Entered RemoteTreeWalk::walkSubfolder(const TreeFolder &here,
         return Entered::No;
     }
     walkFolder(there, listing, depth + 1, nullptr);
-    m_action.outOfFolder(entry);
     back(here);
+    if (const std::optional<RemoteError> failure = m_action.outOfFolder(here, entry))
+        itemFailed(entry.name, *failure);
     return Entered::Yes;
 }
 

@@ -66,12 +66,26 @@ public:
         // Why the walk passes over `entry` (of `folder`), or nothing to take it.
         virtual std::optional<RemoteText> passOver(const TreeFolder &folder,
                                                    const RemoteEntry &entry) = 0;
+        // Whether links are walked (copies) or each taken as itself, by
+        // file() (deletes: what a link leads to is not the user's to lose).
+        virtual bool walksLinks() const { return true; }
+        // A folder the action is done with without walking it: a delete
+        // removes a link that a server lists as a folder as the link it is.
+        // Throws what ends the walk.
+        virtual bool doneWithout(const TreeFolder &folder, const RemoteEntry &entry)
+        {
+            Q_UNUSED(folder)
+            Q_UNUSED(entry)
+            return false;
+        }
         // A subfolder was entered and listed: what stands for it is made;
         // a failure is returned (the walk reports it and goes on).
         virtual std::optional<RemoteError> intoFolder(const TreeFolder &folder,
                                                       const RemoteEntry &entry) = 0;
-        // The subfolder is done.
-        virtual void outOfFolder(const RemoteEntry &entry) = 0;
+        // The subfolder is done and the walk back in `folder`, its parent; a
+        // failure is returned (reported, the walk goes on).
+        virtual std::optional<RemoteError> outOfFolder(const TreeFolder &folder,
+                                                       const RemoteEntry &entry) = 0;
         // A file, or a link that is no folder. Throws on failure.
         virtual void file(const TreeFolder &folder, const RemoteEntry &entry) = 0;
         // The word of the item failures ("下载", "上传").

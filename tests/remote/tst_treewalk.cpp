@@ -29,7 +29,10 @@ public:
         seen << QStringLiteral("d:") + relative(folder, entry);
         return std::nullopt;
     }
-    void outOfFolder(const RemoteEntry &) override {}
+    std::optional<RemoteError> outOfFolder(const TreeFolder &, const RemoteEntry &) override
+    {
+        return std::nullopt;
+    }
     void file(const TreeFolder &folder, const RemoteEntry &entry) override
     {
         seen << QStringLiteral("f:") + relative(folder, entry);
