@@ -64,16 +64,16 @@ private:
 };
 
 // "a/b.txt" a file, "a/" a folder, "x -> target" a link, "p|" a pipe.
-bool make(const QString &root, const QString &spec)
+bool make(const QString &root, const QString &item)
 {
-    const QString path = root + QLatin1Char('/') + spec.section(QStringLiteral(" -> "), 0, 0);
+    const QString path = root + QLatin1Char('/') + item.section(QStringLiteral(" -> "), 0, 0);
     if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
-    if (spec.contains(QStringLiteral(" -> ")))
-        return QFile::link(spec.section(QStringLiteral(" -> "), 1), path);
-    if (spec.endsWith(QLatin1Char('/')))
+    if (item.contains(QStringLiteral(" -> ")))
+        return QFile::link(item.section(QStringLiteral(" -> "), 1), path);
+    if (item.endsWith(QLatin1Char('/')))
         return QDir().mkpath(path);
-    if (spec.endsWith(QLatin1Char('|')))
+    if (item.endsWith(QLatin1Char('|')))
         return ::mkfifo(QFile::encodeName(path.chopped(1)).constData(), 0600) == 0;
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
@@ -131,8 +131,8 @@ private Q_SLOTS:
         QFETCH(QStringList, seen);
         QFETCH(int, failures);
         QTemporaryDir dir;
-        for (const QString &spec : tree)
-            QVERIFY2(make(dir.path(), spec), qPrintable(spec));
+        for (const QString &item : tree)
+            QVERIFY2(make(dir.path(), item), qPrintable(item));
         const QString root = dir.filePath(QStringLiteral("root"));
         QVERIFY(QDir().mkpath(root));
         Recorder recorder(root);
