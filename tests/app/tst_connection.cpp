@@ -3,6 +3,7 @@
 #include "connection/ConnectionController.h"
 #include "fixtures/FakeFtpServer.h"
 #include "fixtures/PyFtpdServer.h"
+#include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
@@ -424,6 +425,52 @@ private Q_SLOTS:
         // stays, whatever the session reported after it.
         QVERIFY(c.mnuSit->isEnabled());
         QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
+    }
+
+    // However a session ends, the remote pane shows nothing of it: no rows,
+    // no folder.
+    void anEndedSessionLeavesNoFolderOnShow_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("connection lost") << "lost";
+        QTest::newRow("log-in refused") << "password";
+        QTest::newRow("certificate refused") << "certificate";
+    }
+
+    void anEndedSessionLeavesNoFolderOnShow()
+    {
+        QFETCH(QString, ending);
+        QTemporaryDir keys;
+        TestCertificate certificate;
+        QVERIFY2(certificate.make(keys.path(), "server"), qPrintable(certificate.error()));
+        PyFtpdServer other(tree.path());
+        if (ending == "certificate")
+            other.setTls(PyFtpdServer::Tls::Explicit, certificate);
+        QVERIFY2(other.start(), qPrintable(other.error()));
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, server->password());
+        if (ending == "lost")
+            h.globals.gPort = other.port();
+        w.connection().Connect();
+        w.remotePane().ChangeRemoteDir(QStringLiteral("/docs"));
+        QCOMPARE(w.ui().cmbRemoteDir->currentText(), QStringLiteral("/docs"));
+
+        if (ending == "lost") {
+            other.stop();
+            w.remotePane().RefreshRemote();
+        } else if (ending == "password") {
+            h.globals.gPassword = QStringLiteral("wrong-password");
+            w.connection().Connect();
+        } else {
+            h.globals.gPort = other.port();
+            h.globals.gEncryption = FtpEncryption::ExplicitRequired;
+            whenDialogOpens([](QWidget *d) { press(d, "cmdRefuse"); });
+            w.connection().Connect();
+        }
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QVERIFY(remoteTexts(w).isEmpty());
+        QCOMPARE(w.ui().cmbRemoteDir->currentText(), QString());
     }
 
     void stopShowsTheStoppedPictureAndExitDropsTheConnection()
