@@ -19,7 +19,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 
 namespace {
@@ -53,7 +52,9 @@ RemotePane::RemotePane(WindowContext &context, FileListView *lvwRemote, QComboBo
     connect(lvwRemote, &FileListView::lostFocus, this, &RemotePane::onLostFocus);
     connect(cmbRemoteDir, &QComboBox::activated, this,
             [this] { ctx.gate.run([this] { openTypedDirectory(); }); });
-    cmbRemoteDir->lineEdit()->installEventFilter(this);
+    // The box has the focus and hands its keys to its line edit directly,
+    // past any filter there.
+    cmbRemoteDir->installEventFilter(this);
 }
 
 // Enter in the folder box takes the text typed as a pick from its list would
@@ -61,7 +62,7 @@ RemotePane::RemotePane(WindowContext &context, FileListView *lvwRemote, QComboBo
 // entry of the same text and enter the folder a second time.
 bool RemotePane::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != cmbRemoteDir->lineEdit() || event->type() != QEvent::KeyPress)
+    if (watched != cmbRemoteDir || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key != Qt::Key_Return && key != Qt::Key_Enter)

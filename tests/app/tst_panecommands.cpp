@@ -145,8 +145,8 @@ private Q_SLOTS:
         QComboBox *combo = remote ? w.ui().cmbRemoteDir : w.ui().cmbLocalDir;
         combo->lineEdit()->setFocus();
         combo->lineEdit()->selectAll();
-        combo->lineEdit()->insert(typed); // as pasted: QTest types no Chinese
-        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        combo->lineEdit()->insert(typed);       // as pasted: QTest types no Chinese
+        QTest::keyClick(combo, Qt::Key_Return); // the box has the focus, not its line edit
 
         QCOMPARE(combo->currentText(), shown);
         QVERIFY(texts(remote ? w.ui().lvwRemote : w.ui().lvwLocal).contains(listed));
