@@ -17,18 +17,23 @@ public:
     void setLocalRefresh(std::function<void()> refresh) { refreshLocal = std::move(refresh); }
     void setRemoteRefresh(std::function<void()> refresh) { refreshRemote = std::move(refresh); }
 
+    // The pane acted on is the one CommandState names, whose availability
+    // the menus and buttons show.
+    //
     // mnuViewList / mnuViewReport: the menu checks follow the choice; only
-    // the active file pane changes its view (none while the queue is active).
+    // the file pane acted on changes its view (none while the queue is active).
     void mnuViewList_Click();
     void mnuViewReport_Click();
-    // Selects every row of the active file pane but the first, the parent
+    // Selects every row of the file pane acted on but the first, the parent
     // folder's row.
     void mnuEditSelectAll_Click();
-    // Refills the remote pane when it is active, otherwise the local pane.
+    // Refills the remote pane when it is the one acted on, otherwise the
+    // local pane.
     void RefreshPane();
 
 private:
     void setViewMode(int mode);
+    // The file pane acted on; none while the queue is active.
     FileListView *activeFilePane() const;
 
     WindowContext &ctx;

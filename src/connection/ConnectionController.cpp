@@ -38,6 +38,7 @@ void ConnectionController::Connect()
         ctx.state.ConnectionLost = false;
         ctx.state.SessionStarted = true;
         remote.clearRows();
+        remote.clearDirectoryBox();
         ctx.log.append(QStringLiteral("连接中 ...\r\n"));
         SetFtpProperties(ctx.ftp, g);
         ctx.ftp.OpenConnection(g.gHost, g.gUser, g.gPassword, QString(), g.gPort);
@@ -82,7 +83,9 @@ void ConnectionController::StateChanged()
         wasConnected = false;
         ctx.window->setWindowTitle(title);
         ctx.status.show(StatusIndicator::Closed);
+        // Nothing of the server is on show any more, not even its folder.
         remote.clearRows();
+        remote.clearDirectoryBox();
     }
 }
 

@@ -15,6 +15,7 @@
 #include <QStackedLayout>
 #include <QTreeView>
 #include <algorithm>
+#include <utility>
 
 namespace {
 // The row among first..last whose text in `column` is widest, or -1 when all
@@ -352,6 +353,28 @@ void FileListView::focusLeft(Qt::FocusReason reason)
     Q_EMIT lostFocus();
 }
 
+// Until the pointer has moved far enough to begin a drag, its moves are kept
+// from the view: it would take them for the start of a selection by dragging
+// and reduce the selection to the row pressed, so the drag would take that
+// row alone. A press on a selected row leaves the selection to the release
+// (a click) or the drag.
+bool FileListView::pointerMoved(QMouseEvent *mouse)
+{
+    if (!(mouse->buttons() & Qt::LeftButton)) {
+        dragArmed = false;
+        return false;
+    }
+    if ((mouse->position().toPoint() - pressedAt).manhattanLength() <
+        QApplication::startDragDistance())
+        return true;
+    dragArmed = false;
+    bool started = false;
+    Q_EMIT dragRequested(&started);
+    // A drag runs its own event loop, which takes the button's release.
+    dragEnded = started;
+    return started;
+}
+
 bool FileListView::eventFilter(QObject *watched, QEvent *event)
 {
     QAbstractItemView *view = activeView();
@@ -404,22 +427,12 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
             auto *mouse = static_cast<QMouseEvent *>(event);
             pressedAt = mouse->position().toPoint();
             dragArmed = mouse->button() == Qt::LeftButton && view->indexAt(pressedAt).isValid();
+            dragEnded = false;
         }
         break;
     case QEvent::MouseMove:
-        if (onViewport && dragArmed) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if (!(mouse->buttons() & Qt::LeftButton)) {
-                dragArmed = false;
-            } else if ((mouse->position().toPoint() - pressedAt).manhattanLength() >=
-                       QApplication::startDragDistance()) {
-                dragArmed = false;
-                bool started = false;
-                Q_EMIT dragRequested(&started);
-                if (started)
-                    return true;
-            }
-        }
+        if (onViewport && dragArmed)
+            return pointerMoved(static_cast<QMouseEvent *>(event));
         break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
@@ -443,6 +456,10 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease:
         if (onViewport) {
             dragArmed = false;
+            // The release that ended a drag is no click: the selection that
+            // was dragged stays as it is.
+            if (std::exchange(dragEnded, false))
+                return true;
             auto *mouse = static_cast<QMouseEvent *>(event);
             if (mouse->button() == Qt::LeftButton)
                 Q_EMIT clicked();

@@ -10,6 +10,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QItemSelectionModel;
 class QListView;
+class QMouseEvent;
 class QStackedLayout;
 class QTreeView;
 
@@ -96,6 +97,9 @@ private:
     void fitColumns(int first, int last);
     void focusEntered(Qt::FocusReason reason);
     void focusLeft(Qt::FocusReason reason);
+    // A move with the left button down after a press on a row; true when
+    // the view must not see it.
+    bool pointerMoved(QMouseEvent *mouse);
 
     FileListModel *listModel;
     QTreeView *report;
@@ -108,6 +112,7 @@ private:
     int pressedKey = 0;
     QPoint pressedAt; // where the left button went down on a row
     bool dragArmed = false;
+    bool dragEnded = false;      // a drag began since the last press
     bool paneFocus = false;      // between gotFocus and lostFocus
     bool awayWithWindow = false; // the window lost the focus while the pane had it
 };

@@ -17,7 +17,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QScopedValueRollback>
 
 LocalPane::LocalPane(WindowContext &context, Drives &drives, FileListView *lvwLocal,
                      QComboBox *cmbLocalDir, QGroupBox *fraLocal, QObject *parent)
@@ -41,15 +43,27 @@ LocalPane::LocalPane(WindowContext &context, Drives &drives, FileListView *lvwLo
     connect(lvwLocal, &FileListView::headerClicked, this, &LocalPane::lvwLocal_ColumnClick);
     connect(cmbLocalDir, &QComboBox::editTextChanged, this, &LocalPane::cmbLocalDir_Change);
     connect(cmbLocalDir, &QComboBox::activated, this, &LocalPane::cmbLocalDir_Click);
+    // Once the user is done typing, the box names the folder listed as the
+    // transfers and the log will: "/home///工作" reads "/home/工作/".
+    connect(cmbLocalDir->lineEdit(), &QLineEdit::editingFinished, this,
+            &LocalPane::showListedDirectory);
+}
+
+void LocalPane::showListedDirectory()
+{
+    if (lastListed.isEmpty() || cmbLocalDir->currentText() == lastListed)
+        return;
+    const QScopedValueRollback<bool> quiet(settingFolderBox, true);
+    cmbLocalDir->setEditText(lastListed);
 }
 
 void LocalPane::FillDriveList()
 {
-    seedingFolderBox = true;
+    settingFolderBox = true;
     // A mount point may carry brackets of its own ("/media/photos [2019]").
     for (QString drive : drives.drives())
         cmbLocalDir->addItem(NormalizeLocalDir(drive));
-    seedingFolderBox = false;
+    settingFolderBox = false;
     // The second drive, not the first: "/" comes first and the home
     // directory second.
     cmbLocalDir->setEditText(cmbLocalDir->count() > 1 ? cmbLocalDir->itemText(1) : QString());
@@ -58,6 +72,11 @@ void LocalPane::FillDriveList()
 void LocalPane::DoLocalRefresh(QString &path)
 {
     NormalizeLocalDir(path);
+    // Typed text may hold doubled separators, "." and "..": the folder is
+    // named one way only, wherever its path goes next.
+    path = QDir::toNativeSeparators(QDir::cleanPath(path));
+    if (!path.endsWith(QDir::separator()))
+        path += QDir::separator();
     LocalListing::Entries entries = listing.read(path);
     entries.folders.prepend(FileListModel::parentRow());
     // The parent row and the folders take the list's sort column and
@@ -152,7 +171,7 @@ void LocalPane::runFile(const QString &path)
 
 void LocalPane::fillFromFolderBox()
 {
-    if (seedingFolderBox)
+    if (settingFolderBox)
         return;
     QString path = cmbLocalDir->currentText();
     QString normalized = path;

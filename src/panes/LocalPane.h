@@ -32,7 +32,8 @@ public:
     void FillDriveList();
     // Lists the directory `path` in lvwLocal: the parent row and the folders
     // in the list's sort order, then the files as the file system yields
-    // them; nothing selected. `path` is normalised in place.
+    // them; nothing selected. `path` is normalised and cleaned ("//", ".",
+    // "..") in place.
     void DoLocalRefresh(QString &path);
     void SortLocalByName();
     // What the selected row is, for the commands' availability.
@@ -61,6 +62,7 @@ private:
     void cmbLocalDir_Change();
     void cmbLocalDir_Click();
     void fillFromFolderBox();
+    void showListedDirectory();
     void runFile(const QString &path);
 
     WindowContext &ctx;
@@ -76,5 +78,5 @@ private:
     // directory made while handling the same event is not repeated.
     QString lastListed;
     bool listedJustNow = false;
-    bool seedingFolderBox = false;
+    bool settingFolderBox = false; // the pane writes the box: no listing follows
 };

@@ -66,6 +66,9 @@ Q_SIGNALS:
     // from `dir`.
     void downloadRequested(const QString &dir);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void enterOnServer(const QString &path);
     bool tryEnter(const QString &path);
@@ -76,6 +79,9 @@ private:
     // Enters the folder of a parent, folder or folder-link row, or probes a
     // link when asked; false for any other row.
     bool openFolderRow(int row, bool probeLink);
+    // The folder box's text, picked from its list or typed and confirmed
+    // with Enter: entered when the server lets us in, otherwise the box
+    // shows the folder on show again.
     void openTypedDirectory();
     void fillFromListing(const QString &dir);
     void onMouseReleased(Qt::MouseButton button, const QPoint &globalPos);

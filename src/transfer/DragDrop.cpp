@@ -54,6 +54,8 @@ bool DragDrop::BeginDrag(FileListView *pane)
         tc.list.CollectLocalSelection(tc.local.shownDirectory(), false);
     else
         tc.list.CollectRemoteSelection(tc.remote.shownDirectory(), false);
+    // The prompt counts what the batch will transfer.
+    commands.dropParentRows(local);
     return tc.list.count() > 0;
 }
 

@@ -26,8 +26,8 @@ public:
     DragDrop(TransferContext &context, TransferCommands &commands, QObject *parent = nullptr);
 
     // The start of a drag from `pane`: when connected and idle with rows to
-    // drag, the selection is collected and marked; returns whether a drag
-    // may begin.
+    // drag, the selection but its parent row is collected and marked;
+    // returns whether a drag may begin.
     bool BeginDrag(FileListView *pane);
     // The drop of a drag from the pane named `source` ("lvwLocal" or
     // "lvwRemote") on a pane, at its drop-highlight row.

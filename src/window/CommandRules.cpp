@@ -63,6 +63,13 @@ void UpdateQueueCommands(const CommandSnapshot &s, CommandLooks &looks)
     looks.enable({Cmd::Del, Cmd::DeleteButton}, s.queueRowsSelected);
 }
 
+Pane commandPane(const CommandSnapshot &s)
+{
+    if (s.active != Pane::None)
+        return s.active;
+    return s.filePane == Pane::Remote ? Pane::Remote : Pane::Local;
+}
+
 CommandLooks evaluate(const CommandSnapshot &s)
 {
     CommandLooks looks;
@@ -98,11 +105,7 @@ CommandLooks evaluate(const CommandSnapshot &s)
     looks[Cmd::ViewReport].checked = !s.listModeChecked;
     looks[Cmd::Property].visible = s.filePane != Pane::Remote;
 
-    // The pane commands act on the active pane; between a lost and a got
-    // focus, on the file pane active last.
-    Pane target = s.active;
-    if (target == Pane::None)
-        target = s.filePane == Pane::Remote ? Pane::Remote : Pane::Local;
+    const Pane target = commandPane(s);
     if (idle) {
         if (target == Pane::Queue)
             UpdateQueueCommands(s, looks);

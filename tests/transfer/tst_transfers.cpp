@@ -325,26 +325,34 @@ private Q_SLOTS:
     // leaves behind.
     void dragAndDrop_data()
     {
-        QTest::addColumn<QString>("droppedOn"); // local row under the drop, "" for none
-        QTest::addColumn<QString>("source");    // the pane the drag came from
+        QTest::addColumn<QString>("droppedOn");  // local row under the drop, "" for none
+        QTest::addColumn<QString>("source");     // the pane the drag came from
+        QTest::addColumn<QStringList>("chosen"); // its selected rows
         QTest::addColumn<Prompts::Answer>("answer");
         QTest::addColumn<QString>("landed"); // where hello.txt lands, "" for nowhere
+        const QStringList hello = {"hello.txt"};
         QTest::newRow("empty area") << ""
-                                    << "lvwRemote" << Prompts::Answer::Ok << "hello.txt";
-        QTest::newRow("folder row") << "data"
-                                    << "lvwRemote" << Prompts::Answer::Ok << "data/hello.txt";
+                                    << "lvwRemote" << hello << Prompts::Answer::Ok << "hello.txt";
+        QTest::newRow("folder row")
+            << "data"
+            << "lvwRemote" << hello << Prompts::Answer::Ok << "data/hello.txt";
         QTest::newRow("file row") << "note.txt"
-                                  << "lvwRemote" << Prompts::Answer::Ok << "hello.txt";
+                                  << "lvwRemote" << hello << Prompts::Answer::Ok << "hello.txt";
+        QTest::newRow("parent row chosen too") << ""
+                                               << "lvwRemote" << QStringList({"..", "hello.txt"})
+                                               << Prompts::Answer::Ok << "hello.txt";
         QTest::newRow("cancelled") << ""
-                                   << "lvwRemote" << Prompts::Answer::Cancel << "";
-        QTest::newRow("within one pane") << ""
-                                         << "lvwLocal" << Prompts::Answer::Ok << "";
+                                   << "lvwRemote" << hello << Prompts::Answer::Cancel << "";
+        QTest::newRow("within one pane")
+            << ""
+            << "lvwLocal" << QStringList({"note.txt"}) << Prompts::Answer::Ok << "";
     }
 
     void dragAndDrop()
     {
         QFETCH(QString, droppedOn);
         QFETCH(QString, source);
+        QFETCH(QStringList, chosen);
         QFETCH(Prompts::Answer, answer);
         QFETCH(QString, landed);
         AppHarness h;
@@ -353,7 +361,7 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         QVERIFY(connect(h, w, QStringLiteral("plain")));
         FileListView *from = source == "lvwLocal" ? w.ui().lvwLocal : w.ui().lvwRemote;
-        choose(from, {source == "lvwLocal" ? "note.txt" : "hello.txt"});
+        choose(from, chosen);
         QVERIFY(w.dragDrop().BeginDrag(from));
         FileListModel *local = w.ui().lvwLocal->model();
         local->setDropHighlightRow(droppedOn.isEmpty() ? -1 : local->findText(droppedOn));
