@@ -37,6 +37,9 @@ struct SftpConnectionInfo
 // a lost connection and a server that breaks the protocol close the
 // connection before the error is thrown.
 //
+// The caller resets the interrupt before each operation, as FtpSession
+// does: a stop asked for during one operation ends that one only.
+//
 // SFTP has no working directory: the engine keeps one, confirmed by the
 // server (realpath), and relative paths are read against it. Names go to
 // the server in the connection's one encoding, byte for byte as listed.

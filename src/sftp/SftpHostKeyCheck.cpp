@@ -2,6 +2,7 @@
 
 #include "sftp/SftpError.h"
 
+#include <QFile>
 #include <memory>
 
 namespace {
@@ -12,16 +13,33 @@ struct KeyDeleter
 };
 using Key = std::unique_ptr<std::remove_pointer_t<ssh_key>, KeyDeleter>;
 
-// The key known_hosts holds for the host, when it holds another one.
-QString knownFingerprint(ssh_session session)
+// The key known_hosts holds for the host, when it holds another one:
+// libssh says that it differs, not what it is.
+QString knownFingerprint(ssh_session session, const QString &host, int port)
 {
-    ssh_knownhosts_entry *entry = nullptr;
-    ssh_session_get_known_hosts_entry(session, &entry);
-    if (!entry)
-        return {};
-    const QString result = SftpHostKeyCheck::fingerprint(entry->publickey);
-    ssh_knownhosts_entry_free(entry);
-    return result;
+    const QByteArray name =
+        (port == 22 ? host : QStringLiteral("[%1]:%2").arg(host).arg(port)).toUtf8();
+    for (const ssh_options_e option : {SSH_OPTIONS_KNOWNHOSTS, SSH_OPTIONS_GLOBAL_KNOWNHOSTS}) {
+        char *path = nullptr;
+        if (ssh_options_get(session, option, &path) != SSH_OK || !path)
+            continue;
+        QFile file(QFile::decodeName(path));
+        ssh_string_free_char(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine().trimmed();
+            ssh_knownhosts_entry *entry = nullptr;
+            if (line.isEmpty() || line.startsWith('#') ||
+                ssh_known_hosts_parse_line(name.constData(), line.constData(), &entry) != SSH_OK ||
+                !entry)
+                continue;
+            const QString result = SftpHostKeyCheck::fingerprint(entry->publickey);
+            ssh_knownhosts_entry_free(entry);
+            return result;
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -88,7 +106,7 @@ SftpHostKey SftpHostKeyCheck::inspect(ssh_session session, const QString &host, 
         // Another key of the same type or of another type: either way not
         // the key the user has seen for this host.
         result.state = SftpHostKeyState::Changed;
-        result.knownFingerprint = knownFingerprint(session);
+        result.knownFingerprint = knownFingerprint(session, host, port);
         break;
     default:
         result.state = SftpHostKeyState::Unknown;
