@@ -68,8 +68,8 @@ std::optional<SftpErrorKind> TestSftpFake::run(SftpRig &rig, const QString &oper
             rig.engine.download(QStringLiteral("/data.bin"), local, 0);
         else if (operation == QLatin1String("upload"))
             rig.engine.upload(QStringLiteral("/upload.bin"), m_root.filePath("data.bin"), 0);
-        else if (operation == QLatin1String("list"))
-            rig.engine.list(QStringLiteral("/"));
+        else if (operation == QLatin1String("stat"))
+            rig.engine.stat(QStringLiteral("/small.txt"));
     });
 }
 
@@ -80,28 +80,24 @@ void TestSftpFake::copesWithMisbehaviour_data()
     QTest::addColumn<QString>("operation");   // after log-in
     QTest::addColumn<int>("error");           // -1: none
     QTest::addColumn<bool>("connected");      // afterwards
-    const QStringList none;
-    QTest::newRow("oversized packet")
-        << "oversized" << none << "" << int(Error::ProtocolError) << false;
-    QTest::newRow("truncated packet")
-        << "truncated" << none << "" << int(Error::ProtocolError) << false;
-    QTest::newRow("reply never asked for")
-        << "unknown-id" << none << "" << int(Error::ProtocolError) << false;
-    QTest::newRow("SFTP version 2")
-        << "old-version" << none << "" << int(Error::ProtocolError) << false;
-    QTest::newRow("more data than asked")
-        << "long-data" << none << "download" << int(Error::ProtocolError) << false;
-    QTest::newRow("dropped mid-transfer")
-        << "drop-read" << none << "download" << int(Error::ConnectionLost) << false;
-    QTest::newRow("stalled read") << "stall-read" << none << "download" << int(Error::TimedOut)
-                                  << false;
-    QTest::newRow("writes refused")
-        << "refuse-write" << none << "upload" << int(Error::PermissionDenied) << true;
-    QTest::newRow("plain download") << "plain" << none << "download" << -1 << true;
-    QTest::newRow("keyboard-interactive")
-        << "kbdint" << QStringList{"4711"} << "list" << -1 << true;
-    QTest::newRow("keyboard-interactive, wrong code")
-        << "kbdint" << QStringList{"0000"} << "" << int(Error::AuthenticationFailed) << false;
+    const auto row = [](const char *tag, const char *scenario, const char *operation, int error,
+                        bool connected, const QStringList &answers = {}) {
+        QTest::newRow(tag) << QString::fromUtf8(scenario) << answers << QString::fromUtf8(operation)
+                           << error << connected;
+    };
+    const int broken = int(Error::ProtocolError);
+    row("oversized packet", "oversized", "", broken, false);
+    row("truncated packet", "truncated", "", broken, false);
+    row("reply never asked for", "unknown-id", "", broken, false);
+    row("SFTP version 2", "old-version", "", broken, false);
+    row("more data than asked", "long-data", "download", broken, false);
+    row("dropped mid-transfer", "drop-read", "download", int(Error::ConnectionLost), false);
+    row("stalled read", "stall-read", "download", int(Error::TimedOut), false);
+    row("writes refused", "refuse-write", "upload", int(Error::PermissionDenied), true);
+    row("plain download", "plain", "download", -1, true);
+    row("keyboard-interactive", "kbdint", "stat", -1, true, {"4711"});
+    row("keyboard-interactive, wrong code", "kbdint", "", int(Error::AuthenticationFailed), false,
+        {"0000"});
 }
 
 void TestSftpFake::copesWithMisbehaviour()
@@ -145,21 +141,18 @@ void TestSftpFake::endsEveryWaitAtOnce_data()
     QTest::addColumn<bool>("drop");
     QTest::addColumn<int>("error");
     QTest::addColumn<bool>("connected");
-    QTest::newRow("stop a transfer") << "slow-read"
-                                     << "download"
-                                     << "progress" << false << int(Error::Stopped) << true;
-    QTest::newRow("stop a stalled read") << "stall-read"
-                                         << "download"
-                                         << "time" << false << int(Error::Stopped) << true;
-    QTest::newRow("drop a stalled read") << "stall-read"
-                                         << "download"
-                                         << "time" << true << int(Error::Dropped) << false;
-    QTest::newRow("stop the handshake") << "silent"
-                                        << ""
-                                        << "time" << false << int(Error::Stopped) << false;
-    QTest::newRow("silent server times out") << "silent"
-                                             << ""
-                                             << "never" << false << int(Error::TimedOut) << false;
+    const auto row = [](const char *tag, const char *scenario, const char *trigger, bool drop,
+                        Error error, bool connected) {
+        const bool silent = QByteArrayView(scenario) == "silent";
+        QTest::newRow(tag) << QString::fromUtf8(scenario)
+                           << (silent ? QString() : QStringLiteral("download"))
+                           << QString::fromUtf8(trigger) << drop << int(error) << connected;
+    };
+    row("stop a transfer", "slow-read", "progress", false, Error::Stopped, true);
+    row("stop a stalled read", "stall-read", "time", false, Error::Stopped, true);
+    row("drop a stalled read", "stall-read", "time", true, Error::Dropped, false);
+    row("stop the handshake", "silent", "time", false, Error::Stopped, false);
+    row("silent server times out", "silent", "never", false, Error::TimedOut, false);
 }
 
 void TestSftpFake::endsEveryWaitAtOnce()

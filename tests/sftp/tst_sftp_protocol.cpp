@@ -1,7 +1,6 @@
 #include "remote/RemoteNameCodec.h"
 #include "sftp/SftpListing.h"
 #include "sftp/SftpPacketReader.h"
-#include "sftp/SftpPaths.h"
 #include "sftp/SftpReply.h"
 
 #include <QTest>
@@ -28,7 +27,7 @@ QByteArray packet(quint8 type, const QByteArray &body)
 } // namespace
 
 // The socket-free side of SFTP: cutting packets out of the stream, reading
-// replies, turning names into entries, and remote paths.
+// replies, turning names into entries.
 class TestSftpProtocol : public QObject
 {
     Q_OBJECT
@@ -40,8 +39,6 @@ private Q_SLOTS:
     void readsReplies();
     void makesEntries_data();
     void makesEntries();
-    void joinsPaths_data();
-    void joinsPaths();
 };
 
 void TestSftpProtocol::cutsPacketsHoweverSplit_data()
@@ -200,66 +197,6 @@ void TestSftpProtocol::makesEntries()
     QCOMPARE(entry.modified, QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC));
     QCOMPARE(entry.rawName, item.name);
     QCOMPARE(codec.encode(entry.name), item.name);
-}
-
-void TestSftpProtocol::joinsPaths_data()
-{
-    QTest::addColumn<QString>("directory");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("absolute");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QString>("last");
-    QTest::addColumn<bool>("dot");
-    QTest::newRow("relative") << "/home/u"
-                              << "a b "
-                              << "/home/u/a b "
-                              << "/home/u"
-                              << "a b " << false;
-    QTest::newRow("in the root") << "/"
-                                 << "x"
-                                 << "/x"
-                                 << "/"
-                                 << "x" << false;
-    QTest::newRow("absolute") << "/home/u"
-                              << "/etc/"
-                              << "/etc/"
-                              << "/"
-                              << "etc" << false;
-    QTest::newRow("unknown directory") << ""
-                                       << "x/y"
-                                       << "x/y"
-                                       << "x"
-                                       << "y" << false;
-    QTest::newRow("dot dot") << "/a"
-                             << "b/.."
-                             << "/a/b/.."
-                             << "/a/b"
-                             << ".." << true;
-    QTest::newRow("dot") << "/a"
-                         << "."
-                         << "/a/."
-                         << "/a"
-                         << "." << true;
-    QTest::newRow("dots in a name") << "/a"
-                                    << "..."
-                                    << "/a/..."
-                                    << "/a"
-                                    << "..." << false;
-}
-
-void TestSftpProtocol::joinsPaths()
-{
-    QFETCH(QString, directory);
-    QFETCH(QString, path);
-    QFETCH(QString, absolute);
-    QFETCH(QString, parent);
-    QFETCH(QString, last);
-    QFETCH(bool, dot);
-    const QString joined = SftpPaths::absolute(directory, path);
-    QCOMPARE(joined, absolute);
-    QCOMPARE(SftpPaths::parent(joined), parent);
-    QCOMPARE(SftpPaths::lastPart(joined), last);
-    QCOMPARE(SftpPaths::isDotOperand(joined), dot);
 }
 
 QTEST_APPLESS_MAIN(TestSftpProtocol)

@@ -121,28 +121,23 @@ void TestSftpSshd::lists_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("name");
     QTest::addColumn<SftpEntryKind>("kind");
-    QTest::addColumn<qint64>("size");
+    QTest::addColumn<qint64>("size"); // -2: not compared (a folder's, a link's)
     QTest::addColumn<QString>("target");
-    QTest::newRow("brackets") << ""
-                              << "Music [FLAC]" << Kind::Folder << qint64(-2) << "";
-    QTest::newRow("lower twin") << ""
-                                << "readme.txt" << Kind::File << qint64(6) << "";
-    QTest::newRow("upper twin") << ""
-                                << "README.TXT" << Kind::File << qint64(6) << "";
-    QTest::newRow("link to a folder") << ""
-                                      << "www" << Kind::LinkToFolder << qint64(-2) << "public_html";
-    QTest::newRow("broken link") << ""
-                                 << "broken" << Kind::Link << qint64(-2) << "nowhere";
-    QTest::newRow("trailing blank") << ""
-                                    << "notes " << Kind::File << qint64(6) << "";
-    QTest::newRow("Chinese folder") << ""
-                                    << "中文目录" << Kind::Folder << qint64(-2) << "";
-    QTest::newRow("inside brackets") << "Music [FLAC]"
-                                     << "01 track.flac" << Kind::File << qint64(1000) << "";
-    QTest::newRow("through the link") << "www"
-                                      << "index.html" << Kind::File << qint64(10) << "";
-    QTest::newRow("Chinese file") << "中文目录"
-                                  << "文件.txt" << Kind::File << qint64(7) << "";
+    const auto row = [](const char *tag, const char *folder, const char *name, Kind kind,
+                        qint64 size, const char *target = "") {
+        QTest::newRow(tag) << QString::fromUtf8(folder) << QString::fromUtf8(name) << kind << size
+                           << QString::fromUtf8(target);
+    };
+    row("brackets", "", "Music [FLAC]", Kind::Folder, -2);
+    row("lower twin", "", "readme.txt", Kind::File, 6);
+    row("upper twin", "", "README.TXT", Kind::File, 6);
+    row("link to a folder", "", "www", Kind::LinkToFolder, -2, "public_html");
+    row("broken link", "", "broken", Kind::Link, -2, "nowhere");
+    row("trailing blank", "", "notes ", Kind::File, 6);
+    row("Chinese folder", "", "中文目录", Kind::Folder, -2);
+    row("inside brackets", "Music [FLAC]", "01 track.flac", Kind::File, 1000);
+    row("through the link", "www", "index.html", Kind::File, 10);
+    row("Chinese file", "中文目录", "文件.txt", Kind::File, 7);
 }
 
 void TestSftpSshd::lists()
@@ -176,20 +171,16 @@ void TestSftpSshd::changesDirectory_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected"); // below the root
     QTest::addColumn<int>("error");
-    QTest::newRow("brackets") << "Music [FLAC]"
-                              << "/Music [FLAC]" << None;
-    QTest::newRow("link resolved") << "www"
-                                   << "/public_html" << None;
-    QTest::newRow("Chinese") << "中文目录"
-                             << "/中文目录" << None;
-    QTest::newRow("up and down") << "中文目录/../www"
-                                 << "/public_html" << None;
-    QTest::newRow("a file") << "readme.txt"
-                            << "" << int(Error::NotAFolder);
-    QTest::newRow("missing") << "missing"
-                             << "" << int(Error::NotFound);
-    QTest::newRow("broken link") << "broken"
-                                 << "" << int(Error::NotFound);
+    const auto row = [](const char *tag, const char *path, const char *expected, int error) {
+        QTest::newRow(tag) << QString::fromUtf8(path) << QString::fromUtf8(expected) << error;
+    };
+    row("brackets", "Music [FLAC]", "/Music [FLAC]", None);
+    row("link resolved", "www", "/public_html", None);
+    row("Chinese", "中文目录", "/中文目录", None);
+    row("up and down", "中文目录/../www", "/public_html", None);
+    row("a file", "readme.txt", "", int(Error::NotAFolder));
+    row("missing", "missing", "", int(Error::NotFound));
+    row("broken link", "broken", "", int(Error::NotFound));
 }
 
 void TestSftpSshd::changesDirectory()
@@ -220,66 +211,29 @@ void TestSftpSshd::changesTheTree_data()
     QTest::addColumn<int>("error");
     QTest::addColumn<QString>("exists");  // afterwards, below the row's folder
     QTest::addColumn<QString>("missing"); // afterwards
-    QTest::newRow("new folder") << "mkdir"
-                                << "new [1] "
-                                << "" << None << "new [1] "
-                                << "";
-    QTest::newRow("folder there") << "mkdir"
-                                  << "sub"
-                                  << "" << int(Error::AlreadyExists) << "sub"
-                                  << "";
-    QTest::newRow("file there") << "mkdir"
-                                << "a.txt"
-                                << "" << int(Error::AlreadyExists) << "a.txt"
-                                << "";
-    QTest::newRow("no permission") << "mkdir"
-                                   << "../../locked/x"
-                                   << "" << int(Error::PermissionDenied) << ""
-                                   << "../../locked/x";
-    QTest::newRow("rename") << "rename"
-                            << "a.txt"
-                            << "文件 b.txt" << None << "文件 b.txt"
-                            << "a.txt";
-    QTest::newRow("rename onto a file") << "rename"
-                                        << "a.txt"
-                                        << "A.TXT" << int(Error::AlreadyExists) << "A.TXT"
-                                        << "";
-    QTest::newRow("rename missing") << "rename"
-                                    << "gone"
-                                    << "x" << int(Error::NotFound) << ""
-                                    << "x";
-    QTest::newRow("rename dot") << "rename"
-                                << "sub/.."
-                                << "x" << int(Error::InvalidArgument) << "sub"
-                                << "x";
-    QTest::newRow("delete") << "delete"
-                            << "a.txt"
-                            << "" << None << "A.TXT"
-                            << "a.txt";
-    QTest::newRow("delete missing") << "delete"
-                                    << "gone"
-                                    << "" << int(Error::NotFound) << ""
-                                    << "";
-    QTest::newRow("delete a link") << "delete"
-                                   << "link"
-                                   << "" << None << "sub/inner.txt"
-                                   << "link";
-    QTest::newRow("remove full folder") << "rmdir"
-                                        << "sub"
-                                        << "" << int(Error::Refused) << "sub/inner.txt"
-                                        << "";
-    QTest::newRow("remove empty folder") << "rmdir"
-                                         << "empty "
-                                         << "" << None << ""
-                                         << "empty ";
-    QTest::newRow("chmod") << "chmod"
-                           << "a.txt"
-                           << "600" << None << "a.txt"
-                           << "";
-    QTest::newRow("chmod not octal") << "chmod"
-                                     << "a.txt"
-                                     << "689" << int(Error::InvalidArgument) << "a.txt"
-                                     << "";
+    const auto row = [](const char *tag, const char *operation, const char *first,
+                        const char *second, int error, const char *exists, const char *missing) {
+        QTest::newRow(tag) << QString::fromUtf8(operation) << QString::fromUtf8(first)
+                           << QString::fromUtf8(second) << error << QString::fromUtf8(exists)
+                           << QString::fromUtf8(missing);
+    };
+    const int there = int(Error::AlreadyExists);
+    row("new folder", "mkdir", "new [1] ", "", None, "new [1] ", "");
+    row("folder there", "mkdir", "sub", "", there, "sub", "");
+    row("file there", "mkdir", "a.txt", "", there, "a.txt", "");
+    row("no permission", "mkdir", "../../locked/x", "", int(Error::PermissionDenied), "",
+        "../../locked/x");
+    row("rename", "rename", "a.txt", "文件 b.txt", None, "文件 b.txt", "a.txt");
+    row("rename onto a file", "rename", "a.txt", "A.TXT", there, "A.TXT", "");
+    row("rename missing", "rename", "gone", "x", int(Error::NotFound), "", "x");
+    row("rename dot", "rename", "sub/..", "x", int(Error::InvalidArgument), "sub", "x");
+    row("delete", "delete", "a.txt", "", None, "A.TXT", "a.txt");
+    row("delete missing", "delete", "gone", "", int(Error::NotFound), "", "");
+    row("delete a link", "delete", "link", "", None, "sub/inner.txt", "link");
+    row("remove full folder", "rmdir", "sub", "", int(Error::Refused), "sub/inner.txt", "");
+    row("remove empty folder", "rmdir", "empty ", "", None, "", "empty ");
+    row("chmod", "chmod", "a.txt", "600", None, "a.txt", "");
+    row("chmod not octal", "chmod", "a.txt", "689", int(Error::InvalidArgument), "a.txt", "");
 }
 
 void TestSftpSshd::changesTheTree()
@@ -356,33 +310,27 @@ void TestSftpSshd::logsIn_data()
     QTest::addColumn<int>("questions");
     const QString pw = SshdServer::password();
     const QString phrase = SshdServer::passphrase();
-    QTest::newRow("password") << "" << pw << false << QStringList() << "password" << None << 0;
-    QTest::newRow("wrong password")
-        << ""
-        << "nope" << false << QStringList() << "" << int(Error::AuthenticationFailed) << 0;
-    QTest::newRow("password asked") << ""
-                                    << "" << false << QStringList{pw} << "password" << None << 1;
-    QTest::newRow("ed25519") << "ed25519"
-                             << "" << false << QStringList() << "publickey" << None << 0;
-    QTest::newRow("ecdsa") << "ecdsa"
-                           << "" << false << QStringList() << "publickey" << None << 0;
-    QTest::newRow("rsa-sha2") << "rsa"
-                              << "" << false << QStringList() << "publickey" << None << 0;
-    QTest::newRow("rsa in PEM") << "rsa-pem"
-                                << "" << false << QStringList() << "publickey" << None << 0;
-    QTest::newRow("passphrase") << "ed25519-passphrase"
-                                << "" << false << QStringList{phrase} << "publickey" << None << 1;
-    QTest::newRow("passphrase wrong, then right")
-        << "ed25519-passphrase"
-        << "" << false << QStringList{"nope", phrase} << "publickey" << None << 2;
-    QTest::newRow("passphrase declined, password")
-        << "ed25519-passphrase" << pw << false << QStringList() << "password" << None << 1;
-    QTest::newRow("unknown key, then password")
-        << "stranger" << pw << false << QStringList() << "password" << None << 0;
-    QTest::newRow("agent") << ""
-                           << "" << true << QStringList() << "publickey (agent)" << None << 0;
-    QTest::newRow("missing key file")
-        << "missing" << pw << false << QStringList() << "" << int(Error::LocalFileError) << 0;
+    const auto row = [](const char *tag, const char *key, const QString &password,
+                        const QStringList &answers, const char *method, int error = None,
+                        int questions = 0, bool agent = false) {
+        QTest::newRow(tag) << QString::fromUtf8(key) << password << agent << answers
+                           << QString::fromUtf8(method) << error << questions;
+    };
+    const int refused = int(Error::AuthenticationFailed);
+    row("password", "", pw, {}, "password");
+    row("wrong password", "", "nope", {}, "", refused);
+    row("password asked", "", "", {pw}, "password", None, 1);
+    row("ed25519", "ed25519", "", {}, "publickey");
+    row("ecdsa", "ecdsa", "", {}, "publickey");
+    row("rsa-sha2", "rsa", "", {}, "publickey");
+    row("rsa in PEM", "rsa-pem", "", {}, "publickey");
+    row("passphrase", "ed25519-passphrase", "", {phrase}, "publickey", None, 1);
+    row("passphrase wrong, then right", "ed25519-passphrase", "", {"nope", phrase}, "publickey",
+        None, 2);
+    row("passphrase declined, password", "ed25519-passphrase", pw, {}, "password", None, 1);
+    row("unknown key, then password", "stranger", pw, {}, "password");
+    row("agent", "", "", {}, "publickey (agent)", None, 0, true);
+    row("missing key file", "missing", pw, {}, "", int(Error::LocalFileError));
 }
 
 void TestSftpSshd::logsIn()
@@ -423,20 +371,19 @@ void TestSftpSshd::judgesHostKeys_data()
     QTest::addColumn<int>("asked");
     QTest::addColumn<SftpHostKeyState>("state"); // as accepted or asked
     QTest::addColumn<bool>("connected");
-    QTest::newRow("known") << "known" << false << SftpTrust::Refuse << 0 << SftpHostKeyState::Known
-                           << true;
-    QTest::newRow("unknown, once")
-        << "none" << false << SftpTrust::Once << 1 << SftpHostKeyState::Unknown << true;
-    QTest::newRow("unknown, always")
-        << "none" << false << SftpTrust::Always << 1 << SftpHostKeyState::Unknown << true;
-    QTest::newRow("unknown, refused")
-        << "none" << false << SftpTrust::Refuse << 1 << SftpHostKeyState::Unknown << false;
-    QTest::newRow("unknown, trusted")
-        << "none" << true << SftpTrust::Refuse << 0 << SftpHostKeyState::Trusted << true;
-    QTest::newRow("changed, refused")
-        << "changed" << false << SftpTrust::Refuse << 1 << SftpHostKeyState::Changed << false;
-    QTest::newRow("changed, replaced")
-        << "changed" << true << SftpTrust::Refuse << 0 << SftpHostKeyState::Trusted << true;
+    const auto row = [](const char *tag, const char *knownHosts, bool trusted, SftpTrust answer,
+                        int asked, SftpHostKeyState state, bool connected) {
+        QTest::newRow(tag) << QString::fromUtf8(knownHosts) << trusted << answer << asked << state
+                           << connected;
+    };
+    using State = SftpHostKeyState;
+    row("known", "known", false, SftpTrust::Refuse, 0, State::Known, true);
+    row("unknown, once", "none", false, SftpTrust::Once, 1, State::Unknown, true);
+    row("unknown, always", "none", false, SftpTrust::Always, 1, State::Unknown, true);
+    row("unknown, refused", "none", false, SftpTrust::Refuse, 1, State::Unknown, false);
+    row("unknown, trusted", "none", true, SftpTrust::Refuse, 0, State::Trusted, true);
+    row("changed, refused", "changed", false, SftpTrust::Refuse, 1, State::Changed, false);
+    row("changed, replaced", "changed", true, SftpTrust::Refuse, 0, State::Trusted, true);
 }
 
 void TestSftpSshd::judgesHostKeys()
@@ -448,10 +395,9 @@ void TestSftpSshd::judgesHostKeys()
     QFETCH(SftpHostKeyState, state);
     QFETCH(bool, connected);
     const QString file = m_local.filePath(QStringLiteral("known_hosts-") + QTest::currentDataTag());
-    const QString line = knownHosts == QLatin1String("known") ? m_server->knownHostsLine()
-                         : knownHosts == QLatin1String("changed")
-                             ? m_server->changedKnownHostsLine()
-                             : QString();
+    const QString line = knownHosts == QLatin1String("known")     ? m_server->knownHostsLine()
+                         : knownHosts == QLatin1String("changed") ? m_server->knownHostsLine(true)
+                                                                  : QString();
     QVERIFY(TestFiles::write(file, line.toUtf8()));
     SftpRig rig;
     rig.trust = answer;
@@ -487,27 +433,25 @@ void TestSftpSshd::transfers_data()
     QTest::addColumn<qint64>("offset");
     QTest::addColumn<QByteArray>("tail"); // what the target holds after the offset beforehand
     QTest::addColumn<int>("error");
+    const auto row = [](const char *tag, bool upload, const char *file, qint64 offset,
+                        const QByteArray &tail = {}, int error = None) {
+        QTest::newRow(tag) << upload << QString::fromUtf8(file) << offset << tail << error;
+    };
     const QByteArray junk = "junk that must go";
-    QTest::newRow("download") << false << "big.bin" << qint64(0) << QByteArray() << None;
-    QTest::newRow("download resumed")
-        << false << "big.bin" << qint64(1234567) << QByteArray() << None;
-    QTest::newRow("download resumed over junk")
-        << false << "big.bin" << qint64(70000) << junk << None;
-    QTest::newRow("download complete already")
-        << false << "big.bin" << qint64(3145851) << QByteArray() << None;
-    QTest::newRow("download empty") << false << "empty.txt" << qint64(0) << QByteArray() << None;
-    QTest::newRow("download past the end")
-        << false << "readme.txt" << qint64(7) << QByteArray("xx") << int(Error::CannotResume);
-    QTest::newRow("download missing")
-        << false << "missing.bin" << qint64(0) << QByteArray() << int(Error::NotFound);
-    QTest::newRow("upload") << true << "big.bin" << qint64(0) << QByteArray() << None;
-    QTest::newRow("upload resumed") << true << "big.bin" << qint64(2000001) << QByteArray() << None;
-    QTest::newRow("upload resumed over junk") << true << "big.bin" << qint64(99) << junk << None;
-    QTest::newRow("upload resumed into a longer file")
-        << true << "readme.txt" << qint64(3) << QByteArray("XXXXXXXXXX") << None;
-    QTest::newRow("upload empty") << true << "empty.txt" << qint64(0) << QByteArray() << None;
-    QTest::newRow("upload past the remote end")
-        << true << "readme.txt" << qint64(5) << QByteArray("!") << int(Error::CannotResume);
+    const int cannot = int(Error::CannotResume);
+    row("download", false, "big.bin", 0);
+    row("download resumed", false, "big.bin", 1234567);
+    row("download resumed over junk", false, "big.bin", 70000, junk);
+    row("download complete already", false, "big.bin", 3145851);
+    row("download empty", false, "empty.txt", 0);
+    row("download past the end", false, "readme.txt", 7, "xx", cannot);
+    row("download missing", false, "missing.bin", 0, {}, int(Error::NotFound));
+    row("upload", true, "big.bin", 0);
+    row("upload resumed", true, "big.bin", 2000001);
+    row("upload resumed over junk", true, "big.bin", 99, junk);
+    row("upload resumed into a longer file", true, "readme.txt", 3, "XXXXXXXXXX");
+    row("upload empty", true, "empty.txt", 0);
+    row("upload past the remote end", true, "readme.txt", 5, "!", cannot);
 }
 
 void TestSftpSshd::transfers()
