@@ -22,6 +22,10 @@ void initialiseLibssh()
 // all it has queued in one send(): toward a server that stopped reading,
 // that send() would never return. Non-blocking, it writes what fits; libssh
 // keeps the rest for the next time the socket can take more.
+// The most sent in one SSH packet: what OpenSSH takes (its channels' maximum
+// packet size).
+constexpr qsizetype CoalescedBytes = 32 * 1024;
+
 void keepNonBlocking(int fd)
 {
     const int flags = ::fcntl(fd, F_GETFL);
@@ -213,8 +217,13 @@ void SftpTransport::write(QByteArray bytes)
     if (!m_channel)
         throw SftpError{SftpErrorKind::NotConnected, -1, {}, {}, {}};
     m_queued += bytes.size();
-    m_queue.push_back(std::move(bytes));
-    sendQueued();
+    // Small requests sent together go out in one SSH packet: a file's
+    // OPEN and STAT, or its READs, cost the server one wake-up and both
+    // sides one MAC and one system call.
+    if (!m_queue.empty() && m_queue.back().size() + bytes.size() <= CoalescedBytes)
+        m_queue.back().append(bytes);
+    else
+        m_queue.push_back(std::move(bytes));
 }
 
 void SftpTransport::pump()
@@ -235,10 +244,19 @@ void SftpTransport::receiveMore(bool stoppable)
         throw SftpError{SftpErrorKind::NotConnected, -1, {}, {}, {}};
     const qint64 before = m_received;
     const QDeadlineTimer deadline = newDeadline();
+    // While a transfer streams in, more has usually arrived already; right
+    // after a request its answer has not, and the socket says when it has.
+    bool look = m_streaming;
     for (;;) {
-        pump();
-        if (m_received != before)
-            return;
+        if (look) {
+            pump();
+            m_streaming = m_received != before;
+            if (m_streaming)
+                return;
+        } else {
+            sendQueued();
+        }
+        look = true;
         waitForSocket(deadline, stoppable);
     }
 }

@@ -55,7 +55,8 @@ public:
         }
     }
 
-    // Queues `bytes` for the channel and sends what the peer's window takes.
+    // Queues `bytes` for the channel; they leave with the next wait (or
+    // flush()), together with whatever else was queued before it.
     void write(QByteArray bytes);
     // Bytes queued and not yet taken by libssh.
     qint64 queuedBytes() const { return m_queued; }
@@ -97,4 +98,5 @@ private:
     qsizetype m_queueOffset = 0;
     qint64 m_queued = 0;
     qint64 m_received = 0;
+    bool m_streaming = false; // the last look at the socket found data
 };
