@@ -27,6 +27,21 @@ bool makeFolders(const QString &root, const QStringList &names)
             return false;
     return true;
 }
+
+// Below `root`: "a/b.txt" a file holding its own name, "a/www->target" a
+// link to `target` as written (relative to the link's folder).
+bool plant(const QString &root, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        const QString path = root + entry.section("->", 0, 0);
+        const bool made = entry.contains("->") ? QDir().mkpath(QFileInfo(path).path()) &&
+                                                     QFile::link(entry.section("->", 1), path)
+                                               : TestFiles::write(path, entry.toUtf8());
+        if (!made)
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 class TestRemoteFileOps : public QObject
@@ -55,16 +70,19 @@ private Q_SLOTS:
     void initTestCase()
     {
         // Guarded folders: "ro" may be entered but not changed, "walk/locked"
-        // likewise, "shut/closed" not even entered; a new folder in "mute"
-        // gets no answer.
+        // and "guarded" (holding a link to a folder elsewhere) likewise,
+        // "shut/closed" not even entered; a new folder in "mute" gets no
+        // answer.
         QVERIFY(TestFiles::write(onServer("/ro/keep.txt"), "keep"));
         QVERIFY(TestFiles::write(onServer("/walk/locked/x.txt"), "x"));
         QVERIFY(TestFiles::write(onServer("/walk/y.txt"), "y"));
         QVERIFY(TestFiles::write(onServer("/shut/closed/in.txt"), "in"));
         QVERIFY(TestFiles::write(onServer("/shut/a.txt"), "a"));
         QVERIFY(QDir(tree.path()).mkdir("mute"));
+        QVERIFY(plant(tree.path(),
+                      {"/shared/public_html/index.html", "/guarded/www->../shared/public_html"}));
         server = std::make_unique<RecordingFtpServer>(tree.path());
-        server->setReadOnly({"ro", "walk/locked"});
+        server->setReadOnly({"ro", "walk/locked", "guarded"});
         server->setClosed({"shut/closed"});
         server->setUnanswered({"mute"});
         QVERIFY2(server->start(), qPrintable(server->error()));
@@ -314,69 +332,119 @@ private Q_SLOTS:
         QCOMPARE(rig->w.remotePane().shownDirectory(), dir);
     }
 
-    // A link is entered by its own path; a server that ends up elsewhere, or
-    // shows the same folders again and again, gets nothing deleted there.
-    void linksAreNotFollowedElsewhere_data()
+    // A link is never walked, whether chosen or met inside a tree: it goes
+    // with DELE, as a link, and what it leads to stays. pyftpdlib lists a
+    // link to a folder as a folder and names the link after CWD; vsftpd
+    // shows links and enters their targets. A folder row that is a link the
+    // server will not delete is entered by its own path only: a server that
+    // ends up elsewhere, or shows the same folders again and again, gets
+    // nothing deleted there.
+    void links_data()
     {
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("kind"); // pyftpd, vsftpd, or a scenario of the fake server
+        QTest::addColumn<QStringList>("planted"); // "path" a file, "path->target" a link
         QTest::addColumn<QString>("dir");
-        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("queued");
+        QTest::addColumn<QStringList>("gone");
+        QTest::addColumn<QStringList>("staying");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("into the folder it lies in") << "fake"
-                                                    << "/tree"
-                                                    << "loop"
-                                                    << "服务器进入的是 /tree/";
-        QTest::newRow("showing its own folders without end") << "fake"
-                                                             << "/tree"
-                                                             << "alias"
-                                                             << "文件夹层次太深";
-        QTest::newRow("to a file") << "vsftpd"
-                                   << "/pub"
-                                   << "link.txt"
-                                   << "550";
-        QTest::newRow("to a folder") << "vsftpd"
-                                     << "/pub"
-                                     << "dirlink"
-                                     << "服务器进入的是 /pub/sub/";
+        QTest::newRow("pyftpd: www -> public_html")
+            << "pyftpd" << QStringList({"/lk1/public_html/index.html", "/lk1/www->public_html"})
+            << "/lk1"
+            << "www" << deleted + "||/lk1/www/" << QStringList({"/lk1/www"})
+            << QStringList({"/lk1/public_html/index.html"}) << "";
+        QTest::newRow("pyftpd: a tree holding a link to a folder")
+            << "pyftpd"
+            << QStringList({"/lk2/public_html/index.html", "/lk2/site/a.txt",
+                            "/lk2/site/www->../public_html"})
+            << "/lk2"
+            << "site" << deleted + "||/lk2/site/" << QStringList({"/lk2/site"})
+            << QStringList({"/lk2/public_html/index.html"}) << "";
+        QTest::newRow("pyftpd: a link the server will not delete")
+            << "pyftpd" << QStringList() << "/guarded"
+            << "www" << refused + "||/guarded/www/" << QStringList()
+            << QStringList({"/guarded/www", "/shared/public_html/index.html"}) << "550";
+        QTest::newRow("vsftpd: www -> public_html")
+            << "vsftpd" << QStringList({"/pub/public_html/index.html", "/pub/www->public_html"})
+            << "/pub"
+            << "www" << deleted + "||/pub/www" << QStringList({"/pub/www"})
+            << QStringList({"/pub/public_html/index.html"}) << "";
+        QTest::newRow("vsftpd: a link to a file")
+            << "vsftpd" << QStringList({"/pub/target.txt", "/pub/link.txt->target.txt"}) << "/pub"
+            << "link.txt" << deleted + "||/pub/link.txt" << QStringList({"/pub/link.txt"})
+            << QStringList({"/pub/target.txt"}) << "";
+        QTest::newRow("vsftpd: a tree holding a link to a folder")
+            << "vsftpd"
+            << QStringList({"/pub/public_html/index.html", "/pub/site/a.txt",
+                            "/pub/site/www->../public_html"})
+            << "/pub"
+            << "site" << deleted + "||/pub/site/" << QStringList({"/pub/site"})
+            << QStringList({"/pub/public_html/index.html"}) << "";
+        QTest::newRow("vsftpd: a link the server will not delete")
+            << "vsftpd" << QStringList({"/pub/public_html/index.html", "/www->pub/public_html"})
+            << "/"
+            << "www" << refused + "||/www" << QStringList()
+            << QStringList({"/www", "/pub/public_html/index.html"}) << "550";
+        QTest::newRow("a folder row that leads back into its folder")
+            << "links-as-folders" << QStringList() << "/tree"
+            << "loop" << refused + "||/tree/loop/" << QStringList() << QStringList()
+            << "服务器进入的是 /tree/";
+        QTest::newRow("a folder row showing its own folders without end")
+            << "links-as-folders" << QStringList() << "/tree"
+            << "alias" << refused + "||/tree/alias/" << QStringList() << QStringList()
+            << "文件夹层次太深";
     }
 
-    void linksAreNotFollowedElsewhere()
+    void links()
     {
         QFETCH(QString, kind);
+        QFETCH(QStringList, planted);
         QFETCH(QString, dir);
-        QFETCH(QString, link);
+        QFETCH(QString, chosen);
+        QFETCH(QString, queued);
+        QFETCH(QStringList, gone);
+        QFETCH(QStringList, staying);
         QFETCH(QString, logged);
         QTemporaryDir root;
         std::unique_ptr<FakeFtpServer> fake;
         std::unique_ptr<VsftpdServer> vsftpd;
-        auto rig = std::make_unique<FileOpsRig>();
-        if (kind == "fake") {
-            fake = std::make_unique<FakeFtpServer>();
-            QVERIFY2(fake->start(), qPrintable(fake->error()));
-            QVERIFY(rig->connectTo("127.0.0.1", fake->port(), "plain", "x", dir));
-        } else {
+        std::unique_ptr<FileOpsRig> rig;
+        QString disk = tree.path();
+        if (kind == "pyftpd") {
+            QVERIFY(plant(disk, planted));
+            rig = connected(dir);
+        } else if (kind == "vsftpd") {
             if (!VsftpdServer::available())
                 QSKIP(qPrintable(VsftpdServer::unavailableReason()));
-            vsftpd = std::make_unique<VsftpdServer>(root.path());
-            const QString pub = vsftpd->writablePath();
-            QVERIFY(TestFiles::write(pub + "/target.txt", "t"));
-            QVERIFY(TestFiles::write(pub + "/sub/inner.txt", "i"));
-            QVERIFY(QFile::link("target.txt", pub + "/link.txt"));
-            QVERIFY(QFile::link("sub", pub + "/dirlink"));
+            disk = root.path();
+            QVERIFY(plant(disk, planted));
+            vsftpd = std::make_unique<VsftpdServer>(disk);
             QVERIFY2(vsftpd->start(), qPrintable(vsftpd->error()));
-            QVERIFY(VsftpdServer::giveToFtpUser(pub));
+            rig = std::make_unique<FileOpsRig>();
             QVERIFY(rig->connectTo("127.0.0.1", vsftpd->port(), vsftpd->user(), vsftpd->password(),
                                    dir));
-            QCOMPARE(rig->row(true, link).iconKey, QStringLiteral("Link"));
+        } else {
+            fake = std::make_unique<FakeFtpServer>();
+            QVERIFY2(fake->start(), qPrintable(fake->error()));
+            rig = std::make_unique<FileOpsRig>();
+            QVERIFY(rig->connectTo("127.0.0.1", fake->port(), kind, "x", dir));
         }
-        rig->select(true, {link});
+        QVERIFY(rig);
+        rig->select(true, {chosen});
 
         rig->press("删除");
 
-        QCOMPARE(rig->queue(), QStringList({refused + "||" + dir + "/" + link + "/"}));
+        QCOMPARE(rig->queue(), QStringList({queued}));
         QVERIFY2(rig->log().contains(logged), qPrintable(rig->log().right(300)));
+        for (const QString &path : gone)
+            QVERIFY2(!QFileInfo(disk + path).isSymLink() && !QFileInfo::exists(disk + path),
+                     qPrintable(path));
+        for (const QString &path : staying)
+            QVERIFY2(QFileInfo::exists(disk + path) || QFileInfo(disk + path).isSymLink(),
+                     qPrintable(path));
         if (fake) {
-            const QByteArray folder = (dir + "/" + link).toUtf8();
+            const QByteArray folder = (dir + "/" + chosen).toUtf8();
             for (QByteArray command : fake->commands()) {
                 command = command.trimmed();
                 const QByteArray operand = command.mid(command.indexOf(' ') + 1);
@@ -384,9 +452,6 @@ private Q_SLOTS:
                     QVERIFY2(operand == folder || operand.startsWith(folder + "/"),
                              command.constData());
             }
-        } else {
-            QVERIFY(QFileInfo::exists(vsftpd->writablePath() + "/target.txt"));
-            QVERIFY(QFileInfo::exists(vsftpd->writablePath() + "/sub/inner.txt"));
         }
     }
 
