@@ -57,7 +57,7 @@ void LocalPane::FillDriveList()
 
 void LocalPane::DoLocalRefresh(QString &path)
 {
-    NormalizeLocalDir(path);
+    NormalizePath(path);
     LocalListing::Entries entries = listing.read(path);
     entries.folders.prepend(FileListModel::parentRow());
     // The parent row and the folders take the list's sort column and
@@ -115,8 +115,16 @@ void LocalPane::LocalParentDir(QString &path)
 
 void LocalPane::RefreshLocal()
 {
-    QString path = cmbLocalDir->currentText();
+    QString path = currentDirectory();
     DoLocalRefresh(path);
+}
+
+QString LocalPane::currentDirectory() const
+{
+    if (!lastListed.isEmpty())
+        return lastListed;
+    QString typed = cmbLocalDir->currentText();
+    return NormalizeLocalDir(typed);
 }
 
 void LocalPane::OpenSelectedRow(bool byDoubleClick)
@@ -129,11 +137,12 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
     const QString name = list->row(selected).text;
     const QString tag = list->row(selected).tag;
 
-    QString path = cmbLocalDir->currentText();
+    // The row was listed in the folder the pane shows, whatever the box
+    // holds by now.
+    QString path = currentDirectory();
     if (iconKey == IconKey::Cdup) {
         LocalParentDir(path);
     } else if (iconKey == IconKey::FolderClose) {
-        NormalizeLocalDir(path);
         path += name;
         DoLocalRefresh(path);
     } else if (byDoubleClick) {
@@ -155,11 +164,10 @@ void LocalPane::fillFromFolderBox()
     if (seedingFolderBox)
         return;
     QString path = cmbLocalDir->currentText();
-    QString normalized = path;
-    NormalizeLocalDir(normalized);
+    NormalizeLocalDir(path);
     // Text on its way to a path ("home/us") names no folder of its own: the
     // list stays with the last folder until the text is a whole path.
-    if (QDir::isRelativePath(normalized) || (listedJustNow && normalized == lastListed))
+    if (QDir::isRelativePath(path) || (listedJustNow && path == lastListed))
         return;
     DoLocalRefresh(path);
 }

@@ -13,6 +13,26 @@ bool exists(const QString &path)
 {
     return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
 }
+
+// The program's working directory for a test, holding "rel/a.txt" and
+// "rel/one.txt": text typed into the folder box as "rel" must not reach them.
+struct WorkingDirectory
+{
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    WorkingDirectory()
+    {
+        TestFiles::write(dir.filePath("rel/a.txt"), "cwd");
+        TestFiles::write(dir.filePath("rel/one.txt"), "cwd");
+        QDir::setCurrent(dir.path());
+    }
+    ~WorkingDirectory() { QDir::setCurrent(before); }
+    bool untouched() const
+    {
+        return QDir(dir.filePath("rel")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries) ==
+               QStringList({"a.txt", "one.txt"});
+    }
+};
 } // namespace
 
 class TestLocalFileOps : public QObject
@@ -20,25 +40,34 @@ class TestLocalFileOps : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The new folder takes the first name no row shows, in the directory
-    // of the folder box however it was typed, and its name is edited at once.
+    // The new folder takes the first name no row shows, in the folder the
+    // pane shows however its box was typed, and its name is edited at once.
     void newFolder_data()
     {
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QStringList>("unlisted"); // made after the listing
         QTest::addColumn<QString>("typedEnd");     // what the box's text ends with
+        QTest::addColumn<QString>("typedAfter");   // typed into the box after the listing
         QTest::addColumn<QString>("created");
         QTest::newRow("nothing shown") << QStringList() << QStringList() << "/"
+                                       << ""
                                        << "新建文件夹";
         QTest::newRow("one shown") << QStringList({"新建文件夹"}) << QStringList() << "/"
+                                   << ""
                                    << "新建文件夹0";
         QTest::newRow("both shown")
             << QStringList({"新建文件夹", "新建文件夹0"}) << QStringList() << "/"
+            << ""
             << "新建文件夹1";
         QTest::newRow("typed without the separator") << QStringList() << QStringList() << ""
+                                                     << ""
                                                      << "新建文件夹";
+        QTest::newRow("relative text in the box") << QStringList() << QStringList() << "/"
+                                                  << "rel"
+                                                  << "新建文件夹";
         QTest::newRow("made since the listing")
             << QStringList() << QStringList({"新建文件夹"}) << "/"
+            << ""
             << "";
     }
 
@@ -47,14 +76,18 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         QFETCH(QStringList, unlisted);
         QFETCH(QString, typedEnd);
+        QFETCH(QString, typedAfter);
         QFETCH(QString, created);
         QTemporaryDir dir;
         for (const QString &name : shown)
             QVERIFY(QDir(dir.path()).mkdir(name));
+        WorkingDirectory cwd;
         FileOpsRig rig;
         rig.w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w));
         rig.showLocal(dir.path() + typedEnd);
+        if (!typedAfter.isEmpty())
+            rig.w.ui().cmbLocalDir->setEditText(typedAfter);
         for (const QString &name : unlisted)
             QVERIFY(QDir(dir.path()).mkdir(name));
         const QStringList before = rig.texts(false);
@@ -67,13 +100,14 @@ private Q_SLOTS:
             return;
         }
         QVERIFY(QFileInfo(dir.filePath(created)).isDir());
+        QVERIFY(cwd.untouched());
         QCOMPARE(rig.texts(false), before + QStringList{created});
         QCOMPARE(rig.row(false, created).tag, dir.filePath(created));
         QCOMPARE(rig.pane(false)->selectedRow(), before.size());
         QVERIFY(rig.editor(false));
     }
 
-    // Renames inside the folder box's directory; a name that is empty,
+    // Renames inside the folder the pane shows; a name that is empty,
     // holds a separator or exists fails with a log line, and nothing is
     // overwritten: not a file, not an empty folder.
     void rename_data()
@@ -82,16 +116,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("to");
         QTest::addColumn<bool>("byKeyboard");
         QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("typedAfter"); // typed into the box after the listing
         QTest::newRow("a folder, with F2 and Enter") << "d"
-                                                     << "c" << true << true;
+                                                     << "c" << true << true << "";
+        QTest::newRow("relative text in the box") << "a.txt"
+                                                  << "c.txt" << false << true << "rel";
         QTest::newRow("onto a file") << "a.txt"
-                                     << "b.txt" << false << false;
+                                     << "b.txt" << false << false << "";
         QTest::newRow("onto an empty folder") << "d"
-                                              << "e" << false << false;
+                                              << "e" << false << false << "";
         QTest::newRow("empty") << "a.txt"
-                               << "" << false << false;
+                               << "" << false << false << "";
         QTest::newRow("holding a separator") << "a.txt"
-                                             << "x/y" << false << false;
+                                             << "x/y" << false << false << "";
     }
 
     void rename()
@@ -100,21 +137,27 @@ private Q_SLOTS:
         QFETCH(QString, to);
         QFETCH(bool, byKeyboard);
         QFETCH(bool, accepted);
+        QFETCH(QString, typedAfter);
         QTemporaryDir dir;
         QVERIFY(TestFiles::write(dir.filePath("a.txt"), "a"));
         QVERIFY(TestFiles::write(dir.filePath("b.txt"), "b"));
         QVERIFY(QDir(dir.path()).mkpath("d/inner") && QDir(dir.path()).mkdir("e"));
+        WorkingDirectory cwd;
         FileOpsRig rig;
         rig.w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w));
         rig.showLocal(dir.path()); // typed without the separator
+        if (!typedAfter.isEmpty())
+            rig.w.ui().cmbLocalDir->setEditText(typedAfter);
         const int r = rig.model(false)->findText(from);
         if (byKeyboard)
             rig.renameByKeyboard(false, r, to);
         else
             rig.model(false)->setData(rig.model(false)->index(r, 0), to, Qt::EditRole);
         // The pane stays where it was.
-        QCOMPARE(rig.w.ui().cmbLocalDir->currentText(), dir.path());
+        QCOMPARE(rig.w.ui().cmbLocalDir->currentText(),
+                 typedAfter.isEmpty() ? dir.path() : typedAfter);
+        QVERIFY(cwd.untouched());
         QCOMPARE(rig.model(false)->row(r).text, accepted ? to : from);
         QCOMPARE(rig.model(false)->row(r).tag, dir.filePath(accepted ? to : from));
         QCOMPARE(exists(dir.filePath(from)), !accepted);
@@ -127,10 +170,12 @@ private Q_SLOTS:
 
     // Files and whole trees go after one question; each entry leaves a
     // queue row. Links are removed as links, never followed; a folder with
-    // a hidden entry loses its visible content and stays.
+    // a hidden entry loses its visible content and stays. Nothing outside
+    // the folder the pane shows is touched, whatever the box holds.
     void deletes_data()
     {
         QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("typedAfter"); // typed into the box after the listing
         QTest::addColumn<bool>("byKey");
         QTest::addColumn<Prompts::Answer>("answer");
         QTest::addColumn<QStringList>("questions");
@@ -140,30 +185,36 @@ private Q_SLOTS:
         const QString ask = QStringLiteral("确认删除:你确定要删除 %1 个文件或目录吗?");
         const auto ok = Prompts::Answer::Ok;
         QTest::newRow("three files")
-            << QStringList({"one.txt", "two.txt", "three.txt"}) << false << ok
+            << QStringList({"one.txt", "two.txt", "three.txt"}) << "" << false << ok
             << QStringList({ask.arg(3)})
             << QStringList({"删除 one.txt", "删除 two.txt", "删除 three.txt"})
             << QStringList({"one.txt", "two.txt", "three.txt"}) << QStringList({"ro.txt"});
         QTest::newRow("a read-only file, by the Delete key")
-            << QStringList({"ro.txt"}) << true << ok << QStringList({ask.arg(1)})
+            << QStringList({"ro.txt"}) << "" << true << ok << QStringList({ask.arg(1)})
             << QStringList({"删除 ro.txt"}) << QStringList({"ro.txt"}) << QStringList();
         QTest::newRow("a tree holding links")
-            << QStringList({"tree"}) << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"tree"}) << "" << false << ok << QStringList({ask.arg(1)})
             << QStringList({"删除 tree"}) << QStringList({"tree"})
             << QStringList({"../outside/keep.txt", "../outside/deep/d.txt"});
         QTest::newRow("a folder holding a hidden file")
-            << QStringList({"hid"}) << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"hid"}) << "" << false << ok << QStringList({ask.arg(1)})
             << QStringList({"删除操作被拒绝 hid"}) << QStringList({"hid/v.txt", "hid/sub"})
             << QStringList({"hid/.hidden"});
         QTest::newRow("a link to a folder elsewhere")
-            << QStringList({"dirlink"}) << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"dirlink"}) << "" << false << ok << QStringList({ask.arg(1)})
             << QStringList({"删除 dirlink"}) << QStringList({"dirlink"})
             << QStringList({"../outside/keep.txt", "../outside/deep/d.txt"});
+        QTest::newRow("a folder ending in a blank")
+            << QStringList({"abc "}) << "" << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"删除 abc "}) << QStringList({"abc "}) << QStringList({"abc/keep.txt"});
+        QTest::newRow("relative text in the box")
+            << QStringList({"one.txt"}) << "rel" << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"删除 one.txt"}) << QStringList({"one.txt"}) << QStringList();
         QTest::newRow("the parent row alone")
-            << QStringList({".."}) << true << ok << QStringList() << QStringList() << QStringList()
-            << QStringList({"one.txt"});
+            << QStringList({".."}) << "" << true << ok << QStringList() << QStringList()
+            << QStringList() << QStringList({"one.txt"});
         QTest::newRow("cancelled")
-            << QStringList({"one.txt", "tree"}) << false << Prompts::Answer::Cancel
+            << QStringList({"one.txt", "tree"}) << "" << false << Prompts::Answer::Cancel
             << QStringList({ask.arg(2)}) << QStringList() << QStringList()
             << QStringList({"one.txt", "tree/f.txt"});
     }
@@ -171,6 +222,7 @@ private Q_SLOTS:
     void deletes()
     {
         QFETCH(QStringList, chosen);
+        QFETCH(QString, typedAfter);
         QFETCH(bool, byKey);
         QFETCH(Prompts::Answer, answer);
         QFETCH(QStringList, questions);
@@ -180,8 +232,9 @@ private Q_SLOTS:
         QTemporaryDir base;
         const QString root = base.filePath("root");
         const QString outside = base.filePath("outside");
-        for (const char *name : {"one.txt", "two.txt", "three.txt", "ro.txt", "tree/sub/s.txt",
-                                 "tree/f.txt", "hid/v.txt", "hid/sub/w.txt", "hid/.hidden"})
+        for (const char *name :
+             {"one.txt", "two.txt", "three.txt", "ro.txt", "tree/sub/s.txt", "tree/f.txt",
+              "hid/v.txt", "hid/sub/w.txt", "hid/.hidden", "abc /in.txt", "abc/keep.txt"})
             QVERIFY(TestFiles::write(root + "/" + name, name));
         QVERIFY(QFile::setPermissions(root + "/ro.txt", QFile::ReadOwner | QFile::ReadGroup));
         QVERIFY(TestFiles::write(outside + "/keep.txt", "keep"));
@@ -189,10 +242,11 @@ private Q_SLOTS:
         QVERIFY(QFile::link(outside, root + "/tree/sub/out"));
         QVERIFY(QFile::link(outside + "/keep.txt", root + "/tree/flink"));
         QVERIFY(QFile::link(outside, root + "/dirlink"));
+        WorkingDirectory cwd;
         FileOpsRig rig;
         rig.showLocal(root);
         rig.w.ui().cmbLocalDir->addItem(root + "/tree/");
-        rig.w.ui().cmbLocalDir->setEditText(root);
+        rig.w.ui().cmbLocalDir->setEditText(typedAfter.isEmpty() ? root : typedAfter);
         rig.select(false, chosen);
         rig.prompts.messageAnswers = {answer};
 
@@ -214,8 +268,9 @@ private Q_SLOTS:
         for (const QString &path : staying)
             QVERIFY2(exists(root + "/" + path), qPrintable(path));
         QCOMPARE(rig.w.ui().cmbLocalDir->findText(root + "/tree/") < 0, gone.contains("tree"));
+        QVERIFY(cwd.untouched());
         // The pane shows the directory again, nothing marked or chosen.
-        QCOMPARE(rig.w.ui().cmbLocalDir->currentText(), root);
+        QCOMPARE(rig.w.ui().cmbLocalDir->currentText(), typedAfter.isEmpty() ? root : typedAfter);
         QCOMPARE(rig.texts(false).contains("one.txt"), !gone.contains("one.txt"));
         for (const FileRow &row : rig.model(false)->rows())
             QVERIFY2(!row.ghosted, qPrintable(row.text));
