@@ -207,6 +207,7 @@ void RemoteFileOps::RemoteDelete()
     }
     // Whatever happened, the pane shows the starting directory as the
     // server has it now, and nothing is left marked.
+    takeOutGoneRows();
     if (ctx.connected())
         pane.DoRemoteRefresh(dir);
     transfers.UnmarkTransferItems(false);
@@ -222,10 +223,21 @@ RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const 
     } catch (const FtpError &error) {
         return failed(error);
     }
-    DeleteSelection::removeRow(lvwRemote->model(), path, rowHint);
+    // The window is painted only now and then: the rows gone meanwhile are
+    // taken out together just before, and the list is laid out once.
+    goneRows.append({path, rowHint});
+    if (!pacer || pacer->due())
+        takeOutGoneRows();
     if (pacer)
         pacer->tick();
     return TreeOutcome::Removed;
+}
+
+void RemoteFileOps::takeOutGoneRows()
+{
+    for (const GoneRow &gone : std::as_const(goneRows))
+        DeleteSelection::removeRow(lvwRemote->model(), gone.tag, gone.hint);
+    goneRows.clear();
 }
 
 RemoteFileOps::TreeOutcome RemoteFileOps::failed(const FtpError &error)
@@ -267,6 +279,8 @@ RemoteFileOps::TreeOutcome RemoteFileOps::listInto(const QString &dir)
     TreeOutcome outcome = TreeOutcome::Removed;
     if (!enterExactly(dir, &outcome))
         return outcome;
+    // The new listing shows what is left.
+    goneRows.clear();
     QString listed = dir;
     if (!pane.ListRemoteDir(listed))
         return TreeOutcome::Refused;

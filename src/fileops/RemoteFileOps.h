@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QVector>
 #include <optional>
 
 class FileListView;
@@ -79,6 +80,7 @@ private:
     TreeOutcome failed(const FtpError &error);
     TreeOutcome deleteFile(const QString &name, const QString &size, const QString &path,
                            int rowHint);
+    void takeOutGoneRows();
     void addFolderRow(const QString &dir, const QString &name);
 
     WindowContext &ctx;
@@ -91,4 +93,12 @@ private:
     QSet<QString> tried;
     // Paces the window's painting while a delete runs.
     PaintPacer *pacer = nullptr;
+    // Rows of entries deleted since the window was last painted, still shown
+    // (the place each had then, and its tag).
+    struct GoneRow
+    {
+        QString tag;
+        int hint;
+    };
+    QVector<GoneRow> goneRows;
 };
