@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <memory>
 
@@ -461,18 +462,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("command"); // the stop comes as it is sent
         QTest::addColumn<int>("nth");
-        QTest::addColumn<int>("staying"); // files of the 30 at least
-        QTest::newRow("between two deletes") << "DELE" << 3 << 27;
-        QTest::newRow("while the folder is listed") << "MLSD" << 1 << 30;
+        QTest::addColumn<bool>("clicked"); // through the event loop, as a click comes
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("staying"); // files at least
+        QTest::newRow("between two deletes") << "DELE" << 3 << false << 30 << 27;
+        QTest::newRow("while the folder is listed") << "MLSD" << 1 << false << 30 << 30;
+        QTest::newRow("a click while the files go") << "DELE" << 2 << true << 1000 << 100;
     }
 
     void stopInTheMiddleOfATree()
     {
         QFETCH(QString, command);
         QFETCH(int, nth);
+        QFETCH(bool, clicked);
+        QFETCH(int, files);
         QFETCH(int, staying);
         const QString dir = QStringLiteral("/stop%1").arg(++cases);
-        for (int i = 0; i < 30; ++i)
+        for (int i = 0; i < files; ++i)
             QVERIFY(TestFiles::write(onServer(dir + QStringLiteral("/big/f%1.txt").arg(i)), "x"));
         QVERIFY(TestFiles::write(onServer(dir + "/later.txt"), "later"));
         auto rig = connected(dir);
@@ -481,7 +487,11 @@ private Q_SLOTS:
         int sent = 0;
         connect(&rig->w.ftp(), &FtpSession::ActivityEvent, &rig->w,
                 [&](int code, int, const QString &text) {
-                    if (code == FtpEvent::CommandSent && text.startsWith(command) && ++sent == nth)
+                    if (code != FtpEvent::CommandSent || !text.startsWith(command) || ++sent != nth)
+                        return;
+                    if (clicked)
+                        QTimer::singleShot(0, &rig->w, [&rig] { rig->press("停止操作"); });
+                    else
                         rig->press("停止操作");
                 });
 
