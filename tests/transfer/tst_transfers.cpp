@@ -113,12 +113,10 @@ void choose(FileListView *pane, const QStringList &names)
 bool plant(const QString &home, const QString &server, const QStringList &entries)
 {
     for (const QString &entry : entries) {
-        const QString path = (entry.startsWith("L:") ? home : server) + "/" +
-                             entry.mid(2).section(QLatin1Char('='), 0, 0);
-        const bool made = path.endsWith(QLatin1Char('/'))
-                              ? QDir().mkpath(path)
-                              : TestFiles::write(path, entry.section(QLatin1Char('='), 1).toUtf8());
-        if (!made)
+        const QString path =
+            (entry[0] == 'L' ? home : server) + "/" + entry.mid(2).section('=', 0, 0);
+        if (path.endsWith('/') ? !QDir().mkpath(path)
+                               : !TestFiles::write(path, entry.section('=', 1).toUtf8()))
             return false;
     }
     return true;
@@ -401,167 +399,110 @@ private Q_SLOTS:
                 QVERIFY(!r.ghosted);
     }
 
-    // Where a transfer lands and what it reads: folders that were listed or
-    // dropped on are used as they are named ("Music [FLAC]", "[old]"); a
-    // batch reads the existence of its targets in the target folder only,
-    // whatever highlight an earlier drop left; an upload finds the server's
-    // file by its exact name, and one of unknown size is asked about; a
-    // folder the server refuses leaves nothing on the disk.
+    // Where a transfer lands and what it reads: folders that were listed are
+    // used as named; a batch reads the existence of its targets in the
+    // target folder only, whatever highlight a drop left; an upload finds
+    // the server's file by its exact name and asks about one of unknown
+    // size; a folder the server refuses leaves nothing on the disk.
     void transferTargets_data()
     {
         QTest::addColumn<QString>("server"); // pyftpd, or a scenario of the fake server
         QTest::addColumn<QStringList>("planted");
-        QTest::addColumn<QString>("localDir"); // the local pane's folder, below the home folder
-        QTest::addColumn<QString>("remoteDir");
-        QTest::addColumn<QString>("how"); // a toolbar button or a drop
-        QTest::addColumn<QString>("droppedOn");
-        QTest::addColumn<QStringList>("chosen");
-        QTest::addColumn<QList<Answer>>("answers");
-        QTest::addColumn<QStringList>("asked"); // the conflict messages end so
-        // "L:" / "R:" files as planted, "...!" nothing there, "C:!..." a
-        // command the fake server never got
+        QTest::addColumn<QStringList>("dirs"); // the local one (below home), the remote one
+        QTest::addColumn<QString>("how");      // a button, after a drop cancelled on a row
+        QTest::addColumn<QString>("chosen");
+        // "L:"/"R:" a file's content, "...!" nothing there, "C:!" a command
+        // never sent, "Q:" the queue, "?:" how the conflict's message ends
         QTest::addColumn<QStringList>("after");
-        QTest::addColumn<QStringList>("queue");
-        QTest::addColumn<QString>("localShown");
-        const QList<Answer> cancel = {{"frmTransfer", "cmdCancel"}};
-        const QString dataConflict = QStringLiteral("my docs(0)覆盖 /data/my docs(0) 吗？");
         QTest::newRow("download into Music [FLAC]")
-            << "pyftpd" << QStringList({"R:hello.txt=hello", "L:Music [FLAC]/"}) << "Music [FLAC]"
-            << "/"
-            << "下载"
-            << "" << QStringList({"hello.txt"}) << QList<Answer>() << QStringList()
-            << QStringList({"L:Music [FLAC]/hello.txt=hello"})
-            << QStringList({"Download hello.txt"}) << "Music [FLAC]/";
-        QTest::newRow("download dropped on the folder row [old]")
-            << "pyftpd" << QStringList({"R:hello.txt=hello", "L:[old]/"}) << ""
-            << "/"
-            << "drop on local"
-            << "[old]" << QStringList({"hello.txt"}) << QList<Answer>() << QStringList()
-            << QStringList({"L:[old]/hello.txt=hello", "L:hello.txt!"})
-            << QStringList({"Download hello.txt"}) << "[old]/";
+            << "pyftpd" << QStringList{"R:a.txt=a", "L:Music [FLAC]/"}
+            << QStringList{"Music [FLAC]/", "/"} << "下载"
+            << "a.txt" << QStringList{"L:Music [FLAC]/a.txt=a", "Q:Download a.txt"};
         QTest::newRow("upload from [old]")
-            << "pyftpd" << QStringList({"L:[old]/x=old x", "L:x=another x"}) << "[old]"
-            << "/"
-            << "上传"
-            << "" << QStringList({"x"}) << QList<Answer>() << QStringList()
-            << QStringList({"R:x=old x"}) << QStringList({"上传 x"}) << "[old]/";
-        QTest::newRow("upload dropped on the parent row")
-            << "pyftpd" << QStringList({"R:data/my docs/a.txt=server", "L:my docs/a.txt=local"})
-            << ""
-            << "/data"
-            << "drop on remote"
-            << ".." << QStringList({"my docs"}) << cancel << QStringList({dataConflict})
-            << QStringList({"R:data/my docs/a.txt=server"}) << QStringList() << "";
+            << "pyftpd" << QStringList{"L:[old]/x=old x", "L:x=another x"}
+            << QStringList{"[old]/", "/"} << "上传"
+            << "x" << QStringList{"R:x=old x", "Q:上传 x"};
         QTest::newRow("upload after a drop cancelled on a folder row")
             << "pyftpd"
-            << QStringList({"R:data/aaa/keep.txt=keep", "R:data/my docs/a.txt=server",
-                            "L:my docs/a.txt=local"})
-            << ""
-            << "/data"
-            << "cancelled drop on remote, then 上传"
-            << "aaa" << QStringList({"my docs"}) << cancel << QStringList({dataConflict})
-            << QStringList({"R:data/my docs/a.txt=server"}) << QStringList() << "";
+            << QStringList{"R:data/aaa/keep.txt=k", "R:data/my docs/a.txt=server",
+                           "L:my docs/a.txt=local"}
+            << QStringList{"", "/data"} << "aaa:上传"
+            << "my docs"
+            << QStringList{"R:data/my docs/a.txt=server", "?:my docs(0)覆盖 /data/my docs(0) 吗？"};
         QTest::newRow("upload of readme.txt beside README.TXT")
-            << "pyftpd" << QStringList({"R:README.TXT=UPPER CASE", "L:readme.txt=lower"}) << ""
-            << "/"
-            << "上传"
-            << "" << QStringList({"readme.txt"}) << QList<Answer>() << QStringList()
-            << QStringList({"R:readme.txt=lower", "R:README.TXT=UPPER CASE"})
-            << QStringList({"上传 readme.txt"}) << "";
+            << "pyftpd" << QStringList{"R:README.TXT=UPPER", "L:readme.txt=lower"}
+            << QStringList{"", "/"} << "上传"
+            << "readme.txt"
+            << QStringList{"R:readme.txt=lower", "R:README.TXT=UPPER", "Q:上传 readme.txt"};
         QTest::newRow("upload onto a file of unknown size")
-            << "mlsd-no-size" << QStringList({"L:hello.txt=mine"}) << ""
-            << "/pub"
+            << "mlsd-no-size" << QStringList{"L:hello.txt=mine"} << QStringList{"", "/pub"}
             << "上传"
-            << "" << QStringList({"hello.txt"}) << cancel
-            << QStringList({"hello.txt(4)覆盖 /pub/hello.txt(大小未知) 吗？"})
-            << QStringList({"C:!STOR /pub/hello.txt"}) << QStringList() << "";
+            << "hello.txt"
+            << QStringList{"C:!STOR /pub/hello.txt",
+                           "?:hello.txt(4)覆盖 /pub/hello.txt(大小未知) 吗？"};
         QTest::newRow("download of a folder the server refuses")
-            << "refused-subfolder" << QStringList() << ""
-            << "/refused"
-            << "下载"
-            << "" << QStringList({"locked"}) << QList<Answer>() << QStringList()
-            << QStringList({"L:locked!"}) << QStringList({"错误 locked"}) << "";
+            << "refused-subfolder" << QStringList() << QStringList{"", "/refused"} << "下载"
+            << "locked" << QStringList{"L:locked!", "Q:错误 locked"};
     }
 
     void transferTargets()
     {
         QFETCH(QString, server);
         QFETCH(QStringList, planted);
-        QFETCH(QString, localDir);
-        QFETCH(QString, remoteDir);
+        QFETCH(QStringList, dirs);
         QFETCH(QString, how);
-        QFETCH(QString, droppedOn);
-        QFETCH(QStringList, chosen);
-        QFETCH(QList<Answer>, answers);
-        QFETCH(QStringList, asked);
+        QFETCH(QString, chosen);
         QFETCH(QStringList, after);
-        QFETCH(QStringList, queue);
-        QFETCH(QString, localShown);
         AppHarness h;
         QTemporaryDir disk;
         QVERIFY(plant(h.home, disk.path(), planted));
-        std::unique_ptr<PyFtpdServer> pyftpd;
+        PyFtpdServer pyftpd(disk.path());
         if (server == "pyftpd") {
-            pyftpd = std::make_unique<PyFtpdServer>(disk.path());
-            QVERIFY2(pyftpd->start(), qPrintable(pyftpd->error()));
-            aim(h, pyftpd->user(), pyftpd->password(), pyftpd->port());
+            QVERIFY2(pyftpd.start(), qPrintable(pyftpd.error()));
+            aim(h, pyftpd.user(), pyftpd.password(), pyftpd.port());
         } else {
             aim(h, server, QStringLiteral("x"), fake->port());
         }
         MainWindow &w = h.start();
         w.connection().Connect();
-        QVERIFY(w.ftp().ConnectionState() == 2);
-        w.remotePane().ChangeRemoteDir(remoteDir);
-        QCOMPARE(w.remotePane().shownDirectory(), remoteDir);
-        w.ui().cmbLocalDir->setEditText(h.home + "/" + localDir);
+        w.remotePane().ChangeRemoteDir(dirs[1]);
+        w.ui().cmbLocalDir->setEditText(h.home + "/" + dirs[0]);
         const qsizetype commandsBefore = fake->commands().size();
-
-        DialogAnswers dialogs(answers);
-        const bool up = how.contains("remote") || how == "上传";
+        const bool up = how.endsWith("上传");
         FileListView *from = up ? w.ui().lvwLocal : w.ui().lvwRemote;
-        FileListView *onto = up ? w.ui().lvwRemote : w.ui().lvwLocal;
-        choose(from, chosen);
-        if (how.contains("drop")) {
+        choose(from, {chosen});
+        if (how.contains(':')) {
             QVERIFY(w.dragDrop().BeginDrag(from));
-            onto->model()->setDropHighlightRow(onto->model()->findText(droppedOn));
-            h.prompts.messageAnswers = {how.startsWith("cancelled") ? Prompts::Answer::Cancel
-                                                                    : Prompts::Answer::Ok};
-            if (up)
-                w.dragDrop().DropOnRemote(QStringLiteral("lvwLocal"));
-            else
-                w.dragDrop().DropOnLocal(QStringLiteral("lvwRemote"));
-            QCOMPARE(onto->model()->dropHighlightRow(), -1);
+            FileListModel *onto = w.ui().lvwRemote->model();
+            onto->setDropHighlightRow(onto->findText(how.section(':', 0, 0)));
+            h.prompts.messageAnswers = {Prompts::Answer::Cancel};
+            w.dragDrop().DropOnRemote(QStringLiteral("lvwLocal"));
+            QCOMPARE(onto->dropHighlightRow(), -1);
         }
-        if (!how.contains("drop") || how.endsWith("上传")) {
-            choose(from, chosen);
-            w.dispatch().ButtonClick(how.right(2));
-        }
+        const bool asks = after.join("").contains("?:");
+        DialogAnswers dialogs(asks ? QList<Answer>{{"frmTransfer", "cmdCancel"}} : QList<Answer>{});
+        w.dispatch().ButtonClick(how.right(2));
 
         QCOMPARE(dialogs.unexpected, QStringList());
         QCOMPARE(dialogs.unanswered(), 0);
-        QCOMPARE(dialogs.messages.size(), asked.size());
-        for (int i = 0; i < asked.size(); ++i)
-            QVERIFY2(dialogs.messages.at(i).endsWith(asked.at(i)),
-                     qPrintable(dialogs.messages.at(i)));
-        QVERIFY(!dialogs.resumable.contains(true) || !asked.join("").contains("大小未知"));
+        QVERIFY(!dialogs.resumable.contains(true));
         for (const QString &expected : after) {
-            const QString where = expected.mid(2).section(QLatin1Char('='), 0, 0);
-            if (expected.startsWith("C:!")) {
-                QVERIFY2(
-                    !fake->commands().mid(commandsBefore).contains(where.mid(1).toUtf8() + "\r\n"),
-                    qPrintable(where));
-                continue;
-            }
-            const QString path = (expected.startsWith("L:") ? h.home : disk.path()) + "/" + where;
-            if (where.endsWith(QLatin1Char('!')))
-                QVERIFY2(!QFileInfo::exists(path.chopped(1)), qPrintable(where));
-            else
-                QCOMPARE(TestFiles::read(path), expected.section(QLatin1Char('='), 1).toUtf8());
+            const QString what = expected.mid(2).section('=', 0, 0);
+            const QString path = (expected[0] == 'L' ? h.home : disk.path()) + "/" + what;
+            if (expected.startsWith("C:"))
+                QVERIFY(
+                    !fake->commands().mid(commandsBefore).contains(what.mid(1).toUtf8() + "\r\n"));
+            else if (expected.startsWith("?:"))
+                QVERIFY2(dialogs.messages.value(0).endsWith(what), qPrintable(what));
+            else if (what.endsWith('!'))
+                QVERIFY2(!QFileInfo::exists(path.chopped(1)), qPrintable(what));
+            else if (!expected.startsWith("Q:"))
+                QCOMPARE(TestFiles::read(path), expected.section('=', 1).toUtf8());
         }
-        QCOMPARE(queueRows(w), queue);
-        // The panes show the folders the transfer was about, not others.
-        QCOMPARE(w.localPane().shownDirectory(), h.home + "/" + localShown);
-        QCOMPARE(w.remotePane().shownDirectory(), remoteDir);
+        QCOMPARE(queueRows(w), after.filter(QRegularExpression("^Q:")).replaceInStrings("Q:", ""));
+        // The panes still show the folders the transfer was about.
+        QCOMPARE(w.localPane().shownDirectory(), h.home + "/" + dirs[0]);
+        QCOMPARE(w.remotePane().shownDirectory(), dirs[1]);
     }
 
     // Nothing is taken while disconnected; files dragged in from the desktop
