@@ -71,8 +71,8 @@ void LocalPane::FillDriveList()
 
 void LocalPane::DoLocalRefresh(QString &path)
 {
-    NormalizeLocalDir(path);
-    // Typed text may hold doubled separators, "." and "..": the folder is
+    NormalizePath(path);
+    // A typed path may hold doubled separators, "." and "..": the folder is
     // named one way only, wherever its path goes next.
     path = QDir::toNativeSeparators(QDir::cleanPath(path));
     if (!path.endsWith(QDir::separator()))
@@ -134,8 +134,16 @@ void LocalPane::LocalParentDir(QString &path)
 
 void LocalPane::RefreshLocal()
 {
-    QString path = cmbLocalDir->currentText();
+    QString path = currentDirectory();
     DoLocalRefresh(path);
+}
+
+QString LocalPane::currentDirectory() const
+{
+    if (!lastListed.isEmpty())
+        return lastListed;
+    QString typed = cmbLocalDir->currentText();
+    return NormalizeLocalDir(typed);
 }
 
 void LocalPane::OpenSelectedRow(bool byDoubleClick)
@@ -148,11 +156,12 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
     const QString name = list->row(selected).text;
     const QString tag = list->row(selected).tag;
 
-    QString path = cmbLocalDir->currentText();
+    // The row was listed in the folder the pane shows, whatever the box
+    // holds by now.
+    QString path = currentDirectory();
     if (iconKey == IconKey::Cdup) {
         LocalParentDir(path);
     } else if (iconKey == IconKey::FolderClose) {
-        NormalizeLocalDir(path);
         path += name;
         DoLocalRefresh(path);
     } else if (byDoubleClick) {
@@ -174,11 +183,10 @@ void LocalPane::fillFromFolderBox()
     if (settingFolderBox)
         return;
     QString path = cmbLocalDir->currentText();
-    QString normalized = path;
-    NormalizeLocalDir(normalized);
+    NormalizeLocalDir(path);
     // Text on its way to a path ("home/us") names no folder of its own: the
     // list stays with the last folder until the text is a whole path.
-    if (QDir::isRelativePath(normalized) || (listedJustNow && normalized == lastListed))
+    if (QDir::isRelativePath(path) || (listedJustNow && path == lastListed))
         return;
     DoLocalRefresh(path);
 }

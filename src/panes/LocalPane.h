@@ -32,8 +32,9 @@ public:
     void FillDriveList();
     // Lists the directory `path` in lvwLocal: the parent row and the folders
     // in the list's sort order, then the files as the file system yields
-    // them; nothing selected. `path` is normalised and cleaned ("//", ".",
-    // "..") in place.
+    // them; nothing selected. `path` names the folder exactly (text typed by
+    // the user goes through NormalizeLocalDir first); it is cleaned ("//",
+    // ".", "..") and gets its separator in place.
     void DoLocalRefresh(QString &path);
     void SortLocalByName();
     // What the selected row is, for the commands' availability.
@@ -45,7 +46,7 @@ public:
     bool LocalDirInHistory(const QString &path) const;
     // Replaces `path` by its parent (at a root it stays) and lists it.
     void LocalParentDir(QString &path);
-    // Lists the current directory again.
+    // Lists the folder on show again.
     void RefreshLocal();
     // Opens the selected row: the parent row goes up, a folder row goes in,
     // and a file row is run on a double-click (Enter runs nothing). The
@@ -53,6 +54,9 @@ public:
     void OpenSelectedRow(bool byDoubleClick);
 
 private:
+    // The folder the list shows; before the first listing, the folder box's
+    // text by the typed rule.
+    QString currentDirectory() const;
     void lvwLocal_GotFocus();
     void lvwLocal_LostFocus();
     void lvwLocal_DblClick();

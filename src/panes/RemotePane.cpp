@@ -233,13 +233,6 @@ void RemotePane::ProbeRemoteLink(int row)
     returnToShownDirectory();
 }
 
-void RemotePane::OpenDropTarget()
-{
-    const int r = lvwRemote->model()->dropHighlightRow();
-    if (ctx.ready() && r >= 0)
-        openFolderRow(r, true);
-}
-
 bool RemotePane::openFolderRow(int r, bool probeLink)
 {
     const FileRow row = lvwRemote->model()->row(r);

@@ -42,9 +42,6 @@ public:
     void ChangeRemoteDir(const QString &path);
     void RemoteParentDir();
     void ProbeRemoteLink(int row);
-    // Before an upload into a dropped-on row: opens the drop-highlight row as
-    // a double-click would (a folder is entered, a link probed).
-    void OpenDropTarget();
     void RememberRemoteDir();
     bool RemoteDirInHistory(const QString &path) const;
 

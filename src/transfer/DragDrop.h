@@ -41,7 +41,8 @@ private:
     void dragOver(FileListView *pane, QDragMoveEvent *event);
     void drop(FileListView *pane, QDropEvent *event);
     // Where the items go: the pane's folder, or the folder row dropped on.
-    QString dropTarget(FileListView *pane, const QString &dir, bool remote) const;
+    // The pane's drop highlight is cleared.
+    QString takeDropTarget(FileListView *pane, const QString &dir, bool remote);
     bool confirm(const QString &text, const QString &title) const;
 
     TransferContext &tc;

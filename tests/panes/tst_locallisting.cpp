@@ -5,6 +5,7 @@
 #include "panes/PaneSorting.h"
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -81,10 +82,15 @@ private Q_SLOTS:
         rig.pane->DoLocalRefresh(path);
         QCOMPARE(rig.texts(), QStringList({".."}));
 
-        // "a[1]b" does not exist: the bracketed part is cut and "ab" listed.
+        // A folder is listed as it is named; only text typed into the box
+        // loses its bracketed part, when it names no folder: "a[1]b" does
+        // not exist, and typed it lists "ab".
         path = root + "a[1]b";
         rig.pane->DoLocalRefresh(path);
-        QCOMPARE(path, root + "ab/");
+        QCOMPARE(path, root + "a[1]b/");
+        QCOMPARE(rig.texts(), QStringList({".."}));
+        rig.cmbLocalDir->setEditText(root + "a[1]b");
+        QCOMPARE(rig.pane->shownDirectory(), root + "ab/");
         QCOMPARE(rig.texts(), QStringList({"..", "inside"}));
     }
 
