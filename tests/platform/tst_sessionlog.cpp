@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTextCursor>
 #include <QtTest>
 
@@ -16,6 +17,7 @@ private Q_SLOTS:
         SessionLog log(&txtLog);
         log.append(QStringLiteral("连接中 ...\r\n"));
         log.append(QStringLiteral("220 ready\r\n"));
+        QTRY_COMPARE(txtLog.document()->blockCount(), 3);
 
         // The user selects a word at the start and puts the caret there.
         QTextCursor selection(txtLog.document());
@@ -51,6 +53,19 @@ private Q_SLOTS:
         log.append(QStringLiteral("错误\r\n"));
         QCOMPARE(log.text(), QStringLiteral("150 Opening错误\r\n"));
         QCOMPARE(txtLog.document()->blockCount(), 2); // the line and the empty one after it
+    }
+
+    // A folder copy logs thousands of replies: laid out one by one they held
+    // the window up.
+    void aRunOfAppendsReachesThePaneInOneInsertion()
+    {
+        QPlainTextEdit txtLog;
+        SessionLog log(&txtLog);
+        QSignalSpy insertions(txtLog.document(), &QTextDocument::contentsChange);
+        for (int i = 0; i < 100; ++i)
+            log.append(QStringLiteral("226 Transfer complete.\r\n"));
+        QTRY_COMPARE(txtLog.document()->blockCount(), 101);
+        QCOMPARE(insertions.count(), 1);
     }
 
     void aLongLogScrollsToItsEnd()

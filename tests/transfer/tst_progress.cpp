@@ -147,7 +147,7 @@ private Q_SLOTS:
         QCOMPARE(rig.bar.panelText(QStringLiteral("Rate")), rate);
         const QProgressBar *bar = rig.bar.progress();
         QCOMPARE(bar->value(), int(double(value) / newMaximum * bar->maximum()));
-        QVERIFY(rig.txtLog->toPlainText().isEmpty());
+        QVERIFY(rig.parts.log.text().isEmpty());
     }
 
     // A whole-folder copy: the bar follows the file in hand, the amount and
@@ -232,9 +232,9 @@ private Q_SLOTS:
         QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Closed));
         rig.report(20, FtpCategory::Information, 0, QStringLiteral("note\r\n"));
         QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Connected));
-        QCOMPARE(rig.txtLog->toPlainText(),
-                 QStringLiteral("550 Directory already Exists\n550 Permission denied\n"
-                                "257 \"/x\" created\nnote\n"));
+        QCOMPARE(rig.parts.log.text(),
+                 QStringLiteral("550 Directory already Exists\r\n550 Permission denied\r\n"
+                                "257 \"/x\" created\r\nnote\r\n"));
     }
 };
 
