@@ -17,6 +17,8 @@ constexpr int progressLeft = 500;
 // The bar's own range: fine enough for a smooth bar at any width.
 constexpr int barSteps = 10000;
 constexpr int fileNameShown = 15;
+// Changes of the status picture within this long are shown together.
+constexpr int pictureShowingMs = 50;
 
 QIcon pictureIcon(int image)
 {
@@ -56,6 +58,14 @@ StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent), Progress1(new 
     Progress1->setValue(0);
     Progress1->raise();
 
+    pictureShowing.setSingleShot(true);
+    pictureShowing.setInterval(pictureShowingMs);
+    connect(&pictureShowing, &QTimer::timeout, this, [this] {
+        if (shownPicture == picture)
+            return;
+        showPicture();
+        pictureShowing.start();
+    });
     setStatusPicture(Closed);
 }
 
@@ -90,10 +100,28 @@ void StatusPanels::setPanelText(const QString &key, const QString &text)
 void StatusPanels::setStatusPicture(int image)
 {
     picture = image;
-    const QIcon icon = pictureIcon(image);
+    // Every server reply and every note of a transfer sets the picture, so a
+    // copy of many small files changes it several times a file: each change
+    // lays the status bar out and paints it anew. A change is shown at once,
+    // those that follow within the next moment together at its end.
+    if (pictureShowing.isActive())
+        return;
+    showPicture();
+    pictureShowing.start();
+}
+
+void StatusPanels::showPicture()
+{
+    if (shownPicture == picture)
+        return;
+    shownPicture = picture;
+    // Looked up once: a lookup searches the theme's folders.
+    auto known = pictureIcons.find(picture);
+    if (known == pictureIcons.end())
+        known = pictureIcons.insert(picture, pictureIcon(picture));
     QLabel *status = panel(QStringLiteral("Status"));
     const int side = status->fontMetrics().height();
-    status->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(side, side));
+    status->setPixmap(known->isNull() ? QPixmap() : known->pixmap(side, side));
 }
 
 void StatusPanels::PlaceProgress()

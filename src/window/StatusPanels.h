@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QHash>
+#include <QIcon>
 #include <QStatusBar>
 #include <QStringList>
+#include <QTimer>
 
 class QLabel;
 class QProgressBar;
@@ -72,9 +74,13 @@ private:
     QStringList panelKeys;
     QHash<QString, QLabel *> panels;
     void showProgress();
+    void showPicture();
 
     QProgressBar *Progress1;
     int picture = NoPicture;
+    int shownPicture = NoPicture;
+    QTimer pictureShowing;
+    QHash<int, QIcon> pictureIcons;
     qint64 maximum = 100;
     qint64 value = 0;
 };
