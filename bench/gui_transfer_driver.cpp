@@ -6,8 +6,10 @@
 //
 //   bench_gui_transfer HOST PORT REMOTE_DIR NAME LOCAL_DIR [UPLOAD_DIR]
 //
-// Prints "download SECONDS" and "stall_download MS", then with UPLOAD_DIR
-// "upload SECONDS", and "stall MS" for what followed the download.
+// Prints "download SECONDS", "stall_download MS" and "cpu_download MS" (the
+// processor time of the window's thread), then with UPLOAD_DIR "upload
+// SECONDS" and "cpu_upload MS", and "stall MS" for what followed the
+// download.
 
 #include "BenchDriver.h"
 #include "BenchTiming.h"
@@ -115,8 +117,10 @@ int main(int argc, char **argv)
     stall.start();
     QElapsedTimer clock;
     clock.start();
+    double cpu = threadCpuMs();
     w.dispatch().ButtonClick(QStringLiteral("下载"));
     std::printf("download %.3f\n", msSince(clock) / 1000.0);
+    std::printf("cpu_download %.1f\n", threadCpuMs() - cpu);
     std::printf("stall_download %.1f\n", stall.stop());
     stall.start();
 
@@ -125,8 +129,10 @@ int main(int argc, char **argv)
         if (!select(w.ui().lvwLocal, name))
             return 1;
         clock.restart();
+        cpu = threadCpuMs();
         w.dispatch().ButtonClick(QStringLiteral("上传"));
         std::printf("upload %.3f\n", msSince(clock) / 1000.0);
+        std::printf("cpu_upload %.1f\n", threadCpuMs() - cpu);
     }
     std::printf("stall %.1f\n", stall.stop());
     const QString failed = w.ui().lvwStatus->model()->rowCount() > 0
