@@ -227,17 +227,19 @@ def alternate(commands, runs, before=None):
     return times
 
 
-def cpu_seconds(command, runs):
-    """The processor time (user and system) `command` takes in each of
-    `runs` runs: what the program itself costs, whatever the server's time."""
+def run_with_cpu(command):
+    """Runs `command` like run(); returns its wall-clock seconds and the
+    processor time (user and system) it took, whatever the server's time."""
     import resource
-    samples = []
-    for _ in range(runs):
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        run(command)
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        samples.append(after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime)
-    return samples
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    elapsed = run(command)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return elapsed, after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
+
+
+def cpu_seconds(command, runs):
+    """The processor time `command` takes in each of `runs` runs."""
+    return [run_with_cpu(command)[1] for _ in range(runs)]
 
 
 def peak_rss_mib(command):
