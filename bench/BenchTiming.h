@@ -9,7 +9,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <algorithm>
-#include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 inline double msSince(const QElapsedTimer &timer)
@@ -17,21 +17,29 @@ inline double msSince(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-// Processor time the calling thread has used, in ms: what its own work
-// costs, whatever else the machine does meanwhile.
+inline double cpuMs(const rusage &usage)
+{
+    const auto ms = [](const timeval &t) {
+        return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Processor time (user and system) the calling thread has used, in ms:
+// what its own work costs, whatever else the machine does meanwhile.
 inline double threadCpuMs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return cpuMs(usage);
 }
 
 // The same for the whole process, all its threads.
 inline double processCpuMs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return cpuMs(usage);
 }
 
 struct Spread
