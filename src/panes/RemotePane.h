@@ -41,6 +41,8 @@ public:
     // Enters a directory by name (relative to the one on show) or full path.
     void ChangeRemoteDir(const QString &path);
     void RemoteParentDir();
+    // Goes up one folder as the parent row does, and remembers where.
+    void OpenParentFolder();
     void ProbeRemoteLink(int row);
     // Before an upload into a dropped-on row: opens the drop-highlight row as
     // a double-click would (a folder is entered, a link probed).
