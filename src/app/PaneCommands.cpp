@@ -63,3 +63,12 @@ void PaneCommands::RefreshPane()
         refreshLocal();
     }
 }
+
+void PaneCommands::ParentFolder()
+{
+    const Pane pane = ctx.availability.commandPane();
+    if (pane == Pane::Remote && parentRemote)
+        parentRemote();
+    else if (pane == Pane::Local && parentLocal)
+        parentLocal();
+}

@@ -6,7 +6,7 @@ class FileListView;
 class WindowContext;
 
 // The commands that act on whichever pane is active: the two view modes,
-// select all and refresh.
+// select all, refresh and going up one folder.
 class PaneCommands
 {
 public:
@@ -16,6 +16,9 @@ public:
     // session and is set by the connection.
     void setLocalRefresh(std::function<void()> refresh) { refreshLocal = std::move(refresh); }
     void setRemoteRefresh(std::function<void()> refresh) { refreshRemote = std::move(refresh); }
+    // How each pane goes up to the folder above the one on show.
+    void setLocalParent(std::function<void()> up) { parentLocal = std::move(up); }
+    void setRemoteParent(std::function<void()> up) { parentRemote = std::move(up); }
 
     // The pane acted on is the one CommandState names, whose availability
     // the menus and buttons show.
@@ -30,6 +33,9 @@ public:
     // Refills the remote pane when it is the one acted on, otherwise the
     // local pane.
     void RefreshPane();
+    // The Backspace key: the file pane acted on shows the folder above, as
+    // its parent row would.
+    void ParentFolder();
 
 private:
     void setViewMode(int mode);
@@ -41,4 +47,6 @@ private:
     FileListView *lvwRemote;
     std::function<void()> refreshLocal;
     std::function<void()> refreshRemote;
+    std::function<void()> parentLocal;
+    std::function<void()> parentRemote;
 };

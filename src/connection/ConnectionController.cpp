@@ -1,6 +1,7 @@
 #include "connection/ConnectionController.h"
 
 #include "connection/QuickConnectDialog.h"
+#include "connection/QuickConnectHistory.h"
 #include "connection/SiteManagerDialog.h"
 #include "ftp/FtpSession.h"
 #include "ftp/FtpUrl.h"
@@ -28,6 +29,13 @@ ConnectionController::ConnectionController(WindowContext &context, RemoteBrowser
     connect(&ctx.ftp, &FtpSession::StateChangedEvent, this, &ConnectionController::StateChanged);
     ctx.ftp.setCertificateQuestion(
         [this](const FtpCertificate &certificate) { return certificates.ask(certificate); });
+}
+
+ConnectionController::~ConnectionController() = default;
+
+void ConnectionController::rememberQuickConnects(SettingsStore &settings)
+{
+    quickConnectHistory = std::make_unique<QuickConnectHistory>(settings);
 }
 
 void ConnectionController::Connect()
@@ -116,8 +124,12 @@ void ConnectionController::mnuSit_Click()
 
 void ConnectionController::mnuLogin_Click()
 {
-    runDialog<QuickConnectDialog>([](QuickConnectDialog &) {}, ctx.globals, ctx.prompts,
-                                  ctx.window);
+    runDialog<QuickConnectDialog>(
+        [this](QuickConnectDialog &dialog) {
+            if (quickConnectHistory)
+                dialog.useHistory(*quickConnectHistory);
+        },
+        ctx.globals, ctx.prompts, ctx.window);
 }
 
 void ConnectionController::quickConnectTo(const QString &link)
@@ -128,8 +140,13 @@ void ConnectionController::quickConnectTo(const QString &link)
                                Prompts::Buttons::Ok, Prompts::Icon::Warning, title);
         return;
     }
-    runDialog<QuickConnectDialog>([&url](QuickConnectDialog &dialog) { dialog.fillFrom(*url); },
-                                  ctx.globals, ctx.prompts, ctx.window);
+    runDialog<QuickConnectDialog>(
+        [this, &url](QuickConnectDialog &dialog) {
+            if (quickConnectHistory)
+                dialog.useHistory(*quickConnectHistory);
+            dialog.fillFrom(*url);
+        },
+        ctx.globals, ctx.prompts, ctx.window);
 }
 
 void ConnectionController::mnuRelogin_Click()

@@ -78,10 +78,7 @@ void LocalPane::DoLocalRefresh(QString &path)
     if (!path.endsWith(QDir::separator()))
         path += QDir::separator();
     LocalListing::Entries entries = listing.read(path);
-    entries.folders.prepend(FileListModel::parentRow());
-    // The parent row and the folders take the list's sort column and
-    // direction; the files stay in the order the file system gave them.
-    list->fill(std::move(entries.folders), std::move(entries.files));
+    FillInSortOrder(*list, std::move(entries.folders), std::move(entries.files));
     lvwLocal->clearSelection();
     ctx.availability.refresh();
 
@@ -91,6 +88,7 @@ void LocalPane::DoLocalRefresh(QString &path)
         QMetaObject::invokeMethod(
             this, [this] { listedJustNow = false; }, Qt::QueuedConnection);
     }
+    Q_EMIT folderListed(path);
 }
 
 void LocalPane::SortLocalByName()
@@ -170,6 +168,24 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
     RememberLocalDir(path);
     if (byDoubleClick)
         lvwLocal->activeView()->viewport()->update();
+}
+
+void LocalPane::OpenParentFolder()
+{
+    QString path = cmbLocalDir->currentText();
+    LocalParentDir(path);
+    RememberLocalDir(path);
+}
+
+void LocalPane::setShowHiddenFiles(bool show)
+{
+    if (listing.showsHiddenFiles() == show)
+        return;
+    listing.setShowHiddenFiles(show);
+    if (lastListed.isEmpty())
+        return;
+    QString path = lastListed;
+    DoLocalRefresh(path);
 }
 
 void LocalPane::runFile(const QString &path)

@@ -52,6 +52,15 @@ public:
     // and a file row is run on a double-click (Enter runs nothing). The
     // directory reached is remembered in the folder box.
     void OpenSelectedRow(bool byDoubleClick);
+    // Goes up one folder as the parent row does, and remembers where.
+    void OpenParentFolder();
+    // Whether dot files are listed; the folder on show is listed again when
+    // this changes.
+    void setShowHiddenFiles(bool show);
+
+Q_SIGNALS:
+    // The list shows `dir` as it is now (a listing, not a reorder).
+    void folderListed(const QString &dir);
 
 private:
     // The folder the list shows; before the first listing, the folder box's

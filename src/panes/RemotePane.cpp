@@ -160,7 +160,7 @@ void RemotePane::showDirectory(const QString &dir)
 void RemotePane::fillFromListing(const QString &dir)
 {
     RemoteRows rows = BuildRemoteRows(ctx.ftp.ListingEntries(), dir);
-    lvwRemote->model()->fill(std::move(rows.sortedPart), std::move(rows.appended));
+    FillInSortOrder(*lvwRemote->model(), std::move(rows.sortedPart), std::move(rows.appended));
     lvwRemote->clearSelection();
     ctx.availability.refresh();
 }
@@ -247,6 +247,14 @@ bool RemotePane::openFolderRow(int r, bool probeLink)
     else
         return false;
     return true;
+}
+
+void RemotePane::OpenParentFolder()
+{
+    if (!ctx.ready())
+        return;
+    RemoteParentDir();
+    RememberRemoteDir();
 }
 
 void RemotePane::RememberRemoteDir()

@@ -41,6 +41,8 @@ public:
     // Enters a directory by name (relative to the one on show) or full path.
     void ChangeRemoteDir(const QString &path);
     void RemoteParentDir();
+    // Goes up one folder as the parent row does, and remembers where.
+    void OpenParentFolder();
     void ProbeRemoteLink(int row);
     void RememberRemoteDir();
     bool RemoteDirInHistory(const QString &path) const;

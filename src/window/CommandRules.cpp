@@ -105,6 +105,12 @@ CommandLooks evaluate(const CommandSnapshot &s)
     looks[Cmd::ViewReport].checked = !s.listModeChecked;
     looks[Cmd::Property].visible = s.filePane != Pane::Remote;
 
+    // The pane keys act on the file pane that has the focus. Going up on the
+    // server needs the session; selecting needs only the rows on show.
+    looks[Cmd::ParentFolderKey].enabled =
+        idle && (s.active == Pane::Local || (s.active == Pane::Remote && s.connected));
+    looks[Cmd::SelectAllKey].enabled = idle && filePaneActive;
+
     const Pane target = commandPane(s);
     if (idle) {
         if (target == Pane::Queue)

@@ -8,10 +8,12 @@
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/SessionLog.h"
 #include "platform/SiteDatabase.h"
 #include "window/StatusPanels.h"
+#include "window/WindowContext.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -609,6 +611,84 @@ private Q_SLOTS:
         w.close();
         QCOMPARE(w.ftp().ConnectionState(), 0);
         QVERIFY(!logText(w).contains(QStringLiteral("正在断开连接")));
+    }
+
+    // The keys a user reaches for in the panes, pressed where the user
+    // presses them. `folder`: the local folder box's text below the home
+    // folder, or the remote folder on show; `allSelected`: every row but the
+    // parent row is selected, else none is; `refreshed`: a file made just
+    // before the key is listed (the folder box lists what it holds as typed).
+    void keys_data()
+    {
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("allSelected");
+        QTest::addColumn<bool>("refreshed");
+        const QKeySequence f5(Qt::Key_F5), back(Qt::Key_Backspace), all(QKeySequence::SelectAll);
+        QTest::newRow("F5, local") << "local" << f5 << false << "work/" << false << true;
+        QTest::newRow("F5, remote") << "remote" << f5 << false << "/docs" << false << true;
+        QTest::newRow("Backspace, local") << "local" << back << false << "" << false << false;
+        QTest::newRow("Backspace, remote") << "remote" << back << false << "/" << false << false;
+        QTest::newRow("Ctrl+A, local") << "local" << all << false << "work/" << true << false;
+        QTest::newRow("Ctrl+A, remote") << "remote" << all << false << "/docs" << true << false;
+        QTest::newRow("Backspace in the folder box edits it")
+            << "box" << back << false << "work" << false << true;
+        QTest::newRow("Ctrl+A while a command runs")
+            << "local" << all << true << "work/" << false << false;
+        QTest::newRow("Backspace while a command runs")
+            << "remote" << back << true << "/docs" << false << false;
+        QTest::newRow("F5 while a command runs")
+            << "local" << f5 << true << "work/" << false << false;
+    }
+
+    void keys()
+    {
+        QFETCH(QString, pane);
+        QFETCH(QKeySequence, key);
+        QFETCH(bool, busy);
+        QFETCH(QString, folder);
+        QFETCH(bool, allSelected);
+        QFETCH(bool, refreshed);
+        AppHarness h;
+        QVERIFY(QDir(h.home).mkpath(QStringLiteral("work/sub")));
+        QVERIFY(TestFiles::write(h.home + QStringLiteral("/work/a.txt"), "a"));
+        MainWindow &w = h.start();
+        QString work = h.home + QStringLiteral("/work");
+        w.localPane().DoLocalRefresh(work);
+        w.localPane().RememberLocalDir(work);
+        const bool remote = pane == QLatin1String("remote");
+        if (remote) {
+            aim(h, server->password());
+            w.connection().mnuRelogin_Click();
+            w.remotePane().ChangeRemoteDir(QStringLiteral("docs"));
+        }
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FileListView *list = remote ? w.ui().lvwRemote : w.ui().lvwLocal;
+        QWidget *target = list->reportView();
+        if (pane == QLatin1String("box"))
+            target = w.ui().cmbLocalDir->lineEdit();
+        target->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(target->hasFocus());
+
+        const QString made = QStringLiteral("new-%1.txt").arg(QDateTime::currentMSecsSinceEpoch());
+        QVERIFY(TestFiles::write(work + QLatin1Char('/') + made, "new"));
+        QVERIFY(TestFiles::write(tree.filePath(QStringLiteral("docs/") + made), "new"));
+        if (busy)
+            w.context().gate.run([&] { QTest::keySequence(target, key); });
+        else
+            QTest::keySequence(target, key);
+
+        QCOMPARE(remote ? w.remotePane().shownDirectory()
+                        : w.ui().cmbLocalDir->currentText().mid(h.home.size() + 1),
+                 folder);
+        QList<int> everyRowButTheParent;
+        for (int row = 1; allSelected && row < list->model()->rowCount(); ++row)
+            everyRowButTheParent << row;
+        QCOMPARE(list->selectedRows(), everyRowButTheParent);
+        QCOMPARE(list->model()->findText(made) > 0, refreshed);
     }
 };
 
