@@ -6,8 +6,11 @@
 //
 //   bench_gui_transfer HOST PORT REMOTE_DIR NAME LOCAL_DIR [UPLOAD_DIR]
 //
-// Prints "download SECONDS" and "stall_download MS", then with UPLOAD_DIR
-// "upload SECONDS", and "stall MS" for what followed the download.
+// Prints "download SECONDS", "stall_download MS", "cpu_download MS" (the
+// processor time of the window's thread) and "process_cpu_download MS" (of
+// the whole process), then with UPLOAD_DIR "upload SECONDS", "cpu_upload
+// MS" and "process_cpu_upload MS", and "stall MS" for what followed the
+// download.
 
 #include "BenchDriver.h"
 #include "BenchTiming.h"
@@ -116,8 +119,12 @@ int main(int argc, char **argv)
     stall.start();
     QElapsedTimer clock;
     clock.start();
+    double cpu = threadCpuMs();
+    double processCpu = processCpuMs();
     w.dispatch().ButtonClick(QStringLiteral("下载"));
     std::printf("download %.3f\n", msSince(clock) / 1000.0);
+    std::printf("cpu_download %.1f\n", threadCpuMs() - cpu);
+    std::printf("process_cpu_download %.1f\n", processCpuMs() - processCpu);
     std::printf("stall_download %.1f\n", stall.stop());
     stall.start();
 
@@ -126,8 +133,12 @@ int main(int argc, char **argv)
         if (!select(w.ui().lvwLocal, name))
             return 1;
         clock.restart();
+        cpu = threadCpuMs();
+        processCpu = processCpuMs();
         w.dispatch().ButtonClick(QStringLiteral("上传"));
         std::printf("upload %.3f\n", msSince(clock) / 1000.0);
+        std::printf("cpu_upload %.1f\n", threadCpuMs() - cpu);
+        std::printf("process_cpu_upload %.1f\n", processCpuMs() - processCpu);
     }
     std::printf("stall %.1f\n", stall.stop());
     const QString failed = w.ui().lvwStatus->model()->rowCount() > 0

@@ -126,20 +126,19 @@ int main(int argc, char **argv)
     lvwLocal->grab();
     const double listMode = msSince(timer);
 
-    const double k = median(korvu);
-    const double l = median(ls);
     std::printf("directory            %s (%d rows with the parent row)\n", qPrintable(dir),
                 int(model.rowCount()));
-    std::printf("runs                 %d, medians in ms\n", runs);
-    std::printf("korvu DoLocalRefresh %.0f ms (filled, sorted, painted; min %.0f)\n", k,
-                *std::min_element(korvu.begin(), korvu.end()));
-    std::printf("ls -l --color=never  %.0f ms (min %.0f)\n", l,
-                *std::min_element(ls.begin(), ls.end()));
-    std::printf("ratio korvu / ls     %.2f\n", k / l);
+    std::printf("runs                 %d, each figure median [lowest..highest]\n", runs);
+    std::printf("korvu DoLocalRefresh %s ms (filled, sorted, painted)\n",
+                qPrintable(shown(spreadOf(korvu))));
+    std::printf("ls -l --color=never  %s ms\n", qPrintable(shown(spreadOf(ls))));
+    std::printf("ratio korvu / ls     %s (run by run)\n",
+                qPrintable(shown(spreadOf(ratiosOf(korvu, ls)), 2)));
     std::printf("rss of filled pane   %.1f MiB (%.1f before, %.1f filled)\n", rssFilled - rssBefore,
                 rssBefore, rssFilled);
-    std::printf("header click, names  %.0f ms (all rows sorted, folders first, painted)\n",
+    std::printf("header click, names  %.0f ms, once (all rows sorted, folders first, painted)\n",
                 headerClick);
-    std::printf("list view fill       %.0f ms (filled, laid out in columns, painted)\n", listMode);
+    std::printf("list view fill       %.0f ms, once (filled, laid out in columns, painted)\n",
+                listMode);
     return 0;
 }

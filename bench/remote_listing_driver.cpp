@@ -27,7 +27,6 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -97,11 +96,9 @@ int main(int argc, char **argv)
 
     std::printf("directory            %s (%d rows with the parent row)\n", qPrintable(dir),
                 int(model.rowCount()));
-    std::printf("korvu DoRemoteRefresh %.0f ms median of %d (listed, filled, sorted, painted;"
-                " min %.0f)\n",
-                median(refresh), runs, *std::min_element(refresh.begin(), refresh.end()));
-    std::printf("header click         %.0f ms median, %.0f ms worst (all rows re-sorted,"
-                " folders first, painted)\n",
-                median(clicks), *std::max_element(clicks.begin(), clicks.end()));
+    std::printf("korvu DoRemoteRefresh %s ms over %d runs (listed, filled, sorted, painted)\n",
+                qPrintable(shown(spreadOf(refresh))), runs);
+    std::printf("header click         %s ms (all rows re-sorted, folders first, painted)\n",
+                qPrintable(shown(spreadOf(clicks))));
     return 0;
 }

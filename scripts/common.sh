@@ -7,11 +7,11 @@ KORVU_BUILD=${KORVU_BUILD:-$KORVU_ROOT/build}
 # Debian 12 packages Korvu needs to build, run, test, benchmark and package
 # (the last line: the package test's validators, dpkg-shlibdeps and lintian).
 KORVU_PACKAGES=(
-  g++ cmake ninja-build make pkg-config libssl-dev
+  g++ cmake ninja-build make pkg-config libssl-dev libssh-dev
   qt6-base-dev libqt6sql6-sqlite libqt6svg6 qt6-qpa-plugins qt6-translations-l10n libicu-dev
   xvfb xauth xdotool imagemagick fonts-wqy-microhei adwaita-icon-theme
   python3 python3-pyftpdlib python3-openssl vsftpd lftp curl openssl ca-certificates
-  hyperfine time xdg-utils
+  hyperfine time xdg-utils openssh-client openssh-server python3-asyncssh
   desktop-file-utils appstream dpkg-dev file lintian
 )
 
@@ -32,7 +32,21 @@ ensure_packages() {
   fi
   echo "korvu: installing ${missing[*]}" >&2
   as_root apt-get update -q
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # Packages must not start services: openssh-server would start a system
+  # sshd on port 22 (the tests run their own). A policy-rc.d that refuses
+  # every start does that during the install, unless the machine has one.
+  local policy=/usr/sbin/policy-rc.d own_policy=
+  if [ ! -e "$policy" ]; then
+    as_root sh -c "printf '#!/bin/sh\\nexit 101\\n' >$policy && chmod 755 $policy"
+    own_policy=1
+  fi
+  local status=0
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    "${missing[@]}" || status=$?
+  if [ -n "$own_policy" ]; then
+    as_root rm -f "$policy"
+  fi
+  return $status
 }
 
 # Configures (once) and builds the tree with Ninja, two jobs at most. An

@@ -36,10 +36,20 @@ def build_korvu_ftp(*more_targets):
                    + list(more_targets), check=True, stdout=subprocess.DEVNULL)
 
 
-def machine_line():
+def load_average():
+    """The load averages over 1, 5 and 15 minutes, as the kernel writes them."""
     with open("/proc/loadavg") as stream:
-        load = " ".join(stream.read().split()[:3])
-    return "%s; %d cores; load %s" % (time.strftime("%Y-%m-%d %H:%M %Z"), os.cpu_count(), load)
+        return " ".join(stream.read().split()[:3])
+
+
+def machine_line():
+    return "%s; %d cores; load %s" % (time.strftime("%Y-%m-%d %H:%M %Z"), os.cpu_count(),
+                                      load_average())
+
+
+def end_line():
+    """Printed after the runs: the load they met (the start's is in machine_line)."""
+    print("load after the runs: %s" % load_average())
 
 
 def _die_with_parent():
@@ -217,17 +227,19 @@ def alternate(commands, runs, before=None):
     return times
 
 
-def cpu_seconds(command, runs):
-    """The median processor time (user and system) `command` takes, over
-    `runs` runs: what the program itself costs, whatever the server's time."""
+def run_with_cpu(command):
+    """Runs `command` like run(); returns its wall-clock seconds and the
+    processor time (user and system) it took, whatever the server's time."""
     import resource
-    samples = []
-    for _ in range(runs):
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        run(command)
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        samples.append(after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime)
-    return median(samples)
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    elapsed = run(command)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return elapsed, after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
+
+
+def cpu_seconds(command, runs):
+    """The processor time `command` takes in each of `runs` runs."""
+    return [run_with_cpu(command)[1] for _ in range(runs)]
 
 
 def peak_rss_mib(command):
@@ -244,8 +256,36 @@ def median(values):
     return statistics.median(values)
 
 
+# Every figure of repeated runs is shown with its spread, "median [lowest..
+# highest]", so that a reader tells the noise of a shared machine from a
+# real change: a new median inside the old spread is no news. Ratios are
+# taken round by round, the contenders of one round having shared its load,
+# and shown the same way. bench/BenchTiming.h does the same for the drivers.
+
 def spread(values):
-    return "%.3f-%.3f s" % (min(values), max(values))
+    """(lowest, median, highest) of `values`."""
+    return min(values), median(values), max(values)
+
+
+def shown(values, form="%.0f", unit=""):
+    """"1649 [1510..1702] MB/s": the median and the spread of `values`."""
+    low, middle, high = spread(values)
+    text = "%s [%s..%s]" % (form % middle, form % low, form % high)
+    return text + " " + unit if unit else text
+
+
+def ratios(numerators, denominators):
+    """numerators[i] / denominators[i]: each round's runs against each other."""
+    return [a / b for a, b in zip(numerators, denominators)]
+
+
+def milliseconds(seconds):
+    return [s * 1000 for s in seconds]
+
+
+def rates(amount, seconds):
+    """amount / s for each run's seconds (bytes or files a second)."""
+    return [amount / s for s in seconds]
 
 
 def print_table(header, rows):

@@ -37,6 +37,8 @@ CommandDispatch::CommandDispatch(WindowContext &context, QObject *parent)
     }
     for (QAction *button : commands.buttons)
         connect(button, &QAction::triggered, this, [this, button] { trigger(button); });
+    for (QAction *key : {commands.keyParentFolder, commands.keySelectAll})
+        connect(key, &QAction::triggered, this, [this, key] { trigger(key); });
     for (const auto &entry : buttonMenuItems)
         menuItemOfButton.insert(commands.button(entry.key), commands.*entry.menuItem);
     unstoppable = {commands.mnuExit, commands.button(ToolbarKey::Stop)};

@@ -9,12 +9,12 @@
 class QAction;
 class WindowContext;
 
-// Routes the menu items, the toolbar buttons and double clicks on the status
-// panels to what each command does, through the command gate: while a
-// command runs, the FTP session is busy or a batch runs, only stop and exit
-// get through. A toolbar button that stands for a menu item runs that item's
-// handler directly, so it works whenever the button is enabled, whatever the
-// menu item's own state.
+// Routes the menu items, the toolbar buttons, the pane keys and double
+// clicks on the status panels to what each command does, through the
+// command gate: while a command runs, the FTP session is busy or a batch
+// runs, only stop and exit get through. A toolbar button that stands for a
+// menu item runs that item's handler directly, so it works whenever the
+// button is enabled, whatever the menu item's own state.
 class CommandDispatch : public QObject
 {
     Q_OBJECT

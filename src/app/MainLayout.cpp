@@ -23,13 +23,16 @@ constexpr int splitterWidth = 90;
 // The file frames start a little below the toolbar and end a little above
 // the status frame.
 constexpr int frameTop = 60;
-constexpr int frameGap = 60;
-constexpr int innerLeft = 50; // lists and folder boxes inside their frames
+constexpr int frameGap = splitterWidth; // where imgStatusSplitter lies
+constexpr int innerLeft = 50;           // lists and folder boxes inside their frames
 constexpr int statusInnerLeft = 100;
 constexpr int statusListHeight = 1250;
 constexpr int progressHeight = 150;
 constexpr int logHeight = 1100;
 constexpr int lblLogWidth = 1000;
+// What the file frames keep below their folder boxes when the status frame
+// is dragged taller: a few rows.
+constexpr int fileListMinimum = 1200;
 } // namespace
 
 MainLayout::MainLayout(QMainWindow *window, MainWindowUi &ui, WindowState &state, QObject *parent)
@@ -38,6 +41,7 @@ MainLayout::MainLayout(QMainWindow *window, MainWindowUi &ui, WindowState &state
     window->setMinimumSize(px(MinWindowWidth), py(MinWindowHeight));
     ui.area->installEventFilter(this);
     ui.imgSplitter->installEventFilter(this);
+    ui.imgStatusSplitter->installEventFilter(this);
     window->installEventFilter(this);
 }
 
@@ -109,16 +113,31 @@ void MainLayout::placeFrameContents()
 
     const int staCaption = pixelsToTwipsY(ui.fraSta->contentsRect().top(), window);
     statusListTop = qMax(200, staCaption + 30);
-    const int progressTop = statusListTop + statusListHeight + 40;
-    const int labelTop = progressTop + progressHeight + 40;
-    const int labelHeight = pixelsToTwipsY(ui.lblLog->sizeHint().height(), window);
-    const int logTop = labelTop + labelHeight + 20;
-    fraStaHeight = logTop + logHeight + 80;
+    labelHeight = pixelsToTwipsY(ui.lblLog->sizeHint().height(), window);
+    fraStaHeight = statusListTop + statusListHeight + 40 + progressHeight + 40 + labelHeight + 20 +
+                   logHeight + 80;
+    placeStatusContents(2000);
+}
 
-    setGeometryTwips(ui.lvwStatus, statusInnerLeft, statusListTop, 2000, statusListHeight);
-    setGeometryTwips(ui.Progress, statusInnerLeft, progressTop, 2000, progressHeight);
+int MainLayout::statusExtraHeight() const
+{
+    const int fileFrames = frameTop + listTop + fileListMinimum + 50 + frameGap;
+    return qBound(0, statusExtra, qMax(0, areaHeight() - fraStaHeight - fileFrames));
+}
+
+// The queue and the log share what the status frame has above its design.
+void MainLayout::placeStatusContents(int listWidth)
+{
+    const int extra = statusExtraHeight();
+    const int listHeight = statusListHeight + extra / 2;
+    const int progressTop = statusListTop + listHeight + 40;
+    const int labelTop = progressTop + progressHeight + 40;
+    const int logTop = labelTop + labelHeight + 20;
+    setGeometryTwips(ui.lvwStatus, statusInnerLeft, statusListTop, listWidth, listHeight);
+    setGeometryTwips(ui.Progress, statusInnerLeft, progressTop, listWidth - statusInnerLeft,
+                     progressHeight);
     setGeometryTwips(ui.lblLog, statusInnerLeft, labelTop, lblLogWidth, labelHeight);
-    setGeometryTwips(ui.txtLog, statusInnerLeft, logTop, 2000, logHeight);
+    setGeometryTwips(ui.txtLog, statusInnerLeft, logTop, listWidth, logHeight + extra - extra / 2);
 }
 
 void MainLayout::Form_Resize()
@@ -142,7 +161,8 @@ void MainLayout::SizeControls(int &x)
     const int statusListWidth = pixelsToTwipsX(ui.lvwStatus->width(), window);
     ui.txtLog->resize(px(statusListWidth), ui.txtLog->height());
 
-    const int frameHeight = areaHeight() - fraStaHeight - (frameTop + frameGap);
+    const int staHeight = fraStaHeight + statusExtraHeight();
+    const int frameHeight = areaHeight() - staHeight - (frameTop + frameGap);
     setGeometryTwips(ui.fraLocal, 50, frameTop, x, frameHeight);
     const int remoteLeft = x + splitterWidth;
     const int remoteWidth = width - splitterWidth - x - 50 - 100;
@@ -157,11 +177,10 @@ void MainLayout::SizeControls(int &x)
     ui.cmbRemoteDir->resize(qMax(0, px(remoteWidth - 100)), ui.cmbRemoteDir->height());
 
     const int staWidth = width - 200;
-    setGeometryTwips(ui.fraSta, 50, areaHeight() - fraStaHeight, staWidth, fraStaHeight);
-    const int listWidth = staWidth - 200;
-    setGeometryTwips(ui.lvwStatus, statusInnerLeft, statusListTop, listWidth, statusListHeight);
-    ui.txtLog->resize(qMax(0, px(listWidth)), ui.txtLog->height());
-    ui.Progress->resize(qMax(0, px(listWidth - statusInnerLeft)), ui.Progress->height());
+    const int staTop = areaHeight() - staHeight;
+    setGeometryTwips(ui.fraSta, 50, staTop, staWidth, staHeight);
+    setGeometryTwips(ui.imgStatusSplitter, 50, staTop - frameGap, staWidth, frameGap);
+    placeStatusContents(staWidth - 200);
 
     ui.imgSplitter->raise();
     ui.sbStatusBar->PlaceProgress();
@@ -196,6 +215,35 @@ void MainLayout::imgSplitter_MouseUp()
     state.SplitterMoving = false;
 }
 
+// The status frame follows the pointer while the button is down. Global
+// positions: the grip itself moves with the frame.
+void MainLayout::dragStatusSplitter(QMouseEvent *mouse)
+{
+    const int y = pixelsToTwipsY(int(mouse->globalPosition().y()), window);
+    switch (mouse->type()) {
+    case QEvent::MouseButtonPress:
+        if (mouse->button() == Qt::LeftButton) {
+            statusDragStartY = y;
+            statusDragStartExtra = statusExtraHeight();
+        }
+        break;
+    case QEvent::MouseMove:
+        if (statusDragStartY >= 0) {
+            statusExtra = qMax(0, statusDragStartExtra + statusDragStartY - y);
+            statusExtra = statusExtraHeight();
+            int x = splitter;
+            SizeControls(x);
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (mouse->button() == Qt::LeftButton)
+            statusDragStartY = -1;
+        break;
+    default:
+        break;
+    }
+}
+
 bool MainLayout::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui.area && event->type() == QEvent::Resize) {
@@ -205,6 +253,10 @@ bool MainLayout::eventFilter(QObject *watched, QEvent *event)
         // did not change while the window was minimized.
         if (!window->isMinimized())
             Form_Resize();
+    } else if (watched == ui.imgStatusSplitter) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+            event->type() == QEvent::MouseButtonRelease)
+            dragStatusSplitter(static_cast<QMouseEvent *>(event));
     } else if (watched == ui.imgSplitter) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         switch (event->type()) {

@@ -3,11 +3,13 @@
 #include <QObject>
 
 class QMainWindow;
+class QMouseEvent;
 struct MainWindowUi;
 struct WindowState;
 
 // Places the main window's frames: the local pane left of the splitter, the
-// remote pane right of it, the status frame below both. Measures are twips,
+// remote pane right of it, the status frame below both, as tall as the
+// user dragged it. Measures are twips,
 // converted with the screen's logical DPI. The user moves the splitter by
 // dragging imgSplitter; picSplitter shows where it goes until release.
 class MainLayout : public QObject
@@ -52,6 +54,11 @@ public:
     void imgSplitter_MouseMove(int x);
     void imgSplitter_MouseUp();
 
+    // How much taller than designed the status frame is (twips): dragging
+    // imgStatusSplitter up gives the queue and the log more room, never so
+    // much that the file panes lose theirs.
+    int statusExtraHeight() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -60,6 +67,8 @@ private:
     int py(int twipsY) const;
     void setGeometryTwips(QWidget *widget, int left, int top, int width, int height) const;
     void placeFrameContents();
+    void placeStatusContents(int listWidth);
+    void dragStatusSplitter(QMouseEvent *mouse);
 
     QMainWindow *window;
     MainWindowUi &ui;
@@ -70,4 +79,10 @@ private:
     int listTop = 0;
     int statusListTop = 0;
     int fraStaHeight = 0;
+    int labelHeight = 0;
+    // The status frame's height above its design, as dragged, and where the
+    // drag began (global pixels, twips).
+    int statusExtra = 0;
+    int statusDragStartY = -1;
+    int statusDragStartExtra = 0;
 };

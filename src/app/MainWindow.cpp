@@ -9,6 +9,7 @@
 #include "app/PaneCommands.h"
 #include "app/Platform.h"
 #include "app/ScratchFile.h"
+#include "app/WindowPlacement.h"
 #include "connection/ConnectionController.h"
 #include "fileops/FileCommands.h"
 #include "fileops/LocalFileOps.h"
@@ -16,6 +17,7 @@
 #include "fileops/ViewAndRun.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "panes/LocalFolderWatcher.h"
 #include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
@@ -64,6 +66,7 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     transferCommandsControl = new TransferCommands(*transferContext, this);
     dragDropControl = new DragDrop(*transferContext, *transferCommandsControl, this);
     connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
+    connectionControl->rememberQuickConnects(platform.settings);
     localOps = new LocalFileOps(*ctx, *local, widgets.lvwLocal, combos, *transfers, *queue, this);
     remoteOps =
         new RemoteFileOps(*ctx, *remote, widgets.lvwRemote, combos, *transfers, *queue, this);
@@ -73,6 +76,9 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     panes = std::make_unique<PaneCommands>(*ctx, widgets.lvwLocal, widgets.lvwRemote);
     exitSequence =
         std::make_unique<ExitSequence>(this, widgets.lvwLocal, platform.settings, globals);
+    placement =
+        new WindowPlacement(this, widgets.lvwLocal, widgets.lvwRemote, platform.settings, this);
+    watcher = new LocalFolderWatcher(*ctx, *local, widgets.lvwLocal, this);
 
     wireAvailability();
     wireCommands();
@@ -87,7 +93,8 @@ MainWindow::~MainWindow()
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
              dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps, localOps,
-             connectionControl, queue, progress, remote, local, commandDispatch, layoutControl})
+             connectionControl, queue, progress, watcher, remote, local, commandDispatch, placement,
+             layoutControl})
         delete controller;
 }
 
@@ -136,6 +143,10 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuRefresh, [this] { panes->RefreshPane(); });
     panes->setLocalRefresh([this] { local->RefreshLocal(); });
     panes->setRemoteRefresh([this] { remote->RefreshRemote(); });
+    d.setHandler(cmds.keyParentFolder, [this] { panes->ParentFolder(); });
+    panes->setLocalParent([this] { local->OpenParentFolder(); });
+    panes->setRemoteParent([this] { remote->OpenParentFolder(); });
+    d.setHandler(cmds.keySelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuViewList, [this] { panes->mnuViewList_Click(); });
     d.setHandler(cmds.mnuViewReport, [this] { panes->mnuViewReport_Click(); });
     d.setHandler(cmds.mnuViewOptions, [this] { showOptions(); });
@@ -153,6 +164,7 @@ void MainWindow::Form_Load()
 {
     ctx->help.setHelpFile(platform.programDir);
     layoutControl->placeDesigned();
+    placement->restore();
     layoutControl->Form_Resize();
     try {
         setWindowTitle(QStringLiteral("Korvu"));
@@ -173,6 +185,7 @@ void MainWindow::Form_Load()
         globals.gDialogCancelled = true;
         ctx->availability.refresh();
 
+        local->setShowHiddenFiles(OptionsDialog::showHiddenFiles(platform.settings));
         local->FillDriveList();
         QString path = widgets.cmbLocalDir->currentText();
         local->DoLocalRefresh(path);
@@ -188,6 +201,9 @@ void MainWindow::showOptions()
 {
     OptionsDialog dialog(platform.settings, platform.prompts, this);
     HelpLauncher::setTopic(&dialog, QStringLiteral("options.html"));
+    connect(&dialog, &OptionsDialog::applied, this, [this] {
+        local->setShowHiddenFiles(OptionsDialog::showHiddenFiles(platform.settings));
+    });
     dialog.exec();
 }
 
@@ -200,6 +216,7 @@ void MainWindow::showAbout()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    placement->saveColumns();
     exitSequence->Form_Unload();
     connectionControl->DropForExit();
     event->accept();

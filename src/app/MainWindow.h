@@ -14,6 +14,7 @@ class ExitSequence;
 class FileCommands;
 class HelpLauncher;
 class LocalFileOps;
+class LocalFolderWatcher;
 class LocalPane;
 class MainLayout;
 class PaneCommands;
@@ -28,6 +29,7 @@ class RemotePane;
 class SessionLog;
 class ViewAndRun;
 class WindowContext;
+class WindowPlacement;
 struct Globals;
 struct Platform;
 
@@ -50,6 +52,7 @@ public:
     PaneCommands &paneCommands() { return *panes; }
     HelpLauncher &help();
     LocalPane &localPane() { return *local; }
+    LocalFolderWatcher &localWatcher() { return *watcher; }
     RemotePane &remotePane() { return *remote; }
     ConnectionController &connection() { return *connectionControl; }
     QueueList &queueList() { return *queue; }
@@ -99,4 +102,6 @@ private:
     ViewAndRun *viewer = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
+    WindowPlacement *placement = nullptr;
+    LocalFolderWatcher *watcher = nullptr;
 };

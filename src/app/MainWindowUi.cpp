@@ -3,6 +3,7 @@
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "window/CommandSurface.h"
+#include "window/Commands.h"
 #include "window/StatusPanels.h"
 
 #include <QComboBox>
@@ -55,6 +56,12 @@ void MainWindowUi::setupUi(QMainWindow *window, Commands &commands)
     window->setCentralWidget(area);
     setupFilePanes(area);
     setupStatusFrame(area);
+    for (FileListView *pane : {lvwLocal, lvwRemote}) {
+        pane->setFreeWidthColumn(0);
+        pane->setSortIndicatorAlwaysShown(true);
+        pane->leaveSelectAllToCommand();
+        pane->addActions({commands.keyParentFolder, commands.keySelectAll});
+    }
 
     sbStatusBar = new StatusPanels(window);
     window->setStatusBar(sbStatusBar);
@@ -78,6 +85,12 @@ void MainWindowUi::setupFilePanes(QWidget *parent)
     imgSplitter = new QWidget(parent);
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
     imgSplitter->setCursor(Qt::SplitHCursor);
+
+    // Between the file panes and the status frame: dragged, it makes the
+    // queue and the log taller.
+    imgStatusSplitter = new QWidget(parent);
+    imgStatusSplitter->setObjectName(QStringLiteral("imgStatusSplitter"));
+    imgStatusSplitter->setCursor(Qt::SplitVCursor);
 
     auto *bar = new QFrame(parent);
     bar->setObjectName(QStringLiteral("picSplitter"));

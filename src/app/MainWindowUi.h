@@ -25,8 +25,9 @@ struct MainWindowUi
     QComboBox *cmbRemoteDir = nullptr;
     FileListView *lvwRemote = nullptr;
 
-    QWidget *imgSplitter = nullptr; // takes the mouse for dragging
-    QWidget *picSplitter = nullptr; // the bar shown while dragging
+    QWidget *imgSplitter = nullptr;       // takes the mouse for dragging
+    QWidget *picSplitter = nullptr;       // the bar shown while dragging
+    QWidget *imgStatusSplitter = nullptr; // above the status frame: its height
 
     QGroupBox *fraSta = nullptr;
     QProgressBar *Progress = nullptr;

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+const QString OptionsDialog::ShowHiddenKey = QStringLiteral("显示隐藏文件");
 const QString OptionsDialog::BrowseTitle = QStringLiteral("请指定您要使用的文件查看程序");
 #ifdef Q_OS_WIN
 const QString OptionsDialog::BrowseFilter = QStringLiteral("可执行文件 (*.exe)");
@@ -37,6 +38,7 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
       chkNote(new QCheckBox(QStringLiteral("使用记事本查看(&N)"), Frame1)),
       Label1(new QLabel(QStringLiteral("指定查看程序:"), Frame1)), txtExe(new QLineEdit(Frame1)),
       cmdBrowse(makeButton("cmdBrowse", QStringLiteral("浏览(&B)"), Frame1)),
+      chkHidden(new QCheckBox(QStringLiteral("显示隐藏文件"), this)),
       cmdOK(makeButton("cmdOK", QStringLiteral("确定(&O)"), this)),
       cmdCancel(makeButton("cmdCancel", QStringLiteral("取消(&C)"), this)),
       cmdApply(makeButton("cmdApply", QStringLiteral("应用(&A)"), this))
@@ -47,6 +49,7 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
     chkNote->setObjectName(QStringLiteral("chkNote"));
     Label1->setObjectName(QStringLiteral("Label1"));
     txtExe->setObjectName(QStringLiteral("txtExe"));
+    chkHidden->setObjectName(QStringLiteral("chkHidden"));
     Label1->setBuddy(txtExe);
     cmdOK->setDefault(true);
 
@@ -65,6 +68,7 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
+    layout->addWidget(chkHidden);
     layout->addLayout(buttons);
     setMinimumWidth(440);
 
@@ -84,6 +88,17 @@ void OptionsDialog::Form_Load()
     txtExe->setEnabled(!viewer.useNotepad);
     cmdBrowse->setEnabled(!viewer.useNotepad);
     txtExe->setText(viewer.program);
+    chkHidden->setChecked(showHiddenFiles(settings));
+}
+
+bool OptionsDialog::showHiddenFiles(const SettingsStore &settings)
+{
+    // Read as the viewer flag is, except that a text that is no flag leaves
+    // hidden files out, as they are by default.
+    const QString stored = settings.value(ShowHiddenKey).trimmed();
+    bool numeric = false;
+    const qlonglong number = stored.toLongLong(&numeric);
+    return numeric ? number != 0 : stored.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
 }
 
 void OptionsDialog::chkNote_Click()
@@ -108,6 +123,9 @@ void OptionsDialog::cmdApply_Click()
     viewer.useNotepad = chkNote->isChecked();
     viewer.program = txtExe->text();
     viewer.write(settings);
+    settings.setValue(ShowHiddenKey,
+                      chkHidden->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Q_EMIT applied();
 }
 
 void OptionsDialog::cmdOK_Click()

@@ -11,14 +11,18 @@ class QPushButton;
 class SettingsStore;
 
 // frmOption "程序选项": which program views local files, Korvu's built-in
-// viewer or one the user names. Each opening starts from the settings
-// store; OK and Apply write to it, Cancel writes nothing.
+// viewer or one the user names, and whether the local pane lists hidden
+// files ("显示隐藏文件", "1" or "0", off when absent). Each opening starts
+// from the settings store; OK and Apply write to it, Cancel writes nothing.
 class OptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
     static const QString BrowseTitle;
     static const QString BrowseFilter;
+    static const QString ShowHiddenKey;
+
+    static bool showHiddenFiles(const SettingsStore &settings);
 
     OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget *parent = nullptr);
 
@@ -27,6 +31,10 @@ public:
     void cmdApply_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+
+Q_SIGNALS:
+    // The choices were written to the store.
+    void applied();
 
 private:
     void Form_Load();
@@ -38,6 +46,7 @@ private:
     QLabel *Label1;
     QLineEdit *txtExe;
     QPushButton *cmdBrowse;
+    QCheckBox *chkHidden;
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
     QPushButton *cmdApply;

@@ -3,7 +3,6 @@
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "window/WindowContext.h"
-#include "window/WindowState.h"
 
 #include <QItemSelectionModel>
 
@@ -23,21 +22,28 @@ void PaneCommands::mnuViewReport_Click()
 
 void PaneCommands::setViewMode(int mode)
 {
-    if (ctx.state.LocalHasFocus)
-        lvwLocal->setViewMode(mode);
-    if (ctx.state.RemoteHasFocus)
-        lvwRemote->setViewMode(mode);
+    if (FileListView *pane = activeFilePane())
+        pane->setViewMode(mode);
     ctx.availability.viewModeChosen(mode);
 }
 
 FileListView *PaneCommands::activeFilePane() const
 {
-    return ctx.state.RemoteHasFocus ? lvwRemote : lvwLocal;
+    switch (ctx.availability.commandPane()) {
+    case Pane::Local:
+        return lvwLocal;
+    case Pane::Remote:
+        return lvwRemote;
+    default:
+        return nullptr;
+    }
 }
 
 void PaneCommands::mnuEditSelectAll_Click()
 {
     FileListView *pane = activeFilePane();
+    if (!pane)
+        return;
     const FileListModel *model = pane->model();
     const int rows = model->rowCount();
     if (rows < 2)
@@ -49,10 +55,20 @@ void PaneCommands::mnuEditSelectAll_Click()
 
 void PaneCommands::RefreshPane()
 {
-    if (ctx.state.RemoteHasFocus) {
+    // With the queue active, the local pane.
+    if (ctx.availability.commandPane() == Pane::Remote) {
         if (refreshRemote)
             refreshRemote();
     } else if (refreshLocal) {
         refreshLocal();
     }
+}
+
+void PaneCommands::ParentFolder()
+{
+    const Pane pane = ctx.availability.commandPane();
+    if (pane == Pane::Remote && parentRemote)
+        parentRemote();
+    else if (pane == Pane::Local && parentLocal)
+        parentLocal();
 }

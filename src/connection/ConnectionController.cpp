@@ -1,6 +1,7 @@
 #include "connection/ConnectionController.h"
 
 #include "connection/QuickConnectDialog.h"
+#include "connection/QuickConnectHistory.h"
 #include "connection/SiteManagerDialog.h"
 #include "platform/Globals.h"
 #include "platform/Prompts.h"
@@ -36,6 +37,13 @@ ConnectionController::ConnectionController(WindowContext &context, RemoteBrowser
     });
 }
 
+ConnectionController::~ConnectionController() = default;
+
+void ConnectionController::rememberQuickConnects(SettingsStore &settings)
+{
+    quickConnectHistory = std::make_unique<QuickConnectHistory>(settings);
+}
+
 void ConnectionController::Connect()
 {
     Globals &g = ctx.globals;
@@ -44,6 +52,7 @@ void ConnectionController::Connect()
         ctx.state.ConnectionLost = false;
         ctx.state.SessionStarted = true;
         remote.clearRows();
+        remote.clearDirectoryBox();
         ctx.log.append(QStringLiteral("连接中 ...\r\n"));
         SetFtpProperties(ctx.ftp, g);
         ctx.ftp.OpenConnection(g.gHost, g.gUser, g.gPassword, QString(), g.gPort);
@@ -88,7 +97,9 @@ void ConnectionController::StateChanged()
         wasConnected = false;
         ctx.window->setWindowTitle(title);
         ctx.status.show(StatusIndicator::Closed);
+        // Nothing of the server is on show any more, not even its folder.
         remote.clearRows();
+        remote.clearDirectoryBox();
     }
 }
 
@@ -119,8 +130,12 @@ void ConnectionController::mnuSit_Click()
 
 void ConnectionController::mnuLogin_Click()
 {
-    runDialog<QuickConnectDialog>([](QuickConnectDialog &) {}, ctx.globals, ctx.prompts,
-                                  ctx.window);
+    runDialog<QuickConnectDialog>(
+        [this](QuickConnectDialog &dialog) {
+            if (quickConnectHistory)
+                dialog.useHistory(*quickConnectHistory);
+        },
+        ctx.globals, ctx.prompts, ctx.window);
 }
 
 void ConnectionController::quickConnectTo(const QString &link)
@@ -131,8 +146,13 @@ void ConnectionController::quickConnectTo(const QString &link)
                                Prompts::Buttons::Ok, Prompts::Icon::Warning, title);
         return;
     }
-    runDialog<QuickConnectDialog>([&url](QuickConnectDialog &dialog) { dialog.fillFrom(*url); },
-                                  ctx.globals, ctx.prompts, ctx.window);
+    runDialog<QuickConnectDialog>(
+        [this, &url](QuickConnectDialog &dialog) {
+            if (quickConnectHistory)
+                dialog.useHistory(*quickConnectHistory);
+            dialog.fillFrom(*url);
+        },
+        ctx.globals, ctx.prompts, ctx.window);
 }
 
 void ConnectionController::mnuRelogin_Click()

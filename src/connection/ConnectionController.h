@@ -4,8 +4,11 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
+class QuickConnectHistory;
 class RemoteBrowser;
+class SettingsStore;
 class WindowContext;
 
 // Opens and closes the FTP connection of the main window and keeps the
@@ -24,6 +27,11 @@ public:
     // `siteDatabasePath` empty: the program's own site file.
     ConnectionController(WindowContext &context, RemoteBrowser &remote,
                          const QString &siteDatabasePath = QString(), QObject *parent = nullptr);
+    ~ConnectionController() override;
+
+    // Quick connect offers the servers it was confirmed with, kept in
+    // `settings`; without this it remembers nothing.
+    void rememberQuickConnects(SettingsStore &settings);
 
     // Connects with the session globals as they stand.
     void Connect();
@@ -56,6 +64,7 @@ private:
     RemoteBrowser &remote;
     QString siteDatabasePath;
     CertificateTrust certificates;
+    std::unique_ptr<QuickConnectHistory> quickConnectHistory;
     // The session reached the logged-in state since the last close.
     bool wasConnected = false;
 };

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "connection/QuickConnectHistory.h"
+
 #include <QDialog>
+#include <QList>
 
 struct RemoteUrl;
 struct Globals;
@@ -10,7 +13,9 @@ class QLineEdit;
 class QPushButton;
 
 // Quick connect "快速连接" (object name frmConnect): a server typed for one
-// connection; nothing is stored.
+// connection. With a history (useHistory), the address box's drop-down
+// offers the servers confirmed before, the newest already filled in, and a
+// confirmed server joins them; a password never does.
 //
 // Result (the only output): when the user presses OK and the address and
 // port pass their checks, the dialog writes gHost, gUser, gPassword, gPort
@@ -37,18 +42,28 @@ public:
     // others, so the password is typed here, where the focus waits for it.
     void fillFrom(const RemoteUrl &url);
 
+    // Offers the servers of `history` in the address box's list and fills in
+    // the newest; a confirmed server is remembered there.
+    void useHistory(QuickConnectHistory &history);
+
 private:
     void buildControls();
     void confirm();
+    // Fills the boxes from the history's entry at `index`; the password
+    // box is emptied.
+    void pickServer(int index);
 
     Globals &globals;
     Prompts &prompts;
 
-    QLineEdit *txtIP = nullptr;
+    QComboBox *cmbIP = nullptr;
+    QLineEdit *txtIP = nullptr; // cmbIP's text
     QLineEdit *txtUser = nullptr;
     QLineEdit *txtPass = nullptr;
     QLineEdit *txtPort = nullptr;
     QComboBox *cobEncryption = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
+    QuickConnectHistory *history = nullptr;
+    QList<QuickConnectHistory::Server> servers; // cmbIP's list
 };

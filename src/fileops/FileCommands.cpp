@@ -7,7 +7,6 @@
 #include "transfer/QueueList.h"
 #include "window/IconKeys.h"
 #include "window/WindowContext.h"
-#include "window/WindowState.h"
 
 FileCommands::FileCommands(WindowContext &context, LocalFileOps &local, RemoteFileOps &remote,
                            QueueList &queue, FileListView *lvwLocal, FileListView *lvwRemote,
@@ -23,15 +22,15 @@ FileCommands::FileCommands(WindowContext &context, LocalFileOps &local, RemoteFi
 
 FileCommands::Target FileCommands::target() const
 {
-    if (ctx.state.RemoteHasFocus)
+    // The pane whose availability the menus and buttons show.
+    switch (ctx.availability.commandPane()) {
+    case Pane::Remote:
         return Target::Remote;
-    if (ctx.state.LocalHasFocus)
-        return Target::Local;
-    if (ctx.state.QueueHasFocus)
+    case Pane::Queue:
         return Target::Queue;
-    // Between one pane's lost focus and the next one's got focus: the file
-    // pane active last, as the commands' availability has it.
-    return ctx.availability.filePane() == Pane::Remote ? Target::Remote : Target::Local;
+    default:
+        return Target::Local;
+    }
 }
 
 void FileCommands::CreateFolder()

@@ -13,7 +13,6 @@
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QScopeGuard>
 
@@ -47,8 +46,11 @@ LocalFileOps::~LocalFileOps()
 
 QString LocalFileOps::currentDirectory() const
 {
-    QString dir = combos.local->currentText();
-    return NormalizeLocalDir(dir);
+    // The folder the rows were listed from: the box may hold text typed
+    // since, even a relative one that would name a folder of the program's
+    // working directory.
+    QString dir = pane.shownDirectory();
+    return NormalizePath(dir);
 }
 
 QString LocalFileOps::UniqueRowName(const QString &base) const
@@ -102,7 +104,7 @@ bool LocalFileOps::LocalRename(int row, const QString &newName)
 
 void LocalFileOps::LocalDelete()
 {
-    const QString dir = combos.local->currentText();
+    const QString dir = currentDirectory();
     const int count = DeleteSelection::collect(transfers, true, dir);
     if (count == 0)
         return;
@@ -117,8 +119,7 @@ void LocalFileOps::LocalDelete()
     const QVector<TransferItem> items = transfers.TransferItems();
     int rowsGone = 0;
     for (const TransferItem &item : items) {
-        QString base = item.Dir;
-        const QString full = NormalizeLocalDir(base) + item.Name;
+        const QString full = item.Dir + item.Name;
         QString error;
         const bool deleted = deleteItem(item.Name, item.IconKey, item.Size, full, &error);
         if (!deleted)
@@ -161,12 +162,14 @@ bool LocalFileOps::RemoveLocalTree(const QString &path, QString *error)
     // A link to a folder is not the folder: only the link goes.
     if (LocalFiles::isLink(path))
         return LocalFiles::removeFile(path, error);
+    // Exactly this folder: "abc " is not its sibling "abc".
     QString dir = path;
     pane.DoLocalRefresh(dir);
     // The listing in hand: the pane shows each folder as it is emptied.
     const QVector<FileRow> rows = lvwLocal->model()->rows();
     for (const FileRow &row : rows) {
-        if (row.iconKey == IconKey::Cdup || row.tag.isEmpty())
+        if (row.iconKey == IconKey::Cdup || !row.tag.startsWith(dir) ||
+            row.tag.size() == dir.size())
             continue;
         if (row.iconKey == IconKey::FolderClose && !LocalFiles::isLink(row.tag)) {
             // A subfolder that stays keeps its parent too.

@@ -12,10 +12,10 @@ class QueueList;
 class TransferList;
 class WindowContext;
 
-// New folder, rename and delete in the local pane. The current local
-// directory is the text of cmbLocalDir. The end of an in-place name edit in
-// lvwLocal renames (through the command gate); a refused rename keeps the
-// old name.
+// New folder, rename and delete in the local pane, in the folder the pane
+// shows (not whatever text the folder box holds by now). The end of an
+// in-place name edit in lvwLocal renames (through the command gate); a
+// refused rename keeps the old name.
 class LocalFileOps : public QObject
 {
     Q_OBJECT
@@ -39,9 +39,9 @@ public:
     // per entry. The parent row is never an operand.
     void LocalDelete();
     // Empties the folder `path` through the pane (entries the pane does not
-    // list stay) and removes it. A link, the folder itself or one inside, is
-    // removed as a link and never followed. False, with the reason, when the
-    // folder remains.
+    // list stay, and so does anything listed outside it) and removes it. A
+    // link, the folder itself or one inside, is removed as a link and never
+    // followed. False, with the reason, when the folder remains.
     bool RemoveLocalTree(const QString &path, QString *error);
     // Drops `path` from the folder box's history.
     void ForgetLocalDir(const QString &path);

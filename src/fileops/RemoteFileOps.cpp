@@ -182,19 +182,21 @@ void RemoteFileOps::RemoteDelete()
         const QString path = withSlash(item.Dir) + item.Name;
         TreeOutcome outcome;
         QString recorded = path;
-        if (IconKey::isFolder(item.IconKey)) {
+        if (item.IconKey == IconKey::FolderClose) {
             bar.ShowTransferFile(DeleteSelection::FolderLabel + item.Name, QString());
             outcome = RemoveRemoteTree(item.Dir, path);
-            if (outcome == TreeOutcome::Removed)
-                ForgetRemoteDir(path);
             recorded = withSlash(path);
             // The pane comes back to the directory the delete started in.
             if (ctx.connected() && outcome != TreeOutcome::Stopped)
                 pane.DoRemoteRefresh(dir);
         } else {
-            // The row's place: where it was chosen, less the rows gone before it.
+            // A file, or a link, which goes as itself: what it leads to is
+            // not the user's to lose. The row's place: where it was chosen,
+            // less the rows gone before it.
             outcome = deleteFile(item.Name, item.Size, path, item.Index - rowsGone);
         }
+        if (outcome == TreeOutcome::Removed && IconKey::isFolder(item.IconKey))
+            ForgetRemoteDir(path);
         if (outcome == TreeOutcome::Removed)
             ++rowsGone;
         bar.ShowTransferFile(QString(), QString());
@@ -206,6 +208,7 @@ void RemoteFileOps::RemoteDelete()
     }
     // Whatever happened, the pane shows the starting directory as the
     // server has it now, and nothing is left marked.
+    takeOutGoneRows();
     if (ctx.connected())
         pane.DoRemoteRefresh(dir);
     transfers.UnmarkTransferItems(false);
@@ -221,10 +224,21 @@ RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const 
     } catch (const RemoteError &error) {
         return failed(error);
     }
-    DeleteSelection::removeRow(lvwRemote->model(), path, rowHint);
+    // The window is painted only now and then: the rows gone meanwhile are
+    // taken out together just before, and the list is laid out once.
+    goneRows.append({path, rowHint});
+    if (!pacer || pacer->due())
+        takeOutGoneRows();
     if (pacer)
         pacer->tick();
     return TreeOutcome::Removed;
+}
+
+void RemoteFileOps::takeOutGoneRows()
+{
+    for (const GoneRow &gone : std::as_const(goneRows))
+        DeleteSelection::removeRow(lvwRemote->model(), gone.tag, gone.hint);
+    goneRows.clear();
 }
 
 RemoteFileOps::TreeOutcome RemoteFileOps::failed(const RemoteError &error)
@@ -266,6 +280,8 @@ RemoteFileOps::TreeOutcome RemoteFileOps::listInto(const QString &dir)
     TreeOutcome outcome = TreeOutcome::Removed;
     if (!enterExactly(dir, &outcome))
         return outcome;
+    // The new listing shows what is left.
+    goneRows.clear();
     QString listed = dir;
     if (!pane.ListRemoteDir(listed))
         return TreeOutcome::Refused;
@@ -288,6 +304,12 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
         ctx.log.append(QStringLiteral("无法删除 %1: 文件夹层次太深\r\n").arg(dir));
         return TreeOutcome::Refused;
     }
+    // Servers whose listings show a link to a folder as a folder, and whose
+    // PWD then names the link (pyftpdlib), would have the walk empty what
+    // the link leads to. A link goes with DELE, a folder refuses it: only
+    // what refuses is walked.
+    if (std::optional<TreeOutcome> gone = removeAsLink(folder))
+        return *gone;
     TreeOutcome listed = listInto(dir);
     if (listed != TreeOutcome::Removed)
         return listed;
@@ -315,9 +337,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
                 ++rowsGone;
             continue;
         }
-        // Links inside a folder are neither followed nor deleted.
-        if (row.iconKey == IconKey::Link || row.iconKey == IconKey::FolderLink)
-            continue;
+        // Files, and links, which are never followed: each goes as itself.
         const TreeOutcome file = deleteFile(row.text, row.subItem(1), row.tag, i - rowsGone);
         if (file == TreeOutcome::Stopped || !ctx.connected())
             return file == TreeOutcome::Stopped ? file : TreeOutcome::Refused;
@@ -334,6 +354,22 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
         ctx.ftp.RemoveRemoteDirectory(folder);
     } catch (const RemoteError &error) {
         return failed(error);
+    }
+    return TreeOutcome::Removed;
+}
+
+std::optional<RemoteFileOps::TreeOutcome> RemoteFileOps::removeAsLink(const QString &folder)
+{
+    try {
+        ctx.ftp.DeleteRemoteFile(folder);
+    } catch (const RemoteError &error) {
+        // The refusal is the answer expected of a folder; a stop or a lost
+        // session still ends the walk.
+        if (error.number == RemoteErrorCode::StoppedByUser)
+            return failed(error);
+        if (!ctx.connected())
+            return TreeOutcome::Refused;
+        return std::nullopt;
     }
     return TreeOutcome::Removed;
 }

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QVector>
+#include <optional>
 
 class FileListView;
 class PaintPacer;
@@ -57,11 +59,12 @@ public:
     // per entry. A stop ends the batch: the entry in hand counts as refused
     // and the rest is left alone. The parent row is never an operand.
     void RemoteDelete();
-    // Removes the folder `path` (a folder or link row of the directory
-    // `base`) with everything in it, depth first, showing each folder in the
-    // pane as it is emptied. Only entries listed inside `path` are deleted,
-    // after the server confirmed it entered exactly `path`; links inside are
-    // neither followed nor deleted.
+    // Removes the folder `path` (a folder row of the directory `base`) with
+    // everything in it, depth first, showing each folder in the pane as it
+    // is emptied. Only entries listed inside `path` are deleted, after the
+    // server confirmed it entered exactly `path`. A link is never followed:
+    // links inside are deleted as links, and so is a folder row that turns
+    // out to be one (the server takes DELE for it).
     TreeOutcome RemoveRemoteTree(const QString &base, const QString &path);
     // Drops `path` from the folder box's history, with or without its "/".
     void ForgetRemoteDir(const QString &path);
@@ -69,11 +72,15 @@ public:
 private:
     QString directory() const;
     TreeOutcome removeTree(const QString &base, const QString &folder, int depth);
+    // DELE of a folder row: removes it when it is a link; nothing when it
+    // is a folder, which refuses.
+    std::optional<TreeOutcome> removeAsLink(const QString &folder);
     bool enterExactly(const QString &dir, TreeOutcome *outcome);
     TreeOutcome listInto(const QString &dir);
     TreeOutcome failed(const RemoteError &error);
     TreeOutcome deleteFile(const QString &name, const QString &size, const QString &path,
                            int rowHint);
+    void takeOutGoneRows();
     void addFolderRow(const QString &dir, const QString &name);
 
     WindowContext &ctx;
@@ -86,4 +93,12 @@ private:
     QSet<QString> tried;
     // Paces the window's painting while a delete runs.
     PaintPacer *pacer = nullptr;
+    // Rows of entries deleted since the window was last painted, still shown
+    // (the place each had then, and its tag).
+    struct GoneRow
+    {
+        QString tag;
+        int hint;
+    };
+    QVector<GoneRow> goneRows;
 };

@@ -13,7 +13,6 @@
 #include "window/SessionControl.h"
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
-#include "window/WindowState.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -43,7 +42,7 @@ void ViewAndRun::PropertiesOfSelected()
 
 void ViewAndRun::ViewSelected()
 {
-    if (ctx.state.RemoteHasFocus)
+    if (ctx.availability.commandPane() == Pane::Remote)
         ViewRemoteFile(lvwRemote->selectedRow());
     else
         ViewLocalFile(lvwLocal->selectedRow());

@@ -102,6 +102,10 @@ public:
     using LabelEditHandler = std::function<bool(int row, const QString &newText)>;
     void setLabelEditHandler(LabelEditHandler handler) { labelEdit = std::move(handler); }
 
+    // Orders `rows` by the list's sort column and direction (stable), as
+    // automatic sorting would.
+    void sortRows(QVector<FileRow> &rows) const;
+
     // The parent row every listing starts with.
     static FileRow parentRow();
 
@@ -113,7 +117,6 @@ private:
     // Row positions in sort order: the first entry is the row that sorts first.
     std::vector<int> sortedOrder(const QVector<FileRow> &rows) const;
     static QVector<FileRow> reordered(QVector<FileRow> rows, const std::vector<int> &sequence);
-    void sortRows(QVector<FileRow> &rows) const;
     void emitRowChanged(int r, const QList<int> &roles);
 
     QStringList columnHeaders;

@@ -15,6 +15,7 @@
 #include <QStackedLayout>
 #include <QTreeView>
 #include <algorithm>
+#include <utility>
 
 namespace {
 // The row among first..last whose text in `column` is widest, or -1 when all
@@ -98,7 +99,13 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
     stack->setCurrentWidget(report);
     setFocusProxy(report);
 
-    connect(report->header(), &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
+    // A click the pane refuses to sort by must not leave the header's own
+    // flip of the indicator on show.
+    connect(report->header(), &QHeaderView::sectionClicked, this, [this](int section) {
+        Q_EMIT headerClicked(section);
+        showSortIndicator();
+    });
+    connect(model, &FileListModel::rowsReplaced, this, &FileListView::showSortIndicator);
     connect(report->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FileListView::selectionMoved);
     connect(report->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -118,6 +125,8 @@ FileListView::FileListView(FileListModel *model, QWidget *parent)
     connect(report->header(), &QHeaderView::sectionResized, this, [this](int column) {
         if (!sizingColumns && !userSizedColumns.contains(column))
             userSizedColumns.append(column);
+        if (column != freeColumn)
+            giveFreeWidth();
     });
 }
 
@@ -199,6 +208,67 @@ void FileListView::setColumnWidthsTwips(const QList<int> &widths)
     const QScopedValueRollback<bool> ownWidths(sizingColumns, true);
     for (int i = 0; i < widths.size(); ++i)
         report->setColumnWidth(i, twipsToPixelsX(widths.at(i), this));
+}
+
+void FileListView::setFreeWidthColumn(int column)
+{
+    freeColumn = column;
+    freeColumnMinimum = report->columnWidth(column);
+    giveFreeWidth();
+}
+
+void FileListView::giveFreeWidth()
+{
+    const QHeaderView *header = report->header();
+    if (freeColumn < 0 || freeColumn >= header->count())
+        return;
+    int others = 0;
+    for (int column = 0; column < header->count(); ++column)
+        if (column != freeColumn && !header->isSectionHidden(column))
+            others += header->sectionSize(column);
+    const int width = std::max(report->viewport()->width() - others, freeColumnMinimum);
+    if (width != header->sectionSize(freeColumn)) {
+        const QScopedValueRollback<bool> ownWidths(sizingColumns, true);
+        report->setColumnWidth(freeColumn, width);
+    }
+}
+
+QList<int> FileListView::columnWidthsTwips() const
+{
+    QList<int> widths;
+    for (int column = 0; column < report->header()->count(); ++column)
+        widths.append(pixelsToTwipsX(report->columnWidth(column), this));
+    return widths;
+}
+
+void FileListView::restoreColumnWidthsTwips(const QList<int> &widths)
+{
+    const int count = std::min(int(widths.size()), report->header()->count());
+    for (int column = 0; column < count; ++column) {
+        if (widths.at(column) <= 0)
+            continue;
+        {
+            const QScopedValueRollback<bool> ownWidths(sizingColumns, true);
+            report->setColumnWidth(column, twipsToPixelsX(widths.at(column), this));
+        }
+        if (!userSizedColumns.contains(column))
+            userSizedColumns.append(column);
+    }
+}
+
+void FileListView::setSortIndicatorAlwaysShown(bool always)
+{
+    sortIndicatorAlways = always;
+    showSortIndicator();
+}
+
+void FileListView::showSortIndicator()
+{
+    QHeaderView *header = report->header();
+    const bool shown = sortIndicatorAlways || listModel->isSorted();
+    header->setSortIndicatorShown(shown);
+    if (shown)
+        header->setSortIndicator(listModel->sortColumn(), listModel->sortOrder());
 }
 
 void FileListView::setFittedColumns(const QList<int> &columns)
@@ -352,6 +422,28 @@ void FileListView::focusLeft(Qt::FocusReason reason)
     Q_EMIT lostFocus();
 }
 
+// Until the pointer has moved far enough to begin a drag, its moves are kept
+// from the view: it would take them for the start of a selection by dragging
+// and reduce the selection to the row pressed, so the drag would take that
+// row alone. A press on a selected row leaves the selection to the release
+// (a click) or the drag.
+bool FileListView::pointerMoved(QMouseEvent *mouse)
+{
+    if (!(mouse->buttons() & Qt::LeftButton)) {
+        dragArmed = false;
+        return false;
+    }
+    if ((mouse->position().toPoint() - pressedAt).manhattanLength() <
+        QApplication::startDragDistance())
+        return true;
+    dragArmed = false;
+    bool started = false;
+    Q_EMIT dragRequested(&started);
+    // A drag runs its own event loop, which takes the button's release.
+    dragEnded = started;
+    return started;
+}
+
 bool FileListView::eventFilter(QObject *watched, QEvent *event)
 {
     QAbstractItemView *view = activeView();
@@ -377,9 +469,15 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
         if (onView || onEditor)
             focusLeft(static_cast<QFocusEvent *>(event)->reason());
         break;
+    case QEvent::Resize:
+        if (watched == report->viewport())
+            giveFreeWidth();
+        break;
     case QEvent::KeyPress:
         if (onView) {
             auto *key = static_cast<QKeyEvent *>(event);
+            if (selectAllByCommand && key->matches(QKeySequence::SelectAll))
+                return true;
             // Enter and Escape in the name editor end the edit and travel on
             // to the list: they are no command for it.
             const QWidget *focus = QApplication::focusWidget();
@@ -404,22 +502,12 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
             auto *mouse = static_cast<QMouseEvent *>(event);
             pressedAt = mouse->position().toPoint();
             dragArmed = mouse->button() == Qt::LeftButton && view->indexAt(pressedAt).isValid();
+            dragEnded = false;
         }
         break;
     case QEvent::MouseMove:
-        if (onViewport && dragArmed) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if (!(mouse->buttons() & Qt::LeftButton)) {
-                dragArmed = false;
-            } else if ((mouse->position().toPoint() - pressedAt).manhattanLength() >=
-                       QApplication::startDragDistance()) {
-                dragArmed = false;
-                bool started = false;
-                Q_EMIT dragRequested(&started);
-                if (started)
-                    return true;
-            }
-        }
+        if (onViewport && dragArmed)
+            return pointerMoved(static_cast<QMouseEvent *>(event));
         break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
@@ -443,6 +531,10 @@ bool FileListView::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease:
         if (onViewport) {
             dragArmed = false;
+            // The release that ended a drag is no click: the selection that
+            // was dragged stays as it is.
+            if (std::exchange(dragEnded, false))
+                return true;
             auto *mouse = static_cast<QMouseEvent *>(event);
             if (mouse->button() == Qt::LeftButton)
                 Q_EMIT clicked();

@@ -10,6 +10,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QItemSelectionModel;
 class QListView;
+class QMouseEvent;
 class QStackedLayout;
 class QTreeView;
 
@@ -48,6 +49,21 @@ public:
     // the user's width for the rest of the run.
     void setFittedColumns(const QList<int> &columns);
     static constexpr int FittedColumnCapTwips = 7200; // five inches
+    // The report column that takes the width the others leave free, never
+    // narrower than it is now. A width the user gives it holds until the
+    // pane or another column changes size.
+    void setFreeWidthColumn(int column);
+    // Every report column's width in twips, and the widths of an earlier
+    // run given back: they count as the user's, so no fill widens them.
+    QList<int> columnWidthsTwips() const;
+    void restoreColumnWidthsTwips(const QList<int> &widths);
+
+    // The header shows the model's sort column and direction: always (a
+    // file pane is always sorted) or once automatic sorting is on.
+    void setSortIndicatorAlwaysShown(bool always);
+    // Ctrl+A is a command of the window's (every row but the parent row):
+    // the views' own select-all is switched off.
+    void leaveSelectAllToCommand() { selectAllByCommand = true; }
 
     // The selected row: the focused row when it is selected, else the first
     // selected row; -1 when nothing is selected.
@@ -94,8 +110,13 @@ private:
                      const QList<int> &roles);
     void fitListItems();
     void fitColumns(int first, int last);
+    void giveFreeWidth();
+    void showSortIndicator();
     void focusEntered(Qt::FocusReason reason);
     void focusLeft(Qt::FocusReason reason);
+    // A move with the left button down after a press on a row; true when
+    // the view must not see it.
+    bool pointerMoved(QMouseEvent *mouse);
 
     FileListModel *listModel;
     QTreeView *report;
@@ -104,10 +125,15 @@ private:
     QList<int> fittedColumns;
     QList<int> userSizedColumns;
     bool sizingColumns = false; // the widths being set are the program's, not the user's
+    int freeColumn = -1;
+    int freeColumnMinimum = 0; // pixels
+    bool sortIndicatorAlways = false;
+    bool selectAllByCommand = false;
     int mode = ReportMode;
     int pressedKey = 0;
     QPoint pressedAt; // where the left button went down on a row
     bool dragArmed = false;
+    bool dragEnded = false;      // a drag began since the last press
     bool paneFocus = false;      // between gotFocus and lostFocus
     bool awayWithWindow = false; // the window lost the focus while the pane had it
 };

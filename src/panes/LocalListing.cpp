@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <dirent.h>
@@ -74,8 +75,10 @@ LocalListing::Entries LocalListing::read(const QString &dir) const
     const int fd = dirfd(stream);
     tzset(); // once per listing: picks up a changed system time zone
     while (const dirent *entry = readdir(stream)) {
-        // Dot-files are the hidden entries here; "." and ".." are among them.
-        if (entry->d_name[0] == '.')
+        // Dot files are the hidden entries here.
+        const char *name = entry->d_name;
+        if (name[0] == '.' &&
+            (!showHidden || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0))
             continue;
         // Links are followed: a link to a folder lists as a folder, a broken
         // link not at all.
@@ -113,9 +116,10 @@ LocalListing::Entries LocalListing::read(const QString &dir) const
 LocalListing::Entries LocalListing::read(const QString &dir) const
 {
     Entries entries;
-    // Without QDir::Hidden and QDir::System the iterator leaves out exactly
-    // the entries the pane never shows.
-    QDirIterator it(dir, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
+    // Without QDir::System the iterator leaves out the entries the pane never
+    // shows; without QDir::Hidden the hidden ones too.
+    const QDir::Filters hidden = showHidden ? QDir::Hidden : QDir::Filters();
+    QDirIterator it(dir, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | hidden);
     while (it.hasNext()) {
         it.next();
         const QFileInfo info = it.fileInfo();

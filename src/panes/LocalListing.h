@@ -10,9 +10,10 @@ class QDate;
 class QDateTime;
 class QTime;
 
-// Reads one local directory into the rows of the local pane. Hidden and
-// system entries are never listed: on Linux neither dot-files nor what is
-// not a plain file or directory (devices, sockets, fifos, broken links).
+// Reads one local directory into the rows of the local pane. System entries
+// are never listed: on Linux nothing that is not a plain file or directory
+// (devices, sockets, fifos, broken links). Hidden entries (dot files) only
+// when asked for, so a lone ".htaccess" can be uploaded.
 // The date patterns are worked out once, so a directory of 100 000 entries
 // costs one stat and one formatting call per entry.
 class LocalListing
@@ -36,10 +37,14 @@ public:
     // exactly midnight.
     QString dateText(const QDateTime &modified) const;
 
+    bool showsHiddenFiles() const { return showHidden; }
+    void setShowHiddenFiles(bool show) { showHidden = show; }
+
 private:
     QString wallClockText(const QDate &date, const QTime &time) const;
 
     QLocale locale;
     QString datePattern;
     QString dateTimePattern;
+    bool showHidden = false;
 };

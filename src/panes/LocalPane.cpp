@@ -17,7 +17,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QScopedValueRollback>
 
 LocalPane::LocalPane(WindowContext &context, Drives &drives, FileListView *lvwLocal,
                      QComboBox *cmbLocalDir, QGroupBox *fraLocal, QObject *parent)
@@ -41,15 +43,27 @@ LocalPane::LocalPane(WindowContext &context, Drives &drives, FileListView *lvwLo
     connect(lvwLocal, &FileListView::headerClicked, this, &LocalPane::lvwLocal_ColumnClick);
     connect(cmbLocalDir, &QComboBox::editTextChanged, this, &LocalPane::cmbLocalDir_Change);
     connect(cmbLocalDir, &QComboBox::activated, this, &LocalPane::cmbLocalDir_Click);
+    // Once the user is done typing, the box names the folder listed as the
+    // transfers and the log will: "/home///工作" reads "/home/工作/".
+    connect(cmbLocalDir->lineEdit(), &QLineEdit::editingFinished, this,
+            &LocalPane::showListedDirectory);
+}
+
+void LocalPane::showListedDirectory()
+{
+    if (lastListed.isEmpty() || cmbLocalDir->currentText() == lastListed)
+        return;
+    const QScopedValueRollback<bool> quiet(settingFolderBox, true);
+    cmbLocalDir->setEditText(lastListed);
 }
 
 void LocalPane::FillDriveList()
 {
-    seedingFolderBox = true;
+    settingFolderBox = true;
     // A mount point may carry brackets of its own ("/media/photos [2019]").
     for (QString drive : drives.drives())
         cmbLocalDir->addItem(NormalizeLocalDir(drive));
-    seedingFolderBox = false;
+    settingFolderBox = false;
     // The second drive, not the first: "/" comes first and the home
     // directory second.
     cmbLocalDir->setEditText(cmbLocalDir->count() > 1 ? cmbLocalDir->itemText(1) : QString());
@@ -57,12 +71,14 @@ void LocalPane::FillDriveList()
 
 void LocalPane::DoLocalRefresh(QString &path)
 {
-    NormalizeLocalDir(path);
+    NormalizePath(path);
+    // A typed path may hold doubled separators, "." and "..": the folder is
+    // named one way only, wherever its path goes next.
+    path = QDir::toNativeSeparators(QDir::cleanPath(path));
+    if (!path.endsWith(QDir::separator()))
+        path += QDir::separator();
     LocalListing::Entries entries = listing.read(path);
-    entries.folders.prepend(FileListModel::parentRow());
-    // The parent row and the folders take the list's sort column and
-    // direction; the files stay in the order the file system gave them.
-    list->fill(std::move(entries.folders), std::move(entries.files));
+    FillInSortOrder(*list, std::move(entries.folders), std::move(entries.files));
     lvwLocal->clearSelection();
     ctx.availability.refresh();
 
@@ -72,6 +88,7 @@ void LocalPane::DoLocalRefresh(QString &path)
         QMetaObject::invokeMethod(
             this, [this] { listedJustNow = false; }, Qt::QueuedConnection);
     }
+    Q_EMIT folderListed(path);
 }
 
 void LocalPane::SortLocalByName()
@@ -115,8 +132,16 @@ void LocalPane::LocalParentDir(QString &path)
 
 void LocalPane::RefreshLocal()
 {
-    QString path = cmbLocalDir->currentText();
+    QString path = currentDirectory();
     DoLocalRefresh(path);
+}
+
+QString LocalPane::currentDirectory() const
+{
+    if (!lastListed.isEmpty())
+        return lastListed;
+    QString typed = cmbLocalDir->currentText();
+    return NormalizeLocalDir(typed);
 }
 
 void LocalPane::OpenSelectedRow(bool byDoubleClick)
@@ -129,11 +154,12 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
     const QString name = list->row(selected).text;
     const QString tag = list->row(selected).tag;
 
-    QString path = cmbLocalDir->currentText();
+    // The row was listed in the folder the pane shows, whatever the box
+    // holds by now.
+    QString path = currentDirectory();
     if (iconKey == IconKey::Cdup) {
         LocalParentDir(path);
     } else if (iconKey == IconKey::FolderClose) {
-        NormalizeLocalDir(path);
         path += name;
         DoLocalRefresh(path);
     } else if (byDoubleClick) {
@@ -144,6 +170,24 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
         lvwLocal->activeView()->viewport()->update();
 }
 
+void LocalPane::OpenParentFolder()
+{
+    QString path = cmbLocalDir->currentText();
+    LocalParentDir(path);
+    RememberLocalDir(path);
+}
+
+void LocalPane::setShowHiddenFiles(bool show)
+{
+    if (listing.showsHiddenFiles() == show)
+        return;
+    listing.setShowHiddenFiles(show);
+    if (lastListed.isEmpty())
+        return;
+    QString path = lastListed;
+    DoLocalRefresh(path);
+}
+
 void LocalPane::runFile(const QString &path)
 {
     if (!ctx.shell.openFile(path))
@@ -152,14 +196,13 @@ void LocalPane::runFile(const QString &path)
 
 void LocalPane::fillFromFolderBox()
 {
-    if (seedingFolderBox)
+    if (settingFolderBox)
         return;
     QString path = cmbLocalDir->currentText();
-    QString normalized = path;
-    NormalizeLocalDir(normalized);
+    NormalizeLocalDir(path);
     // Text on its way to a path ("home/us") names no folder of its own: the
     // list stays with the last folder until the text is a whole path.
-    if (QDir::isRelativePath(normalized) || (listedJustNow && normalized == lastListed))
+    if (QDir::isRelativePath(path) || (listedJustNow && path == lastListed))
         return;
     DoLocalRefresh(path);
 }

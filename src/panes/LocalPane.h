@@ -32,7 +32,9 @@ public:
     void FillDriveList();
     // Lists the directory `path` in lvwLocal: the parent row and the folders
     // in the list's sort order, then the files as the file system yields
-    // them; nothing selected. `path` is normalised in place.
+    // them; nothing selected. `path` names the folder exactly (text typed by
+    // the user goes through NormalizeLocalDir first); it is cleaned ("//",
+    // ".", "..") and gets its separator in place.
     void DoLocalRefresh(QString &path);
     void SortLocalByName();
     // What the selected row is, for the commands' availability.
@@ -44,14 +46,26 @@ public:
     bool LocalDirInHistory(const QString &path) const;
     // Replaces `path` by its parent (at a root it stays) and lists it.
     void LocalParentDir(QString &path);
-    // Lists the current directory again.
+    // Lists the folder on show again.
     void RefreshLocal();
     // Opens the selected row: the parent row goes up, a folder row goes in,
     // and a file row is run on a double-click (Enter runs nothing). The
     // directory reached is remembered in the folder box.
     void OpenSelectedRow(bool byDoubleClick);
+    // Goes up one folder as the parent row does, and remembers where.
+    void OpenParentFolder();
+    // Whether dot files are listed; the folder on show is listed again when
+    // this changes.
+    void setShowHiddenFiles(bool show);
+
+Q_SIGNALS:
+    // The list shows `dir` as it is now (a listing, not a reorder).
+    void folderListed(const QString &dir);
 
 private:
+    // The folder the list shows; before the first listing, the folder box's
+    // text by the typed rule.
+    QString currentDirectory() const;
     void lvwLocal_GotFocus();
     void lvwLocal_LostFocus();
     void lvwLocal_DblClick();
@@ -61,6 +75,7 @@ private:
     void cmbLocalDir_Change();
     void cmbLocalDir_Click();
     void fillFromFolderBox();
+    void showListedDirectory();
     void runFile(const QString &path);
 
     WindowContext &ctx;
@@ -76,5 +91,5 @@ private:
     // directory made while handling the same event is not repeated.
     QString lastListed;
     bool listedJustNow = false;
-    bool seedingFolderBox = false;
+    bool settingFolderBox = false; // the pane writes the box: no listing follows
 };

@@ -1,6 +1,7 @@
 #include "panes/PaneSorting.h"
 
 #include "panes/FileListModel.h"
+#include "window/IconKeys.h"
 
 #include <QStringList>
 
@@ -29,4 +30,21 @@ void SortByHeader(FileListModel &list, int section)
                                                                  : Qt::AscendingOrder);
     list.setSorted(true);
     FoldersFirst(list);
+}
+
+void FillInSortOrder(FileListModel &list, QVector<FileRow> folders, QVector<FileRow> others)
+{
+    // Whatever parent row came along, the listing gets its own, first.
+    folders.removeIf([](const FileRow &row) { return row.key == IconKey::Cdup; });
+    list.sortRows(folders);
+    list.sortRows(others);
+    QVector<FileRow> rows;
+    rows.reserve(folders.size() + others.size() + 1);
+    rows.append(FileListModel::parentRow());
+    for (FileRow &row : folders)
+        rows.append(std::move(row));
+    for (FileRow &row : others)
+        rows.append(std::move(row));
+    // Already in order: nothing is sorted again.
+    list.fill({}, std::move(rows));
 }

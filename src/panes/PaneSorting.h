@@ -1,6 +1,8 @@
 #pragma once
 
-class FileListModel;
+#include "panes/FileListModel.h"
+
+#include <QVector>
 
 // Sorting of the file panes. A list is sorted by the text of one column; the
 // result is then regrouped so that the parent row comes first, the folders
@@ -17,3 +19,9 @@ void SortByName(FileListModel &list);
 // column; any other column (the remote permissions) keeps it. A list with
 // fewer than two rows is left exactly as it is.
 void SortByHeader(FileListModel &list, int section);
+
+// A new listing in the order the pane's sort gives it, as after a click on
+// its header: a parent row, then `folders`, then `others`, each group
+// sorted by the list's sort column and direction. A pane keeps its sort from
+// folder to folder. One reset.
+void FillInSortOrder(FileListModel &list, QVector<FileRow> folders, QVector<FileRow> others);

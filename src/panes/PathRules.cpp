@@ -19,9 +19,7 @@ void appendSeparator(QString &path, bool remote)
 
 QString NormalizePath(QString &path, bool remote)
 {
-    if (!remote)
-        return NormalizeTypedPath(path, false);
-    appendSeparator(path, true);
+    appendSeparator(path, remote);
     return path;
 }
 
@@ -40,13 +38,15 @@ QString NormalizeTypedPath(QString &path, bool remote)
 
 QString NormalizeLocalDir(QString &path)
 {
-    const QString trimmed = path.trimmed();
-    if (trimmed.contains(QLatin1Char('[')) && QFileInfo(trimmed).isDir()) {
-        path = trimmed;
-        appendSeparator(path, false);
-        return path;
+    // Relative text would name a folder of the program's working directory,
+    // which no pane shows.
+    for (const QString &candidate : {path, path.trimmed()}) {
+        if (QDir::isAbsolutePath(candidate) && QFileInfo(candidate).isDir()) {
+            path = candidate;
+            return NormalizePath(path);
+        }
     }
-    return NormalizePath(path);
+    return NormalizeTypedPath(path, false);
 }
 
 QString LocalParentPath(const QString &path)

@@ -6,25 +6,22 @@
 // on Windows), a remote one in "/"; a full path is such a directory followed
 // by a name.
 
-// Normalises a directory path in place and returns it.
-//
-// Local: a bracketed part "[...]" is cut out (a drive entry "c: [SYSTEM]"
-// becomes "c:"), blanks around the result are removed and the separator is
-// appended when missing, so an empty path becomes the bare separator.
-//
-// Remote: the path is the server's and stays exactly as it is ("/photos
-// [2019]/" and "/x /" name real folders); only a missing "/" is appended.
+// Normalises a directory path in place and returns it: the separator is
+// appended when missing, so an empty path becomes the bare separator. The
+// path stays exactly as it is otherwise: it names a folder the server or the
+// file system listed, a pane shows or a drop brought ("/photos [2019]/",
+// "/home/u/x /" and "Music [FLAC]" are real folders).
 QString NormalizePath(QString &path, bool remote = false);
 
-// A directory the user typed or picked from a list: the bracketed part is cut
-// out, blanks around it removed and the separator appended, for either side.
-// Used only after the text as it stands named no directory.
+// Text the user typed or picked from a list: the bracketed part "[...]" is
+// cut out (a drive entry "c: [SYSTEM]" becomes "c:"), blanks around it
+// removed and the separator appended, for either side.
 QString NormalizeTypedPath(QString &path, bool remote);
 
-// NormalizePath for a local directory that may already exist under its own
-// name: a directory called "photos [2019]" keeps its brackets, so opening it
-// lists that directory and not "photos ". Only a path that names no directory
-// gets the bracket cut.
+// Text typed into the local folder box: a folder that exists under that very
+// name, by an absolute path, keeps it (brackets and blanks included), so
+// typing "/home/u/photos [2019]" lists that folder and not "photos ". Any
+// other text gets the typed rule.
 QString NormalizeLocalDir(QString &path);
 
 // The parent of a local directory, with or without its trailing separator:

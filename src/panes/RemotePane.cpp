@@ -20,6 +20,7 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace {
@@ -53,6 +54,23 @@ RemotePane::RemotePane(WindowContext &context, FileListView *lvwRemote, QComboBo
     connect(lvwRemote, &FileListView::lostFocus, this, &RemotePane::onLostFocus);
     connect(cmbRemoteDir, &QComboBox::activated, this,
             [this] { ctx.gate.run([this] { openTypedDirectory(); }); });
+    // The box has the focus and hands its keys to its line edit directly,
+    // past any filter there.
+    cmbRemoteDir->installEventFilter(this);
+}
+
+// Enter in the folder box takes the text typed as a pick from its list would
+// be. The key ends here: the box would otherwise go on to pick a history
+// entry of the same text and enter the folder a second time.
+bool RemotePane::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != cmbRemoteDir || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return QObject::eventFilter(watched, event);
+    ctx.gate.run([this] { openTypedDirectory(); });
+    return true;
 }
 
 RowKind RemotePane::selectedRowKind() const
@@ -144,7 +162,7 @@ void RemotePane::showDirectory(const QString &dir)
 void RemotePane::fillFromListing(const QString &dir)
 {
     RemoteRows rows = BuildRemoteRows(ctx.ftp.ListingEntries(), dir);
-    lvwRemote->model()->fill(std::move(rows.sortedPart), std::move(rows.appended));
+    FillInSortOrder(*lvwRemote->model(), std::move(rows.sortedPart), std::move(rows.appended));
     lvwRemote->clearSelection();
     ctx.availability.refresh();
 }
@@ -217,13 +235,6 @@ void RemotePane::ProbeRemoteLink(int row)
     returnToShownDirectory();
 }
 
-void RemotePane::OpenDropTarget()
-{
-    const int r = lvwRemote->model()->dropHighlightRow();
-    if (ctx.ready() && r >= 0)
-        openFolderRow(r, true);
-}
-
 bool RemotePane::openFolderRow(int r, bool probeLink)
 {
     const FileRow row = lvwRemote->model()->row(r);
@@ -238,6 +249,14 @@ bool RemotePane::openFolderRow(int r, bool probeLink)
     else
         return false;
     return true;
+}
+
+void RemotePane::OpenParentFolder()
+{
+    if (!ctx.ready())
+        return;
+    RemoteParentDir();
+    RememberRemoteDir();
 }
 
 void RemotePane::RememberRemoteDir()
@@ -271,8 +290,10 @@ void RemotePane::RefreshRemote()
 
 void RemotePane::openTypedDirectory()
 {
-    if (!ctx.connected())
+    if (!ctx.connected()) {
+        cmbRemoteDir->setEditText(shown);
         return;
+    }
     SetFtpProperties(ctx.ftp, ctx.globals);
     // The text as typed first: a folder may be called "photos [2019]" or end
     // in a blank. Only a text the server refuses is tried again without its

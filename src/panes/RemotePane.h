@@ -41,10 +41,9 @@ public:
     // Enters a directory by name (relative to the one on show) or full path.
     void ChangeRemoteDir(const QString &path);
     void RemoteParentDir();
+    // Goes up one folder as the parent row does, and remembers where.
+    void OpenParentFolder();
     void ProbeRemoteLink(int row);
-    // Before an upload into a dropped-on row: opens the drop-highlight row as
-    // a double-click would (a folder is entered, a link probed).
-    void OpenDropTarget();
     void RememberRemoteDir();
     bool RemoteDirInHistory(const QString &path) const;
 
@@ -66,6 +65,9 @@ Q_SIGNALS:
     // from `dir`.
     void downloadRequested(const QString &dir);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void enterOnServer(const QString &path);
     bool tryEnter(const QString &path);
@@ -76,6 +78,9 @@ private:
     // Enters the folder of a parent, folder or folder-link row, or probes a
     // link when asked; false for any other row.
     bool openFolderRow(int row, bool probeLink);
+    // The folder box's text, picked from its list or typed and confirmed
+    // with Enter: entered when the server lets us in, otherwise the box
+    // shows the folder on show again.
     void openTypedDirectory();
     void fillFromListing(const QString &dir);
     void onMouseReleased(Qt::MouseButton button, const QPoint &globalPos);

@@ -3,36 +3,35 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
+#include <utility>
 
 void SessionLog::append(const QString &text)
 {
     if (!txtLog)
         return;
-    QTextCursor cursor(txtLog->document());
-    cursor.movePosition(QTextCursor::End);
     // The document keeps paragraphs, not line ends: a lone CR or LF and the
     // CR LF pair all become one paragraph break.
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    cursor.insertText(plain);
-    if (*endPending)
+    pending->text += plain;
+    if (pending->scheduled)
         return;
-    *endPending = true;
-    QMetaObject::invokeMethod(
-        txtLog,
-        [log = txtLog, pending = endPending] {
-            *pending = false;
-            QTextCursor end(log->document());
-            end.movePosition(QTextCursor::End);
-            log->setTextCursor(end);
-            log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
-        },
-        Qt::QueuedConnection);
+    pending->scheduled = true;
+    QTimer::singleShot(FlushDelayMs, txtLog, [log = txtLog, pending = pending] {
+        pending->scheduled = false;
+        QTextCursor end(log->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(std::exchange(pending->text, QString()));
+        log->setTextCursor(end);
+        log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
+    });
 }
 
 void SessionLog::clear()
 {
+    pending->text.clear();
     if (txtLog)
         txtLog->clear();
 }
@@ -41,7 +40,8 @@ QString SessionLog::text() const
 {
     if (!txtLog)
         return QString();
-    QString plain = txtLog->toPlainText();
+    // Appending is adding at the end: what waits follows what is shown.
+    QString plain = txtLog->toPlainText() + pending->text;
     plain.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return plain;
 }

@@ -11,19 +11,29 @@ class QPlainTextEdit;
 class SessionLog
 {
 public:
+    // Appends reach the pane together, this long after the first of them:
+    // laying out each line and moving the view to it would cost a delete of
+    // thousands of files more than its FTP calls.
+    static constexpr int FlushDelayMs = 50;
+
     explicit SessionLog(QPlainTextEdit *txtLog) : txtLog(txtLog) {}
 
     // Appends at the end whatever the user has selected, and leaves the
-    // insertion point after the new text so the pane shows the end. A run of
-    // appends (a delete of thousands of files) moves the view once, when the
-    // program next waits for events.
+    // insertion point after the new text so the pane shows the end.
     void append(const QString &text);
     void clear();
-    // The whole log with "\r\n" line ends, as it was appended.
+    // The whole log with "\r\n" line ends, as it was appended, whether or
+    // not the pane shows all of it yet.
     QString text() const;
 
 private:
+    struct Pending
+    {
+        QString text; // with "\n" line ends, as the pane holds it
+        bool scheduled = false;
+    };
+
     QPlainTextEdit *txtLog;
-    // A move to the end is on its way; shared with it, so it may outlive us.
-    std::shared_ptr<bool> endPending = std::make_shared<bool>(false);
+    // Shared with the flush on its way, which may outlive us.
+    std::shared_ptr<Pending> pending = std::make_shared<Pending>();
 };

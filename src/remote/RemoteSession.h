@@ -19,8 +19,10 @@
 // arrive on the caller's thread during the call (collected every few
 // milliseconds, in order), the user interface repaints, and StopTransfer or
 // DropConnection issued meanwhile (from an event handler, a button) take
-// effect. An operation started while another
-// one runs throws 11105 (busy) instead of disturbing it. Call the session
+// effect. A call over within a few milliseconds is waited for without the
+// loop (though not for longer than 50 ms in a row); its events then arrive,
+// in order, before it returns. An operation started while another one runs
+// throws 11105 (busy) instead of disturbing it. Call the session
 // from the thread it lives in, and do not delete it from inside one of its
 // own calls.
 //

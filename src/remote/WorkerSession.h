@@ -2,6 +2,7 @@
 
 #include "remote/RemoteSession.h"
 
+#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -70,6 +71,8 @@ private:
 
     void run(const std::function<void(RemoteEngine &)> &operation,
              StopEffect stopEffect = StopEffect::Fails);
+    void waitInEventLoop(const std::shared_ptr<bool> &alive);
+    static RemoteError destroyedError();
     void startWorker();
     void deliverEvents();
     void applyState(int state);
@@ -98,6 +101,8 @@ private:
 
     // The call in progress.
     QEventLoop *m_loop = nullptr;
+    // Since a call last waited in an event loop.
+    QElapsedTimer m_sinceEventLoop;
     bool m_done = false;
     std::optional<RemoteError> m_result;
     // Bumped by DropConnection during a call.

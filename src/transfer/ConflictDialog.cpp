@@ -58,15 +58,19 @@ void ConflictDialog::Form_Load()
     g.gXferApplyAll = 0;
     const QString local = g.gXferLocalDir + g.gXferLocalName;
     const QString remote = g.gXferRemoteDir + g.gXferRemoteName;
+    // A size the server did not give is -1.
     const auto sized = [](const QString &path, qint64 size) {
-        return path + QStringLiteral("(") + QString::number(size) + QStringLiteral(")");
+        return path + QStringLiteral("(") +
+               (size < 0 ? QStringLiteral("大小未知") : QString::number(size)) +
+               QStringLiteral(")");
     };
     if (g.gXferUpload) {
         setWindowTitle(QStringLiteral("文件传输中..."));
         lblMessage->setText(QStringLiteral("你要用 ") + sized(local, g.gXferLocalSize) +
                             QStringLiteral("覆盖 ") + sized(remote, g.gXferRemoteSize) +
                             QStringLiteral(" 吗？"));
-        cmdResume->setEnabled(g.gXferRemoteSize < g.gXferLocalSize);
+        // Resuming needs to know where the server's copy ends.
+        cmdResume->setEnabled(g.gXferRemoteSize >= 0 && g.gXferRemoteSize < g.gXferLocalSize);
     } else {
         setWindowTitle(QStringLiteral("获取文件中..."));
         lblMessage->setText(QStringLiteral("你要用 ") + sized(remote, g.gXferRemoteSize) +

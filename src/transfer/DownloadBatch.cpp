@@ -17,7 +17,6 @@
 #include "window/WindowContext.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 
 using namespace TransferDecisions;
@@ -27,12 +26,6 @@ namespace {
 bool LocalPathExists(const QString &path)
 {
     return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
-}
-
-// Creates the folder when nothing is at the path; one level.
-bool EnsureLocalDir(const QString &path)
-{
-    return LocalPathExists(path) || QDir().mkdir(path);
 }
 } // namespace
 
@@ -137,12 +130,9 @@ void DownloadBatch::DownloadFolder(QString &localDir, const TransferItem &item)
     if (!g.gDialogCancelled) {
         const QString remotePath = g.gXferRemoteDir + item.Name;
         try {
-            // A link not yet probed may lead to a file: the copy finds out
-            // and makes the folder only when it is one.
-            if (item.IconKey != IconKey::Link && !EnsureLocalDir(localPath))
-                throw RemoteError::own(
-                    RemoteErrorKind::LocalFile, RemoteErrorCode::LocalFileError,
-                    RemoteText(RemoteMessage::CannotMakeLocalFolder, {localPath}));
+            // The copy makes the local folder once the server has let it in:
+            // a folder it refuses leaves nothing behind, and a link not yet
+            // probed that leads to a file becomes that file.
             ctx.statusBar->setProgressValue(0);
             ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name, QString());
             ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);

@@ -21,6 +21,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTimer>
 
 DragDrop::DragDrop(TransferContext &context, TransferCommands &commands, QObject *parent)
@@ -54,6 +55,8 @@ bool DragDrop::BeginDrag(FileListView *pane)
         tc.list.CollectLocalSelection(tc.local.shownDirectory(), false);
     else
         tc.list.CollectRemoteSelection(tc.remote.shownDirectory(), false);
+    // The prompt counts what the batch will transfer.
+    commands.dropParentRows(local);
     return tc.list.count() > 0;
 }
 
@@ -119,13 +122,17 @@ void DragDrop::drop(FileListView *pane, QDropEvent *event)
         0, this, [this, urls] { tc.window.gate.run([this, urls] { DropUrlsOnRemote(urls); }); });
 }
 
-QString DragDrop::dropTarget(FileListView *pane, const QString &dir, bool remote) const
+QString DragDrop::takeDropTarget(FileListView *pane, const QString &dir, bool remote)
 {
     QString target = dir;
     NormalizePath(target, remote);
-    const int r = pane->model()->dropHighlightRow();
-    if (r >= 0 && IconKey::isFolder(pane->model()->row(r).iconKey))
-        target += pane->model()->row(r).text;
+    FileListModel *model = pane->model();
+    const int r = model->dropHighlightRow();
+    if (r >= 0 && IconKey::isFolder(model->row(r).iconKey))
+        target += model->row(r).text;
+    // Its part is played once dropped on, whatever the answer: a highlight
+    // left behind would be taken for the target of a later transfer.
+    model->setDropHighlightRow(-1);
     return target;
 }
 
@@ -137,11 +144,11 @@ bool DragDrop::confirm(const QString &text, const QString &title) const
 
 void DragDrop::DropOnLocal(const QString &source)
 {
+    const QString target = takeDropTarget(tc.lvwLocal, tc.local.shownDirectory(), false);
     if (source == tc.lvwLocal->objectName()) {
         tc.list.UnmarkTransferItems(true);
         return;
     }
-    const QString target = dropTarget(tc.lvwLocal, tc.local.shownDirectory(), false);
     if (confirm(QStringLiteral("覆盖 %1 个选择的文件或文件夹?").arg(tc.list.count()),
                 QStringLiteral("覆盖...")))
         commands.download(target);
@@ -151,11 +158,11 @@ void DragDrop::DropOnLocal(const QString &source)
 
 void DragDrop::DropOnRemote(const QString &source)
 {
+    const QString target = takeDropTarget(tc.lvwRemote, tc.remote.shownDirectory(), true);
     if (source == tc.lvwRemote->objectName()) {
         tc.list.UnmarkTransferItems(false);
         return;
     }
-    const QString target = dropTarget(tc.lvwRemote, tc.remote.shownDirectory(), true);
     if (confirm(QStringLiteral("传输 %1 个选定的文件或文件夹?").arg(tc.list.count()),
                 QStringLiteral("传输...")))
         commands.upload(target);
@@ -165,6 +172,8 @@ void DragDrop::DropOnRemote(const QString &source)
 
 void DragDrop::DropUrlsOnRemote(const QList<QUrl> &urls)
 {
+    // Dropped on, even when nothing comes of it.
+    const auto cleared = qScopeGuard([this] { tc.lvwRemote->model()->setDropHighlightRow(-1); });
     if (!tc.window.ready())
         return;
     tc.list.clear();

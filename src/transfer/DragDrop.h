@@ -26,8 +26,8 @@ public:
     DragDrop(TransferContext &context, TransferCommands &commands, QObject *parent = nullptr);
 
     // The start of a drag from `pane`: when connected and idle with rows to
-    // drag, the selection is collected and marked; returns whether a drag
-    // may begin.
+    // drag, the selection but its parent row is collected and marked;
+    // returns whether a drag may begin.
     bool BeginDrag(FileListView *pane);
     // The drop of a drag from the pane named `source` ("lvwLocal" or
     // "lvwRemote") on a pane, at its drop-highlight row.
@@ -41,7 +41,8 @@ private:
     void dragOver(FileListView *pane, QDragMoveEvent *event);
     void drop(FileListView *pane, QDropEvent *event);
     // Where the items go: the pane's folder, or the folder row dropped on.
-    QString dropTarget(FileListView *pane, const QString &dir, bool remote) const;
+    // The pane's drop highlight is cleared.
+    QString takeDropTarget(FileListView *pane, const QString &dir, bool remote);
     bool confirm(const QString &text, const QString &title) const;
 
     TransferContext &tc;

@@ -31,7 +31,8 @@ void QueueList::AddQueueRow(const QString &status, const QString &local, const Q
     row.setSubItem(3, direction);
     row.setSubItem(4, remote);
     row.setSubItem(5, host);
-    lvwStatus->model()->addRow(row);
+    // The newest outcome is the one the user is waiting for.
+    lvwStatus->scrollToRow(lvwStatus->model()->addRow(row));
     ctx.availability.refresh();
 }
 

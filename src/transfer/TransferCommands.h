@@ -23,10 +23,10 @@ public:
     // The transfer list as collected, into `target`.
     void download(QString target);
     void upload(QString target);
-
-private:
     // The parent row is never an operand: it leaves the list unmarked.
     void dropParentRows(bool local);
+
+private:
     void downloadRow(const QString &dir);
 
     TransferContext &tc;

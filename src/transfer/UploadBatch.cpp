@@ -18,7 +18,6 @@
 #include "window/WindowContext.h"
 
 #include <QDir>
-#include <cmath>
 
 using namespace TransferDecisions;
 
@@ -47,18 +46,20 @@ void UploadBatch::UploadSelection(QString &remoteDir)
     endBatch(tc, true);
 }
 
-bool UploadBatch::remoteListed(const QString &name) const
+UploadBatch::RemoteEntry UploadBatch::RemoteItem(const QString &name) const
 {
-    return tc.lvwRemote->model()->findText(name) >= 0;
-}
-
-qint64 UploadBatch::RemoteItemSize(const QString &name) const
-{
-    const FileListModel *model = tc.lvwRemote->model();
-    const int row = model->findText(name);
-    if (row < 0)
-        return -1;
-    return std::llround(model->row(row).subItem(1).toDouble());
+    // Exactly that name: on most servers readme.txt and README.TXT are two
+    // files, and the other one is neither replaced nor resumed.
+    for (const FileRow &row : tc.lvwRemote->model()->rows()) {
+        if (row.iconKey == IconKey::Cdup || row.text != name)
+            continue;
+        // The Size column shows an unknown size as empty text; "0" is a
+        // size the server gave.
+        bool known = false;
+        const qint64 size = row.subItem(1).toLongLong(&known);
+        return {true, known && size >= 0 ? std::optional<qint64>(size) : std::nullopt};
+    }
+    return {};
 }
 
 void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
@@ -71,10 +72,15 @@ void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
     g.gXferLocalDir = NormalizePath(localDir);
     g.gXferLocalName = item.Name;
     g.gXferLocalSize = qMax<qint64>(0, item.Size.toLongLong());
-    g.gXferRemoteSize = qMax<qint64>(0, RemoteItemSize(item.Name));
+    const RemoteEntry existing = RemoteItem(item.Name);
+    // A file whose size the server did not give may hold anything: it is
+    // asked about like any other, shown as of unknown size (-1), and cannot
+    // be resumed. Only a file the server says is empty goes unasked.
+    g.gXferRemoteSize = existing.listed ? existing.size.value_or(-1) : 0;
     ctx.statusBar->PlaceProgress();
-    if (!g.gDialogCancelled && g.gXferRemoteSize > 0) {
-        if (!answerStands(g))
+    if (!g.gDialogCancelled && g.gXferRemoteSize != 0) {
+        // A resume that stands for the batch cannot go on from an unknown size.
+        if (!answerStands(g) || (g.gXferRemoteSize < 0 && !g.gXferOverwrite))
             AskConflict(tc);
         // Overwrite, and a file whose old one was renamed away, start at 0;
         // resume appends to what the server holds.
@@ -87,7 +93,7 @@ void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
     }
     if (g.gXferLocalSize > 0)
         ctx.statusBar->setProgressMaximum(g.gXferLocalSize);
-    ctx.statusBar->setProgressValue(g.gXferRemoteSize);
+    ctx.statusBar->setProgressValue(qMax<qint64>(0, g.gXferRemoteSize));
     if (!g.gDialogCancelled) {
         const QString localPath = g.gXferLocalDir + item.Name;
         const QString remotePath = remoteDir + item.Name;
@@ -109,7 +115,6 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
 {
     WindowContext &ctx = tc.window;
     Globals &g = ctx.globals;
-    tc.remote.OpenDropTarget();
     QString localDir = item.Dir;
     g.gXferRemoteDir = remoteDir;
     g.gXferRemoteName = item.Name;
@@ -122,7 +127,7 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
         EndTransferItem(g);
         return;
     }
-    if (remoteListed(item.Name) && !answerStands(g))
+    if (RemoteItem(item.Name).listed && !answerStands(g))
         AskConflict(tc);
     if (g.gDialogCancelled) {
         EndTransferItem(g);
@@ -130,7 +135,7 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
     }
     const QString remotePath = remoteDir + item.Name;
     const QString localPath = g.gXferLocalDir + item.Name;
-    if (!remoteListed(item.Name)) {
+    if (!RemoteItem(item.Name).listed) {
         try {
             ctx.ftp.MakeRemoteDirectory(remotePath);
         } catch (const RemoteError &) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 struct RemoteError;
 struct TransferContext;
@@ -22,9 +23,14 @@ public:
 private:
     void UploadOneFile(QString &remoteDir, const TransferItem &item);
     void UploadFolder(QString &remoteDir, const TransferItem &item);
-    // The size shown for `name` in the remote pane; -1 when it is not listed.
-    qint64 RemoteItemSize(const QString &name) const;
-    bool remoteListed(const QString &name) const;
+    // The remote pane's row of exactly `name`: whether it is listed, and
+    // its size when the server gave one.
+    struct RemoteEntry
+    {
+        bool listed = false;
+        std::optional<qint64> size;
+    };
+    RemoteEntry RemoteItem(const QString &name) const;
     // Records the item: "上传", or "上传被拒绝" with the reason in the log; a
     // stop or a lost session ends the batch.
     void recordItem(const QString &local, const QString &size, const QString &remote,

@@ -56,9 +56,12 @@ enum class Cmd
     RunButton,
     ShowButton,
     PropertyButton,
+    // Keys of the file panes that no menu item or button carries
+    ParentFolderKey,
+    SelectAllKey,
 };
 
-constexpr std::size_t CommandCount = std::size_t(Cmd::PropertyButton) + 1;
+constexpr std::size_t CommandCount = std::size_t(Cmd::SelectAllKey) + 1;
 
 // The toolbar buttons' keys; each is also the button's caption.
 namespace ToolbarKey {

@@ -63,6 +63,13 @@ void UpdateQueueCommands(const CommandSnapshot &s, CommandLooks &looks)
     looks.enable({Cmd::Del, Cmd::DeleteButton}, s.queueRowsSelected);
 }
 
+Pane commandPane(const CommandSnapshot &s)
+{
+    if (s.active != Pane::None)
+        return s.active;
+    return s.filePane == Pane::Remote ? Pane::Remote : Pane::Local;
+}
+
 CommandLooks evaluate(const CommandSnapshot &s)
 {
     CommandLooks looks;
@@ -98,11 +105,13 @@ CommandLooks evaluate(const CommandSnapshot &s)
     looks[Cmd::ViewReport].checked = !s.listModeChecked;
     looks[Cmd::Property].visible = s.filePane != Pane::Remote;
 
-    // The pane commands act on the active pane; between a lost and a got
-    // focus, on the file pane active last.
-    Pane target = s.active;
-    if (target == Pane::None)
-        target = s.filePane == Pane::Remote ? Pane::Remote : Pane::Local;
+    // The pane keys act on the file pane that has the focus. Going up on the
+    // server needs the session; selecting needs only the rows on show.
+    looks[Cmd::ParentFolderKey].enabled =
+        idle && (s.active == Pane::Local || (s.active == Pane::Remote && s.connected));
+    looks[Cmd::SelectAllKey].enabled = idle && filePaneActive;
+
+    const Pane target = commandPane(s);
     if (idle) {
         if (target == Pane::Queue)
             UpdateQueueCommands(s, looks);

@@ -80,6 +80,11 @@ void UpdateRemoteCommands(const CommandSnapshot &snapshot, CommandLooks &looks);
 void UpdateLocalCommands(const CommandSnapshot &snapshot, CommandLooks &looks);
 void UpdateQueueCommands(const CommandSnapshot &snapshot, CommandLooks &looks);
 
+// The pane the pane commands act on: the active one; between one pane's lost
+// focus and the next one's got focus, the file pane active last (the local
+// pane before either had the focus).
+Pane commandPane(const CommandSnapshot &snapshot);
+
 // Every command at once.
 CommandLooks evaluate(const CommandSnapshot &snapshot);
 } // namespace CommandRules

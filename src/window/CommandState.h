@@ -45,6 +45,9 @@ public:
     CommandSnapshot snapshot() const;
     // The file pane that got the focus last; None before either had it.
     Pane filePane() const { return lastFilePane; }
+    // The pane the pane commands act on now, by the rule that sets their
+    // availability.
+    Pane commandPane() const { return CommandRules::commandPane(snapshot()); }
     // Reads the snapshot and applies the rules to every action.
     void refresh();
 

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -83,6 +84,7 @@ void CommandSurface::build(QMainWindow *window, Commands &commands)
 {
     buildMenus(window, commands);
     window->addToolBar(buildToolbar(window, commands));
+    buildKeys(window, commands);
 }
 
 void CommandSurface::buildMenus(QMainWindow *window, Commands &c)
@@ -105,6 +107,7 @@ void CommandSurface::buildMenus(QMainWindow *window, Commands &c)
     addSeparator(c.editMenu, "mnuEditBar0");
     c.mnuEditSelectAll = addItem(c.editMenu, "mnuEditSelectAll", QStringLiteral("全选(&A)"));
     c.mnuRefresh = addItem(c.editMenu, "mnuRefresh", QStringLiteral("刷新(&R)"));
+    c.mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
     addSeparator(c.editMenu, "mnuEditBar1");
     c.mnuProperty = addItem(c.editMenu, "mnuProperty", QStringLiteral("属性(&P)"));
     c.mnuShow = addItem(c.editMenu, "mnuShow", QStringLiteral("查看(&S)"));
@@ -132,6 +135,22 @@ void CommandSurface::buildMenus(QMainWindow *window, Commands &c)
     c.statusMenu->menuAction()->setObjectName(QStringLiteral("mnuPopStaus"));
     c.mnuStatusClear = addItem(c.statusMenu, "mnuStatusClear", QStringLiteral("清除记录(&C)"));
     c.mnuStatusDel = addItem(c.statusMenu, "mnuStatusDel", QStringLiteral("删除条目(&D)"));
+}
+
+// The keys live on the panes they act on (MainWindowUi attaches them), so
+// Backspace and Ctrl+A keep their usual meaning in the folder boxes and the
+// log.
+void CommandSurface::buildKeys(QMainWindow *window, Commands &c)
+{
+    const auto key = [window](const char *name, const QKeySequence &sequence) {
+        auto *action = new QAction(window);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(sequence);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        return action;
+    };
+    c.keyParentFolder = key("keyParentFolder", QKeySequence(Qt::Key_Backspace));
+    c.keySelectAll = key("keySelectAll", QKeySequence::SelectAll);
 }
 
 QToolBar *CommandSurface::buildToolbar(QMainWindow *window, Commands &commands)

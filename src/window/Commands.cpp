@@ -87,6 +87,10 @@ QAction *Commands::action(Cmd command) const
         return button(ToolbarKey::Show);
     case Cmd::PropertyButton:
         return button(ToolbarKey::Property);
+    case Cmd::ParentFolderKey:
+        return keyParentFolder;
+    case Cmd::SelectAllKey:
+        return keySelectAll;
     }
     return nullptr;
 }

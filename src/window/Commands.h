@@ -51,6 +51,12 @@ struct Commands
     QAction *mnuStatusClear = nullptr;
     QAction *mnuStatusDel = nullptr;
 
+    // Keys of the file panes with no menu item of their own: Backspace goes
+    // up one folder, Ctrl+A selects every row but the parent row. They act
+    // only while a file pane has the focus.
+    QAction *keyParentFolder = nullptr;
+    QAction *keySelectAll = nullptr;
+
     // Toolbar buttons by key (ToolbarKey::Site, ..., ToolbarKey::Property).
     QHash<QString, QAction *> buttons;
 

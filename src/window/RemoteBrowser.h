@@ -14,6 +14,6 @@ public:
     virtual void SortRemoteByName() = 0;
     // Empties the list (a new connection, a closed one).
     virtual void clearRows() = 0;
-    // Empties the folder box (log-out).
+    // Empties the folder box (log-out, a closed connection, a new one).
     virtual void clearDirectoryBox() = 0;
 };

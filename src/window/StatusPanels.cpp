@@ -5,7 +5,9 @@
 #include <QEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
+#include <QStyle>
 #include <cmath>
 
 const QString StatusPanels::ProgressKey = QStringLiteral("\"Progress\"");
@@ -31,6 +33,35 @@ QIcon pictureIcon(int image)
         return QIcon();
     }
 }
+// The panel "Status". Its picture changes with every command and every
+// reply: painted here, a new one only repaints the panel, where a new pixmap
+// of the label's own would lay the whole status bar out again.
+class PicturePanel : public QLabel
+{
+public:
+    explicit PicturePanel(QWidget *parent) : QLabel(parent) {}
+    void setPicture(const QPixmap &pixmap)
+    {
+        picture = pixmap;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QLabel::paintEvent(event);
+        if (picture.isNull())
+            return;
+        QPainter painter(this);
+        painter.drawPixmap(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter,
+                                               picture.deviceIndependentSize().toSize(),
+                                               contentsRect()),
+                           picture);
+    }
+
+private:
+    QPixmap picture;
+};
 } // namespace
 
 StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent), Progress1(new QProgressBar(this))
@@ -62,7 +93,8 @@ StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent), Progress1(new 
 void StatusPanels::addPanel(const QString &key, const QString &text, const QString &toolTip,
                             int widthTwips, int stretch)
 {
-    auto *label = new QLabel(text, this);
+    QLabel *label =
+        key == QLatin1String("Status") ? new PicturePanel(this) : new QLabel(text, this);
     label->setObjectName(key);
     label->setToolTip(toolTip);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -90,10 +122,20 @@ void StatusPanels::setPanelText(const QString &key, const QString &text)
 void StatusPanels::setStatusPicture(int image)
 {
     picture = image;
-    const QIcon icon = pictureIcon(image);
     QLabel *status = panel(QStringLiteral("Status"));
     const int side = status->fontMetrics().height();
-    status->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(side, side));
+    // Every command and every reply of a run of thousands of calls changes
+    // the picture: each is looked up in the theme and drawn once a size.
+    if (side != drawnSide) {
+        drawnPictures.clear();
+        drawnSide = side;
+    }
+    auto drawn = drawnPictures.constFind(image);
+    if (drawn == drawnPictures.cend()) {
+        const QIcon icon = pictureIcon(image);
+        drawn = drawnPictures.insert(image, icon.isNull() ? QPixmap() : icon.pixmap(side, side));
+    }
+    static_cast<PicturePanel *>(status)->setPicture(*drawn);
 }
 
 void StatusPanels::PlaceProgress()

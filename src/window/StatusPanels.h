@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QStringList>
 
@@ -75,6 +76,8 @@ private:
 
     QProgressBar *Progress1;
     int picture = NoPicture;
+    QHash<int, QPixmap> drawnPictures;
+    int drawnSide = 0;
     qint64 maximum = 100;
     qint64 value = 0;
 };

@@ -3,14 +3,18 @@
 #include "connection/ConnectionController.h"
 #include "fixtures/FakeFtpServer.h"
 #include "fixtures/PyFtpdServer.h"
+#include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/SessionLog.h"
 #include "platform/SiteDatabase.h"
+#include "remote/RemoteCodes.h"
 #include "window/StatusPanels.h"
+#include "window/WindowContext.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,8 +23,10 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 #include <functional>
 
@@ -396,10 +402,10 @@ private Q_SLOTS:
         QCOMPARE(c.mnuLogin->isEnabled(), sessionEnds);
         QCOMPARE(c.mnuLogout->isEnabled(), !sessionEnds);
         QVERIFY(c.mnuRelogin->isEnabled());
-        if (!sessionEnds) {
+        // A lost session leaves no folder on show.
+        QCOMPARE(w.ui().cmbRemoteDir->currentText(), sessionEnds ? QString() : folder);
+        if (!sessionEnds)
             QCOMPARE(remoteTexts(w), QStringList({".."}));
-            QCOMPARE(w.ui().cmbRemoteDir->currentText(), folder);
-        }
     }
 
     // While a call waits for the server, every command but stop and exit is
@@ -455,6 +461,138 @@ private Q_SLOTS:
         QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
     }
 
+    // A session that ends with a refused log-in leaves nothing of the one
+    // before on show: no rows, no folder. (A lost one: listingFailures.)
+    void aRefusedLogInLeavesNoFolderOnShow_data()
+    {
+        QTest::addColumn<bool>("certificate"); // refused; else the password
+        QTest::newRow("password refused") << false;
+        QTest::newRow("certificate refused") << true;
+    }
+
+    void aRefusedLogInLeavesNoFolderOnShow()
+    {
+        QFETCH(bool, certificate);
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, server->password());
+        w.connection().Connect();
+        w.remotePane().ChangeRemoteDir(QStringLiteral("/docs"));
+        QCOMPARE(w.ui().cmbRemoteDir->currentText(), QStringLiteral("/docs"));
+
+        QTemporaryDir keys;
+        TestCertificate selfSigned;
+        PyFtpdServer tls(tree.path());
+        if (certificate) {
+            QVERIFY(selfSigned.make(keys.path(), "server"));
+            tls.setTls(PyFtpdServer::Tls::Explicit, selfSigned);
+            QVERIFY2(tls.start(), qPrintable(tls.error()));
+            h.globals.gPort = tls.port();
+            h.globals.gEncryption = RemoteEncryption::ExplicitRequired;
+            whenDialogOpens([](QWidget *d) { press(d, "cmdRefuse"); });
+        } else {
+            h.globals.gPassword = QStringLiteral("wrong");
+        }
+        w.connection().Connect();
+        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QVERIFY(remoteTexts(w).isEmpty());
+        QVERIFY(w.ui().cmbRemoteDir->currentText().isEmpty());
+    }
+
+    // The focus left a file pane for the log: a button acts on that pane,
+    // whose commands the buttons offer.
+    void buttonsActOnTheFilePaneActiveLast_data()
+    {
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("remote, refresh") << "remote"
+                                         << "刷新";
+        QTest::newRow("remote, view") << "remote"
+                                      << "查看";
+        QTest::newRow("remote, list view") << "remote"
+                                           << "列表视图";
+        QTest::newRow("local, list view") << "local"
+                                          << "列表视图";
+    }
+
+    void buttonsActOnTheFilePaneActiveLast()
+    {
+        QFETCH(QString, pane);
+        QFETCH(QString, button);
+        AppHarness h;
+        MainWindow &w = h.start();
+        aim(h, server->password());
+        w.connection().Connect();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FileListView *active = pane == "remote" ? w.ui().lvwRemote : w.ui().lvwLocal;
+        active->reportView()->setFocus();
+        w.ui().lvwRemote->selectRow(w.ui().lvwRemote->model()->findText("hello.txt"));
+        w.ui().txtLog->setFocus();
+        QTRY_VERIFY(!w.state().LocalHasFocus && !w.state().RemoteHasFocus);
+        QVERIFY(TestFiles::write(tree.filePath("new.txt"), "n"));
+        const auto cleanUp = qScopeGuard([this] { QFile::remove(tree.filePath("new.txt")); });
+
+        QVERIFY(w.commands().button(button)->isEnabled());
+        w.commands().button(button)->trigger();
+        if (button == "刷新")
+            QVERIFY(remoteTexts(w).contains("new.txt"));
+        else if (button == "查看")
+            QCOMPARE(h.shell.calls.value(0).arguments, QStringList({"hello.txt"}));
+        else
+            QCOMPARE(active->viewMode(), FileListView::ListMode);
+    }
+
+    // A path typed into a folder box and confirmed with Enter: the remote
+    // box enters it; the local box shows it cleaned, as transfers use it.
+    void typedFolders_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown"); // in the box afterwards
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("remote") << "/docs"
+                                << "/docs"
+                                << "readme.txt";
+        QTest::newRow("remote, refused") << "/missing"
+                                         << "/"
+                                         << "hello.txt";
+        QTest::newRow("local, doubled separators") << "~///工作//"
+                                                   << "~/工作/"
+                                                   << "plan.txt";
+        QTest::newRow("local, dot and dot-dot") << "~/./工作/../工作"
+                                                << "~/工作/"
+                                                << "plan.txt";
+    }
+
+    void typedFolders()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, listed);
+        AppHarness h;
+        QVERIFY(TestFiles::write(h.home + "/工作/plan.txt", "plan"));
+        MainWindow &w = h.start();
+        aim(h, server->password());
+        w.connection().Connect();
+        const bool local = typed.startsWith('~');
+        QComboBox *box = local ? w.ui().cmbLocalDir : w.ui().cmbRemoteDir;
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        box->lineEdit()->insert(typed.replace('~', h.home)); // as pasted: QTest types no Chinese
+        QTest::keyClick(box, Qt::Key_Return);
+
+        QCOMPARE(box->currentText(), shown.replace('~', h.home));
+        QCOMPARE(logText(w).contains("550 "), shown == "/");
+        FileListView *pane = local ? w.ui().lvwLocal : w.ui().lvwRemote;
+        pane->selectRow(pane->model()->findText(listed));
+        QVERIFY(pane->selectedRow() > 0);
+        if (!local)
+            return;
+        w.dispatch().ButtonClick(QStringLiteral("上传"));
+        const auto cleanUp = qScopeGuard([this] { QFile::remove(tree.filePath("plan.txt")); });
+        QCOMPARE(w.ui().lvwStatus->model()->row(0).subItem(1), shown + listed);
+    }
+
     void stopShowsTheStoppedPictureAndExitDropsTheConnection()
     {
         AppHarness h;
@@ -474,6 +612,84 @@ private Q_SLOTS:
         w.close();
         QCOMPARE(w.ftp().ConnectionState(), 0);
         QVERIFY(!logText(w).contains(QStringLiteral("正在断开连接")));
+    }
+
+    // The keys a user reaches for in the panes, pressed where the user
+    // presses them. `folder`: the local folder box's text below the home
+    // folder, or the remote folder on show; `allSelected`: every row but the
+    // parent row is selected, else none is; `refreshed`: a file made just
+    // before the key is listed (the folder box lists what it holds as typed).
+    void keys_data()
+    {
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("allSelected");
+        QTest::addColumn<bool>("refreshed");
+        const QKeySequence f5(Qt::Key_F5), back(Qt::Key_Backspace), all(QKeySequence::SelectAll);
+        QTest::newRow("F5, local") << "local" << f5 << false << "work/" << false << true;
+        QTest::newRow("F5, remote") << "remote" << f5 << false << "/docs" << false << true;
+        QTest::newRow("Backspace, local") << "local" << back << false << "" << false << false;
+        QTest::newRow("Backspace, remote") << "remote" << back << false << "/" << false << false;
+        QTest::newRow("Ctrl+A, local") << "local" << all << false << "work/" << true << false;
+        QTest::newRow("Ctrl+A, remote") << "remote" << all << false << "/docs" << true << false;
+        QTest::newRow("Backspace in the folder box edits it")
+            << "box" << back << false << "work" << false << true;
+        QTest::newRow("Ctrl+A while a command runs")
+            << "local" << all << true << "work/" << false << false;
+        QTest::newRow("Backspace while a command runs")
+            << "remote" << back << true << "/docs" << false << false;
+        QTest::newRow("F5 while a command runs")
+            << "local" << f5 << true << "work/" << false << false;
+    }
+
+    void keys()
+    {
+        QFETCH(QString, pane);
+        QFETCH(QKeySequence, key);
+        QFETCH(bool, busy);
+        QFETCH(QString, folder);
+        QFETCH(bool, allSelected);
+        QFETCH(bool, refreshed);
+        AppHarness h;
+        QVERIFY(QDir(h.home).mkpath(QStringLiteral("work/sub")));
+        QVERIFY(TestFiles::write(h.home + QStringLiteral("/work/a.txt"), "a"));
+        MainWindow &w = h.start();
+        QString work = h.home + QStringLiteral("/work");
+        w.localPane().DoLocalRefresh(work);
+        w.localPane().RememberLocalDir(work);
+        const bool remote = pane == QLatin1String("remote");
+        if (remote) {
+            aim(h, server->password());
+            w.connection().mnuRelogin_Click();
+            w.remotePane().ChangeRemoteDir(QStringLiteral("docs"));
+        }
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FileListView *list = remote ? w.ui().lvwRemote : w.ui().lvwLocal;
+        QWidget *target = list->reportView();
+        if (pane == QLatin1String("box"))
+            target = w.ui().cmbLocalDir->lineEdit();
+        target->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(target->hasFocus());
+
+        const QString made = QStringLiteral("new-%1.txt").arg(QDateTime::currentMSecsSinceEpoch());
+        QVERIFY(TestFiles::write(work + QLatin1Char('/') + made, "new"));
+        QVERIFY(TestFiles::write(tree.filePath(QStringLiteral("docs/") + made), "new"));
+        if (busy)
+            w.context().gate.run([&] { QTest::keySequence(target, key); });
+        else
+            QTest::keySequence(target, key);
+
+        QCOMPARE(remote ? w.remotePane().shownDirectory()
+                        : w.ui().cmbLocalDir->currentText().mid(h.home.size() + 1),
+                 folder);
+        QList<int> everyRowButTheParent;
+        for (int row = 1; allSelected && row < list->model()->rowCount(); ++row)
+            everyRowButTheParent << row;
+        QCOMPARE(list->selectedRows(), everyRowButTheParent);
+        QCOMPARE(list->model()->findText(made) > 0, refreshed);
     }
 };
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -65,6 +66,9 @@ private Q_SLOTS:
         QTest::mouseClick(chkNote, Qt::LeftButton);
         QVERIFY(!txtExe->isEnabled() && !cmdBrowse->isEnabled());
         QCOMPARE(txtExe->text(), QStringLiteral("/usr/bin/less"));
+        // Hidden files stay out of the local pane until asked for.
+        QCOMPARE(child<QCheckBox>(dialog, "chkHidden")->text(), QStringLiteral("显示隐藏文件"));
+        QVERIFY(!child<QCheckBox>(dialog, "chkHidden")->isChecked());
 
         // Cancel writes nothing at all.
         QTest::mouseClick(child<QPushButton>(dialog, "cmdCancel"), Qt::LeftButton);
@@ -81,7 +85,11 @@ private Q_SLOTS:
             OptionsDialog dialog(store.settings, prompts);
             QTest::mouseClick(child<QCheckBox>(dialog, "chkNote"), Qt::LeftButton);
             child<QLineEdit>(dialog, "txtExe")->setText(QStringLiteral("/opt/viewer"));
+            child<QCheckBox>(dialog, "chkHidden")->setChecked(true);
+            QSignalSpy applied(&dialog, &OptionsDialog::applied);
             QTest::mouseClick(child<QPushButton>(dialog, "cmdApply"), Qt::LeftButton);
+            QCOMPARE(applied.size(), 1);
+            QCOMPARE(store.stored(OptionsDialog::ShowHiddenKey), QStringLiteral("1"));
             QCOMPARE(store.stored(useNotepad), QStringLiteral("0"));
             QCOMPARE(store.stored(program), QStringLiteral("/opt/viewer"));
 
@@ -138,6 +146,11 @@ private Q_SLOTS:
             store.settings.setValue(useNotepad, text);
             OptionsDialog dialog(store.settings, prompts);
             QVERIFY2(child<QCheckBox>(dialog, "chkNote")->isChecked() == checked, qPrintable(text));
+        }
+        // A hidden-files value that is no flag keeps them hidden.
+        for (const auto &[text, shown] : {std::pair{"1", true}, {"yes", false}, {"", false}}) {
+            store.settings.setValue(OptionsDialog::ShowHiddenKey, QString::fromLatin1(text));
+            QVERIFY2(OptionsDialog::showHiddenFiles(store.settings) == shown, text);
         }
     }
 

@@ -4,7 +4,9 @@
 #include "platform/Twips.h"
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -129,6 +131,45 @@ private Q_SLOTS:
             QCOMPARE(layout.splitterLeft(), x);
             QVERIFY(w.ui().fraRemote->width() > 0);
             QVERIFY(w.ui().lvwLocal->height() > 0);
+        }
+    }
+
+    // Dragged up, the grip above the status frame gives the queue and the
+    // log the height the file panes give up; never all of it, and never less
+    // than designed. The name column takes what the other columns leave.
+    void statusSplitterAndNameColumnShareTheSpace()
+    {
+        AppHarness h;
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const MainWindowUi &ui = w.ui();
+        QWidget *grip = ui.imgStatusSplitter;
+        const int queue = ui.lvwStatus->height();
+        const int log = ui.txtLog->height();
+        const int files = ui.lvwLocal->height();
+        const auto drag = [grip](int dy) {
+            const QPoint start(grip->width() / 2, grip->height() / 2);
+            QTest::mousePress(grip, Qt::LeftButton, {}, start);
+            QTest::mouseMove(grip, start + QPoint(0, dy));
+            QTest::mouseRelease(grip, Qt::LeftButton, {}, start + QPoint(0, dy));
+        };
+        drag(-60);
+        QVERIFY(ui.lvwStatus->height() > queue && ui.txtLog->height() > log);
+        QVERIFY(qAbs(ui.lvwStatus->height() + ui.txtLog->height() - queue - log - 60) <= 2);
+        QVERIFY(qAbs(files - ui.lvwLocal->height() - 60) <= 2);
+        drag(-5000);
+        QVERIFY(ui.lvwLocal->height() >= twipsToPixelsY(1200, &w) - 1);
+        drag(5000);
+        QCOMPARE(ui.lvwStatus->height() + ui.txtLog->height(), queue + log);
+
+        QTreeView *report = ui.lvwRemote->reportView();
+        for (int wider : {0, 120}) {
+            w.resize(w.width() + wider, w.height());
+            int columns = 0;
+            for (int column = 0; column < report->header()->count(); ++column)
+                columns += report->columnWidth(column);
+            QTRY_COMPARE(columns, report->viewport()->width());
         }
     }
 

@@ -4,6 +4,7 @@
 #include "app/PaneCommands.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "panes/LocalFolderWatcher.h"
 #include "panes/LocalPane.h"
 #include "platform/SessionLog.h"
 #include "platform/Twips.h"
@@ -15,11 +16,15 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -51,6 +56,12 @@ void fillRows(FileListView *view, int files)
     for (int i = 0; i < files; ++i)
         rows.append(row(QStringLiteral("f%1").arg(i), QStringLiteral("File")));
     view->model()->fill({}, rows);
+}
+
+bool touch(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
 }
 
 void focusOnly(WindowState &state, bool local, bool remote, bool queue)
@@ -158,10 +169,7 @@ private Q_SLOTS:
     void startsInItsInitialState()
     {
         AppHarness h;
-        // Whatever an earlier run stored, the window takes its designed place.
-        h.settings->setValue(QStringLiteral("MainLeft"), QStringLiteral("15"));
-        h.settings->setValue(QStringLiteral("MainWidth"), QStringLiteral("30000"));
-        h.settings->setValue(QStringLiteral("MainHeight"), QStringLiteral("20000"));
+        // The stored view mode is not read back: the panes start in details.
         h.settings->setValue(QStringLiteral("ViewMode"), QStringLiteral("2"));
         MainWindow &w = h.start();
 
@@ -493,6 +501,130 @@ private Q_SLOTS:
         QCOMPARE(h.stored(QStringLiteral("MainWidth")), QStringLiteral("<absent>"));
         QCOMPARE(h.stored(QStringLiteral("MainHeight")), QStringLiteral("<absent>"));
         QCOMPARE(h.stored(QStringLiteral("ViewMode")), QStringLiteral("3"));
+    }
+
+    // What the last exit stored ("MainLeft", "MainTop", "MainWidth",
+    // "MainHeight" in twips; empty: absent) and where the window starts.
+    void placeAndSizeComeBack_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QString>("expected"); // "stored", "centred" (stored size), "designed"
+        QTest::newRow("as left") << QStringList{"1500", "1200", "11000", "7000"} << "stored";
+        QTest::newRow("off every screen")
+            << QStringList{"200000", "1200", "11000", "7000"} << "centred";
+        QTest::newRow("title bar above every screen")
+            << QStringList{"1500", "-3000", "11000", "7000"} << "centred";
+        QTest::newRow("no number") << QStringList{"1500", "12x", "11000", "7000"} << "designed";
+        QTest::newRow("a value missing") << QStringList{"1500", "1200", "", "7000"} << "designed";
+    }
+
+    void placeAndSizeComeBack()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, expected);
+        AppHarness h;
+        const char *keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
+        for (int i = 0; i < 4; ++i)
+            if (!stored[i].isEmpty())
+                h.settings->setValue(QLatin1String(keys[i]), stored[i]);
+        MainWindow &w = h.start();
+        const QSize size(twipsToPixelsX(11000, &w), twipsToPixelsY(7000, &w));
+        if (expected == QLatin1String("stored")) {
+            QCOMPARE(w.geometry(),
+                     QRect(QPoint(twipsToPixelsX(1500, &w), twipsToPixelsY(1200, &w)), size));
+        } else if (expected == QLatin1String("centred")) {
+            QCOMPARE(w.size(), size);
+            const QPoint centre = w.screen()->availableGeometry().center();
+            QVERIFY((w.geometry().center() - centre).manhattanLength() <= 2);
+        } else {
+            QCOMPARE(w.size(), QSize(twipsToPixelsX(MainLayout::DesignedWidth, &w),
+                                     twipsToPixelsY(MainLayout::DesignedHeight, &w)));
+        }
+    }
+
+    // The widths the user left come back at the next start and stay through
+    // the listings; stored nonsense leaves the designed widths.
+    void columnWidthsComeBack()
+    {
+        AppHarness h;
+        MainWindow &first = h.start();
+        first.ui().lvwLocal->reportView()->header()->resizeSection(1, 200);
+        first.ui().lvwRemote->reportView()->header()->resizeSection(3, 30);
+        first.commands().mnuExit->trigger();
+
+        MainWindow &second = h.start();
+        QString home = h.home;
+        second.localPane().DoLocalRefresh(home);
+        QCOMPARE(second.ui().lvwLocal->reportView()->columnWidth(1), 200);
+        QCOMPARE(second.ui().lvwRemote->reportView()->columnWidth(3), 30);
+
+        h.settings->setValue(QStringLiteral("LocalColumns"), QStringLiteral("x,99999,-4"));
+        MainWindow &third = h.start();
+        QCOMPARE(third.ui().lvwLocal->reportView()->columnWidth(1), twipsToPixelsX(1000, &third));
+        QCOMPARE(third.ui().lvwLocal->reportView()->columnWidth(2), twipsToPixelsX(1440, &third));
+    }
+
+    // Another program changes the folder the local pane shows: one refill
+    // follows, once the folder is quiet and no command runs, and the rows
+    // chosen, the focused row and the scroll position stay.
+    void theLocalPaneFollowsChangesMadeOutside_data()
+    {
+        QTest::addColumn<QStringList>("made"); // files made outside
+        QTest::addColumn<QString>("removed");  // a file removed outside
+        QTest::addColumn<bool>("busy");        // while a command runs
+        QTest::newRow("a file made") << QStringList{"a-new.txt"} << "" << false;
+        QStringList burst;
+        for (int i = 0; i < 50; ++i)
+            burst << QStringLiteral("b%1.txt").arg(i);
+        QTest::newRow("a burst is one refill") << burst << "f00.txt" << false;
+        QTest::newRow("a command runs: after it") << QStringList{"a-new.txt"} << "" << true;
+    }
+
+    void theLocalPaneFollowsChangesMadeOutside()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QString, removed);
+        QFETCH(bool, busy);
+        AppHarness h;
+        for (int i = 0; i < 80; ++i)
+            QVERIFY(touch(h.home + QStringLiteral("/f%1.txt").arg(i, 2, 10, QLatin1Char('0'))));
+        MainWindow &w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        FileListView *pane = w.ui().lvwLocal;
+        const FileListModel *model = pane->model();
+        pane->selectRow(model->findText(QStringLiteral("f41.txt")));
+        pane->setRowSelected(model->findText(QStringLiteral("f40.txt")), true);
+        QScrollBar *scroll = pane->reportView()->verticalScrollBar();
+        scroll->setValue(scroll->maximum() / 2);
+        const int scrolled = scroll->value();
+        QVERIFY(scrolled > 0);
+        QSignalSpy refills(model, &QAbstractItemModel::modelReset);
+
+        const auto change = [&] {
+            for (const QString &name : made)
+                QVERIFY(touch(h.home + QLatin1Char('/') + name));
+            QVERIFY(removed.isEmpty() || QFile::remove(h.home + QLatin1Char('/') + removed));
+        };
+        if (busy)
+            w.context().gate.run([&] {
+                change();
+                QTest::qWait(2 * LocalFolderWatcher::LongestWaitMs);
+                QCOMPARE(refills.size(), 0);
+            });
+        else
+            change();
+        QTRY_COMPARE(refills.size(), 1);
+        QTest::qWait(2 * LocalFolderWatcher::QuietMs);
+        QCOMPARE(refills.size(), 1);
+
+        for (const QString &name : made)
+            QVERIFY2(model->findText(name) > 0, qPrintable(name));
+        QVERIFY(removed.isEmpty() || model->findText(removed) < 0);
+        const int f41 = model->findText(QStringLiteral("f41.txt"));
+        QCOMPARE(pane->selectedRows(), QList<int>({f41 - 1, f41}));
+        QCOMPARE(pane->focusedRow(), f41);
+        QCOMPARE(scroll->value(), scrolled);
     }
 };
 

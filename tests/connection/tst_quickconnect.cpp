@@ -1,12 +1,15 @@
 #include "SiteFixtures.h"
 #include "connection/QuickConnectDialog.h"
+#include "connection/QuickConnectHistory.h"
 #include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
 #include "remote/RemoteUrl.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestQuickConnect : public QObject
@@ -19,6 +22,8 @@ private Q_SLOTS:
     void cancelTouchesNothing();
     void fillsFromLink_data();
     void fillsFromLink();
+    void remembersServers_data();
+    void remembersServers();
 };
 
 void TestQuickConnect::confirm_data()
@@ -168,6 +173,73 @@ void TestQuickConnect::fillsFromLink()
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     // Nothing connects before the user confirms.
     QVERIFY(sameSession(globals, previousSession()));
+}
+
+// Servers confirmed one after another, then quick connect opened again.
+void TestQuickConnect::remembersServers_data()
+{
+    QTest::addColumn<QStringList>("confirmed"); // "address|user|password|port|encryption"
+    QTest::addColumn<QStringList>("offered");   // the address box's list, newest first
+    QTest::addColumn<QStringList>("filled");    // the boxes and the encryption on opening
+    QTest::newRow("newest first and filled in, no password")
+        << QStringList{"a.example|alice|pw1||1", "b.example|||21|0"}
+        << QStringList{"b.example", "alice@a.example"} << QStringList{"b.example", "", "", "", "0"};
+    QTest::newRow("the same server moves up with its new encryption")
+        << QStringList{"a.example|alice|pw1||1", "b.example|bob|pw2||1", "A.example|alice|pw3||2"}
+        << QStringList{"alice@A.example", "bob@b.example"}
+        << QStringList{"A.example", "alice", "", "", "2"};
+    QTest::newRow("another port is another server")
+        << QStringList{"a.example|alice|pw1|2121|1", "a.example|alice|pw1||3"}
+        << QStringList{"alice@a.example", "alice@a.example:2121"}
+        << QStringList{"a.example", "alice", "", "", "3"};
+    QStringList twelve;
+    QStringList newestTen;
+    for (int i = 1; i <= 12; ++i) {
+        twelve << QStringLiteral("h%1.example|||21|1").arg(i);
+        if (i > 2)
+            newestTen.prepend(QStringLiteral("h%1.example").arg(i));
+    }
+    QTest::newRow("ten kept") << twelve << newestTen << QStringList{"h12.example", "", "", "", "1"};
+    QTest::newRow("a refused server is not kept")
+        << QStringList{"a.example|||99999|1"} << QStringList() << QStringList{"", "", "", "", "1"};
+}
+
+void TestQuickConnect::remembersServers()
+{
+    QFETCH(QStringList, confirmed);
+    QFETCH(QStringList, offered);
+    QFETCH(QStringList, filled);
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("korvu.ini")));
+    QuickConnectHistory history(settings);
+    Globals globals;
+    ScriptedPrompts prompts;
+    const char *fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
+    for (const QString &server : confirmed + QStringList{QString()}) {
+        QuickConnectDialog dialog(globals, prompts);
+        dialog.useHistory(history);
+        auto *cobEncryption = dialog.findChild<QComboBox *>(QStringLiteral("cobEncryption"));
+        if (server.isEmpty()) { // opened once more
+            auto *cmbIP = dialog.findChild<QComboBox *>(QStringLiteral("cmbIP"));
+            QStringList listed;
+            for (int i = 0; i < cmbIP->count(); ++i)
+                listed << cmbIP->itemText(i);
+            QCOMPARE(listed, offered);
+            QStringList shown;
+            for (const char *field : fields)
+                shown << dialog.findChild<QLineEdit *>(QLatin1String(field))->text();
+            QCOMPARE(shown << QString::number(cobEncryption->currentIndex()), filled);
+            break;
+        }
+        const QStringList typed = server.split(QLatin1Char('|'));
+        for (int i = 0; i < 4; ++i)
+            dialog.findChild<QLineEdit *>(QLatin1String(fields[i]))->setText(typed[i]);
+        cobEncryption->setCurrentIndex(typed[4].toInt());
+        dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+    }
+    const QString stored = settings.value(QuickConnectHistory::Key);
+    QVERIFY2(!stored.contains(QLatin1String("pw")), qPrintable(stored));
+    QCOMPARE(stored.contains(QLatin1String("\"protocol\":\"FTP\"")), !offered.isEmpty());
 }
 
 QTEST_MAIN(TestQuickConnect)

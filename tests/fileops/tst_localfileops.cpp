@@ -13,6 +13,21 @@ bool exists(const QString &path)
 {
     return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
 }
+
+// The program's working directory for a test, holding "rel/one.txt": text
+// typed into the folder box as "rel" must not reach it.
+struct WorkingDirectory
+{
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    WorkingDirectory()
+    {
+        TestFiles::write(dir.filePath("rel/one.txt"), "cwd");
+        QDir::setCurrent(dir.path());
+    }
+    ~WorkingDirectory() { QDir::setCurrent(before); }
+    bool untouched() const { return QFileInfo::exists(dir.filePath("rel/one.txt")); }
+};
 } // namespace
 
 class TestLocalFileOps : public QObject
@@ -127,10 +142,12 @@ private Q_SLOTS:
 
     // Files and whole trees go after one question; each entry leaves a
     // queue row. Links are removed as links, never followed; a folder with
-    // a hidden entry loses its visible content and stays.
+    // a hidden entry loses its visible content and stays. Nothing outside
+    // the folder the pane shows is touched, whatever the box holds.
     void deletes_data()
     {
         QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("typedAfter"); // typed into the box after the listing
         QTest::addColumn<bool>("byKey");
         QTest::addColumn<Prompts::Answer>("answer");
         QTest::addColumn<QStringList>("questions");
@@ -140,30 +157,36 @@ private Q_SLOTS:
         const QString ask = QStringLiteral("确认删除:你确定要删除 %1 个文件或目录吗?");
         const auto ok = Prompts::Answer::Ok;
         QTest::newRow("three files")
-            << QStringList({"one.txt", "two.txt", "three.txt"}) << false << ok
+            << QStringList({"one.txt", "two.txt", "three.txt"}) << "" << false << ok
             << QStringList({ask.arg(3)})
             << QStringList({"删除 one.txt", "删除 two.txt", "删除 three.txt"})
             << QStringList({"one.txt", "two.txt", "three.txt"}) << QStringList({"ro.txt"});
         QTest::newRow("a read-only file, by the Delete key")
-            << QStringList({"ro.txt"}) << true << ok << QStringList({ask.arg(1)})
+            << QStringList({"ro.txt"}) << "" << true << ok << QStringList({ask.arg(1)})
             << QStringList({"删除 ro.txt"}) << QStringList({"ro.txt"}) << QStringList();
         QTest::newRow("a tree holding links")
-            << QStringList({"tree"}) << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"tree"}) << "" << false << ok << QStringList({ask.arg(1)})
             << QStringList({"删除 tree"}) << QStringList({"tree"})
             << QStringList({"../outside/keep.txt", "../outside/deep/d.txt"});
         QTest::newRow("a folder holding a hidden file")
-            << QStringList({"hid"}) << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"hid"}) << "" << false << ok << QStringList({ask.arg(1)})
             << QStringList({"删除操作被拒绝 hid"}) << QStringList({"hid/v.txt", "hid/sub"})
             << QStringList({"hid/.hidden"});
         QTest::newRow("a link to a folder elsewhere")
-            << QStringList({"dirlink"}) << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"dirlink"}) << "" << false << ok << QStringList({ask.arg(1)})
             << QStringList({"删除 dirlink"}) << QStringList({"dirlink"})
             << QStringList({"../outside/keep.txt", "../outside/deep/d.txt"});
+        QTest::newRow("a folder ending in a blank")
+            << QStringList({"abc "}) << "" << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"删除 abc "}) << QStringList({"abc "}) << QStringList({"abc/keep.txt"});
+        QTest::newRow("relative text in the box")
+            << QStringList({"one.txt"}) << "rel" << false << ok << QStringList({ask.arg(1)})
+            << QStringList({"删除 one.txt"}) << QStringList({"one.txt"}) << QStringList();
         QTest::newRow("the parent row alone")
-            << QStringList({".."}) << true << ok << QStringList() << QStringList() << QStringList()
-            << QStringList({"one.txt"});
+            << QStringList({".."}) << "" << true << ok << QStringList() << QStringList()
+            << QStringList() << QStringList({"one.txt"});
         QTest::newRow("cancelled")
-            << QStringList({"one.txt", "tree"}) << false << Prompts::Answer::Cancel
+            << QStringList({"one.txt", "tree"}) << "" << false << Prompts::Answer::Cancel
             << QStringList({ask.arg(2)}) << QStringList() << QStringList()
             << QStringList({"one.txt", "tree/f.txt"});
     }
@@ -171,6 +194,7 @@ private Q_SLOTS:
     void deletes()
     {
         QFETCH(QStringList, chosen);
+        QFETCH(QString, typedAfter);
         QFETCH(bool, byKey);
         QFETCH(Prompts::Answer, answer);
         QFETCH(QStringList, questions);
@@ -180,8 +204,9 @@ private Q_SLOTS:
         QTemporaryDir base;
         const QString root = base.filePath("root");
         const QString outside = base.filePath("outside");
-        for (const char *name : {"one.txt", "two.txt", "three.txt", "ro.txt", "tree/sub/s.txt",
-                                 "tree/f.txt", "hid/v.txt", "hid/sub/w.txt", "hid/.hidden"})
+        for (const char *name :
+             {"one.txt", "two.txt", "three.txt", "ro.txt", "tree/sub/s.txt", "tree/f.txt",
+              "hid/v.txt", "hid/sub/w.txt", "hid/.hidden", "abc /in.txt", "abc/keep.txt"})
             QVERIFY(TestFiles::write(root + "/" + name, name));
         QVERIFY(QFile::setPermissions(root + "/ro.txt", QFile::ReadOwner | QFile::ReadGroup));
         QVERIFY(TestFiles::write(outside + "/keep.txt", "keep"));
@@ -189,10 +214,11 @@ private Q_SLOTS:
         QVERIFY(QFile::link(outside, root + "/tree/sub/out"));
         QVERIFY(QFile::link(outside + "/keep.txt", root + "/tree/flink"));
         QVERIFY(QFile::link(outside, root + "/dirlink"));
+        WorkingDirectory cwd;
         FileOpsRig rig;
         rig.showLocal(root);
         rig.w.ui().cmbLocalDir->addItem(root + "/tree/");
-        rig.w.ui().cmbLocalDir->setEditText(root);
+        rig.w.ui().cmbLocalDir->setEditText(typedAfter.isEmpty() ? root : typedAfter);
         rig.select(false, chosen);
         rig.prompts.messageAnswers = {answer};
 
@@ -214,8 +240,9 @@ private Q_SLOTS:
         for (const QString &path : staying)
             QVERIFY2(exists(root + "/" + path), qPrintable(path));
         QCOMPARE(rig.w.ui().cmbLocalDir->findText(root + "/tree/") < 0, gone.contains("tree"));
+        QVERIFY(cwd.untouched());
         // The pane shows the directory again, nothing marked or chosen.
-        QCOMPARE(rig.w.ui().cmbLocalDir->currentText(), root);
+        QCOMPARE(rig.w.ui().cmbLocalDir->currentText(), typedAfter.isEmpty() ? root : typedAfter);
         QCOMPARE(rig.texts(false).contains("one.txt"), !gone.contains("one.txt"));
         for (const FileRow &row : rig.model(false)->rows())
             QVERIFY2(!row.ghosted, qPrintable(row.text));

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <memory>
 
@@ -25,6 +26,21 @@ bool makeFolders(const QString &root, const QStringList &names)
     for (const QString &name : names)
         if (!QDir(root).mkpath(name))
             return false;
+    return true;
+}
+
+// Below `root`: "a/b.txt" a file holding its own name, "a/www->target" a
+// link to `target` as written (relative to the link's folder).
+bool plant(const QString &root, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        const QString path = root + entry.section("->", 0, 0);
+        const bool made = entry.contains("->") ? QDir().mkpath(QFileInfo(path).path()) &&
+                                                     QFile::link(entry.section("->", 1), path)
+                                               : TestFiles::write(path, entry.toUtf8());
+        if (!made)
+            return false;
+    }
     return true;
 }
 } // namespace
@@ -315,69 +331,94 @@ private Q_SLOTS:
         QCOMPARE(rig->w.remotePane().shownDirectory(), dir);
     }
 
-    // A link is entered by its own path; a server that ends up elsewhere, or
-    // shows the same folders again and again, gets nothing deleted there.
-    void linksAreNotFollowedElsewhere_data()
+    // A link is never walked, whether chosen or met inside a tree: it goes
+    // with DELE, as a link, and what it leads to stays. pyftpdlib lists a
+    // link to a folder as a folder and names the link after CWD; vsftpd
+    // shows links and enters their targets. A folder row that is a link the
+    // server will not delete is entered by its own path only: a server that
+    // ends up elsewhere, or shows the same folders again and again, gets
+    // nothing deleted there.
+    void links_data()
     {
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("kind"); // pyftpd, vsftpd, or a scenario of the fake server
+        QTest::addColumn<QStringList>("planted"); // "path" a file, "path->target" a link
         QTest::addColumn<QString>("dir");
-        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("queued");
+        QTest::addColumn<QStringList>("after"); // paths staying, "path!" gone
         QTest::addColumn<QString>("logged");
-        QTest::newRow("into the folder it lies in") << "fake"
-                                                    << "/tree"
-                                                    << "loop"
-                                                    << "服务器进入的是 /tree/";
-        QTest::newRow("showing its own folders without end") << "fake"
-                                                             << "/tree"
-                                                             << "alias"
-                                                             << "文件夹层次太深";
-        QTest::newRow("to a file") << "vsftpd"
-                                   << "/pub"
-                                   << "link.txt"
-                                   << "550";
-        QTest::newRow("to a folder") << "vsftpd"
-                                     << "/pub"
-                                     << "dirlink"
-                                     << "服务器进入的是 /pub/sub/";
+        QTest::newRow("pyftpd: www -> public_html")
+            << "pyftpd" << QStringList({"/lk1/public_html/index.html", "/lk1/www->public_html"})
+            << "/lk1"
+            << "www" << deleted + "||/lk1/www/"
+            << QStringList({"/lk1/www!", "/lk1/public_html/index.html"}) << "";
+        QTest::newRow("pyftpd: a tree holding a link to a folder")
+            << "pyftpd"
+            << QStringList({"/lk2/public_html/index.html", "/lk2/site/a.txt",
+                            "/lk2/site/www->../public_html"})
+            << "/lk2"
+            << "site" << deleted + "||/lk2/site/"
+            << QStringList({"/lk2/site!", "/lk2/public_html/index.html"}) << "";
+        QTest::newRow("vsftpd: www -> public_html")
+            << "vsftpd" << QStringList({"/pub/public_html/index.html", "/pub/www->public_html"})
+            << "/pub"
+            << "www" << deleted + "||/pub/www"
+            << QStringList({"/pub/www!", "/pub/public_html/index.html"}) << "";
+        QTest::newRow("vsftpd: a link the server will not delete")
+            << "vsftpd" << QStringList({"/pub/public_html/index.html", "/www->pub/public_html"})
+            << "/"
+            << "www" << refused + "||/www" << QStringList({"/www", "/pub/public_html/index.html"})
+            << "550";
+        QTest::newRow("a folder row that leads back into its folder")
+            << "links-as-folders" << QStringList() << "/tree"
+            << "loop" << refused + "||/tree/loop/" << QStringList() << "服务器进入的是 /tree/";
+        QTest::newRow("a folder row showing its own folders without end")
+            << "links-as-folders" << QStringList() << "/tree"
+            << "alias" << refused + "||/tree/alias/" << QStringList() << "文件夹层次太深";
     }
 
-    void linksAreNotFollowedElsewhere()
+    void links()
     {
         QFETCH(QString, kind);
+        QFETCH(QStringList, planted);
         QFETCH(QString, dir);
-        QFETCH(QString, link);
+        QFETCH(QString, chosen);
+        QFETCH(QString, queued);
+        QFETCH(QStringList, after);
         QFETCH(QString, logged);
         QTemporaryDir root;
         std::unique_ptr<FakeFtpServer> fake;
         std::unique_ptr<VsftpdServer> vsftpd;
-        auto rig = std::make_unique<FileOpsRig>();
-        if (kind == "fake") {
-            fake = std::make_unique<FakeFtpServer>();
-            QVERIFY2(fake->start(), qPrintable(fake->error()));
-            QVERIFY(rig->connectTo("127.0.0.1", fake->port(), "plain", "x", dir));
-        } else {
+        const QString disk = kind == "vsftpd" ? root.path() : tree.path();
+        QVERIFY(plant(disk, planted));
+        auto rig = kind == "pyftpd" ? connected(dir) : std::make_unique<FileOpsRig>();
+        if (kind == "vsftpd") {
             if (!VsftpdServer::available())
                 QSKIP(qPrintable(VsftpdServer::unavailableReason()));
-            vsftpd = std::make_unique<VsftpdServer>(root.path());
-            const QString pub = vsftpd->writablePath();
-            QVERIFY(TestFiles::write(pub + "/target.txt", "t"));
-            QVERIFY(TestFiles::write(pub + "/sub/inner.txt", "i"));
-            QVERIFY(QFile::link("target.txt", pub + "/link.txt"));
-            QVERIFY(QFile::link("sub", pub + "/dirlink"));
+            vsftpd = std::make_unique<VsftpdServer>(disk);
             QVERIFY2(vsftpd->start(), qPrintable(vsftpd->error()));
-            QVERIFY(VsftpdServer::giveToFtpUser(pub));
             QVERIFY(rig->connectTo("127.0.0.1", vsftpd->port(), vsftpd->user(), vsftpd->password(),
                                    dir));
-            QCOMPARE(rig->row(true, link).iconKey, QStringLiteral("Link"));
+        } else if (kind != "pyftpd") {
+            fake = std::make_unique<FakeFtpServer>();
+            QVERIFY2(fake->start(), qPrintable(fake->error()));
+            QVERIFY(rig->connectTo("127.0.0.1", fake->port(), kind, "x", dir));
         }
-        rig->select(true, {link});
+        QVERIFY(rig);
+        rig->select(true, {chosen});
 
         rig->press("删除");
 
-        QCOMPARE(rig->queue(), QStringList({refused + "||" + dir + "/" + link + "/"}));
+        QCOMPARE(rig->queue(), QStringList({queued}));
         QVERIFY2(rig->log().contains(logged), qPrintable(rig->log().right(300)));
+        for (QString path : after) {
+            const bool gone = path.endsWith('!');
+            path = disk + path.remove('!');
+            QVERIFY2((QFileInfo::exists(path) || QFileInfo(path).isSymLink()) != gone,
+                     qPrintable(path));
+        }
         if (fake) {
-            const QByteArray folder = (dir + "/" + link).toUtf8();
+            const QByteArray folder = (dir + "/" + chosen).toUtf8();
             for (QByteArray command : fake->commands()) {
                 command = command.trimmed();
                 const QByteArray operand = command.mid(command.indexOf(' ') + 1);
@@ -385,9 +426,6 @@ private Q_SLOTS:
                     QVERIFY2(operand == folder || operand.startsWith(folder + "/"),
                              command.constData());
             }
-        } else {
-            QVERIFY(QFileInfo::exists(vsftpd->writablePath() + "/target.txt"));
-            QVERIFY(QFileInfo::exists(vsftpd->writablePath() + "/sub/inner.txt"));
         }
     }
 
@@ -397,18 +435,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("command"); // the stop comes as it is sent
         QTest::addColumn<int>("nth");
-        QTest::addColumn<int>("staying"); // files of the 30 at least
-        QTest::newRow("between two deletes") << "DELE" << 3 << 27;
-        QTest::newRow("while the folder is listed") << "MLSD" << 1 << 30;
+        QTest::addColumn<bool>("clicked"); // through the event loop, as a click comes
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("staying"); // files at least
+        QTest::newRow("between two deletes") << "DELE" << 3 << false << 30 << 27;
+        QTest::newRow("while the folder is listed") << "MLSD" << 1 << false << 30 << 30;
+        QTest::newRow("a click while the files go") << "DELE" << 2 << true << 1000 << 100;
     }
 
     void stopInTheMiddleOfATree()
     {
         QFETCH(QString, command);
         QFETCH(int, nth);
+        QFETCH(bool, clicked);
+        QFETCH(int, files);
         QFETCH(int, staying);
         const QString dir = QStringLiteral("/stop%1").arg(++cases);
-        for (int i = 0; i < 30; ++i)
+        for (int i = 0; i < files; ++i)
             QVERIFY(TestFiles::write(onServer(dir + QStringLiteral("/big/f%1.txt").arg(i)), "x"));
         QVERIFY(TestFiles::write(onServer(dir + "/later.txt"), "later"));
         auto rig = connected(dir);
@@ -417,8 +460,12 @@ private Q_SLOTS:
         int sent = 0;
         connect(&rig->w.ftp(), &RemoteSession::ActivityEvent, &rig->w,
                 [&](const RemoteActivity &event) {
-                    if (event.kind == RemoteActivityKind::CommandSent &&
-                        event.reply.startsWith(command) && ++sent == nth)
+                    if (event.kind != RemoteActivityKind::CommandSent ||
+                        !event.reply.startsWith(command) || ++sent != nth)
+                        return;
+                    if (clicked)
+                        QTimer::singleShot(0, &rig->w, [&rig] { rig->press("停止操作"); });
+                    else
                         rig->press("停止操作");
                 });
 

@@ -81,8 +81,3 @@ bool makeFile(const QString &path, qint64 size)
         return false;
     return true;
 }
-
-QStringList enumeratedFiles(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Unsorted);
-}

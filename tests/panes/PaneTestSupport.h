@@ -49,6 +49,3 @@ public:
 
 // Writes a file of `size` bytes (sparse beyond the first byte).
 bool makeFile(const QString &path, qint64 size = 0);
-// The files of `dir` that QDir lists without its hidden and system entries,
-// in the order the file system yields them.
-QStringList enumeratedFiles(const QString &dir);

@@ -5,9 +5,12 @@
 #include "panes/PaneSorting.h"
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -33,21 +36,19 @@ private Q_SLOTS:
         QCOMPARE(mkfifo(QFile::encodeName(root + "pipe").constData(), 0600), 0);
     }
 
-    void fillsFoldersFirstThenFilesInEnumerationOrder()
+    void fillsInThePanesSortFoldersFirst()
     {
         LocalPaneRig rig({});
         QAbstractItemModelTester tester(rig.model);
+        rig.lvwLocal->setSortIndicatorAlwaysShown(true); // as the window's file panes
         rig.lvwLocal->selectRow(0);
         QString path = tmp.path(); // typed without the separator
         rig.pane->DoLocalRefresh(path);
         QCOMPARE(path, root);
 
-        // Hidden entries, the fifo and the broken link are not listed; the
-        // files keep the order the file system yields them in.
-        QStringList expected = {"..", "ab", "Alpha", "beta", "beta.lnk", "x.txt"};
-        expected += enumeratedFiles(root);
-        QCOMPARE(rig.texts(), expected);
-        QCOMPARE(expected.size(), 6 + 5);
+        // Hidden entries, the fifo and the broken link are not listed.
+        QCOMPARE(rig.texts(), QStringList({"..", "ab", "Alpha", "beta", "beta.lnk", "x.txt",
+                                           "a.bin", "link.txt", "M.ZIP", "readme", "z.txt"}));
 
         const FileRow &parent = rig.model->row(0);
         QCOMPARE(parent.key + parent.iconKey, QStringLiteral("CdupCdup"));
@@ -63,12 +64,22 @@ private Q_SLOTS:
         QCOMPARE(rig.lvwLocal->selectedRow(), -1);
         QVERIFY(!rig.model->isSorted());
 
-        // The parent row takes part in the folders' sort: a descending name
-        // sort puts it after them, until a header click regroups.
+        // The next folder keeps the sort a header click chose, the parent
+        // row first; the header shows it.
         SortByHeader(*rig.model, 0);
         rig.pane->DoLocalRefresh(path);
-        QCOMPARE(rig.texts().mid(0, 6),
-                 QStringList({"x.txt", "beta.lnk", "beta", "Alpha", "ab", ".."}));
+        QCOMPARE(rig.texts(), QStringList({"..", "x.txt", "beta.lnk", "beta", "Alpha", "ab",
+                                           "z.txt", "readme", "M.ZIP", "link.txt", "a.bin"}));
+        const QHeaderView *header = rig.lvwLocal->reportView()->header();
+        QVERIFY(header->isSortIndicatorShown());
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+        // Hidden files on request: ".htaccess" can be uploaded.
+        rig.pane->setShowHiddenFiles(true);
+        QVERIFY(rig.texts().contains(".hiddendir") && rig.texts().contains(".hidden"));
+        QCOMPARE(rig.texts().count(".."), 1);
+        rig.pane->setShowHiddenFiles(false);
+        QVERIFY(!rig.texts().contains(".hidden"));
     }
 
     void missingDirectoriesAndBrackets()
@@ -81,10 +92,15 @@ private Q_SLOTS:
         rig.pane->DoLocalRefresh(path);
         QCOMPARE(rig.texts(), QStringList({".."}));
 
-        // "a[1]b" does not exist: the bracketed part is cut and "ab" listed.
+        // A folder is listed as it is named; only text typed into the box
+        // loses its bracketed part, when it names no folder: "a[1]b" does
+        // not exist, and typed it lists "ab".
         path = root + "a[1]b";
         rig.pane->DoLocalRefresh(path);
-        QCOMPARE(path, root + "ab/");
+        QCOMPARE(path, root + "a[1]b/");
+        QCOMPARE(rig.texts(), QStringList({".."}));
+        rig.cmbLocalDir->setEditText(root + "a[1]b");
+        QCOMPARE(rig.pane->shownDirectory(), root + "ab/");
         QCOMPARE(rig.texts(), QStringList({"..", "inside"}));
     }
 

@@ -16,10 +16,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("remote");
         QTest::addColumn<bool>("typed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("drive label") << " c: [SYSTEM] " << false << false << "c:/";
-        QTest::newRow("first pair cut") << "/a[1]b[2]c" << false << false << "/ab[2]c/";
-        QTest::newRow("close before open") << "/x]y[z" << false << false << "/x]y[z/";
-        QTest::newRow("trimmed") << "  /tmp/x  " << false << false << "/tmp/x/";
+        QTest::newRow("drive label") << " c: [SYSTEM] " << false << true << "c:/";
+        QTest::newRow("first pair cut") << "/a[1]b[2]c" << false << true << "/ab[2]c/";
+        QTest::newRow("close before open") << "/x]y[z" << false << true << "/x]y[z/";
+        QTest::newRow("trimmed") << "  /tmp/x  " << false << true << "/tmp/x/";
+        // Folders that were listed are used as they are named.
+        QTest::newRow("listed brackets")
+            << "/home/u/Music [FLAC]" << false << false << "/home/u/Music [FLAC]/";
+        QTest::newRow("listed blank") << "/home/u/abc " << false << false << "/home/u/abc /";
         QTest::newRow("normalised stays") << "/tmp/" << false << false << "/tmp/";
         QTest::newRow("empty local") << "" << false << false << "/";
         QTest::newRow("empty remote") << "" << true << false << "/";

@@ -157,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(rig.bar.progressValue(), value);
         QCOMPARE(rig.bar.progressMaximum(), newMaximum);
         QCOMPARE(rig.bar.panelText(QStringLiteral("Rate")), rate);
-        QVERIFY(rig.txtLog->toPlainText().isEmpty());
+        QVERIFY(rig.parts.log.text().isEmpty());
     }
 
     // A whole-folder copy: the bar follows the file in hand, the amount and
@@ -234,8 +234,8 @@ private Q_SLOTS:
         rig.display.ActivityEvent(
             RemoteActivity::note(RemoteActivityKind::EncryptionNote, QStringLiteral("note")));
         QCOMPARE(rig.bar.statusPicture(), int(StatusPanels::Connected));
-        QCOMPARE(rig.txtLog->toPlainText(),
-                 QStringLiteral("exists\nrefused\n257 \"/x\" created\nnote\n"));
+        QCOMPARE(rig.parts.log.text(),
+                 QStringLiteral("exists\r\nrefused\r\n257 \"/x\" created\r\nnote\r\n"));
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -94,7 +95,7 @@ private Q_SLOTS:
         QCOMPARE(rig.parts.prompts.asked.size(), 1);
         QCOMPARE(rig.parts.prompts.asked.at(0).text, QStringLiteral("删除选择的队列条目?"));
         QCOMPARE(rig.parts.prompts.asked.at(0).title, QStringLiteral("确认删除队列条目"));
-        QVERIFY(rig.txtLog->toPlainText().isEmpty());
+        QVERIFY(rig.parts.log.text().isEmpty());
     }
 
     // A header click sorts by that column's text, ascending, every time; rows
@@ -113,6 +114,36 @@ private Q_SLOTS:
         rig.lvwStatus->selectRow(0);
         Q_EMIT rig.lvwStatus->keyReleased(Qt::Key_Delete, {});
         QCOMPARE(rig.locals().size(), 6);
+    }
+
+    // Each new record is brought into view, at the end or at its sorted place,
+    // wherever the user had scrolled to.
+    void theNewestRecordIsInView_data()
+    {
+        QTest::addColumn<bool>("sorted"); // by the local path: the newest sorts first
+        QTest::newRow("in the order added") << false;
+        QTest::newRow("sorted") << true;
+    }
+
+    void theNewestRecordIsInView()
+    {
+        QFETCH(bool, sorted);
+        QueueRig rig;
+        rig.lvwStatus->resize(500, 120);
+        rig.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+        if (sorted)
+            Q_EMIT rig.lvwStatus->headerClicked(1);
+        QTreeView *view = rig.lvwStatus->reportView();
+        for (int i = 0; i < 40; ++i) {
+            sorted ? view->scrollToBottom() : view->scrollToTop();
+            const QString local = QStringLiteral("/a/%1").arg(90 - i);
+            rig.queue.AddQueueRow("上传", local, {}, {}, local, "host");
+            const int newest = sorted ? 0 : rig.lvwStatus->model()->rowCount() - 1;
+            QCOMPARE(rig.lvwStatus->model()->row(newest).subItem(1), local);
+            QVERIFY(view->viewport()->rect().contains(
+                view->visualRect(view->model()->index(newest, 0))));
+        }
     }
 
     void rightClickOffersTheMenuOnlyOverRecords()

@@ -8,6 +8,7 @@
 #include "ftp/FtpSession.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/SessionLog.h"
 #include "transfer/DragDrop.h"
@@ -49,17 +50,23 @@ public:
         poll.start(5);
     }
     QStringList messages;
-    QList<bool> resumable; // whether each conflict offered to resume
+    QList<bool> resumable;  // whether each conflict offered to resume
+    QStringList unexpected; // dialogs that came when no answer was left: cancelled
     int unanswered() const { return int(answers.size()); }
 
 private:
     void answerOne()
     {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog == last || answers.isEmpty())
+        if (!dialog || dialog == last)
             return;
-        const Answer a = answers.takeFirst();
         last = dialog;
+        if (answers.isEmpty()) {
+            unexpected << dialog->objectName();
+            dialog->reject();
+            return;
+        }
+        const Answer a = answers.takeFirst();
         QCOMPARE(dialog->objectName(), a.dialog);
         if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("lblMessage"))) {
             messages << label->text();
@@ -99,6 +106,20 @@ void choose(FileListView *pane, const QStringList &names)
     pane->selectRow(pane->model()->findText(names.first()));
     for (const QString &name : names)
         pane->setRowSelected(pane->model()->findText(name), true);
+}
+
+// "L:a/b=text" a local file below the home folder, "R:a/b=text" one on the
+// server's disk, "L:a/" an empty local folder.
+bool plant(const QString &home, const QString &server, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        const QString path =
+            (entry[0] == 'L' ? home : server) + "/" + entry.mid(2).section('=', 0, 0);
+        if (path.endsWith('/') ? !QDir().mkpath(path)
+                               : !TestFiles::write(path, entry.section('=', 1).toUtf8()))
+            return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -325,26 +346,34 @@ private Q_SLOTS:
     // leaves behind.
     void dragAndDrop_data()
     {
-        QTest::addColumn<QString>("droppedOn"); // local row under the drop, "" for none
-        QTest::addColumn<QString>("source");    // the pane the drag came from
+        QTest::addColumn<QString>("droppedOn");  // local row under the drop, "" for none
+        QTest::addColumn<QString>("source");     // the pane the drag came from
+        QTest::addColumn<QStringList>("chosen"); // its selected rows
         QTest::addColumn<Prompts::Answer>("answer");
         QTest::addColumn<QString>("landed"); // where hello.txt lands, "" for nowhere
+        const QStringList hello = {"hello.txt"};
         QTest::newRow("empty area") << ""
-                                    << "lvwRemote" << Prompts::Answer::Ok << "hello.txt";
-        QTest::newRow("folder row") << "data"
-                                    << "lvwRemote" << Prompts::Answer::Ok << "data/hello.txt";
+                                    << "lvwRemote" << hello << Prompts::Answer::Ok << "hello.txt";
+        QTest::newRow("folder row")
+            << "data"
+            << "lvwRemote" << hello << Prompts::Answer::Ok << "data/hello.txt";
         QTest::newRow("file row") << "note.txt"
-                                  << "lvwRemote" << Prompts::Answer::Ok << "hello.txt";
+                                  << "lvwRemote" << hello << Prompts::Answer::Ok << "hello.txt";
+        QTest::newRow("parent row chosen too") << ""
+                                               << "lvwRemote" << QStringList({"..", "hello.txt"})
+                                               << Prompts::Answer::Ok << "hello.txt";
         QTest::newRow("cancelled") << ""
-                                   << "lvwRemote" << Prompts::Answer::Cancel << "";
-        QTest::newRow("within one pane") << ""
-                                         << "lvwLocal" << Prompts::Answer::Ok << "";
+                                   << "lvwRemote" << hello << Prompts::Answer::Cancel << "";
+        QTest::newRow("within one pane")
+            << ""
+            << "lvwLocal" << QStringList({"note.txt"}) << Prompts::Answer::Ok << "";
     }
 
     void dragAndDrop()
     {
         QFETCH(QString, droppedOn);
         QFETCH(QString, source);
+        QFETCH(QStringList, chosen);
         QFETCH(Prompts::Answer, answer);
         QFETCH(QString, landed);
         AppHarness h;
@@ -353,7 +382,7 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         QVERIFY(connect(h, w, QStringLiteral("plain")));
         FileListView *from = source == "lvwLocal" ? w.ui().lvwLocal : w.ui().lvwRemote;
-        choose(from, {source == "lvwLocal" ? "note.txt" : "hello.txt"});
+        choose(from, chosen);
         QVERIFY(w.dragDrop().BeginDrag(from));
         FileListModel *local = w.ui().lvwLocal->model();
         local->setDropHighlightRow(droppedOn.isEmpty() ? -1 : local->findText(droppedOn));
@@ -376,6 +405,112 @@ private Q_SLOTS:
         for (FileListView *pane : {w.ui().lvwLocal, w.ui().lvwRemote})
             for (const FileRow &r : pane->model()->rows())
                 QVERIFY(!r.ghosted);
+    }
+
+    // Where a transfer lands and what it reads: folders that were listed are
+    // used as named; a batch reads the existence of its targets in the
+    // target folder only, whatever highlight a drop left; an upload finds
+    // the server's file by its exact name and asks about one of unknown
+    // size; a folder the server refuses leaves nothing on the disk.
+    void transferTargets_data()
+    {
+        QTest::addColumn<QString>("server"); // pyftpd, or a scenario of the fake server
+        QTest::addColumn<QStringList>("planted");
+        QTest::addColumn<QStringList>("dirs"); // the local one (below home), the remote one
+        QTest::addColumn<QString>("how");      // a button, after a drop cancelled on a row
+        QTest::addColumn<QString>("chosen");
+        // "L:"/"R:" a file's content, "...!" nothing there, "C:!" a command
+        // never sent, "Q:" the queue, "?:" how the conflict's message ends
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("download into Music [FLAC]")
+            << "pyftpd" << QStringList{"R:a.txt=a", "L:Music [FLAC]/"}
+            << QStringList{"Music [FLAC]/", "/"} << "下载"
+            << "a.txt" << QStringList{"L:Music [FLAC]/a.txt=a", "Q:Download a.txt"};
+        QTest::newRow("upload from [old]")
+            << "pyftpd" << QStringList{"L:[old]/x=old x", "L:x=another x"}
+            << QStringList{"[old]/", "/"} << "上传"
+            << "x" << QStringList{"R:x=old x", "Q:上传 x"};
+        QTest::newRow("upload after a drop cancelled on a folder row")
+            << "pyftpd"
+            << QStringList{"R:data/aaa/keep.txt=k", "R:data/my docs/a.txt=server",
+                           "L:my docs/a.txt=local"}
+            << QStringList{"", "/data"} << "aaa:上传"
+            << "my docs"
+            << QStringList{"R:data/my docs/a.txt=server", "?:my docs(0)覆盖 /data/my docs(0) 吗？"};
+        QTest::newRow("upload of readme.txt beside README.TXT")
+            << "pyftpd" << QStringList{"R:README.TXT=UPPER", "L:readme.txt=lower"}
+            << QStringList{"", "/"} << "上传"
+            << "readme.txt"
+            << QStringList{"R:readme.txt=lower", "R:README.TXT=UPPER", "Q:上传 readme.txt"};
+        QTest::newRow("upload onto a file of unknown size")
+            << "mlsd-no-size" << QStringList{"L:hello.txt=mine"} << QStringList{"", "/pub"}
+            << "上传"
+            << "hello.txt"
+            << QStringList{"C:!STOR /pub/hello.txt",
+                           "?:hello.txt(4)覆盖 /pub/hello.txt(大小未知) 吗？"};
+        QTest::newRow("download of a folder the server refuses")
+            << "refused-subfolder" << QStringList() << QStringList{"", "/refused"} << "下载"
+            << "locked" << QStringList{"L:locked!", "Q:错误 locked"};
+    }
+
+    void transferTargets()
+    {
+        QFETCH(QString, server);
+        QFETCH(QStringList, planted);
+        QFETCH(QStringList, dirs);
+        QFETCH(QString, how);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, after);
+        AppHarness h;
+        QTemporaryDir disk;
+        QVERIFY(plant(h.home, disk.path(), planted));
+        PyFtpdServer pyftpd(disk.path());
+        if (server == "pyftpd") {
+            QVERIFY2(pyftpd.start(), qPrintable(pyftpd.error()));
+            aim(h, pyftpd.user(), pyftpd.password(), pyftpd.port());
+        } else {
+            aim(h, server, QStringLiteral("x"), fake->port());
+        }
+        MainWindow &w = h.start();
+        w.connection().Connect();
+        w.remotePane().ChangeRemoteDir(dirs[1]);
+        w.ui().cmbLocalDir->setEditText(h.home + "/" + dirs[0]);
+        const qsizetype commandsBefore = fake->commands().size();
+        const bool up = how.endsWith("上传");
+        FileListView *from = up ? w.ui().lvwLocal : w.ui().lvwRemote;
+        choose(from, {chosen});
+        if (how.contains(':')) {
+            QVERIFY(w.dragDrop().BeginDrag(from));
+            FileListModel *onto = w.ui().lvwRemote->model();
+            onto->setDropHighlightRow(onto->findText(how.section(':', 0, 0)));
+            h.prompts.messageAnswers = {Prompts::Answer::Cancel};
+            w.dragDrop().DropOnRemote(QStringLiteral("lvwLocal"));
+            QCOMPARE(onto->dropHighlightRow(), -1);
+        }
+        const bool asks = after.join("").contains("?:");
+        DialogAnswers dialogs(asks ? QList<Answer>{{"frmTransfer", "cmdCancel"}} : QList<Answer>{});
+        w.dispatch().ButtonClick(how.right(2));
+
+        QCOMPARE(dialogs.unexpected, QStringList());
+        QCOMPARE(dialogs.unanswered(), 0);
+        QVERIFY(!dialogs.resumable.contains(true));
+        for (const QString &expected : after) {
+            const QString what = expected.mid(2).section('=', 0, 0);
+            const QString path = (expected[0] == 'L' ? h.home : disk.path()) + "/" + what;
+            if (expected.startsWith("C:"))
+                QVERIFY(
+                    !fake->commands().mid(commandsBefore).contains(what.mid(1).toUtf8() + "\r\n"));
+            else if (expected.startsWith("?:"))
+                QVERIFY2(dialogs.messages.value(0).endsWith(what), qPrintable(what));
+            else if (what.endsWith('!'))
+                QVERIFY2(!QFileInfo::exists(path.chopped(1)), qPrintable(what));
+            else if (!expected.startsWith("Q:"))
+                QCOMPARE(TestFiles::read(path), expected.section('=', 1).toUtf8());
+        }
+        QCOMPARE(queueRows(w), after.filter(QRegularExpression("^Q:")).replaceInStrings("Q:", ""));
+        // The panes still show the folders the transfer was about.
+        QCOMPARE(w.localPane().shownDirectory(), h.home + "/" + dirs[0]);
+        QCOMPARE(w.remotePane().shownDirectory(), dirs[1]);
     }
 
     // Nothing is taken while disconnected; files dragged in from the desktop
