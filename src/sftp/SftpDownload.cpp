@@ -210,13 +210,18 @@ void SftpDownload::run(const QByteArray &remote, const QString &shown, const QSt
         closeHandle(opened.handle);
         file.resize(qint64(plan.contiguous()));
     };
+    // Reads go out in batches: each send costs both sides a packet, its MAC
+    // and a wake-up, while the reads still in flight keep the server busy.
+    const qsizetype batch = qMax(1, m_depth / 8);
     try {
         for (;;) {
-            while (qsizetype(reads.size()) < m_depth) {
-                const std::optional<ReadPlan::Read> read = plan.nextRead(chunk);
-                if (!read)
-                    break;
-                send(*read);
+            if (reads.empty() || m_depth - qsizetype(reads.size()) >= batch) {
+                while (qsizetype(reads.size()) < m_depth) {
+                    const std::optional<ReadPlan::Read> read = plan.nextRead(chunk);
+                    if (!read)
+                        break;
+                    send(*read);
+                }
             }
             if (reads.empty())
                 break;

@@ -93,16 +93,21 @@ int SftpTcp::connect(const QString &host, int port, int timeoutMs, RemoteInterru
         SftpErrorKind::CannotConnect, -1, {}, last, QString::fromLocal8Bit(std::strerror(error))};
 }
 
-short SftpTcp::wait(int fd, short events, const QDeadlineTimer &deadline,
-                    RemoteInterrupt &interrupt, bool stoppable)
+void SftpTcp::check(const QDeadlineTimer &deadline, RemoteInterrupt &interrupt, bool stoppable)
 {
     if (interrupt.dropRequested())
         throw SftpError{SftpErrorKind::Dropped, -1, {}, {}, {}};
     if (stoppable && interrupt.stopRequested())
         throw SftpStopRequest{};
-    const qint64 remaining = deadline.remainingTime();
-    if (remaining == 0)
+    if (deadline.hasExpired())
         throw SftpError{SftpErrorKind::TimedOut, -1, {}, {}, {}};
+}
+
+short SftpTcp::wait(int fd, short events, const QDeadlineTimer &deadline,
+                    RemoteInterrupt &interrupt, bool stoppable)
+{
+    check(deadline, interrupt, stoppable);
+    const qint64 remaining = deadline.remainingTime();
     const int wakeFd = interrupt.pollDescriptor();
     pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
     // Without the wake pipe, look at the flags ten times a second.

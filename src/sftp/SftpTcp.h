@@ -18,6 +18,10 @@ namespace SftpTcp {
 int connect(const QString &host, int port, int timeoutMs, RemoteInterrupt &interrupt,
             const std::function<void(const QString &where)> &connecting);
 
+// Throws what wait() throws for a drop, a stop (when `stoppable`) or a
+// deadline that has passed; returns at once otherwise.
+void check(const QDeadlineTimer &deadline, RemoteInterrupt &interrupt, bool stoppable);
+
 // Waits until `fd` is ready for `events` or the interrupt's pipe wakes,
 // whichever comes first, at most until `deadline`; returns the events seen
 // on `fd` (0 when woken or when the deadline passed). Throws SftpError

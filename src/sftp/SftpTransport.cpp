@@ -109,6 +109,8 @@ void SftpTransport::handshake(int fd, const SftpLogin &login, const SftpSettings
             SftpErrorKind::CannotConnect, -1, {}, login.host, QStringLiteral("ssh_new")};
     }
     ssh_set_blocking(m_session, 0);
+    m_socketCounter = {};
+    ssh_set_counters(m_session, &m_socketCounter, nullptr);
     QString host = login.host.trimmed();
     if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
         host = host.mid(1, host.size() - 2);
@@ -249,10 +251,19 @@ void SftpTransport::receiveMore(bool stoppable)
     bool look = m_streaming;
     for (;;) {
         if (look) {
+            const uint64_t read = m_socketCounter.in_bytes;
             pump();
             m_streaming = m_received != before;
             if (m_streaming)
                 return;
+            // libssh reads the socket 4 KiB at a time, so a channel packet
+            // takes it several reads: while its last read found bytes, the
+            // next one most likely finds more, and asking the socket first
+            // would double the system calls of a download.
+            if (m_socketCounter.in_bytes != read) {
+                SftpTcp::check(deadline, m_interrupt, stoppable);
+                continue;
+            }
         } else {
             sendQueued();
         }

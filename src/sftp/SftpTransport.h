@@ -98,5 +98,7 @@ private:
     qsizetype m_queueOffset = 0;
     qint64 m_queued = 0;
     qint64 m_received = 0;
+    // What libssh has read from the socket (in_bytes), counted by libssh.
+    ssh_counter_struct m_socketCounter{};
     bool m_streaming = false; // the last look at the socket found data
 };

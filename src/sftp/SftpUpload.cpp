@@ -11,8 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <memory>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -46,6 +47,36 @@ quint32 permissionsOf(const QFile &file)
             mode |= bit;
     return mode;
 }
+
+// The memory of the WRITE requests, used again once the transport has
+// handed a request's bytes to libssh: a new buffer for every request costs
+// the system a fresh page for every 4 KiB of the file.
+class RequestBuffers
+{
+public:
+    // A buffer only this holds, or an empty one.
+    QByteArray take()
+    {
+        for (QByteArray &buffer : m_buffers)
+            if (!buffer.isNull() && buffer.isDetached())
+                return std::exchange(buffer, QByteArray());
+        return {};
+    }
+    // `request` is being sent: its buffer comes back to take() once the
+    // transport lets go of it.
+    void keep(const QByteArray &request)
+    {
+        for (QByteArray &buffer : m_buffers)
+            if (buffer.isNull()) {
+                buffer = request;
+                return;
+            }
+        m_buffers.push_back(request);
+    }
+
+private:
+    std::vector<QByteArray> m_buffers;
+};
 
 } // namespace
 
@@ -133,23 +164,23 @@ void SftpUpload::run(const QString &local, const QByteArray &remote, const QStri
     }
     const qint64 chunk = m_client.writeLength();
     const qint64 depth = qMin<qint64>(m_depth, qMax<qint64>(1, BytesInFlight / chunk));
-    const std::unique_ptr<char[]> buffer(new char[size_t(chunk)]);
+    RequestBuffers buffers;
     std::unordered_map<quint32, qint64> writes;
     SftpProgress progress(m_sink, SftpActivity::UploadProgress, shown, size - offset);
     qint64 position = offset;
     try {
         while (position < size || !writes.empty()) {
             while (qint64(writes.size()) < depth && position < size) {
-                const qint64 length = file.read(buffer.get(), qMin(chunk, size - position));
+                const quint32 id = m_client.nextId();
+                SftpRequest request(SftpPacketType::Write, id, handle.size() + chunk + 16,
+                                    buffers.take());
+                request.string(handle).u64(quint64(position));
+                const qint64 length = request.stringFrom(file, qMin(chunk, size - position));
                 if (length <= 0)
                     throw localError(file);
-                const quint32 id = m_client.nextId();
-                m_client.send(id,
-                              SftpRequest(SftpPacketType::Write, id, handle.size() + length + 16)
-                                  .string(handle)
-                                  .u64(quint64(position))
-                                  .string(QByteArrayView(buffer.get(), length))
-                                  .take());
+                QByteArray bytes = request.take();
+                buffers.keep(bytes);
+                m_client.send(id, std::move(bytes));
                 writes.emplace(id, length);
                 position += length;
             }
