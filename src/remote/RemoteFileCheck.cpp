@@ -40,8 +40,11 @@ void RemoteFileCheck::transfer(const QString &remote, const QString &local, qint
     m_engine.setTransferTap(nullptr);
     ++m_moved;
     // Resumed, or not all of the file went by (a file complete already):
-    // the file on the disk is what counts.
-    if (digest->count() != QFileInfo(local).size()) {
+    // the file on the disk is what counts. What is no file (/dev/null, a
+    // pipe) cannot be read back: the bytes that went by are all there is.
+    const QFileInfo written(local);
+    const bool tapped = offset == 0 && (!written.isFile() || digest->count() == written.size());
+    if (!tapped) {
         digest = std::make_unique<RemoteDigest>(algorithm);
         digest->addFile(local);
     }
@@ -51,12 +54,16 @@ void RemoteFileCheck::transfer(const QString &remote, const QString &local, qint
 void RemoteFileCheck::compare(const QString &remote, const QString &local, RemoteDigest &digest)
 {
     // The server reads its file while the digest here finishes.
-    const RemoteHash server = m_engine.fileHash(remote, QFileInfo(local).size());
+    const QFileInfo written(local);
+    const RemoteHash server =
+        m_engine.fileHash(remote, written.isFile() ? written.size() : digest.count());
     if (!server.offered())
         return;
     std::unique_ptr<RemoteDigest> again;
     RemoteDigest *mine = &digest;
     if (server.algorithm != digest.algorithm()) {
+        if (!written.isFile())
+            return;
         again = std::make_unique<RemoteDigest>(server.algorithm);
         again->addFile(local);
         mine = again.get();
