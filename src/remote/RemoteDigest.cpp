@@ -1,26 +1,50 @@
 #include "remote/RemoteDigest.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <array>
 #include <chrono>
 #include <openssl/evp.h>
 
 namespace {
 
-// The CRC-32 of zlib and of XCRC: reflected, polynomial 0xEDB88320.
-const std::array<quint32, 256> &crcTable()
+// The CRC-32 of zlib and of XCRC (reflected, polynomial 0xEDB88320), eight
+// bytes a step ("slicing by 8"): a byte a step is four times slower, slower
+// than the transfer it checks.
+using CrcTables = std::array<std::array<quint32, 256>, 8>;
+
+const CrcTables &crcTables()
 {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> entries{};
+    static const CrcTables tables = [] {
+        CrcTables made{};
         for (quint32 i = 0; i < 256; ++i) {
             quint32 value = i;
             for (int bit = 0; bit < 8; ++bit)
                 value = (value & 1) ? (value >> 1) ^ 0xEDB88320u : value >> 1;
-            entries[i] = value;
+            made[0][i] = value;
         }
-        return entries;
+        for (std::size_t k = 1; k < made.size(); ++k)
+            for (std::size_t i = 0; i < 256; ++i)
+                made[k][i] = (made[k - 1][i] >> 8) ^ made[0][made[k - 1][i] & 0xFF];
+        return made;
     }();
-    return table;
+    return tables;
+}
+
+quint32 crc32(quint32 crc, const uchar *data, qint64 size)
+{
+    const CrcTables &t = crcTables();
+    crc = ~crc;
+    for (; size >= 8; data += 8, size -= 8) {
+        const quint32 low = qFromLittleEndian<quint32>(data) ^ crc;
+        const quint32 high = qFromLittleEndian<quint32>(data + 4);
+        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^
+              t[4][low >> 24] ^ t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^
+              t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
+    }
+    for (; size > 0; ++data, --size)
+        crc = t[0][(crc ^ *data) & 0xFF] ^ (crc >> 8);
+    return ~crc;
 }
 
 const EVP_MD *openSslDigest(RemoteHashAlgorithm algorithm)
@@ -59,11 +83,7 @@ public:
             EVP_DigestUpdate(m_context.get(), data, size_t(size));
             return;
         }
-        const std::array<quint32, 256> &table = crcTable();
-        quint32 crc = ~m_crc;
-        for (qint64 i = 0; i < size; ++i)
-            crc = table[(crc ^ quint8(data[i])) & 0xFF] ^ (crc >> 8);
-        m_crc = ~crc;
+        m_crc = crc32(m_crc, reinterpret_cast<const uchar *>(data), size);
     }
 
     QByteArray hex()
