@@ -143,6 +143,6 @@ RemoteHash FtpFileHash::of(const QByteArray &raw, qint64 sizeHint)
         features.hashRefused = true;
     if (!reply.isPositive() || reply.lines.isEmpty())
         return {};
-    return hashCommand ? fromHashReply(reply.lines.first())
-                       : fromXReply(reply.lines.first(), algorithm);
+    return hashCommand ? fromHashReply(reply.lines.last())
+                       : fromXReply(reply.lines.last(), algorithm);
 }

@@ -9,7 +9,8 @@
 #include <QTest>
 
 // Transfers checked against the server's hash of the file, on pyftpdlib
-// with the hash commands the fixture offers.
+// with the hash commands the fixture offers (one way of them answering as
+// ProFTPD's mod_digest does).
 class TestFtpHash : public QObject
 {
     Q_OBJECT
@@ -53,7 +54,8 @@ QStringList hashCommands(const SessionRecorder &recorder)
 
 void TestFtpHash::verifiesTransfers_data()
 {
-    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QString>("replies");     // "one line", or "two lines" as ProFTPD's
+    QTest::addColumn<QStringList>("offered"); // by pyftpdlib
     QTest::addColumn<bool>("lying");
     QTest::addColumn<bool>("verify");
     QTest::addColumn<Operation>("operation");
@@ -66,56 +68,78 @@ void TestFtpHash::verifiesTransfers_data()
     const QStringList all = {"HASH", "XSHA256", "XSHA1", "XMD5", "XCRC"};
     const QString sha256 = QStringLiteral("OPTS HASH SHA-256");
     QTest::newRow("HASH, SHA-256 chosen over SHA-1 in use")
-        << all << false << true << Operation::Get << "Music [FLAC].flac" << 0 << true
-        << QStringList{sha256, "HASH", "HASH"};
+        << QStringLiteral("one line") << all << false << true << Operation::Get
+        << "Music [FLAC].flac" << 0 << true << QStringList{sha256, "HASH", "HASH"};
     QTest::newRow("XSHA256 when there is no HASH")
-        << QStringList{"XCRC", "XMD5", "XSHA1", "XSHA256"} << false << true << Operation::Put
-        << "名字 带空格.txt" << 0 << true << QStringList{"XSHA256", "XSHA256"};
-    QTest::newRow("XSHA1") << QStringList{"XCRC", "XSHA1"} << false << true << Operation::Get
-                           << "readme.txt" << 0 << true << QStringList{"XSHA1", "XSHA1"};
-    QTest::newRow("XMD5") << QStringList{"XCRC", "XMD5"} << false << true << Operation::Put
-                          << "README.TXT" << 0 << true << QStringList{"XMD5", "XMD5"};
-    QTest::newRow("XCRC alone") << QStringList{"XCRC"} << false << true << Operation::Get
-                                << "trail " << 0 << true << QStringList{"XCRC", "XCRC"};
-    QTest::newRow("resumed download")
-        << QStringList{"HASH"} << false << true << Operation::GetResumed << "big [1].bin" << 0
-        << true << QStringList{sha256, "HASH", "HASH"};
+        << QStringLiteral("one line") << QStringList{"XCRC", "XMD5", "XSHA1", "XSHA256"} << false
+        << true << Operation::Put << "名字 带空格.txt" << 0 << true
+        << QStringList{"XSHA256", "XSHA256"};
+    QTest::newRow("XSHA1") << QStringLiteral("one line") << QStringList{"XCRC", "XSHA1"} << false
+                           << true << Operation::Get << "readme.txt" << 0 << true
+                           << QStringList{"XSHA1", "XSHA1"};
+    QTest::newRow("XMD5") << QStringLiteral("one line") << QStringList{"XCRC", "XMD5"} << false
+                          << true << Operation::Put << "README.TXT" << 0 << true
+                          << QStringList{"XMD5", "XMD5"};
+    QTest::newRow("XCRC alone") << QStringLiteral("one line") << QStringList{"XCRC"} << false
+                                << true << Operation::Get << "trail " << 0 << true
+                                << QStringList{"XCRC", "XCRC"};
+    QTest::newRow("resumed download") << QStringLiteral("one line") << QStringList{"HASH"} << false
+                                      << true << Operation::GetResumed << "big [1].bin" << 0 << true
+                                      << QStringList{sha256, "HASH", "HASH"};
     QTest::newRow("resumed upload")
-        << QStringList{"XSHA1"} << false << true << Operation::PutResumed << "大文件.bin" << 0
-        << true << QStringList{"XSHA1", "XSHA1"};
+        << QStringLiteral("one line") << QStringList{"XSHA1"} << false << true
+        << Operation::PutResumed << "大文件.bin" << 0 << true << QStringList{"XSHA1", "XSHA1"};
     QTest::newRow("tree down, each file")
-        << QStringList{"HASH"} << false << true << Operation::Mirror << "Music [FLAC]" << 0 << true
+        << QStringLiteral("one line") << QStringList{"HASH"} << false << true << Operation::Mirror
+        << "Music [FLAC]" << 0 << true
         << QStringList{sha256, "HASH", "HASH", "HASH", "HASH", "HASH"};
     QTest::newRow("tree up, each file")
-        << QStringList{"XMD5"} << false << true << Operation::Mput << "上传 目录" << 0 << true
-        << QStringList{"XMD5", "XMD5", "XMD5", "XMD5", "XMD5"};
+        << QStringLiteral("one line") << QStringList{"XMD5"} << false << true << Operation::Mput
+        << "上传 目录" << 0 << true << QStringList{"XMD5", "XMD5", "XMD5", "XMD5", "XMD5"};
     QTest::newRow("lying server, download kept")
-        << QStringList{"HASH"} << true << true << Operation::Get << "readme.txt"
-        << RemoteErrorCode::HashMismatch << false << QStringList{sha256, "HASH", "HASH"};
+        << QStringLiteral("one line") << QStringList{"HASH"} << true << true << Operation::Get
+        << "readme.txt" << RemoteErrorCode::HashMismatch << false
+        << QStringList{sha256, "HASH", "HASH"};
     QTest::newRow("lying server, upload kept")
-        << QStringList{"XSHA256"} << true << true << Operation::Put << "Music [FLAC].flac"
-        << RemoteErrorCode::HashMismatch << false << QStringList{"XSHA256", "XSHA256"};
+        << QStringLiteral("one line") << QStringList{"XSHA256"} << true << true << Operation::Put
+        << "Music [FLAC].flac" << RemoteErrorCode::HashMismatch << false
+        << QStringList{"XSHA256", "XSHA256"};
     QTest::newRow("lying server, resumed download kept")
-        << QStringList{"XCRC"} << true << true << Operation::GetResumed << "big.bin"
-        << RemoteErrorCode::HashMismatch << false << QStringList{"XCRC", "XCRC"};
+        << QStringLiteral("one line") << QStringList{"XCRC"} << true << true
+        << Operation::GetResumed << "big.bin" << RemoteErrorCode::HashMismatch << false
+        << QStringList{"XCRC", "XCRC"};
     QTest::newRow("lying server, tree copied, files failed")
-        << QStringList{"XSHA1"} << true << true << Operation::Mirror << "Music [FLAC]"
-        << RemoteErrorCode::TreeCopyIncomplete << false
+        << QStringLiteral("one line") << QStringList{"XSHA1"} << true << true << Operation::Mirror
+        << "Music [FLAC]" << RemoteErrorCode::TreeCopyIncomplete << false
         << QStringList{"XSHA1", "XSHA1", "XSHA1", "XSHA1", "XSHA1"};
-    QTest::newRow("not offered: nothing asked") << QStringList{} << false << true << Operation::Get
-                                                << "readme.txt" << 0 << false << QStringList{};
+    QTest::newRow("not offered: nothing asked")
+        << QStringLiteral("one line") << QStringList{} << false << true << Operation::Get
+        << "readme.txt" << 0 << false << QStringList{};
     QTest::newRow("not offered, tree: nothing asked")
-        << QStringList{} << false << true << Operation::Mput << "Music [FLAC]" << 0 << false
-        << QStringList{};
+        << QStringLiteral("one line") << QStringList{} << false << true << Operation::Mput
+        << "Music [FLAC]" << 0 << false << QStringList{};
     QTest::newRow("announced, then refused: asked once")
-        << QStringList{"-XSHA256"} << false << true << Operation::Get << "readme.txt" << 0 << false
-        << QStringList{"XSHA256"};
+        << QStringLiteral("one line") << QStringList{"-XSHA256"} << false << true << Operation::Get
+        << "readme.txt" << 0 << false << QStringList{"XSHA256"};
+    QTest::newRow("replies of two lines: HASH")
+        << QStringLiteral("two lines") << QStringList{"HASH"} << false << true << Operation::Get
+        << "Music [FLAC].flac" << 0 << true << QStringList{sha256, "HASH", "HASH"};
+    QTest::newRow("replies of two lines: XSHA256, resumed upload")
+        << QStringLiteral("two lines") << QStringList{"XSHA256"} << false << true
+        << Operation::PutResumed << "名字 带空格.bin" << 0 << true
+        << QStringList{"XSHA256", "XSHA256"};
+    QTest::newRow("replies of two lines: tree down")
+        << QStringLiteral("two lines") << QStringList{"HASH"} << false << true << Operation::Mirror
+        << "Music [FLAC]" << 0 << true
+        << QStringList{sha256, "HASH", "HASH", "HASH", "HASH", "HASH"};
     QTest::newRow("switched off: nothing asked")
-        << all << true << false << Operation::Get << "readme.txt" << 0 << false << QStringList{};
+        << QStringLiteral("one line") << all << true << false << Operation::Get << "readme.txt" << 0
+        << false << QStringList{};
 }
 
 void TestFtpHash::verifiesTransfers()
 {
+    QFETCH(QString, replies);
     QFETCH(QStringList, offered);
     QFETCH(bool, lying);
     QFETCH(bool, verify);
@@ -149,7 +173,7 @@ void TestFtpHash::verifiesTransfers()
     QVERIFY(TestFiles::write(server + QStringLiteral("again.bin"), "once more"));
 
     PyFtpdServer pyftpd(serverRoot.path());
-    pyftpd.offerHashes(offered, lying);
+    pyftpd.offerHashes(offered, lying, replies == QLatin1String("two lines"));
     QVERIFY2(pyftpd.start(), qPrintable(pyftpd.error()));
     FtpSession session;
     SessionRecorder recorder(session);
