@@ -28,9 +28,11 @@ void RemoteFileCheck::transfer(const QString &remote, const QString &local, qint
         ++m_moved;
         return;
     }
-    auto digest = std::make_unique<RemoteDigest>(algorithm);
-    if (offset == 0)
+    std::unique_ptr<RemoteDigest> digest;
+    if (offset == 0) {
+        digest = std::make_unique<RemoteDigest>(algorithm);
         m_engine.setTransferTap(digest.get());
+    }
     try {
         move();
     } catch (...) {
@@ -43,8 +45,7 @@ void RemoteFileCheck::transfer(const QString &remote, const QString &local, qint
     // the file on the disk is what counts. What is no file (/dev/null, a
     // pipe) cannot be read back: the bytes that went by are all there is.
     const QFileInfo written(local);
-    const bool tapped = offset == 0 && (!written.isFile() || digest->count() == written.size());
-    if (!tapped) {
+    if (!digest || (written.isFile() && digest->count() != written.size())) {
         digest = std::make_unique<RemoteDigest>(algorithm);
         digest->addFile(local);
     }

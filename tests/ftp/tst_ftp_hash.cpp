@@ -77,18 +77,12 @@ void TestFtpHash::verifiesTransfers_data()
     QTest::newRow("XSHA1") << QStringLiteral("one line") << QStringList{"XCRC", "XSHA1"} << false
                            << true << Operation::Get << "readme.txt" << 0 << true
                            << QStringList{"XSHA1", "XSHA1"};
-    QTest::newRow("XMD5") << QStringLiteral("one line") << QStringList{"XCRC", "XMD5"} << false
-                          << true << Operation::Put << "README.TXT" << 0 << true
-                          << QStringList{"XMD5", "XMD5"};
     QTest::newRow("XCRC alone") << QStringLiteral("one line") << QStringList{"XCRC"} << false
                                 << true << Operation::Get << "trail " << 0 << true
                                 << QStringList{"XCRC", "XCRC"};
     QTest::newRow("resumed download") << QStringLiteral("one line") << QStringList{"HASH"} << false
                                       << true << Operation::GetResumed << "big [1].bin" << 0 << true
                                       << QStringList{sha256, "HASH", "HASH"};
-    QTest::newRow("resumed upload")
-        << QStringLiteral("one line") << QStringList{"XSHA1"} << false << true
-        << Operation::PutResumed << "大文件.bin" << 0 << true << QStringList{"XSHA1", "XSHA1"};
     QTest::newRow("tree down, each file")
         << QStringLiteral("one line") << QStringList{"HASH"} << false << true << Operation::Mirror
         << "Music [FLAC]" << 0 << true
@@ -100,10 +94,6 @@ void TestFtpHash::verifiesTransfers_data()
         << QStringLiteral("one line") << QStringList{"HASH"} << true << true << Operation::Get
         << "readme.txt" << RemoteErrorCode::HashMismatch << false
         << QStringList{sha256, "HASH", "HASH"};
-    QTest::newRow("lying server, upload kept")
-        << QStringLiteral("one line") << QStringList{"XSHA256"} << true << true << Operation::Put
-        << "Music [FLAC].flac" << RemoteErrorCode::HashMismatch << false
-        << QStringList{"XSHA256", "XSHA256"};
     QTest::newRow("lying server, resumed download kept")
         << QStringLiteral("one line") << QStringList{"XCRC"} << true << true
         << Operation::GetResumed << "big.bin" << RemoteErrorCode::HashMismatch << false
@@ -128,10 +118,6 @@ void TestFtpHash::verifiesTransfers_data()
         << QStringLiteral("two lines") << QStringList{"XSHA256"} << false << true
         << Operation::PutResumed << "名字 带空格.bin" << 0 << true
         << QStringList{"XSHA256", "XSHA256"};
-    QTest::newRow("replies of two lines: tree down")
-        << QStringLiteral("two lines") << QStringList{"HASH"} << false << true << Operation::Mirror
-        << "Music [FLAC]" << 0 << true
-        << QStringList{sha256, "HASH", "HASH", "HASH", "HASH", "HASH"};
     QTest::newRow("switched off: nothing asked")
         << QStringLiteral("one line") << all << true << false << Operation::Get << "readme.txt" << 0
         << false << QStringList{};
