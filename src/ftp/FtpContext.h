@@ -5,6 +5,7 @@
 #include "ftp/FtpTlsContext.h"
 #include "remote/RemoteActivity.h"
 #include "remote/RemoteEntry.h"
+#include "remote/RemoteHash.h"
 #include "remote/RemoteNameCodec.h"
 #include "remote/RemoteSettings.h"
 
@@ -15,6 +16,7 @@
 #include <QVector>
 #include <optional>
 
+class RemoteDigest;
 class RemoteEventSink;
 class RemoteInterrupt;
 
@@ -38,6 +40,15 @@ struct FtpFeatures
     // "LIST -a" (dot files too) where there is no MLSD.
     Support listAll = Support::Untried;
     QByteArray mlstFacts; // the facts offered, "type*;size*;modify*;"
+    // HASH: the strongest algorithm offered, and the one the server uses
+    // now (marked "*" in FEAT, or chosen with OPTS HASH).
+    RemoteHashAlgorithm hash = RemoteHashAlgorithm::None;
+    RemoteHashAlgorithm hashInUse = RemoteHashAlgorithm::None;
+    bool hashChosen = false; // OPTS HASH was tried
+    // The strongest of XSHA256, XSHA1, XMD5 and XCRC offered.
+    RemoteHashAlgorithm xHash = RemoteHashAlgorithm::None;
+    // The server answered a hash command with 500, 502 or 504.
+    bool hashRefused = false;
 };
 
 // One connection as the pieces of an operation share it: the control
@@ -63,6 +74,10 @@ public:
     // PROT P is in force: every data connection is encrypted.
     bool dataProtected() const { return m_dataProtected; }
     void setDataProtected(bool on) { m_dataProtected = on; }
+    // Where the bytes of a binary transfer go as well (a hash being made of
+    // them); nullptr: nowhere.
+    RemoteDigest *transferTap() const { return m_transferTap; }
+    void setTransferTap(RemoteDigest *tap) { m_transferTap = tap; }
     // Paces the progress reports of the operation in hand.
     QElapsedTimer &progressClock() { return m_progressClock; }
 
@@ -120,6 +135,7 @@ private:
     RemoteNameCodec m_codec;
     FtpTlsContext m_tls;
     bool m_dataProtected = false;
+    RemoteDigest *m_transferTap = nullptr;
     char m_type = 0; // the TYPE the server was last told
     QElapsedTimer m_progressClock;
     QString m_currentDirectory;

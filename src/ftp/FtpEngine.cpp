@@ -1,6 +1,7 @@
 #include "ftp/FtpEngine.h"
 
 #include "ftp/FtpErrors.h"
+#include "ftp/FtpFileHash.h"
 #include "ftp/FtpFileTransfer.h"
 #include "ftp/FtpListLine.h"
 #include "ftp/FtpMlsdParser.h"
@@ -229,6 +230,8 @@ void FtpEngine::readFeatures()
                 features.restStream = true;
             } else if (feature == "UTF8") {
                 features.utf8 = true;
+            } else {
+                FtpFileHash::readFeature(reply.lines.at(i), features);
             }
         }
     }
@@ -550,4 +553,30 @@ void FtpEngine::send(const QString &local, const QString &remote)
 {
     FtpFileTransfer(m_context).upload(local, m_context.encode(remote), 0,
                                       RemoteActivityKind::UploadManyProgress);
+}
+
+RemoteHashAlgorithm FtpEngine::hashAlgorithm()
+{
+    RemoteHashAlgorithm algorithm = RemoteHashAlgorithm::None;
+    guarded([&] {
+        if (connected())
+            algorithm = FtpFileHash(m_context).algorithm();
+    });
+    return algorithm;
+}
+
+RemoteHash FtpEngine::fileHash(const QString &path, qint64 sizeHint)
+{
+    RemoteHash hash;
+    guarded([&] {
+        requireConnected();
+        checkPath(path, RemoteMessage::WhatFileName);
+        hash = FtpFileHash(m_context).of(m_context.encode(path), sizeHint);
+    });
+    return hash;
+}
+
+void FtpEngine::setTransferTap(RemoteDigest *tap)
+{
+    m_context.setTransferTap(tap);
 }

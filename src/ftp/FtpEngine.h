@@ -52,6 +52,10 @@ public:
     void fetch(const QString &remote, const QString &local, qint64 knownSize) override;
     void send(const QString &local, const QString &remote) override;
 
+    RemoteHashAlgorithm hashAlgorithm() override;
+    RemoteHash fileHash(const QString &path, qint64 sizeHint) override;
+    void setTransferTap(RemoteDigest *tap) override;
+
 private:
     template <typename Operation> void guarded(Operation &&operation);
     void setState(int state);

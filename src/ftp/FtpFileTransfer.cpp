@@ -7,6 +7,7 @@
 #include "ftp/FtpMlsdParser.h"
 #include "ftp/FtpProgress.h"
 #include "ftp/FtpTransferChannel.h"
+#include "remote/RemoteDigest.h"
 
 #include <QDir>
 #include <QFile>
@@ -118,6 +119,7 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
     const std::unique_ptr<char[]> buffer(new char[BufferSize]);
     FtpLineEnds lineEnds;
     QByteArray converted;
+    RemoteDigest *const tap = ascii ? nullptr : m_context.transferTap();
     const auto write = [&](const char *bytes, qint64 length) {
         if (length == 0)
             return;
@@ -137,6 +139,8 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
                     write(converted.constData(), converted.size());
                 } else {
                     write(buffer.get(), received);
+                    if (tap)
+                        tap->add(buffer.get(), received);
                 }
                 progress.add(received);
                 // More than announced: a server that ignored the restart, a
@@ -240,6 +244,7 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
     const std::unique_ptr<char[]> buffer(new char[BufferSize]);
     FtpLineEnds lineEnds;
     QByteArray converted;
+    RemoteDigest *const tap = ascii ? nullptr : m_context.transferTap();
     channel.run(
         [&] {
             for (;;) {
@@ -254,6 +259,8 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
                     channel.send(converted.constData(), converted.size());
                 } else {
                     channel.send(buffer.get(), read);
+                    if (tap)
+                        tap->add(buffer.get(), read);
                 }
                 progress.add(read);
             }

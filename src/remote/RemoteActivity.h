@@ -58,6 +58,9 @@
 //                               read (what they stood for is not listed;
 //                               a tree copy counts each as a failed
 //                               entry): how many, and the first few
+// FileVerified (22)         1   a file transferred was found equal to    remotePath, localPath, text
+//                               the server's by its hash (the algorithm
+//                               in the text)
 // MakeDirectoryResult (25) 0/2  the outcome of MakeRemoteDirectory:      folder, replyCode (0 when
 //                               category 0 with the server's reply when  none came), reply (made),
 //                               made; category 2 otherwise               text (not made)
@@ -103,6 +106,7 @@ enum class RemoteActivityKind
     Encrypted = 19,
     EncryptionNote = 20,
     LinesUnreadable = 21,
+    FileVerified = 22,
     MakeDirectoryResult = 25,
 };
 

@@ -68,6 +68,9 @@
 //       connection (another peer), or the server refused it (522),
 //       typically because it requires the data connection to
 //       resume the control connection's TLS session
+// 11125 the file transferred differs from the server's: its hash is   [connected]
+//       not the one the server gives (HASH, XSHA256, XSHA1, XMD5,
+//       XCRC). Both files are kept as they are.
 //
 // A server reply 421 closes the session as well.
 //
@@ -107,6 +110,7 @@ constexpr int TlsHandshakeFailed = 11121;
 constexpr int CertificateRefused = 11122;
 constexpr int TlsRefused = 11123;
 constexpr int DataTlsFailed = 11124;
+constexpr int HashMismatch = 11125;
 } // namespace RemoteErrorCode
 
 // ConnectionState

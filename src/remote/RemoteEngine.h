@@ -2,12 +2,15 @@
 
 #include "remote/RemoteEntry.h"
 #include "remote/RemoteError.h"
+#include "remote/RemoteHash.h"
 #include "remote/RemoteSettings.h"
 
 #include <QByteArray>
 #include <QString>
 #include <functional>
 #include <optional>
+
+class RemoteDigest;
 
 // A folder as the server confirmed it: the path as shown, and its bytes as
 // the server named it (what tells the folder when it is met again).
@@ -94,4 +97,20 @@ public:
     // UploadManyProgress. `knownSize`: the size the listing gave, -1 unknown.
     virtual void fetch(const QString &remote, const QString &local, qint64 knownSize) = 0;
     virtual void send(const QString &local, const QString &remote) = 0;
+
+    // Verified transfers (RemoteFileCheck); a protocol without a way to
+    // ask the server for a hash keeps these defaults: nothing offered.
+    //
+    // The hash the server gives of a whole file, the strongest it offers;
+    // None when it offers none. Known from the log-in, though it may ask
+    // the server once per connection to use the strongest (FTP: OPTS HASH).
+    virtual RemoteHashAlgorithm hashAlgorithm() { return RemoteHashAlgorithm::None; }
+    // The server's hash of `path`. None when the server turns out not to
+    // offer it after all (from then on, for the connection) or gives none
+    // for this file. `sizeHint`: the file's size when known, -1 else (the
+    // server reads the whole file before it answers).
+    virtual RemoteHash fileHash(const QString &, qint64) { return {}; }
+    // The bytes the following transfers move, exactly as the file holds
+    // them, go to `tap` as well while they are moved; nullptr: to nothing.
+    virtual void setTransferTap(RemoteDigest *) {}
 };

@@ -3,6 +3,7 @@
 #include "remote/RemoteActivity.h"
 #include "remote/RemoteEntry.h"
 #include "remote/RemoteError.h"
+#include "remote/RemoteHash.h"
 #include "remote/RemoteQuestion.h"
 #include "remote/RemoteSettings.h"
 
@@ -81,6 +82,12 @@ public:
     {
         m_settings.trustedHostKeys = fingerprints;
     }
+    // On (the default): every file a transfer moves is compared with the
+    // server's hash of it where the server offers one (FTP: HASH, XSHA256,
+    // XSHA1, XMD5, XCRC); a file that differs fails the call with 11125
+    // and is kept. Binary transfers only.
+    bool VerifyTransfers() const { return m_settings.verifyTransfers; }
+    void setVerifyTransfers(bool on) { m_settings.verifyTransfers = on; }
     // All of the above at once: a second session for the same site takes
     // the first one's.
     const RemoteSettings &settings() const { return m_settings; }
@@ -102,6 +109,10 @@ public:
     virtual QString CurrentDirectory() const = 0;
     // Changes to `path`; throws when the server refuses.
     virtual void setCurrentDirectory(const QString &path) = 0;
+    // The last DownloadFile, UploadFile, DownloadMany or UploadMany moved at
+    // least one file, and every file it moved was found equal to the
+    // server's by its hash. False after a failed one.
+    virtual bool TransferVerified() const = 0;
     // The result of the last ListDirectory; format 2 without entries after a
     // failed one.
     virtual const RemoteListing &ListingEntries() const = 0;
@@ -141,6 +152,10 @@ public:
     // "/home/me/docs" + separator + "*" (local), optionally in double quotes.
     virtual void DownloadMany(const QString &remotePattern, const QString &localFolder) = 0;
     virtual void UploadMany(const QString &localPattern, const QString &remoteFolder) = 0;
+    // The server's hash of a file, the strongest the server offers; an
+    // algorithm of None when it offers none (SFTP never does), or none for
+    // this file.
+    virtual RemoteHash FileHash(const QString &remote) = 0;
 
 Q_SIGNALS:
     void ActivityEvent(const RemoteActivity &activity);

@@ -24,6 +24,9 @@ struct RemoteSettings
     // SFTP: the "SHA256:..." fingerprints the user trusts for the host and
     // port connected to (earlier answers "always").
     QStringList trustedHostKeys;
+    // Compare each file transferred whole with the server's hash of it,
+    // where the server offers one.
+    bool verifyTransfers = true;
 };
 
 // Who logs in where, as OpenConnection takes it.

@@ -122,6 +122,9 @@ enum class RemoteMessage
     ServerFileShortAfterResume, // name, bytes, size, offset
     DownloadedBytes,            // bytes
     UploadedBytes,              // bytes
+    FileVerified,               // name, algorithm
+    HashMismatch,               // name, algorithm, local digest, server's digest
+    CannotHashLocal,            // path, the system's words
 
     // TLS and certificates
     TlsRefusedRequired,     // reply

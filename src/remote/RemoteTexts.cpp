@@ -217,6 +217,13 @@ QString pattern(RemoteMessage message)
         return QStringLiteral("已下载 %1 字节");
     case M::UploadedBytes:
         return QStringLiteral("已上传 %1 字节");
+    case M::FileVerified:
+        return QStringLiteral("已校验：%1 与服务器上的文件一致（%2）");
+    case M::HashMismatch:
+        return QStringLiteral("校验失败：%1 与服务器上的文件不一致（%2 本地 %3，服务器 %4），"
+                              "文件已保留");
+    case M::CannotHashLocal:
+        return QStringLiteral("无法读取本地文件 %1 以校验：%2");
 
     case M::TlsRefusedRequired:
         return QStringLiteral("服务器不支持 TLS 加密（%1），按设置不以明文连接");

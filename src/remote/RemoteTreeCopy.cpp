@@ -3,6 +3,7 @@
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteEngine.h"
 #include "remote/RemoteEventSink.h"
+#include "remote/RemoteFileCheck.h"
 #include "remote/RemoteInterrupt.h"
 #include "remote/RemoteTreeWalk.h"
 #include "remote/TreeSides.h"
@@ -72,8 +73,9 @@ private:
 class RemoteTreeCopy::Download : public RemoteTreeWalk::Action
 {
 public:
-    Download(RemoteEngine &engine, RemoteEventSink &sink, const QString &localFolder)
-        : m_engine(engine), m_sink(sink), m_local({localFolder})
+    Download(RemoteEngine &engine, RemoteEventSink &sink, RemoteFileCheck &check,
+             const QString &localFolder)
+        : m_engine(engine), m_sink(sink), m_check(check), m_local({localFolder})
     {}
 
     std::optional<RemoteText> passOver(const TreeFolder &, const RemoteEntry &entry) override
@@ -166,11 +168,12 @@ private:
         started.remotePath = remote;
         started.localPath = local;
         m_sink.activity(started);
-        m_engine.fetch(remote, local, knownSize);
+        m_check.transfer(remote, local, 0, [&] { m_engine.fetch(remote, local, knownSize); });
     }
 
     RemoteEngine &m_engine;
     RemoteEventSink &m_sink;
+    RemoteFileCheck &m_check;
     QStringList m_local;
 };
 
@@ -179,8 +182,9 @@ private:
 class RemoteTreeCopy::Upload : public RemoteTreeWalk::Action
 {
 public:
-    Upload(RemoteEngine &engine, RemoteEventSink &sink, const RemoteFolder &start)
-        : m_engine(engine), m_sink(sink), m_remote({start})
+    Upload(RemoteEngine &engine, RemoteEventSink &sink, RemoteFileCheck &check,
+           const RemoteFolder &start)
+        : m_engine(engine), m_sink(sink), m_check(check), m_remote({start})
     {}
 
     std::optional<RemoteText> passOver(const TreeFolder &, const RemoteEntry &entry) override
@@ -224,7 +228,7 @@ public:
         started.remotePath = entry.name;
         started.localPath = local;
         m_sink.activity(started);
-        m_engine.send(local, entry.name);
+        m_check.transfer(entry.name, local, 0, [&] { m_engine.send(local, entry.name); });
     }
 
     RemoteMessage doing() const override { return RemoteMessage::WordUpload; }
@@ -244,12 +248,13 @@ private:
 
     RemoteEngine &m_engine;
     RemoteEventSink &m_sink;
+    RemoteFileCheck &m_check;
     QVector<RemoteFolder> m_remote;
 };
 
 RemoteTreeCopy::RemoteTreeCopy(RemoteEngine &engine, RemoteEventSink &sink,
-                               const RemoteInterrupt &interrupt)
-    : m_engine(engine), m_sink(sink), m_interrupt(interrupt)
+                               const RemoteInterrupt &interrupt, RemoteFileCheck &check)
+    : m_engine(engine), m_sink(sink), m_interrupt(interrupt), m_check(check)
 {}
 
 namespace {
@@ -317,7 +322,7 @@ void RemoteTreeCopy::download(const QString &remotePattern, const QString &local
                                RemoteMessage::EmptyLocalFolder);
     Host host(m_engine, m_sink, m_interrupt);
     EngineTreeSide side(m_engine);
-    Download action(m_engine, m_sink, localFolder);
+    Download action(m_engine, m_sink, m_check, localFolder);
     RemoteTreeWalk walk(side, action, host);
     fromHere(m_engine, RemoteMessage::WordDownload, [&](const RemoteFolder &start) {
         RemoteFolder root = start;
@@ -356,7 +361,7 @@ void RemoteTreeCopy::upload(const QString &localPattern, const QString &remoteFo
             target = m_engine.confirmFolder();
         }
         LocalTreeSide side(root.filePath());
-        Upload action(m_engine, m_sink, target);
+        Upload action(m_engine, m_sink, m_check, target);
         RemoteTreeWalk walk(side, action, host);
         walk.walk(side.confirm(), {}, pattern);
         return walk.failures();

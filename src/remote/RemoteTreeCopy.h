@@ -4,6 +4,7 @@
 
 class RemoteEngine;
 class RemoteEventSink;
+class RemoteFileCheck;
 class RemoteInterrupt;
 
 // DownloadMany and UploadMany: copy the whole tree below a folder, creating
@@ -23,10 +24,13 @@ class RemoteInterrupt;
 // the copy goes on; at the end such entries, and listing lines that could
 // not be read, make the call fail with 11119. Stops, drops, time-outs and a
 // lost connection end the copy at once; a stop is seen between two entries.
+// Each file goes through `check` (RemoteFileCheck): one that differs from
+// the server's fails as an entry of its own.
 class RemoteTreeCopy
 {
 public:
-    RemoteTreeCopy(RemoteEngine &engine, RemoteEventSink &sink, const RemoteInterrupt &interrupt);
+    RemoteTreeCopy(RemoteEngine &engine, RemoteEventSink &sink, const RemoteInterrupt &interrupt,
+                   RemoteFileCheck &check);
 
     // Patterns as DownloadMany and UploadMany take them.
     void download(const QString &remotePattern, const QString &localFolder);
@@ -40,4 +44,5 @@ private:
     RemoteEngine &m_engine;
     RemoteEventSink &m_sink;
     const RemoteInterrupt &m_interrupt;
+    RemoteFileCheck &m_check;
 };

@@ -3,6 +3,7 @@
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteEngine.h"
 #include "remote/RemoteEventSink.h"
+#include "remote/RemoteFileCheck.h"
 #include "remote/RemoteInterrupt.h"
 #include "remote/RemoteTreeCopy.h"
 
@@ -468,34 +469,60 @@ void WorkerSession::ChangePermissions(const QString &path, int permissions)
     run([&](RemoteEngine &engine) { engine.changePermissions(path, permissions); });
 }
 
+void WorkerSession::runChecked(const std::function<void(RemoteEngine &, RemoteFileCheck &)> &move)
+{
+    m_transferVerified = false;
+    bool verified = false;
+    run([&](RemoteEngine &engine) {
+        RemoteFileCheck check(engine, *m_bridge, *m_interrupt, settings());
+        move(engine, check);
+        verified = check.allVerified();
+    });
+    m_transferVerified = verified;
+}
+
 void WorkerSession::DownloadFile(const QString &remote, const QString &local, qint64 &offset)
 {
     const qint64 start = offset;
-    run([&](RemoteEngine &engine) { engine.download(remote, local, start); });
+    runChecked([&](RemoteEngine &engine, RemoteFileCheck &check) {
+        check.transfer(remote, local, start, [&] { engine.download(remote, local, start); });
+    });
 }
 
 void WorkerSession::UploadFile(const QString &remote, const QString &local, qint64 &offset)
 {
-    const qint64 start = offset;
-    run([&](RemoteEngine &engine) { engine.upload(remote, local, start); });
+    // Only a resumed upload keeps what the server has.
+    const qint64 start = settings().uploadMode == RemoteUploadMode::Resume ? offset : 0;
+    runChecked([&](RemoteEngine &engine, RemoteFileCheck &check) {
+        check.transfer(remote, local, start, [&] { engine.upload(remote, local, offset); });
+    });
 }
 
 // The whole copy is one operation on the worker: a tree of thousands of small
 // files costs no round trip to this thread per file.
 void WorkerSession::DownloadMany(const QString &remotePattern, const QString &localFolder)
 {
-    run([&](RemoteEngine &engine) {
+    runChecked([&](RemoteEngine &engine, RemoteFileCheck &check) {
         engine.walk([&] {
-            RemoteTreeCopy(engine, *m_bridge, *m_interrupt).download(remotePattern, localFolder);
+            RemoteTreeCopy(engine, *m_bridge, *m_interrupt, check)
+                .download(remotePattern, localFolder);
         });
     });
 }
 
 void WorkerSession::UploadMany(const QString &localPattern, const QString &remoteFolder)
 {
-    run([&](RemoteEngine &engine) {
+    runChecked([&](RemoteEngine &engine, RemoteFileCheck &check) {
         engine.walk([&] {
-            RemoteTreeCopy(engine, *m_bridge, *m_interrupt).upload(localPattern, remoteFolder);
+            RemoteTreeCopy(engine, *m_bridge, *m_interrupt, check)
+                .upload(localPattern, remoteFolder);
         });
     });
+}
+
+RemoteHash WorkerSession::FileHash(const QString &remote)
+{
+    RemoteHash hash;
+    run([&](RemoteEngine &engine) { hash = engine.fileHash(remote, -1); });
+    return hash;
 }

@@ -13,6 +13,7 @@ class QThread;
 class QTimer;
 class RemoteEngine;
 class RemoteEventSink;
+class RemoteFileCheck;
 class RemoteInterrupt;
 
 // A RemoteSession whose protocol runs in a worker thread (one for the
@@ -41,6 +42,7 @@ public:
     QString CurrentDirectory() const override { return m_currentDirectory; }
     void setCurrentDirectory(const QString &path) override;
     const RemoteListing &ListingEntries() const override { return m_listing; }
+    bool TransferVerified() const override { return m_transferVerified; }
 
     void OpenConnection(const QString &host, const QString &user, const QString &password,
                         const QString &account, int port) override;
@@ -59,6 +61,7 @@ public:
     void UploadFile(const QString &remote, const QString &local, qint64 &offset) override;
     void DownloadMany(const QString &remotePattern, const QString &localFolder) override;
     void UploadMany(const QString &localPattern, const QString &remoteFolder) override;
+    RemoteHash FileHash(const QString &remote) override;
 
 private:
     class Bridge;
@@ -76,6 +79,8 @@ private:
     void startWorker();
     void deliverEvents();
     void applyState(int state);
+    // Runs a transfer under RemoteFileCheck, which `move` is given.
+    void runChecked(const std::function<void(RemoteEngine &, RemoteFileCheck &)> &move);
 
     RemoteProtocol m_protocol;
     std::unique_ptr<RemoteInterrupt> m_interrupt;
@@ -96,6 +101,7 @@ private:
     bool m_stopAsked = false;
     int m_state = 0;
     bool m_restartSupported = false;
+    bool m_transferVerified = false;
     QString m_currentDirectory;
     RemoteListing m_listing;
 

@@ -10,6 +10,7 @@
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
 #include "transfer/TransferList.h"
+#include "transfer/VerifiedOutcome.h"
 #include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
@@ -100,8 +101,8 @@ void DownloadBatch::DownloadOneFile(QString &localDir, const TransferItem &item)
             qint64 offset = g.gXferLocalSize;
             ctx.session.DownloadFile(remotePath, localPath, offset);
             ctx.statusBar->ShowTransferFile(QString(), QString());
-            tc.queue.AddQueueRow(QueueList::Downloaded, localPath, item.Size,
-                                 QueueList::DownloadDirection, remotePath, g.gHost);
+            tc.queue.AddQueueRow(VerifiedOutcome(QueueList::Downloaded, ctx.session), localPath,
+                                 item.Size, QueueList::DownloadDirection, remotePath, g.gHost);
         } catch (const RemoteError &error) {
             failItem(localDir, item, item.Size, error);
         }
@@ -138,8 +139,8 @@ void DownloadBatch::DownloadFolder(QString &localDir, const TransferItem &item)
             ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
             ctx.session.DownloadMany(folderPattern(remotePath, QLatin1Char('/')), localPath);
             ctx.statusBar->ShowTransferFile(QString(), QString());
-            tc.queue.AddQueueRow(QueueList::Downloaded, localPath, QString(),
-                                 QueueList::DownloadDirection, remotePath, g.gHost);
+            tc.queue.AddQueueRow(VerifiedOutcome(QueueList::Downloaded, ctx.session), localPath,
+                                 QString(), QueueList::DownloadDirection, remotePath, g.gHost);
         } catch (const RemoteError &error) {
             failItem(localDir, item, QString(), error);
         }

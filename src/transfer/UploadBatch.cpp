@@ -11,6 +11,7 @@
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
 #include "transfer/TransferList.h"
+#include "transfer/VerifiedOutcome.h"
 #include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
@@ -160,8 +161,9 @@ void UploadBatch::recordItem(const QString &local, const QString &size, const QS
 {
     WindowContext &ctx = tc.window;
     ctx.statusBar->ShowTransferFile(QString(), QString());
-    tc.queue.AddQueueRow(failure ? QueueList::UploadRefused : QueueList::Uploaded, local, size,
-                         QueueList::UploadDirection, remote, ctx.globals.gHost);
+    tc.queue.AddQueueRow(failure ? QueueList::UploadRefused
+                                 : VerifiedOutcome(QueueList::Uploaded, ctx.session),
+                         local, size, QueueList::UploadDirection, remote, ctx.globals.gHost);
     if (!failure)
         return;
     ReportFtpFailure(ctx, *failure);

@@ -38,6 +38,8 @@ private Q_SLOTS:
     void tellsEachFailedEntryOnce();
     void honoursTheTimeout();
     void choosesTheDataConnectionMode();
+    void checksAgainstTheServersHash_data();
+    void checksAgainstTheServersHash();
     void refusesBadCommandLines_data();
     void refusesBadCommandLines();
     void drawsProgressOnlyOnATerminal();
@@ -461,6 +463,59 @@ void TestKorvuFtp::tellsEachFailedEntryOnce()
     }
     QCOMPARE(QDir(clientDisk()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("evil")});
+}
+
+void TestKorvuFtp::checksAgainstTheServersHash_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("lying");
+    QTest::addColumn<bool>("verify");
+    QTest::addColumn<int>("error"); // 0: done
+    QTest::newRow("get, equal") << "get" << false << true << 0;
+    QTest::newRow("mirror, equal") << "mirror" << false << true << 0;
+    QTest::newRow("get, differs") << "get" << true << true << 11125;
+    QTest::newRow("put, differs") << "put" << true << true << 11125;
+    QTest::newRow("mirror, differs") << "mirror" << true << true << 11119;
+    QTest::newRow("get, differs, --no-verify") << "get" << true << false << 0;
+    QTest::newRow("mput, differs, --no-verify") << "mput" << true << false << 0;
+    // Nothing to read back there: the bytes that went by are compared.
+    QTest::newRow("get to /dev/null, equal") << "get /dev/null" << false << true << 0;
+    QTest::newRow("get to /dev/null, differs") << "get /dev/null" << true << true << 11125;
+}
+
+void TestKorvuFtp::checksAgainstTheServersHash()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, lying);
+    QFETCH(bool, verify);
+    QFETCH(int, error);
+    PyFtpdServer server(m_serverRoot.path());
+    server.offerHashes({QStringLiteral("HASH")}, lying);
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    const QByteArray data = TestFiles::pattern(200000, 3);
+    const bool tree = command.startsWith(QLatin1Char('m'));
+    const bool up = command == QLatin1String("put") || command == QLatin1String("mput");
+    const QString target = command.section(QLatin1Char(' '), 1);
+    const QString name = tree ? QStringLiteral("Music [FLAC]") : QStringLiteral("序曲 1.flac");
+    const QString file = tree ? name + QStringLiteral("/01.flac") : name;
+    QVERIFY(TestFiles::write(up ? clientDisk(file) : serverDisk(file), data));
+    QStringList arguments = {QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
+                                 .arg(server.user(), server.password())
+                                 .arg(server.port()),
+                             command.section(QLatin1Char(' '), 0, 0)};
+    arguments << (up ? QStringList{clientDisk(name), remote(name)}
+                     : QStringList{remote(name), target.isEmpty() ? clientDisk(name) : target});
+    if (!verify)
+        arguments.prepend(QStringLiteral("--no-verify"));
+    const Run run = korvu(arguments);
+    QCOMPARE(run.exitCode, error ? 1 : 0);
+    const QList<QByteArray> lines = run.err.trimmed().split('\n');
+    QVERIFY2(error ? lines.last().startsWith("korvu-ftp: error " + QByteArray::number(error))
+                   : run.err.isEmpty(),
+             run.err.constData());
+    // Whatever the hash said, the file is there, whole.
+    if (target.isEmpty())
+        QCOMPARE(TestFiles::read(clientDisk(file)), TestFiles::read(serverDisk(file)));
 }
 
 void TestKorvuFtp::honoursTheTimeout()

@@ -448,6 +448,18 @@ private Q_SLOTS:
             << "hello.txt"
             << QStringList{"C:!STOR /pub/hello.txt",
                            "?:hello.txt(4)覆盖 /pub/hello.txt(大小未知) 吗？"};
+        QTest::newRow("download checked by the server's hash")
+            << "pyftpd-hash" << QStringList{"R:Music [FLAC]/01 序曲.flac=la"}
+            << QStringList{"", "/Music [FLAC]"} << "下载"
+            << "01 序曲.flac"
+            << QStringList{"L:01 序曲.flac=la", "Q:Download（已校验） 01 序曲.flac"};
+        QTest::newRow("folder upload, every file checked")
+            << "pyftpd-hash" << QStringList{"L:docs/a.txt=a", "L:docs/sub/b.txt=b"}
+            << QStringList{"", "/"} << "上传"
+            << "docs" << QStringList{"R:docs/sub/b.txt=b", "Q:上传（已校验） docs"};
+        QTest::newRow("download from a server that lies about its hash: kept, an error")
+            << "pyftpd-lying" << QStringList{"R:readme.txt=text"} << QStringList{"", "/"} << "下载"
+            << "readme.txt" << QStringList{"L:readme.txt=text", "Q:错误 readme.txt"};
         QTest::newRow("download of a folder the server refuses")
             << "refused-subfolder" << QStringList() << QStringList{"", "/refused"} << "下载"
             << "locked" << QStringList{"L:locked!", "Q:错误 locked"};
@@ -465,7 +477,9 @@ private Q_SLOTS:
         QTemporaryDir disk;
         QVERIFY(plant(h.home, disk.path(), planted));
         PyFtpdServer pyftpd(disk.path());
-        if (server == "pyftpd") {
+        if (server.startsWith("pyftpd")) {
+            if (server != "pyftpd")
+                pyftpd.offerHashes({"HASH"}, server == "pyftpd-lying");
             QVERIFY2(pyftpd.start(), qPrintable(pyftpd.error()));
             aim(h, pyftpd.user(), pyftpd.password(), pyftpd.port());
         } else {

@@ -117,6 +117,8 @@ Invocation parseCommandLine(const QStringList &arguments)
             invocation.active = true;
         } else if (argument == QLatin1String("--resume")) {
             invocation.resume = true;
+        } else if (argument == QLatin1String("--no-verify")) {
+            invocation.verify = false;
         } else if (argument == QLatin1String("--quiet") || argument == QLatin1String("-q")) {
             invocation.quiet = true;
         } else if (argument == QLatin1String("--timeout")) {
@@ -197,6 +199,11 @@ QString usageText()
                "  tree below LOCAL_DIR into REMOTE_DIR; both create folders as needed.\n"
                "  get without LOCAL, or into a folder, keeps the remote name; put\n"
                "  without REMOTE, or to a REMOTE ending in \"/\", the local one.\n"
+               "  Where the server offers a hash of a file (HASH, XSHA256, XSHA1, XMD5,\n"
+               "  XCRC), get, put, mirror and mput compare each file they moved with it.\n"
+               "  A file that differs is kept and fails the command: get and put with\n"
+               "  error 11125; mirror and mput name it, copy the rest, and end with\n"
+               "  error 11119.\n"
                "\n"
                "URL: user, password and path are percent-decoded (%40 is \"@\", %3A\n"
                "\":\"). The port defaults to 21, the user to anonymous. IPv6 hosts go in\n"
@@ -221,6 +228,8 @@ QString usageText()
                "  --insecure         accept any server certificate (not verified at all)\n"
                "  --resume           get: continue after the local file's bytes;\n"
                "                     put: continue after the remote file's bytes\n"
+               "  --no-verify        get, put, mirror, mput: do not compare the files\n"
+               "                     with the server's hash of them\n"
                "  -q, --quiet        no progress bar (it shows only on a terminal)\n"
                "  -h, --help         this text\n"
                "  --version          the version\n"

@@ -23,6 +23,7 @@ struct Invocation
     QString trust;       // --trust: the SHA-256 fingerprint, fingerprintDigits()
     bool insecure = false;
     bool resume = false;
+    bool verify = true; // --no-verify turns it off
     bool quiet = false;
     RemoteUrl url;
     QString command;

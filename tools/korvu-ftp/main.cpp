@@ -89,6 +89,7 @@ int runInvocation(const Invocation &invocation)
     session.setTimeoutMs(invocation.timeoutMs);
     session.setNameEncoding(invocation.encoding);
     session.setEncryption(invocation.encryption);
+    session.setVerifyTransfers(invocation.verify);
     session.setQuestion(
         [&invocation](const RemoteQuestion &question) { return answer(invocation, question); });
     QObject::connect(
