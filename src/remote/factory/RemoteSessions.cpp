@@ -1,12 +1,15 @@
 #include "remote/factory/RemoteSessions.h"
 
 #include "ftp/FtpSession.h"
+#include "sftp/SftpSession.h"
 
 namespace RemoteSessions {
 
 std::unique_ptr<RemoteSession> make(RemoteProtocol protocol, QObject *parent)
 {
     switch (protocol) {
+    case RemoteProtocol::Sftp:
+        return std::make_unique<SftpSession>(parent);
     case RemoteProtocol::Ftp:
         break;
     }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "remote/WorkerSession.h"
+
+// An SFTP client session: the RemoteSession on the SFTP engine. Made by the
+// session factory for sites that speak SFTP; tests and tools of the engine
+// make it directly.
+class SftpSession : public WorkerSession
+{
+    Q_OBJECT
+public:
+    explicit SftpSession(QObject *parent = nullptr);
+};
