@@ -5,6 +5,7 @@
 #include "remote/RemoteNameRules.h"
 #include "sftp/SftpPaths.h"
 
+#include <QDir>
 #include <QScopeGuard>
 #include <algorithm>
 
@@ -76,6 +77,9 @@ void SftpRemoteEngine::setSettings(const RemoteSettings &settings)
     sftp.timeoutMs = m_settings.timeoutMs;
     sftp.nameEncoding = encodingOf(settings.nameEncoding);
     sftp.trustedHostKeys = settings.trustedHostKeys;
+    // The home Korvu keeps its own files in (HOME), where libssh would look
+    // in the password database's: one user, one ~/.ssh.
+    sftp.knownHostsFile = QDir::home().filePath(QStringLiteral(".ssh/known_hosts"));
     m_engine.setSettings(sftp);
 }
 
