@@ -28,12 +28,12 @@ inline bool hasArguments(const QStringList &args, qsizetype needed, const char *
 }
 
 // False, with the reason printed, when the log-in fails.
-inline bool logIn(RemoteSession &ftp, const QString &host, int port, const QString &user,
+inline bool logIn(RemoteSession &session, const QString &host, int port, const QString &user,
                   const QString &password, int timeoutSeconds)
 {
     try {
-        ftp.setTimeoutMs(timeoutSeconds * 1000);
-        ftp.OpenConnection(host, user, password, QString(), port);
+        session.setTimeoutMs(timeoutSeconds * 1000);
+        session.OpenConnection(host, user, password, QString(), port);
         return true;
     } catch (const RemoteError &error) {
         std::fprintf(stderr, "cannot connect: %d %s\n", error.number,

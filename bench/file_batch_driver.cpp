@@ -14,12 +14,12 @@
 
 namespace {
 
-int copyTree(FtpSession &ftp, const QString &remote, const QString &local)
+int copyTree(FtpSession &session, const QString &remote, const QString &local)
 {
     if (!QDir().mkpath(local))
         return -1;
-    ftp.ListDirectory(remote);
-    const QVector<RemoteEntry> entries = ftp.ListingEntries().entries;
+    session.ListDirectory(remote);
+    const QVector<RemoteEntry> entries = session.ListingEntries().entries;
     int files = 0;
     for (const RemoteEntry &entry : entries) {
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
@@ -27,12 +27,12 @@ int copyTree(FtpSession &ftp, const QString &remote, const QString &local)
         const QString from = remote + QLatin1Char('/') + entry.name;
         const QString to = local + QLatin1Char('/') + entry.name;
         if (entry.kind == RemoteEntryKind::Folder) {
-            const int inner = copyTree(ftp, from, to);
+            const int inner = copyTree(session, from, to);
             if (inner < 0)
                 return -1;
             files += inner;
         } else {
-            ftp.DownloadFile(from, to);
+            session.DownloadFile(from, to);
             ++files;
         }
     }
@@ -49,13 +49,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: bench_file_batch HOST PORT REMOTE_DIR LOCAL_DIR\n");
         return 2;
     }
-    FtpSession ftp;
+    FtpSession session;
     try {
-        ftp.setTimeoutMs(120000);
-        ftp.OpenConnection(args.at(1), QStringLiteral("anonymous"), QStringLiteral("bench@"),
-                           QString(), args.at(2).toInt());
-        const int files = copyTree(ftp, args.at(3), args.at(4));
-        ftp.CloseConnection();
+        session.setTimeoutMs(120000);
+        session.OpenConnection(args.at(1), QStringLiteral("anonymous"), QStringLiteral("bench@"),
+                               QString(), args.at(2).toInt());
+        const int files = copyTree(session, args.at(3), args.at(4));
+        session.CloseConnection();
         if (files < 0) {
             std::fprintf(stderr, "cannot create the local folders\n");
             return 1;

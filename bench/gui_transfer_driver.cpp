@@ -110,7 +110,8 @@ int main(int argc, char **argv)
 
     w.connection().Connect();
     w.remotePane().ChangeRemoteDir(args.at(3));
-    if (w.ftp().ConnectionState() != RemoteState::Connected || !select(w.ui().lvwRemote, name)) {
+    if (w.session().ConnectionState() != RemoteState::Connected ||
+        !select(w.ui().lvwRemote, name)) {
         std::fprintf(stderr, "cannot reach %s/%s:\n%s\n", qPrintable(args.at(3)), qPrintable(name),
                      qPrintable(w.ui().txtLog->toPlainText()));
         return 1;

@@ -85,13 +85,13 @@ int main(int argc, char **argv)
     Commands commands;
     WindowState state;
     Globals g;
-    FtpSession ftp;
+    FtpSession session;
     FixedDrives drives({});
     ScriptedShell shell;
     ScriptedPrompts prompts;
     SessionLog log(nullptr);
     StatusPanels statusBar;
-    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, &statusBar});
+    WindowContext context({&window, session, g, state, commands, log, prompts, shell, &statusBar});
     LocalPane pane(context, drives, lvwLocal, cmbLocalDir, fraLocal);
     window.show();
     QCoreApplication::processEvents();

@@ -69,11 +69,11 @@ int main(int argc, char **argv)
     Globals g;
     g.gTimeout = 120;
     g.gHost = args.at(1);
-    FtpSession ftp;
+    FtpSession session;
     SessionLog log(txtLog);
     ScriptedPrompts prompts; // the question is answered OK
     ScriptedShell shell;
-    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, statusBar});
+    WindowContext context({&window, session, g, state, commands, log, prompts, shell, statusBar});
     RemotePane pane(context, lvwRemote, cmbRemoteDir, fraRemote);
     ProgressDisplay progress(context);
     QueueList queue(context, lvwStatus);
@@ -83,7 +83,7 @@ int main(int argc, char **argv)
     window.show();
     QCoreApplication::processEvents();
 
-    if (!logIn(ftp, args.at(1), args.at(2).toInt(), args.at(3), args.at(4), g.gTimeout))
+    if (!logIn(session, args.at(1), args.at(2).toInt(), args.at(3), args.at(4), g.gTimeout))
         return 1;
     pane.DoRemoteRefresh(dir);
     const int row = model.findText(name);

@@ -59,17 +59,17 @@ int main(int argc, char **argv)
     WindowState state;
     Globals g;
     g.gTimeout = 120;
-    FtpSession ftp;
+    FtpSession session;
     SessionLog log(nullptr);
     ScriptedPrompts prompts;
     ScriptedShell shell;
     StatusPanels statusBar;
-    WindowContext context({&window, ftp, g, state, commands, log, prompts, shell, &statusBar});
+    WindowContext context({&window, session, g, state, commands, log, prompts, shell, &statusBar});
     RemotePane pane(context, lvwRemote, cmbRemoteDir, fraRemote);
     window.show();
     QCoreApplication::processEvents();
 
-    if (!logIn(ftp, args.at(1), args.at(2).toInt(), args.at(3), args.at(4), g.gTimeout))
+    if (!logIn(session, args.at(1), args.at(2).toInt(), args.at(3), args.at(4), g.gTimeout))
         return 1;
 
     std::vector<double> refresh;

@@ -63,7 +63,7 @@ public:
     RemoteFileOps &remoteFileOps() { return *remoteOps; }
     FileCommands &fileCommands() { return *fileOps; }
     ViewAndRun &viewAndRun() { return *viewer; }
-    RemoteSession &ftp() { return *Ftp1; }
+    RemoteSession &session() { return *Ftp1; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

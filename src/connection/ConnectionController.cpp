@@ -28,8 +28,9 @@ ConnectionController::ConnectionController(WindowContext &context, RemoteBrowser
     : QObject(parent), ctx(context), remote(remote), siteDatabasePath(siteDatabasePath),
       certificates(ctx.window, ctx.log)
 {
-    connect(&ctx.ftp, &RemoteSession::StateChangedEvent, this, &ConnectionController::StateChanged);
-    ctx.ftp.setQuestion([this](const RemoteQuestion &question) {
+    connect(&ctx.session, &RemoteSession::StateChangedEvent, this,
+            &ConnectionController::StateChanged);
+    ctx.session.setQuestion([this](const RemoteQuestion &question) {
         RemoteAnswer answer;
         if (const auto *certificate = std::get_if<RemoteCertificate>(&question))
             answer.trust = certificates.ask(*certificate);
@@ -54,13 +55,13 @@ void ConnectionController::Connect()
         remote.clearRows();
         remote.clearDirectoryBox();
         ctx.log.append(QStringLiteral("连接中 ...\r\n"));
-        SetFtpProperties(ctx.ftp, g);
-        ctx.ftp.OpenConnection(g.gHost, g.gUser, g.gPassword, QString(), g.gPort);
-        g.gRestartSupported = ctx.ftp.RestartSupported();
+        SetFtpProperties(ctx.session, g);
+        ctx.session.OpenConnection(g.gHost, g.gUser, g.gPassword, QString(), g.gPort);
+        g.gRestartSupported = ctx.session.RestartSupported();
         // The start directory is where the server put us.
-        g.gHomeDir = ctx.ftp.CurrentDirectory();
+        g.gHomeDir = ctx.session.CurrentDirectory();
         g.gRemoteDir = g.gHomeDir;
-        remote.DoRemoteRefresh(ctx.ftp.CurrentDirectory());
+        remote.DoRemoteRefresh(ctx.session.CurrentDirectory());
         remote.SortRemoteByName();
     } catch (const RemoteError &error) {
         ReportRemoteError(ctx, RemoteTexts::description(error), error.number);
@@ -71,9 +72,9 @@ void ConnectionController::Connect()
 void ConnectionController::Disconnect()
 {
     ctx.log.append(QStringLiteral("正在断开连接 ...\r\n"));
-    SetFtpProperties(ctx.ftp, ctx.globals);
+    SetFtpProperties(ctx.session, ctx.globals);
     try {
-        ctx.ftp.CloseConnection();
+        ctx.session.CloseConnection();
     } catch (const RemoteError &error) {
         ReportRemoteError(ctx, RemoteTexts::description(error), error.number);
     }
@@ -81,10 +82,11 @@ void ConnectionController::Disconnect()
 
 void ConnectionController::StateChanged()
 {
-    const int connectionState = ctx.ftp.ConnectionState();
+    const int connectionState = ctx.session.ConnectionState();
     if (connectionState == RemoteState::Connected) {
         wasConnected = true;
-        const QString encrypted = ctx.ftp.IsEncrypted() ? QStringLiteral(", 已加密") : QString();
+        const QString encrypted =
+            ctx.session.IsEncrypted() ? QStringLiteral(", 已加密") : QString();
         ctx.window->setWindowTitle(title + QStringLiteral(" (连接到: ") + ctx.globals.gHost +
                                    encrypted + QStringLiteral(")"));
         ctx.log.append(QStringLiteral("连接到: ") + ctx.globals.gHost + QStringLiteral("\r\n"));
@@ -163,7 +165,7 @@ void ConnectionController::mnuRelogin_Click()
 
 void ConnectionController::mnuLogout_Click()
 {
-    if (ctx.ftp.ConnectionState() == RemoteState::Connected)
+    if (ctx.session.ConnectionState() == RemoteState::Connected)
         Disconnect();
     remote.clearDirectoryBox();
     ctx.availability.refresh();
@@ -171,13 +173,13 @@ void ConnectionController::mnuLogout_Click()
 
 void ConnectionController::Stop()
 {
-    const bool running = ctx.ftp.IsBusy() || ctx.gate.busy();
-    ctx.ftp.StopTransfer();
+    const bool running = ctx.session.IsBusy() || ctx.gate.busy();
+    ctx.session.StopTransfer();
     ctx.status.stopped(running);
 }
 
 void ConnectionController::DropForExit()
 {
-    if (ctx.ftp.ConnectionState() == RemoteState::Connected)
-        ctx.ftp.DropConnection();
+    if (ctx.session.ConnectionState() == RemoteState::Connected)
+        ctx.session.DropConnection();
 }

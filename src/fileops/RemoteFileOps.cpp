@@ -57,7 +57,7 @@ RemoteFileOps::~RemoteFileOps()
 QString RemoteFileOps::directory() const
 {
     const QString shown = pane.shownDirectory();
-    return withSlash(shown.isEmpty() ? ctx.ftp.CurrentDirectory() : shown);
+    return withSlash(shown.isEmpty() ? ctx.session.CurrentDirectory() : shown);
 }
 
 QString RemoteFileOps::UniqueRemoteRowName(const QString &base) const
@@ -75,7 +75,7 @@ void RemoteFileOps::RemoteNewFolder()
         return;
     const QString dir = directory();
     const QString base = UniqueRemoteRowName(NewFolderName);
-    SetFtpProperties(ctx.ftp, ctx.globals);
+    SetFtpProperties(ctx.session, ctx.globals);
     WindowState &state = ctx.state;
     QString name = base;
     for (int attempt = 1; attempt <= NewFolderAttempts; ++attempt) {
@@ -83,7 +83,7 @@ void RemoteFileOps::RemoteNewFolder()
         state.MakeDirSucceeded = false;
         std::optional<RemoteError> failure;
         try {
-            ctx.ftp.MakeRemoteDirectory(dir + name);
+            ctx.session.MakeRemoteDirectory(dir + name);
         } catch (const RemoteError &error) {
             failure = error;
         }
@@ -140,9 +140,9 @@ bool RemoteFileOps::RemoteRename(int row, const QString &newName)
         }
     }
     const QString target = directory() + newName;
-    SetFtpProperties(ctx.ftp, ctx.globals);
+    SetFtpProperties(ctx.session, ctx.globals);
     try {
-        ctx.ftp.RenameRemote(entry.tag, target);
+        ctx.session.RenameRemote(entry.tag, target);
     } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return false;
@@ -166,7 +166,7 @@ void RemoteFileOps::RemoteDelete()
         transfers.UnmarkTransferItems(false);
         return;
     }
-    SetFtpProperties(ctx.ftp, ctx.globals);
+    SetFtpProperties(ctx.session, ctx.globals);
     combos.EnableDirCombos(false, false);
     PaintPacer paced(ctx.window);
     pacer = &paced;
@@ -220,7 +220,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const 
     if (!pacer || pacer->due())
         ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + name, size);
     try {
-        ctx.ftp.DeleteRemoteFile(path);
+        ctx.session.DeleteRemoteFile(path);
     } catch (const RemoteError &error) {
         return failed(error);
     }
@@ -257,15 +257,15 @@ RemoteFileOps::TreeOutcome RemoteFileOps::RemoveRemoteTree(const QString &base, 
 bool RemoteFileOps::enterExactly(const QString &dir, TreeOutcome *outcome)
 {
     try {
-        if (withSlash(ctx.ftp.CurrentDirectory()) != dir)
-            ctx.ftp.setCurrentDirectory(dir);
+        if (withSlash(ctx.session.CurrentDirectory()) != dir)
+            ctx.session.setCurrentDirectory(dir);
     } catch (const RemoteError &error) {
         *outcome = failed(error);
         return false;
     }
     // A link may lead the server elsewhere: what is listed there belongs to
     // another folder and is not deleted.
-    const QString reached = withSlash(ctx.ftp.CurrentDirectory());
+    const QString reached = withSlash(ctx.session.CurrentDirectory());
     if (reached != dir) {
         ctx.log.append(QStringLiteral("无法删除 %1: 服务器进入的是 %2，其中的内容不会删除\r\n")
                            .arg(dir, reached));
@@ -350,8 +350,8 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
     bar.ShowTransferFile(DeleteSelection::FolderLabel + dir.section(QLatin1Char('/'), -2, -2),
                          QString());
     try {
-        ctx.ftp.setCurrentDirectory(base);
-        ctx.ftp.RemoveRemoteDirectory(folder);
+        ctx.session.setCurrentDirectory(base);
+        ctx.session.RemoveRemoteDirectory(folder);
     } catch (const RemoteError &error) {
         return failed(error);
     }
@@ -361,7 +361,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
 std::optional<RemoteFileOps::TreeOutcome> RemoteFileOps::removeAsLink(const QString &folder)
 {
     try {
-        ctx.ftp.DeleteRemoteFile(folder);
+        ctx.session.DeleteRemoteFile(folder);
     } catch (const RemoteError &error) {
         // The refusal is the answer expected of a folder; a stop or a lost
         // session still ends the walk.

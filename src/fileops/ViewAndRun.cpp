@@ -108,10 +108,10 @@ void ViewAndRun::ViewRemoteFile(int row)
     });
     // The whole file, counted from 0.
     ctx.globals.gXferLocalSize = 0;
-    SetFtpProperties(ctx.ftp, ctx.globals);
-    ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
+    SetFtpProperties(ctx.session, ctx.globals);
+    ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
     try {
-        ctx.ftp.DownloadFile(path, scratch);
+        ctx.session.DownloadFile(path, scratch);
     } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return;

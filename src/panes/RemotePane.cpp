@@ -90,7 +90,7 @@ void RemotePane::DoRemoteRefresh(const QString &path)
 {
     if (!ctx.connected())
         return;
-    SetFtpProperties(ctx.ftp, ctx.globals);
+    SetFtpProperties(ctx.session, ctx.globals);
     cmbRemoteDir->setEditText(path);
     QString dir = path;
     if (!ListRemoteDir(dir))
@@ -99,8 +99,8 @@ void RemotePane::DoRemoteRefresh(const QString &path)
 
 void RemotePane::enterOnServer(const QString &path)
 {
-    if (withSlash(ctx.ftp.CurrentDirectory()) != path)
-        ctx.ftp.setCurrentDirectory(path);
+    if (withSlash(ctx.session.CurrentDirectory()) != path)
+        ctx.session.setCurrentDirectory(path);
 }
 
 bool RemotePane::returnToShownDirectory()
@@ -135,12 +135,12 @@ void RemotePane::listEntered(const QString &requested)
 {
     // Tags are built on the directory as the server confirmed it; a server
     // whose answer to PWD could not be used leaves the one asked for.
-    const QString confirmed = ctx.ftp.CurrentDirectory();
+    const QString confirmed = ctx.session.CurrentDirectory();
     const QString dir = confirmed.isEmpty() ? requested : confirmed;
     listingError = 0;
     try {
-        ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
-        ctx.ftp.ListDirectory();
+        ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
+        ctx.session.ListDirectory();
     } catch (const RemoteError &error) {
         listingError = error.number;
         ReportFtpFailure(ctx, error);
@@ -161,7 +161,7 @@ void RemotePane::showDirectory(const QString &dir)
 
 void RemotePane::fillFromListing(const QString &dir)
 {
-    RemoteRows rows = BuildRemoteRows(ctx.ftp.ListingEntries(), dir);
+    RemoteRows rows = BuildRemoteRows(ctx.session.ListingEntries(), dir);
     FillInSortOrder(*lvwRemote->model(), std::move(rows.sortedPart), std::move(rows.appended));
     lvwRemote->clearSelection();
     ctx.availability.refresh();
@@ -182,11 +182,11 @@ void RemotePane::clearDirectoryBox()
 void RemotePane::ChangeRemoteDir(const QString &path)
 {
     try {
-        SetFtpProperties(ctx.ftp, ctx.globals);
+        SetFtpProperties(ctx.session, ctx.globals);
         // A name is relative to the directory on show.
         if (!path.startsWith(QLatin1Char('/')) && !returnToShownDirectory())
             return;
-        ctx.ftp.setCurrentDirectory(path);
+        ctx.session.setCurrentDirectory(path);
     } catch (const RemoteError &error) {
         // A refusal keeps the session, the pane and the box; only a lost
         // connection ends the session.
@@ -198,15 +198,15 @@ void RemotePane::ChangeRemoteDir(const QString &path)
 
 void RemotePane::RemoteParentDir()
 {
-    if (ctx.ftp.IsBusy() || !returnToShownDirectory())
+    if (ctx.session.IsBusy() || !returnToShownDirectory())
         return;
     try {
-        ctx.ftp.ParentDirectory();
+        ctx.session.ParentDirectory();
     } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return;
     }
-    listEntered(ctx.ftp.CurrentDirectory());
+    listEntered(ctx.session.CurrentDirectory());
 }
 
 void RemotePane::ProbeRemoteLink(int row)
@@ -214,11 +214,11 @@ void RemotePane::ProbeRemoteLink(int row)
     FileListModel *model = lvwRemote->model();
     if (row < 0 || row >= model->rowCount())
         return;
-    SetFtpProperties(ctx.ftp, ctx.globals);
+    SetFtpProperties(ctx.session, ctx.globals);
     if (!returnToShownDirectory())
         return;
     try {
-        ctx.ftp.setCurrentDirectory(model->row(row).text);
+        ctx.session.setCurrentDirectory(model->row(row).text);
     } catch (const RemoteError &error) {
         if (!ctx.connected()) {
             ReportFtpFailure(ctx, error);
@@ -285,7 +285,7 @@ void RemotePane::SortRemoteByName()
 
 void RemotePane::RefreshRemote()
 {
-    DoRemoteRefresh(shown.isEmpty() ? ctx.ftp.CurrentDirectory() : shown);
+    DoRemoteRefresh(shown.isEmpty() ? ctx.session.CurrentDirectory() : shown);
 }
 
 void RemotePane::openTypedDirectory()
@@ -294,7 +294,7 @@ void RemotePane::openTypedDirectory()
         cmbRemoteDir->setEditText(shown);
         return;
     }
-    SetFtpProperties(ctx.ftp, ctx.globals);
+    SetFtpProperties(ctx.session, ctx.globals);
     // The text as typed first: a folder may be called "photos [2019]" or end
     // in a blank. Only a text the server refuses is tried again without its
     // bracketed part and outer blanks.

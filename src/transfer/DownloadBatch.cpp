@@ -36,7 +36,7 @@ void DownloadBatch::DownloadSelection(QString &localDir)
     batchEnded = false;
     for (const TransferItem &item : tc.list.TransferItems()) {
         if (!batchEnded && !item.Dir.isEmpty()) {
-            SetFtpProperties(ctx.ftp, ctx.globals);
+            SetFtpProperties(ctx.session, ctx.globals);
             ctx.globals.gXferUpload = false;
             if (IconKey::isFolder(item.IconKey))
                 DownloadFolder(localDir, item);
@@ -96,9 +96,9 @@ void DownloadBatch::DownloadOneFile(QString &localDir, const TransferItem &item)
         const QString localPath = g.gXferLocalDir + item.Name;
         ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + item.Name, item.Size);
         try {
-            ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
+            ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
             qint64 offset = g.gXferLocalSize;
-            ctx.ftp.DownloadFile(remotePath, localPath, offset);
+            ctx.session.DownloadFile(remotePath, localPath, offset);
             ctx.statusBar->ShowTransferFile(QString(), QString());
             tc.queue.AddQueueRow(QueueList::Downloaded, localPath, item.Size,
                                  QueueList::DownloadDirection, remotePath, g.gHost);
@@ -135,8 +135,8 @@ void DownloadBatch::DownloadFolder(QString &localDir, const TransferItem &item)
             // probed that leads to a file becomes that file.
             ctx.statusBar->setProgressValue(0);
             ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name, QString());
-            ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
-            ctx.ftp.DownloadMany(folderPattern(remotePath, QLatin1Char('/')), localPath);
+            ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
+            ctx.session.DownloadMany(folderPattern(remotePath, QLatin1Char('/')), localPath);
             ctx.statusBar->ShowTransferFile(QString(), QString());
             tc.queue.AddQueueRow(QueueList::Downloaded, localPath, QString(),
                                  QueueList::DownloadDirection, remotePath, g.gHost);

@@ -40,7 +40,7 @@ ProgressDisplay::ProgressDisplay(WindowContext &context, QObject *parent)
 {
     clock.start();
     now = [this] { return clock.elapsed(); };
-    connect(&ctx.ftp, &RemoteSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
+    connect(&ctx.session, &RemoteSession::ActivityEvent, this, &ProgressDisplay::ActivityEvent);
     // Whoever ends a transfer (a batch, a remote view) puts the bar back to 0:
     // the title's percentage goes with it.
     connect(ctx.statusBar, &StatusPanels::progressCleared, this, [this] {

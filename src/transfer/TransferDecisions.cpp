@@ -93,7 +93,7 @@ bool renameRemote(TransferContext &tc, const QString &newName)
     WindowContext &ctx = tc.window;
     const Globals &g = ctx.globals;
     try {
-        ctx.ftp.RenameRemote(g.gXferRemoteDir + g.gXferRemoteName, g.gXferRemoteDir + newName);
+        ctx.session.RenameRemote(g.gXferRemoteDir + g.gXferRemoteName, g.gXferRemoteDir + newName);
     } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return false;

@@ -33,7 +33,7 @@ void UploadBatch::UploadSelection(QString &remoteDir)
         tc.remote.DoRemoteRefresh(remoteDir);
     for (const TransferItem &item : tc.list.TransferItems()) {
         if (!batchEnded && !item.Dir.isEmpty()) {
-            SetFtpProperties(ctx.ftp, ctx.globals);
+            SetFtpProperties(ctx.session, ctx.globals);
             ctx.globals.gXferUpload = true;
             if (IconKey::isFolder(item.IconKey))
                 UploadFolder(remoteDir, item);
@@ -87,9 +87,10 @@ void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
         const bool fromStart = g.gXferOverwrite || g.gXferRename;
         if (fromStart)
             g.gXferRemoteSize = 0;
-        ctx.ftp.setUploadMode(fromStart ? RemoteUploadMode::Overwrite : RemoteUploadMode::Resume);
+        ctx.session.setUploadMode(fromStart ? RemoteUploadMode::Overwrite
+                                            : RemoteUploadMode::Resume);
     } else {
-        ctx.ftp.setUploadMode(RemoteUploadMode::Overwrite);
+        ctx.session.setUploadMode(RemoteUploadMode::Overwrite);
     }
     if (g.gXferLocalSize > 0)
         ctx.statusBar->setProgressMaximum(g.gXferLocalSize);
@@ -99,9 +100,9 @@ void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
         const QString remotePath = remoteDir + item.Name;
         ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + item.Name, item.Size);
         try {
-            ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
+            ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
             qint64 offset = g.gXferRemoteSize;
-            ctx.ftp.UploadFile(remotePath, localPath, offset);
+            ctx.session.UploadFile(remotePath, localPath, offset);
             recordItem(localPath, item.Size, remotePath, nullptr);
         } catch (const RemoteError &error) {
             recordItem(localPath, item.Size, remotePath, &error);
@@ -137,7 +138,7 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
     const QString localPath = g.gXferLocalDir + item.Name;
     if (!RemoteItem(item.Name).listed) {
         try {
-            ctx.ftp.MakeRemoteDirectory(remotePath);
+            ctx.session.MakeRemoteDirectory(remotePath);
         } catch (const RemoteError &) {
             // The copy below reports what it cannot do.
         }
@@ -145,8 +146,8 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
     ctx.statusBar->setProgressValue(0);
     ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name, QString());
     try {
-        ctx.ftp.setTransferSetting(RemoteTransferSetting::Binary);
-        ctx.ftp.UploadMany(folderPattern(localPath, QDir::separator()), remotePath);
+        ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
+        ctx.session.UploadMany(folderPattern(localPath, QDir::separator()), remotePath);
         recordItem(localPath, QString(), remotePath, nullptr);
     } catch (const RemoteError &error) {
         recordItem(localPath, QString(), remotePath, &error);

@@ -12,12 +12,12 @@ namespace {
 constexpr int listMode = 2; // FileListView::ListMode
 } // namespace
 
-CommandState::CommandState(Commands &commands, WindowState &state, RemoteSession &ftp,
+CommandState::CommandState(Commands &commands, WindowState &state, RemoteSession &session,
                            CommandGate &gate, QObject *parent)
-    : QObject(parent), commands(commands), state(state), ftp(ftp), gate(gate)
+    : QObject(parent), commands(commands), state(state), session(session), gate(gate)
 {
     connect(&gate, &CommandGate::busyChanged, this, &CommandState::refresh);
-    connect(&ftp, &RemoteSession::StateChangedEvent, this, &CommandState::refresh);
+    connect(&session, &RemoteSession::StateChangedEvent, this, &CommandState::refresh);
 }
 
 void CommandState::setSources(Sources newSources)
@@ -64,7 +64,7 @@ CommandSnapshot CommandState::snapshot() const
         s.remoteRow = sources.remoteRow();
     s.queueHasRows = sources.queueHasRows && sources.queueHasRows();
     s.queueRowsSelected = sources.queueRowsSelected && sources.queueRowsSelected();
-    s.connected = ftp.ConnectionState() == RemoteState::Connected;
+    s.connected = session.ConnectionState() == RemoteState::Connected;
     s.busy = gate.busy();
     s.reconnectable = state.SessionStarted;
     s.listModeChecked = listModeChecked;

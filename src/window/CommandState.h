@@ -29,7 +29,7 @@ public:
         std::function<int(Pane)> viewMode; // FileListView's view mode of a file pane
     };
 
-    CommandState(Commands &commands, WindowState &state, RemoteSession &ftp, CommandGate &gate,
+    CommandState(Commands &commands, WindowState &state, RemoteSession &session, CommandGate &gate,
                  QObject *parent = nullptr);
 
     void setSources(Sources sources);
@@ -56,7 +56,7 @@ private:
 
     Commands &commands;
     WindowState &state;
-    RemoteSession &ftp;
+    RemoteSession &session;
     CommandGate &gate;
     Sources sources;
     QSet<Cmd> held;

@@ -15,7 +15,7 @@ constexpr int firstOwnNumber = 1000;
 namespace {
 void endSession(WindowContext &context)
 {
-    context.ftp.DropConnection();
+    context.session.DropConnection();
     context.state.ConnectionLost = true;
     context.availability.refresh();
 }
@@ -40,6 +40,6 @@ void ReportFtpFailure(WindowContext &context, const RemoteError &error)
     // component's own conditions are not.
     if (error.number >= firstOwnNumber)
         context.log.append(RemoteTexts::description(error) + QStringLiteral("\r\n"));
-    if (context.ftp.ConnectionState() != RemoteState::Connected || error.number == 421)
+    if (context.session.ConnectionState() != RemoteState::Connected || error.number == 421)
         endSession(context);
 }

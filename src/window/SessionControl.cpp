@@ -3,10 +3,10 @@
 #include "platform/Globals.h"
 #include "remote/RemoteSession.h"
 
-void SetFtpProperties(RemoteSession &ftp, const Globals &g)
+void SetFtpProperties(RemoteSession &session, const Globals &g)
 {
-    ftp.setTimeoutMs(g.gTimeout * 1000);
-    ftp.setPassiveMode(g.gPassive);
-    ftp.setNameEncoding(g.gEncoding);
-    ftp.setEncryption(g.gEncryption);
+    session.setTimeoutMs(g.gTimeout * 1000);
+    session.setPassiveMode(g.gPassive);
+    session.setNameEncoding(g.gEncoding);
+    session.setEncryption(g.gEncryption);
 }

@@ -6,11 +6,11 @@
 #include "window/WindowState.h"
 
 WindowContext::WindowContext(const Parts &parts)
-    : window(parts.window), ftp(parts.ftp), globals(parts.globals), state(parts.state),
+    : window(parts.window), session(parts.session), globals(parts.globals), state(parts.state),
       commands(parts.commands), log(parts.log), prompts(parts.prompts), shell(parts.shell),
       statusBar(parts.statusBar),
-      gate(parts.log, [this] { return ftp.IsBusy() || state.TransferBusy; }),
-      availability(parts.commands, parts.state, parts.ftp, gate),
+      gate(parts.log, [this] { return session.IsBusy() || state.TransferBusy; }),
+      availability(parts.commands, parts.state, parts.session, gate),
       status([this](int picture) { statusBar->setStatusPicture(picture); }),
       help(parts.shell, parts.log)
 {
@@ -23,10 +23,10 @@ WindowContext::WindowContext(const Parts &parts)
 
 bool WindowContext::connected() const
 {
-    return ftp.ConnectionState() == RemoteState::Connected;
+    return session.ConnectionState() == RemoteState::Connected;
 }
 
 bool WindowContext::ready() const
 {
-    return connected() && !ftp.IsBusy();
+    return connected() && !session.IsBusy();
 }

@@ -15,7 +15,7 @@ struct Commands;
 struct Globals;
 struct WindowState;
 
-// What every controller of the main window works with: the FTP session, the
+// What every controller of the main window works with: the remote session, the
 // program-wide values, the window's state and commands, the log and the
 // desktop services, and the window-wide parts built on them (the command
 // gate, the command authority, the status picture and the help).
@@ -25,7 +25,7 @@ public:
     struct Parts
     {
         QWidget *window; // the main window: the owner of the dialogs
-        RemoteSession &ftp;
+        RemoteSession &session;
         Globals &globals;
         WindowState &state;
         Commands &commands;
@@ -40,7 +40,7 @@ public:
     WindowContext &operator=(const WindowContext &) = delete;
 
     QWidget *const window;
-    RemoteSession &ftp;
+    RemoteSession &session;
     Globals &globals;
     WindowState &state;
     Commands &commands;
@@ -54,7 +54,7 @@ public:
     StatusIndicator status;
     HelpLauncher help;
 
-    // The FTP session is logged in.
+    // The session is logged in.
     bool connected() const;
     // Logged in and no call running: what remote commands wait for.
     bool ready() const;

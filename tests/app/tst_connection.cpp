@@ -131,7 +131,7 @@ private Q_SLOTS:
         });
         w.commands().button(QStringLiteral("连接"))->trigger();
 
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
         QCOMPARE(w.windowTitle(), QStringLiteral("Korvu (连接到: 127.0.0.1)"));
         const QString log = logText(w);
         QVERIFY(log.startsWith(QStringLiteral("连接中 ...\r\n")));
@@ -166,7 +166,7 @@ private Q_SLOTS:
         w.connection().quickConnectTo(QStringLiteral("ftp://%1:not-this@%2:%3/docs")
                                           .arg(server->user(), server->host())
                                           .arg(server->port()));
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
         QCOMPARE(remoteTexts(w), QStringList({"..", "docs", "hello.txt"}));
 
         // A text that names no FTP server opens nothing.
@@ -187,7 +187,7 @@ private Q_SLOTS:
         w.commands().mnuRelogin->setEnabled(true);
         w.commands().mnuRelogin->trigger();
 
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         QVERIFY(w.state().ConnectionLost);
         QCOMPARE(w.windowTitle(), QStringLiteral("Korvu"));
         const QString log = logText(w);
@@ -216,7 +216,7 @@ private Q_SLOTS:
             h.globals.gPort = gone.port();
         }
         w.connection().Connect();
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         QVERIFY(w.state().ConnectionLost);
         const QString log = logText(w);
         const QString firstError = log.section(QStringLiteral("\r\n"), 1, 1);
@@ -240,7 +240,7 @@ private Q_SLOTS:
         clock.start();
         w.connection().Connect();
         QVERIFY(clock.elapsed() < 8000);
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         QVERIFY(w.state().ConnectionLost);
         QVERIFY2(logText(w).contains(QStringLiteral("超时（1000 毫秒）")), qPrintable(logText(w)));
     }
@@ -251,10 +251,10 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         aim(h, server->password());
         w.connection().mnuRelogin_Click();
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
 
         w.commands().button(QStringLiteral("断开连接"))->trigger();
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         const QString log = logText(w);
         QVERIFY(log.contains(QStringLiteral("正在断开连接 ...\r\n")));
         QVERIFY(log.endsWith(QStringLiteral("连接已关闭\r\n")));
@@ -276,7 +276,7 @@ private Q_SLOTS:
         QVERIFY(!c.mnuLogout->isEnabled());
 
         c.button(QStringLiteral("重新连接"))->trigger();
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
         QVERIFY(logText(w).startsWith(QStringLiteral("连接中 ...\r\n")));
         QCOMPARE(remoteTexts(w), QStringList({"..", "docs", "hello.txt"}));
     }
@@ -288,7 +288,7 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         aim(h, server->password());
         w.connection().mnuRelogin_Click();
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
         w.connection().mnuLogout_Click();
 
         // Quick connect, typed into and cancelled.
@@ -297,7 +297,7 @@ private Q_SLOTS:
             press(d, "cmdCancel");
         });
         w.commands().mnuLogin->trigger();
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         QCOMPARE(h.globals.gHost, server->host());
 
         // Quick connect whose address check fails, then closed.
@@ -307,19 +307,19 @@ private Q_SLOTS:
             press(d, "cmdCancel");
         });
         w.commands().mnuLogin->trigger();
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         QCOMPARE(h.globals.gUser, server->user());
         QCOMPARE(h.prompts.asked.last().text, QStringLiteral("请输入要登录的 FTP 地址!"));
 
         // The site manager, closed.
         whenDialogOpens([](QWidget *d) { press(d, "cmdClose"); });
         w.commands().mnuSit->trigger();
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
 
         // "重新连接" still goes to the last confirmed server.
         QVERIFY(!h.globals.gDialogCancelled);
         w.commands().mnuRelogin->trigger();
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
     }
 
     void aSavedSiteConnects()
@@ -339,7 +339,7 @@ private Q_SLOTS:
             press(d, "cmdConnect");
         });
         w.commands().button(QStringLiteral("站点管理"))->trigger();
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
         QCOMPARE(h.globals.gPort, int(server->port()));
         QCOMPARE(h.globals.gTimeout, 30);
 
@@ -396,7 +396,7 @@ private Q_SLOTS:
             w.remotePane().ChangeRemoteDir(folder);
 
         QCOMPARE(occurrences(logText(w), reason), 1);
-        QCOMPARE(w.ftp().ConnectionState(), sessionEnds ? 0 : 2);
+        QCOMPARE(w.session().ConnectionState(), sessionEnds ? 0 : 2);
         QCOMPARE(w.state().ConnectionLost, sessionEnds);
         const Commands &c = w.commands();
         QCOMPARE(c.mnuLogin->isEnabled(), sessionEnds);
@@ -429,24 +429,25 @@ private Q_SLOTS:
 
         bool tried = false;
         QObject probe;
-        connect(&w.ftp(), &RemoteSession::ActivityEvent, &probe, [&](const RemoteActivity &event) {
-            if (tried || event.kind != RemoteActivityKind::CommandSent ||
-                !event.reply.startsWith("LIST"))
-                return;
-            tried = true;
-            QVERIFY(!c.mnuSit->isEnabled() && !c.mnuEdit->isEnabled());
-            QVERIFY(c.button(QStringLiteral("停止操作"))->isEnabled());
-            QVERIFY(c.mnuExit->isEnabled());
-            w.dispatch().ButtonClick(QStringLiteral("站点管理"));
-            w.dispatch().ButtonClick(QStringLiteral("重新连接"));
-            w.dispatch().ButtonClick(QStringLiteral("刷新"));
-            w.ui().lvwLocal->selectRow(0);
-            Q_EMIT w.ui().lvwLocal->doubleClicked();
-            w.ui().cmbRemoteDir->setEditText(QStringLiteral("/pub"));
-            Q_EMIT w.ui().cmbRemoteDir->activated(0);
-            w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
-            QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
-        });
+        connect(&w.session(), &RemoteSession::ActivityEvent, &probe,
+                [&](const RemoteActivity &event) {
+                    if (tried || event.kind != RemoteActivityKind::CommandSent ||
+                        !event.reply.startsWith("LIST"))
+                        return;
+                    tried = true;
+                    QVERIFY(!c.mnuSit->isEnabled() && !c.mnuEdit->isEnabled());
+                    QVERIFY(c.button(QStringLiteral("停止操作"))->isEnabled());
+                    QVERIFY(c.mnuExit->isEnabled());
+                    w.dispatch().ButtonClick(QStringLiteral("站点管理"));
+                    w.dispatch().ButtonClick(QStringLiteral("重新连接"));
+                    w.dispatch().ButtonClick(QStringLiteral("刷新"));
+                    w.ui().lvwLocal->selectRow(0);
+                    Q_EMIT w.ui().lvwLocal->doubleClicked();
+                    w.ui().cmbRemoteDir->setEditText(QStringLiteral("/pub"));
+                    Q_EMIT w.ui().cmbRemoteDir->activated(0);
+                    w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
+                    QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
+                });
         w.dispatch().ButtonClick(QStringLiteral("重新连接"));
 
         QVERIFY(tried);
@@ -494,7 +495,7 @@ private Q_SLOTS:
             h.globals.gPassword = QStringLiteral("wrong");
         }
         w.connection().Connect();
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         QVERIFY(remoteTexts(w).isEmpty());
         QVERIFY(w.ui().cmbRemoteDir->currentText().isEmpty());
     }
@@ -602,15 +603,15 @@ private Q_SLOTS:
 
         aim(h, server->password());
         w.connection().mnuRelogin_Click();
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
         w.dispatch().StatusPanelDblClick(QStringLiteral("FileName"));
         QVERIFY(w.ui().sbStatusBar->statusPicture() != int(StatusPanels::Stopped));
         w.dispatch().StatusPanelDblClick(QStringLiteral("Status"));
         QCOMPARE(w.ui().sbStatusBar->statusPicture(), int(StatusPanels::Stopped));
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
 
         w.close();
-        QCOMPARE(w.ftp().ConnectionState(), 0);
+        QCOMPARE(w.session().ConnectionState(), 0);
         QVERIFY(!logText(w).contains(QStringLiteral("正在断开连接")));
     }
 

@@ -78,7 +78,7 @@ RemoteCertificate aCertificate(const QString &fingerprint)
     RemoteCertificate certificate;
     certificate.host = QStringLiteral("ftp.korvu.example");
     certificate.port = 990;
-    certificate.subject = QStringLiteral("CN=ftp.korvu.example,O=Korvu tests");
+    certificate.subject = QStringLiteral("CN=session.korvu.example,O=Korvu tests");
     certificate.issuer = certificate.subject;
     certificate.validFrom = QDateTime(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC);
     certificate.validUntil = QDateTime(QDate(2027, 1, 1), QTime(8, 0), Qt::UTC);
@@ -94,19 +94,19 @@ const QString Second = QStringLiteral("BB:44:55:66");
 class ListingBrowser : public RemoteBrowser
 {
 public:
-    explicit ListingBrowser(FtpSession &ftp) : ftp(ftp) {}
+    explicit ListingBrowser(FtpSession &session) : session(session) {}
     void DoRemoteRefresh(const QString &path) override
     {
-        ftp.ListDirectory(path);
+        session.ListDirectory(path);
         names.clear();
-        for (const RemoteEntry &entry : ftp.ListingEntries().entries)
+        for (const RemoteEntry &entry : session.ListingEntries().entries)
             names.append(entry.name);
     }
     void SortRemoteByName() override { names.sort(); }
     void clearRows() override { names.clear(); }
     void clearDirectoryBox() override {}
 
-    FtpSession &ftp;
+    FtpSession &session;
     QStringList names;
 };
 
@@ -288,7 +288,7 @@ void TestCertificates::connectsFromTheSiteManagerOverTls()
     QPlainTextEdit txtLog;
     ScriptedShell shell;
     TestContext parts(&actions, actions.commands, &txtLog, shell);
-    ListingBrowser browser(parts.ftp);
+    ListingBrowser browser(parts.session);
     ConnectionController controller(parts.context, browser, sites.path());
     int questions = 0;
     const auto answerAlways = [&](QWidget *dialog) {
@@ -304,20 +304,22 @@ void TestCertificates::connectsFromTheSiteManagerOverTls()
     });
     controller.mnuSit_Click();
     QCOMPARE(questions, 1);
-    QCOMPARE(parts.ftp.ConnectionState(), RemoteState::Connected);
-    QVERIFY(parts.ftp.IsEncrypted());
+    QCOMPARE(parts.session.ConnectionState(), RemoteState::Connected);
+    QVERIFY(parts.session.IsEncrypted());
     QCOMPARE(actions.windowTitle(),
              QStringLiteral("Korvu (连接到: %1, 已加密)").arg(server.host()));
     QCOMPARE(browser.names, QStringList{QStringLiteral("pub")});
 
     const QString local = keys.filePath(QStringLiteral("file.bin"));
     QString why;
-    QVERIFY2(succeeds([&] { parts.ftp.DownloadFile(QStringLiteral("/pub/file.bin"), local); }, why),
-             qPrintable(why));
+    QVERIFY2(
+        succeeds([&] { parts.session.DownloadFile(QStringLiteral("/pub/file.bin"), local); }, why),
+        qPrintable(why));
     QCOMPARE(TestFiles::read(local), content);
     qint64 start = 0;
     QVERIFY2(
-        succeeds([&] { parts.ftp.UploadFile(QStringLiteral("/pub/back.bin"), local, start); }, why),
+        succeeds([&] { parts.session.UploadFile(QStringLiteral("/pub/back.bin"), local, start); },
+                 why),
         qPrintable(why));
     QCOMPARE(TestFiles::read(server.writablePath() + QStringLiteral("/back.bin")), content);
 
@@ -326,8 +328,8 @@ void TestCertificates::connectsFromTheSiteManagerOverTls()
     QCOMPARE(actions.windowTitle(), QStringLiteral("Korvu"));
     controller.mnuRelogin_Click();
     QCOMPARE(questions, 1);
-    QCOMPARE(parts.ftp.ConnectionState(), RemoteState::Connected);
-    QVERIFY(parts.ftp.IsEncrypted());
+    QCOMPARE(parts.session.ConnectionState(), RemoteState::Connected);
+    QVERIFY(parts.session.IsEncrypted());
     QCOMPARE(TrustedCertificates().check(server.host(), server.port(), certificate.fingerprint()),
              TrustedCertificates::Verdict::Trusted);
 }

@@ -52,7 +52,7 @@ struct FileOpsRig : AppHarness
         globals.gPort = port;
         globals.gTimeout = 10;
         w.connection().Connect();
-        if (w.ftp().ConnectionState() != RemoteState::Connected)
+        if (w.session().ConnectionState() != RemoteState::Connected)
             return false;
         w.remotePane().DoRemoteRefresh(dir);
         activate(true);

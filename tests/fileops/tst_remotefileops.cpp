@@ -135,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(rig);
         QVERIFY(makeFolders(onServer(dir), unlisted));
         int sent = 0;
-        connect(&rig->w.ftp(), &RemoteSession::ActivityEvent, &rig->w,
+        connect(&rig->w.session(), &RemoteSession::ActivityEvent, &rig->w,
                 [&](const RemoteActivity &event) {
                     sent += event.kind == RemoteActivityKind::CommandSent &&
                             event.reply.startsWith("MKD");
@@ -458,7 +458,7 @@ private Q_SLOTS:
         QVERIFY(rig);
         rig->select(true, {"big", "later.txt"});
         int sent = 0;
-        connect(&rig->w.ftp(), &RemoteSession::ActivityEvent, &rig->w,
+        connect(&rig->w.session(), &RemoteSession::ActivityEvent, &rig->w,
                 [&](const RemoteActivity &event) {
                     if (event.kind != RemoteActivityKind::CommandSent ||
                         !event.reply.startsWith(command) || ++sent != nth)

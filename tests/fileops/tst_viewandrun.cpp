@@ -200,7 +200,7 @@ private Q_SLOTS:
         StatusPanels *bar = rig->w.ui().sbStatusBar;
         qint64 scale = 0;
         bool inRange = false;
-        connect(&rig->w.ftp(), &RemoteSession::ActivityEvent, &rig->w,
+        connect(&rig->w.session(), &RemoteSession::ActivityEvent, &rig->w,
                 [&](const RemoteActivity &event) {
                     if (event.kind != RemoteActivityKind::DownloadFileProgress || scale)
                         return;

@@ -35,7 +35,7 @@ public:
     RemotePaneRig()
         : commands(actions.commands), txtLog(new QPlainTextEdit(this)),
           parts(std::make_unique<TestContext>(this, commands, txtLog, shell)), state(parts->state),
-          g(parts->g), ftp(parts->ftp), context(parts->context)
+          g(parts->g), session(parts->session), context(parts->context)
     {
         setWindowTitle(QStringLiteral("Korvu"));
         model = new FileListModel({QStringLiteral("名称"), QStringLiteral("大小"),
@@ -63,7 +63,7 @@ public:
         state.RemoteHasFocus = true;
         context.availability.refresh();
         // The server's replies reach the log, as in the main window.
-        connect(&ftp, &FtpSession::ActivityEvent, this, [this](const RemoteActivity &activity) {
+        connect(&session, &FtpSession::ActivityEvent, this, [this](const RemoteActivity &activity) {
             if (activity.category() == RemoteCategory::ServerReply)
                 parts->log.append(RemoteTexts::logLine(activity));
         });
@@ -72,13 +72,13 @@ public:
     bool connectTo(const QString &host, int port, const QString &user, const QString &password)
     {
         try {
-            ftp.OpenConnection(host, user, password, QString(), port);
+            session.OpenConnection(host, user, password, QString(), port);
         } catch (const RemoteError &error) {
             qWarning() << error.number << RemoteTexts::description(error);
             return false;
         }
-        g.gRemoteDir = ftp.CurrentDirectory();
-        pane->DoRemoteRefresh(ftp.CurrentDirectory());
+        g.gRemoteDir = session.CurrentDirectory();
+        pane->DoRemoteRefresh(session.CurrentDirectory());
         return true;
     }
 
@@ -121,7 +121,7 @@ public:
     std::unique_ptr<TestContext> parts;
     WindowState &state;
     Globals &g;
-    FtpSession &ftp;
+    FtpSession &session;
     WindowContext &context;
     FileListModel *model;
     FileListView *lvwRemote;
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QCOMPARE(rig->texts(), before);
         QCOMPARE(rig->cmbRemoteDir->currentText(), QStringLiteral("/"));
         QVERIFY(rig->parts->log.text().contains(QStringLiteral("550")));
-        QCOMPARE(rig->ftp.ConnectionState(), 2);
+        QCOMPARE(rig->session.ConnectionState(), 2);
 
         // A history entry whose folder has gone away: the same.
         rig->cmbRemoteDir->addItem(QStringLiteral("/gone"));
@@ -210,7 +210,7 @@ private Q_SLOTS:
         Q_EMIT rig->cmbRemoteDir->activated(rig->cmbRemoteDir->count() - 1);
         QCOMPARE(rig->texts(), before);
         QCOMPARE(rig->cmbRemoteDir->currentText(), QStringLiteral("/"));
-        QCOMPARE(rig->ftp.CurrentDirectory(), QStringLiteral("/"));
+        QCOMPARE(rig->session.CurrentDirectory(), QStringLiteral("/"));
 
         // A pick that works lists that folder and becomes the place to return to.
         rig->cmbRemoteDir->addItem(QStringLiteral("/beta"));
@@ -245,7 +245,7 @@ private Q_SLOTS:
         // ".." at the root: the pane lists whatever the server stays in.
         rig->doubleClick("..");
         rig->doubleClick("..");
-        QCOMPARE(rig->ftp.CurrentDirectory(), QStringLiteral("/"));
+        QCOMPARE(rig->session.CurrentDirectory(), QStringLiteral("/"));
         QVERIFY(rig->texts().contains("zeta.txt"));
 
         // Enter on a file runs nothing: the pane stays where it is.
@@ -296,7 +296,7 @@ private Q_SLOTS:
             QCOMPARE(rig.texts(), QStringList({"..", "in.txt"}));
             QCOMPARE(rig.model->row(1).tag, step.shown + "/in.txt");
         }
-        QCOMPARE(rig.ftp.ConnectionState(), 2);
+        QCOMPARE(rig.session.ConnectionState(), 2);
     }
 
     void eventsDuringAnOperationAreIgnored()
@@ -305,17 +305,18 @@ private Q_SLOTS:
         QVERIFY(rig);
         bool sawBusy = false;
         QObject context;
-        connect(&rig->ftp, &FtpSession::ActivityEvent, &context, [&](const RemoteActivity &event) {
-            if (event.kind != RemoteActivityKind::ListingRead || !rig->ftp.IsBusy())
-                return;
-            sawBusy = true;
-            rig->doubleClick("beta");
-            rig->pressEnterOn("Alpha");
-            rig->pane->RemoteParentDir();
-        });
+        connect(&rig->session, &FtpSession::ActivityEvent, &context,
+                [&](const RemoteActivity &event) {
+                    if (event.kind != RemoteActivityKind::ListingRead || !rig->session.IsBusy())
+                        return;
+                    sawBusy = true;
+                    rig->doubleClick("beta");
+                    rig->pressEnterOn("Alpha");
+                    rig->pane->RemoteParentDir();
+                });
         rig->pane->RefreshRemote();
         QVERIFY(sawBusy);
-        QCOMPARE(rig->ftp.CurrentDirectory(), QStringLiteral("/"));
+        QCOMPARE(rig->session.CurrentDirectory(), QStringLiteral("/"));
         QCOMPARE(rig->cmbRemoteDir->currentText(), QStringLiteral("/"));
     }
 
@@ -325,7 +326,7 @@ private Q_SLOTS:
         QVERIFY(rig);
         const QStringList before = rig->texts();
         rig->pane->ChangeRemoteDir(QStringLiteral("/missing"));
-        QCOMPARE(rig->ftp.ConnectionState(), 2);
+        QCOMPARE(rig->session.ConnectionState(), 2);
         QVERIFY(!rig->state.ConnectionLost);
         QVERIFY(rig->parts->log.text().contains(QStringLiteral("550")));
         QCOMPARE(rig->texts(), before);
@@ -343,14 +344,14 @@ private Q_SLOTS:
         ReportRemoteError(rig->context, QString(), 550);
         ReportRemoteError(rig->context, QStringLiteral("ignored"), 0);
         ReportRemoteError(rig->context, QStringLiteral("ignored"), -3);
-        QCOMPARE(rig->ftp.ConnectionState(), 2);
+        QCOMPARE(rig->session.ConnectionState(), 2);
         QCOMPARE(rig->parts->log.text(), log);
         QVERIFY(!rig->state.ConnectionLost);
 
         rig->commands.mnuLogin->setEnabled(false);
         ReportRemoteError(rig->context, QStringLiteral("421 going away\r\n"), 421);
         QVERIFY(rig->parts->log.text().trimmed().endsWith(QStringLiteral("421 going away")));
-        QCOMPARE(rig->ftp.ConnectionState(), 0);
+        QCOMPARE(rig->session.ConnectionState(), 0);
         QVERIFY(rig->state.ConnectionLost);
         QVERIFY(rig->commands.mnuLogin->isEnabled());
         QVERIFY(!rig->commands.mnuLogout->isEnabled());
@@ -376,7 +377,7 @@ private Q_SLOTS:
         QCOMPARE(rig->model->sortOrder(), Qt::DescendingOrder);
         QCOMPARE(rig->model->sortColumn(), 3);
 
-        rig->ftp.CloseConnection();
+        rig->session.CloseConnection();
         const QStringList rows = rig->texts();
         Q_EMIT rig->lvwRemote->headerClicked(0);
         QCOMPARE(rig->model->sortColumn(), 3);
@@ -474,15 +475,15 @@ private Q_SLOTS:
         QCOMPARE(rig.cmbRemoteDir->currentText(), QStringLiteral("/"));
         rig.pressEnterOn("todir");
         QCOMPARE(rig.iconOf("todir"), QStringLiteral("FolderLink"));
-        QCOMPARE(rig.ftp.CurrentDirectory(), QStringLiteral("/"));
+        QCOMPARE(rig.session.CurrentDirectory(), QStringLiteral("/"));
         QVERIFY(rig.commands.mnuLogout->isEnabled() && !rig.commands.mnuLogin->isEnabled());
 
         const qsizetype logLines = rig.parts->log.text().count(QStringLiteral("\r\n"));
         rig.pressEnterOn("tofile");
         QCOMPARE(rig.iconOf("tofile"), QStringLiteral("File"));
         QVERIFY(rig.parts->log.text().count(QStringLiteral("\r\n")) > logLines);
-        QCOMPARE(rig.ftp.CurrentDirectory(), QStringLiteral("/"));
-        QCOMPARE(rig.ftp.ConnectionState(), 2);
+        QCOMPARE(rig.session.CurrentDirectory(), QStringLiteral("/"));
+        QCOMPARE(rig.session.ConnectionState(), 2);
 
         // A folder link is entered through its full path.
         rig.doubleClick("todir");

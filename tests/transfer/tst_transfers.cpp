@@ -138,7 +138,7 @@ class TestTransfers : public QObject
         aim(h, user, QStringLiteral("x"), fake->port());
         w.connection().Connect();
         w.remotePane().ChangeRemoteDir(QStringLiteral("/pub"));
-        return w.ftp().ConnectionState() == 2 && w.remotePane().shownDirectory() == "/pub";
+        return w.session().ConnectionState() == 2 && w.remotePane().shownDirectory() == "/pub";
     }
 
     static void aim(AppHarness &h, const QString &user, const QString &password, int port)
@@ -314,7 +314,7 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         aim(h, server.user(), server.password(), server.port());
         w.connection().Connect();
-        QVERIFY(w.ftp().ConnectionState() == 2);
+        QVERIFY(w.session().ConnectionState() == 2);
 
         DialogAnswers dialogs(answers);
         choose(w.ui().lvwLocal, {"f.bin", "my docs"});
@@ -542,7 +542,7 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         QVERIFY(connect(h, w, QStringLiteral("slow-data")));
         auto probe = std::make_unique<QObject>();
-        QObject::connect(&w.ftp(), &RemoteSession::ActivityEvent, probe.get(),
+        QObject::connect(&w.session(), &RemoteSession::ActivityEvent, probe.get(),
                          [&w](const RemoteActivity &event) {
                              if (event.kind == RemoteActivityKind::DownloadFileProgress &&
                                  event.count > 0)
@@ -555,7 +555,7 @@ private Q_SLOTS:
         // The rest of the batch is not started.
         QCOMPARE(queueRows(w), QStringList({"错误 large.bin"}));
         QVERIFY(!QFile::exists(h.home + "/sized.bin"));
-        QCOMPARE(w.ftp().ConnectionState(), 2);
+        QCOMPARE(w.session().ConnectionState(), 2);
         const QString partial = h.home + "/large.bin";
         const QByteArray large = served("data.bin").repeated(4096);
         const QByteArray part = TestFiles::read(partial);
@@ -590,7 +590,7 @@ private Q_SLOTS:
         MainWindow &w = h.start();
         aim(h, vsftpd.user(), vsftpd.password(), vsftpd.port());
         w.connection().Connect();
-        QVERIFY(w.ftp().ConnectionState() == 2);
+        QVERIFY(w.session().ConnectionState() == 2);
 
         choose(w.ui().lvwRemote, {"todir", "tofile"});
         QVERIFY(w.dragDrop().BeginDrag(w.ui().lvwRemote));

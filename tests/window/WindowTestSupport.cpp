@@ -9,7 +9,7 @@ TestCommands::TestCommands()
 
 TestContext::TestContext(QWidget *window, Commands &commands, QPlainTextEdit *txtLog, Shell &shell)
     : statusBar(new StatusPanels(window)), log(txtLog),
-      context({window, ftp, g, state, commands, log, prompts, shell, statusBar})
+      context({window, session, g, state, commands, log, prompts, shell, statusBar})
 {
-    ftp.setTimeoutMs(10000);
+    session.setTimeoutMs(10000);
 }

@@ -32,7 +32,7 @@ struct TestContext
 
     WindowState state;
     Globals g;
-    FtpSession ftp;
+    FtpSession session;
     ScriptedPrompts prompts;
     StatusPanels *statusBar; // owned by the window
     SessionLog log;
