@@ -1,6 +1,7 @@
 #include "SiteFixtures.h"
 #include "connection/CertificateTrust.h"
 #include "connection/ConnectionController.h"
+#include "fixtures/SshdServer.h"
 #include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
 #include "fixtures/VsftpdServer.h"
@@ -126,11 +127,19 @@ private Q_SLOTS:
     void asksOnlyWhatItMust_data();
     void asksOnlyWhatItMust();
     void connectsFromTheSiteManagerOverTls();
+    void judgesSshHostKeys_data();
+    void judgesSshHostKeys();
+
+private:
+    // The program's HOME: no ~/.ssh/known_hosts of the machine's user.
+    QTemporaryDir home;
 };
 
 void TestCertificates::initTestCase()
 {
     // Never the real user's data folder.
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("SSH_AUTH_SOCK");
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(TrustedCertificates().path().contains(QLatin1String(".qttest")));
 }
@@ -332,6 +341,90 @@ void TestCertificates::connectsFromTheSiteManagerOverTls()
     QVERIFY(parts.session.IsEncrypted());
     QCOMPARE(TrustedCertificates().check(server.host(), server.port(), certificate.fingerprint()),
              TrustedCertificates::Verdict::Trusted);
+}
+
+void TestCertificates::judgesSshHostKeys_data()
+{
+    QTest::addColumn<bool>("keptOther"); // another key trusted always for the server before
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("keptAfter"); // "server", "other" or ""
+    QTest::newRow("unknown, always") << false << "cmdTrustAlways" << true << "server";
+    QTest::newRow("unknown, once") << false << "cmdTrustOnce" << true << "";
+    QTest::newRow("unknown, refused") << false << "cmdRefuse" << false << "";
+    QTest::newRow("changed, refused") << true << "cmdRefuse" << false << "other";
+    QTest::newRow("changed, replaced") << true << "cmdReplace" << true << "server";
+}
+
+// An SFTP site from the site manager against sshd: the host key is put to
+// the user before any password leaves, and "always" is kept per server.
+void TestCertificates::judgesSshHostKeys()
+{
+    if (!SshdServer::available())
+        QSKIP(qPrintable(SshdServer::unavailableReason()));
+    QFETCH(bool, keptOther);
+    QFETCH(QString, button);
+    QFETCH(bool, connected);
+    QFETCH(QString, keptAfter);
+    QTemporaryDir root;
+    QVERIFY(TestFiles::write(root.filePath(QStringLiteral("中文目录/文件.txt")), "x"));
+    SshdServer server(root.path());
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    const QString other = QStringLiteral("SHA256:") + QString(43, QLatin1Char('k'));
+    QFile::remove(TrustedCertificates().path());
+    if (keptOther)
+        QVERIFY(TrustedCertificates().remember(server.host(), server.port(), other));
+
+    SiteFile sites;
+    sites.insert(QStringLiteral("ssh"), server.host(),
+                 {{"端口", QString::number(server.port())},
+                  {"用户名", SshdServer::user()},
+                  {"密码", SshdServer::password()},
+                  {"超时", "20"},
+                  {"协议", "SFTP"}});
+    TestCommands actions;
+    QPlainTextEdit txtLog;
+    ScriptedShell shell;
+    TestContext parts(&actions, actions.commands, &txtLog, shell);
+    ListingBrowser browser(parts.session);
+    ConnectionController controller(parts.context, browser, sites.path());
+    int questions = 0;
+    const auto answer = [&](QWidget *dialog) {
+        ++questions;
+        QCOMPARE(dialog->objectName(), QStringLiteral("frmHostKey"));
+        QCOMPARE(labelText(dialog, "lblKeyType"), QStringLiteral("ED25519"));
+        QCOMPARE(labelText(dialog, "lblFingerprint"), server.hostKeyFingerprint());
+        // A changed key is refused or replaced, never taken just once.
+        QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblKnown")) != nullptr, keptOther);
+        QCOMPARE(dialog->findChild<QWidget *>(QStringLiteral("cmdTrustOnce")) == nullptr,
+                 keptOther);
+        press(dialog, button);
+    };
+    whenDialogOpens([&](QWidget *dialog) {
+        whenDialogOpens(answer);
+        press(dialog, QStringLiteral("cmdConnect"));
+    });
+    controller.mnuSit_Click();
+    QCOMPARE(questions, 1);
+    QCOMPARE(parts.session.ConnectionState(),
+             connected ? RemoteState::Connected : RemoteState::Closed);
+    QString kept;
+    TrustedCertificates().check(server.host(), server.port(), QString(), &kept);
+    QCOMPARE(kept, keptAfter == QLatin1String("server")  ? server.hostKeyFingerprint()
+                   : keptAfter == QLatin1String("other") ? other
+                                                         : QString());
+    if (!connected)
+        return;
+    QCOMPARE(actions.windowTitle(),
+             QStringLiteral("Korvu (连接到: %1, SSH 已加密)").arg(server.host()));
+    QVERIFY(browser.names.contains(QStringLiteral("中文目录")));
+    if (kept.isEmpty())
+        return;
+    // Trusted always: the next connection asks nothing.
+    controller.mnuLogout_Click();
+    controller.mnuRelogin_Click();
+    QCOMPARE(questions, 1);
+    QCOMPARE(parts.session.ConnectionState(), RemoteState::Connected);
 }
 
 QTEST_MAIN(TestCertificates)

@@ -16,6 +16,18 @@ std::unique_ptr<RemoteSession> make(RemoteProtocol protocol, QObject *parent)
     return std::make_unique<FtpSession>(parent);
 }
 
+bool speak(RemoteSession &session, RemoteProtocol protocol)
+{
+    if (session.Protocol() == protocol)
+        return true;
+    auto *worker = qobject_cast<WorkerSession *>(&session);
+    if (!worker)
+        return false;
+    return worker->replaceEngine(protocol, protocol == RemoteProtocol::Sftp
+                                               ? SftpSession::engineMaker()
+                                               : FtpSession::engineMaker());
+}
+
 std::unique_ptr<RemoteSession> makeLike(const RemoteSession &model, QObject *parent)
 {
     std::unique_ptr<RemoteSession> session = make(model.Protocol(), parent);
