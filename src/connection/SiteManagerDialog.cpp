@@ -197,7 +197,8 @@ void SiteManagerDialog::buildControls()
     fields->addWidget(txtFTP, 1, 1, 1, 2);
     fields->addWidget(labelFor(QStringLiteral("端口(&P):"), txtPort), 2, 0);
     fields->addWidget(txtPort, 2, 1);
-    fields->addWidget(new QLabel(QStringLiteral("默认为 21")), 2, 2);
+    lblDefaultPort = new QLabel;
+    fields->addWidget(lblDefaultPort, 2, 2);
     fields->addWidget(labelFor(QStringLiteral("用户名(&N):"), txtUser), 3, 0);
     fields->addWidget(txtUser, 3, 1, 1, 2);
     fields->addWidget(chkChar, 4, 0);
@@ -457,6 +458,7 @@ void SiteManagerDialog::showProtocolFields()
          std::initializer_list<QWidget *>{cobEncryption, chkPASV, chkAnonymous, cobType})
         ftpOnly->setEnabled(!sftp);
     keyFileRow->setVisible(sftp);
+    lblDefaultPort->setText(sftp ? QStringLiteral("默认为 22") : QStringLiteral("默认为 21"));
     lblKeyFile->setVisible(sftp);
 }
 

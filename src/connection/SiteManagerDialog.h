@@ -94,6 +94,7 @@ private:
     QPushButton *cmdKeyFile = nullptr;
     QWidget *keyFileRow = nullptr;
     QLabel *lblKeyFile = nullptr;
+    QLabel *lblDefaultPort = nullptr;
     QLineEdit *txtTime = nullptr;
     QCheckBox *chkChar = nullptr;
     QCheckBox *chkAnonymous = nullptr;
