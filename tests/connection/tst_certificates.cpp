@@ -1,6 +1,7 @@
 #include "SiteFixtures.h"
 #include "connection/CertificateTrust.h"
 #include "connection/ConnectionController.h"
+#include "fixtures/FakeSftpServer.h"
 #include "fixtures/SshdServer.h"
 #include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
@@ -10,6 +11,7 @@
 #include "platform/TrustedCertificates.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteTexts.h"
+#include "remote/factory/RemoteSessions.h"
 #include "window/HelpLauncher.h"
 #include "window/RemoteBrowser.h"
 #include "window/WindowTestSupport.h"
@@ -129,6 +131,8 @@ private Q_SLOTS:
     void connectsFromTheSiteManagerOverTls();
     void judgesSshHostKeys_data();
     void judgesSshHostKeys();
+    void asksSshSecretsInBoxes_data();
+    void asksSshSecretsInBoxes();
 
 private:
     // The program's HOME: no ~/.ssh/known_hosts of the machine's user.
@@ -425,6 +429,73 @@ void TestCertificates::judgesSshHostKeys()
     controller.mnuRelogin_Click();
     QCOMPARE(questions, 1);
     QCOMPARE(parts.session.ConnectionState(), RemoteState::Connected);
+}
+
+void TestCertificates::asksSshSecretsInBoxes_data()
+{
+    QTest::addColumn<QString>("user"); // "kbdint": the fake server's keyboard-interactive log-in
+    QTest::addColumn<QString>("key");  // SshdServer::keyPath; "": none
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("firstAsked"); // part of the first box's question
+    QTest::newRow("key passphrase") << SshdServer::user() << "ed25519-passphrase"
+                                    << QStringList{SshdServer::passphrase()} << true << "私钥";
+    QTest::newRow("passphrase declined, password declined")
+        << SshdServer::user() << "ed25519-passphrase" << QStringList() << false << "私钥";
+    QTest::newRow("password asked")
+        << SshdServer::user() << "" << QStringList{SshdServer::password()} << true << "的密码";
+    QTest::newRow("keyboard-interactive") << "kbdint"
+                                          << "" << QStringList{"4711"} << true << "Code:";
+    QTest::newRow("keyboard-interactive, wrong code")
+        << "kbdint"
+        << "" << QStringList{"1234"} << false << "Code:";
+}
+
+// What the log-in asks goes to the user in boxes (hidden as typed); a box
+// closed without an answer ends the log-in.
+void TestCertificates::asksSshSecretsInBoxes()
+{
+    if (!SshdServer::available())
+        QSKIP(qPrintable(SshdServer::unavailableReason()));
+    QFETCH(QString, user);
+    QFETCH(QString, key);
+    QFETCH(QStringList, typed);
+    QFETCH(bool, connected);
+    QFETCH(QString, firstAsked);
+    QTemporaryDir root;
+    SshdServer sshd(root.path());
+    FakeSftpServer fake(root.path());
+    const bool interactive = user == QLatin1String("kbdint");
+    QVERIFY2(interactive ? fake.start() : sshd.start(),
+             qPrintable(interactive ? fake.error() : sshd.error()));
+    const int port = interactive ? fake.port() : sshd.port();
+    TestCommands actions;
+    QPlainTextEdit txtLog;
+    ScriptedShell shell;
+    TestContext parts(&actions, actions.commands, &txtLog, shell);
+    for (const QString &answer : typed)
+        parts.prompts.inputAnswers.append(answer);
+    ListingBrowser browser(parts.session);
+    // It answers the session's questions.
+    ConnectionController controller(parts.context, browser);
+    QVERIFY(RemoteSessions::speak(parts.session, RemoteProtocol::Sftp));
+    parts.session.setTimeoutMs(20000);
+    parts.session.setKeyFile(key.isEmpty() ? QString() : sshd.keyPath(key));
+    // The host key is trusted already: only the log-in asks.
+    parts.session.setTrustedHostKeys(
+        {interactive ? fake.fingerprint() : sshd.hostKeyFingerprint()});
+    QString why;
+    QCOMPARE(succeeds(
+                 [&] {
+                     parts.session.OpenConnection(QStringLiteral("127.0.0.1"), user, QString(),
+                                                  QString(), port);
+                 },
+                 why),
+             connected);
+    QVERIFY(!parts.prompts.asked.isEmpty());
+    QCOMPARE(parts.prompts.asked.first().kind, ScriptedPrompts::Kind::Secret);
+    QVERIFY2(parts.prompts.asked.first().text.contains(firstAsked),
+             qPrintable(parts.prompts.asked.first().text));
 }
 
 QTEST_MAIN(TestCertificates)
