@@ -9,9 +9,10 @@
 // Prints "seconds N" on success; the error in Chinese on failure (status 1).
 
 #include "remote/RemoteInterrupt.h"
+#include "remote/RemoteTexts.h"
 #include "sftp/SftpEngine.h"
 #include "sftp/SftpEventSink.h"
-#include "sftp/SftpTexts.h"
+#include "sftp/SftpToRemote.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,7 +32,8 @@ public:
     {
         if (verbose && event.kind != SftpActivity::DownloadProgress &&
             event.kind != SftpActivity::UploadProgress)
-            std::fprintf(stderr, "%s\n", qPrintable(SftpTexts::event(event)));
+            std::fprintf(stderr, "%s",
+                         qPrintable(RemoteTexts::logLine(SftpToRemote::activity(event, {}))));
     }
     void stateChanged(int) override {}
     SftpTrust hostKeyQuestion(const SftpHostKey &key) override
@@ -134,7 +136,8 @@ int main(int argc, char **argv)
                 std::printf("%s\n", qPrintable(entry.name));
         engine.quit();
     } catch (const SftpError &error) {
-        std::fprintf(stderr, "%s\n", qPrintable(SftpTexts::error(error)));
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(RemoteTexts::description(SftpToRemote::error(error, 0))));
         return 1;
     }
     std::printf("seconds %.3f\n", double(clock.nsecsElapsed()) / 1e9);

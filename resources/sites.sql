@@ -6,8 +6,10 @@
 -- encoding of the server's file names, holds "自动", "UTF-8" or "GBK"; empty
 -- means "自动". "加密" holds the site manager's text of the encryption
 -- (plain FTP, TLS if the server offers it, TLS required, implicit TLS);
--- empty means plain FTP. The two came last and stay last, in this order:
--- files made before them get them appended when opened.
+-- empty means plain FTP. "协议" holds "FTP" or "SFTP" (SSH); empty means
+-- FTP. "密钥文件" is the private key an SFTP site logs in with; empty: none.
+-- These four came last and stay last, in this order: files made before
+-- them get them appended when opened.
 CREATE TABLE mysit (
     "编号" INTEGER PRIMARY KEY AUTOINCREMENT,
     "站点名称" TEXT,
@@ -20,5 +22,7 @@ CREATE TABLE mysit (
     "被动模式" INTEGER,
     "匿名" INTEGER,
     "字符集" TEXT,
-    "加密" TEXT
+    "加密" TEXT,
+    "协议" TEXT,
+    "密钥文件" TEXT
 );

@@ -39,7 +39,8 @@ int main(int argc, char *argv[])
                                    QStringLiteral("FILE"));
     options.addOption(sites);
     options.addPositionalArgument(
-        QStringLiteral("URL"), QStringLiteral("打开快速连接并填入这个地址 (ftp://用户@主机:端口/)"),
+        QStringLiteral("URL"),
+        QStringLiteral("打开快速连接并填入这个地址 (ftp://、ftps:// 或 sftp://用户@主机:端口/)"),
         QStringLiteral("[URL]"));
     options.process(app);
 

@@ -13,6 +13,8 @@ namespace ConnectChecks {
 inline constexpr int DefaultPort = 21;
 // Implicit TLS (FTPS) has a port of its own.
 inline constexpr int ImplicitTlsPort = 990;
+// SFTP goes over SSH's.
+inline constexpr int SshPort = 22;
 
 // The port an empty port box means with the encryption chosen (RemoteEncryption).
 int defaultPortFor(int encryption);

@@ -10,6 +10,7 @@
 #include "remote/RemoteSession.h"
 #include "remote/RemoteTexts.h"
 #include "remote/RemoteUrl.h"
+#include "remote/factory/RemoteSessions.h"
 #include "window/RemoteBrowser.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
@@ -26,14 +27,19 @@ const QString connectTopic = QStringLiteral("connect.html");
 ConnectionController::ConnectionController(WindowContext &context, RemoteBrowser &remote,
                                            const QString &siteDatabasePath, QObject *parent)
     : QObject(parent), ctx(context), remote(remote), siteDatabasePath(siteDatabasePath),
-      certificates(ctx.window, ctx.log)
+      certificates(ctx.window, ctx.log), ssh(ctx.window, ctx.prompts, ctx.log)
 {
     connect(&ctx.session, &RemoteSession::StateChangedEvent, this,
             &ConnectionController::StateChanged);
     ctx.session.setQuestion([this](const RemoteQuestion &question) {
+        if (const auto *key = std::get_if<RemoteHostKey>(&question))
+            return ssh.hostKey(*key);
+        if (const auto *secret = std::get_if<RemoteSecretPrompt>(&question))
+            return ssh.secret(*secret);
+        if (const auto *prompt = std::get_if<RemoteInteractivePrompt>(&question))
+            return ssh.interactive(*prompt);
         RemoteAnswer answer;
-        if (const auto *certificate = std::get_if<RemoteCertificate>(&question))
-            answer.trust = certificates.ask(*certificate);
+        answer.trust = certificates.ask(std::get<RemoteCertificate>(question));
         return answer;
     });
 }
@@ -55,7 +61,9 @@ void ConnectionController::Connect()
         remote.clearRows();
         remote.clearDirectoryBox();
         ctx.log.append(QStringLiteral("连接中 ...\r\n"));
+        useSiteProtocol();
         SetFtpProperties(ctx.session, g);
+        ctx.session.setTrustedHostKeys(ssh.trustedKeys(g.gHost, g.gPort));
         ctx.session.OpenConnection(g.gHost, g.gUser, g.gPassword, QString(), g.gPort);
         g.gRestartSupported = ctx.session.RestartSupported();
         // The start directory is where the server put us.
@@ -67,6 +75,17 @@ void ConnectionController::Connect()
         ReportRemoteError(ctx, RemoteTexts::description(error), error.number);
     }
     ctx.availability.refresh();
+}
+
+// The one session of the window speaks what the site speaks; one still open
+// to a server of the other protocol is dropped first.
+void ConnectionController::useSiteProtocol()
+{
+    const auto protocol = RemoteProtocol(ctx.globals.gProtocol);
+    if (RemoteSessions::speak(ctx.session, protocol))
+        return;
+    ctx.session.DropConnection();
+    RemoteSessions::speak(ctx.session, protocol);
 }
 
 void ConnectionController::Disconnect()
@@ -85,11 +104,14 @@ void ConnectionController::StateChanged()
     const int connectionState = ctx.session.ConnectionState();
     if (connectionState == RemoteState::Connected) {
         wasConnected = true;
-        const QString encrypted =
-            ctx.session.IsEncrypted() ? QStringLiteral(", 已加密") : QString();
+        const bool ssh = ctx.session.Protocol() == RemoteProtocol::Sftp;
+        const QString encrypted = ssh                         ? QStringLiteral(", SSH 已加密")
+                                  : ctx.session.IsEncrypted() ? QStringLiteral(", 已加密")
+                                                              : QString();
         ctx.window->setWindowTitle(title + QStringLiteral(" (连接到: ") + ctx.globals.gHost +
                                    encrypted + QStringLiteral(")"));
-        ctx.log.append(QStringLiteral("连接到: ") + ctx.globals.gHost + QStringLiteral("\r\n"));
+        ctx.log.append(QStringLiteral("连接到: ") + ctx.globals.gHost +
+                       (ssh ? QStringLiteral("（SSH）\r\n") : QStringLiteral("\r\n")));
         ctx.status.show(StatusIndicator::Connected);
     } else if (connectionState == RemoteState::Closed) {
         // An attempt that never logged in closed nothing: its reason is the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection/CertificateTrust.h"
+#include "connection/SshQuestions.h"
 
 #include <QObject>
 #include <QString>
@@ -11,10 +12,12 @@ class RemoteBrowser;
 class SettingsStore;
 class WindowContext;
 
-// Opens and closes the FTP connection of the main window and keeps the
-// window in step with it: caption (which says when the session is
-// encrypted), the status picture and the remote pane. It answers the
-// session's questions about server certificates (CertificateTrust).
+// Opens and closes the connection of the main window, FTP or SFTP as the
+// site says, and keeps the window in step with it: caption (which says when
+// the session is encrypted, and SSH), the status picture and the remote
+// pane. It answers the session's questions: server certificates
+// (CertificateTrust), host keys, passwords and keyboard-interactive
+// questions of SSH (SshQuestions).
 // The menus and buttons follow the connection through CommandState.
 //
 // The site manager and quick connect write the session globals only when the
@@ -41,7 +44,8 @@ public:
     void mnuLogin_Click();
     void mnuRelogin_Click();
     void mnuLogout_Click();
-    // A server named by a link (`korvu ftp://user@host:port/path`, how the
+    // A server named by a link (`korvu ftp://user@host:port/path`, or ftps://,
+    // sftp://; how the
     // desktop starts Korvu for one): quick connect opens filled in from it
     // and connects when confirmed. A text that is no such link is told in a
     // box and nothing opens.
@@ -59,11 +63,13 @@ private:
     // before it shows, and connects when it was confirmed.
     template <typename Dialog, typename Prepare, typename... Args>
     void runDialog(Prepare prepare, Args &&...args);
+    void useSiteProtocol();
 
     WindowContext &ctx;
     RemoteBrowser &remote;
     QString siteDatabasePath;
     CertificateTrust certificates;
+    SshQuestions ssh;
     std::unique_ptr<QuickConnectHistory> quickConnectHistory;
     // The session reached the logged-in state since the last close.
     bool wasConnected = false;

@@ -2,6 +2,7 @@
 
 #include "connection/ConnectChecks.h"
 #include "connection/EncryptionChoice.h"
+#include "connection/ProtocolChoice.h"
 #include "platform/Globals.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteUrl.h"
@@ -15,19 +16,35 @@
 #include <QVBoxLayout>
 
 namespace {
-bool usualPort(const QuickConnectHistory::Server &server)
+int protocolOf(const QString &text)
 {
-    return server.port == ConnectChecks::defaultPortFor(server.encryption);
+    return std::max(0, int(ProtocolChoice::texts().indexOf(text)));
 }
 
+bool usualPort(const QuickConnectHistory::Server &server)
+{
+    return server.port ==
+           ProtocolChoice::defaultPort(protocolOf(server.protocol), server.encryption);
+}
+
+// "sftp://user@host:port" typed into the address box: the server it names;
+// nothing for any other text, which is an address as it stands.
+std::optional<RemoteUrl> typedLink(const QString &text)
+{
+    if (!text.trimmed().startsWith(QLatin1String("sftp://"), Qt::CaseInsensitive))
+        return std::nullopt;
+    return RemoteUrl::parse(text.trimmed(), nullptr);
+}
 // "user@host:port" as a link would name it; the user and the port only when
-// they are not the ones an empty box means.
+// they are not the ones an empty box means, and the scheme for SFTP.
 QString listText(const QuickConnectHistory::Server &server)
 {
     QString text =
         server.user.isEmpty() ? server.host : server.user + QLatin1Char('@') + server.host;
     if (!usualPort(server))
         text += QLatin1Char(':') + QString::number(server.port);
+    if (protocolOf(server.protocol) == int(RemoteProtocol::Sftp))
+        text = QStringLiteral("sftp://") + text;
     return text;
 }
 } // namespace
@@ -61,6 +78,7 @@ void QuickConnectDialog::buildControls()
     txtPass->setEchoMode(QLineEdit::Password);
     txtPort = edit("txtPort");
     cobEncryption = EncryptionChoice::newBox("cobEncryption");
+    cobProtocol = ProtocolChoice::newBox("cobProtocol");
 
     cmdOK = new QPushButton(QStringLiteral("确定(&D)"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -71,6 +89,7 @@ void QuickConnectDialog::buildControls()
 
     auto *fields = new QFormLayout;
     fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    fields->addRow(QStringLiteral("协议(&R):"), cobProtocol);
     fields->addRow(QStringLiteral("&IP地址:"), cmbIP);
     fields->addRow(QStringLiteral("用户名(&U):"), txtUser);
     fields->addRow(QStringLiteral("密码(&P):"), txtPass);
@@ -93,6 +112,13 @@ void QuickConnectDialog::buildControls()
     connect(cmdOK, &QPushButton::clicked, this, &QuickConnectDialog::confirm);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmbIP, &QComboBox::activated, this, &QuickConnectDialog::pickServer);
+    connect(cobProtocol, &QComboBox::currentIndexChanged, this, [this](int protocol) {
+        // SSH encrypts by itself.
+        cobEncryption->setEnabled(protocol != int(RemoteProtocol::Sftp));
+    });
+    connect(cobProtocol, &QComboBox::activated, this, [this](int protocol) {
+        txtPort->setText(ProtocolChoice::portAfterSwitch(protocol, txtPort->text()));
+    });
 }
 
 void QuickConnectDialog::useHistory(QuickConnectHistory &newHistory)
@@ -116,6 +142,7 @@ void QuickConnectDialog::pickServer(int index)
     txtUser->setText(server.user);
     txtPass->clear();
     cobEncryption->setCurrentIndex(server.encryption);
+    cobProtocol->setCurrentIndex(protocolOf(server.protocol));
     txtPort->setText(usualPort(server) ? QString() : QString::number(server.port));
     if (server.user.isEmpty())
         cmdOK->setFocus();
@@ -132,7 +159,9 @@ void QuickConnectDialog::fillFrom(const RemoteUrl &url)
     // The link's server, not the last one remembered: its own encryption.
     cobEncryption->setCurrentIndex(url.implicitTls ? RemoteEncryption::Implicit
                                                    : RemoteEncryption::ExplicitIfOffered);
-    const int defaultPort = ConnectChecks::defaultPortFor(cobEncryption->currentIndex());
+    cobProtocol->setCurrentIndex(int(url.protocol));
+    const int defaultPort =
+        ProtocolChoice::defaultPort(int(url.protocol), cobEncryption->currentIndex());
     txtPort->setText(url.port == defaultPort ? QString() : QString::number(url.port));
     if (anonymous)
         cmdOK->setFocus();
@@ -143,19 +172,40 @@ void QuickConnectDialog::fillFrom(const RemoteUrl &url)
 void QuickConnectDialog::confirm()
 {
     const int encryption = qMax(0, cobEncryption->currentIndex());
+    if (const std::optional<RemoteUrl> link = typedLink(txtIP->text())) {
+        // What the user typed into the other boxes stays.
+        const QString user = txtUser->text();
+        const QString password = txtPass->text();
+        const QString port = txtPort->text();
+        fillFrom(*link);
+        if (!user.isEmpty())
+            txtUser->setText(user);
+        txtPass->setText(password);
+        if (!port.trimmed().isEmpty())
+            txtPort->setText(port);
+    }
+    const int protocol = qMax(0, cobProtocol->currentIndex());
     const std::optional<ConnectChecks::Server> server = ConnectChecks::serverFrom(
-        prompts, txtIP->text(), txtPort->text(), ConnectChecks::defaultPortFor(encryption));
+        prompts, txtIP->text(), txtPort->text(), ProtocolChoice::defaultPort(protocol, encryption));
     if (!server)
         return;
+    // SSH has no anonymous log-in: without a name it logs in as the local
+    // user, as ssh does.
+    const bool sftp = protocol == int(RemoteProtocol::Sftp);
     const bool anonymous = txtUser->text().isEmpty();
-    globals.gUser = anonymous ? QStringLiteral("anonymous") : txtUser->text();
-    globals.gPassword = anonymous ? AnonymousPassword : txtPass->text();
+    if (sftp)
+        globals.gUser = anonymous ? qEnvironmentVariable("USER") : txtUser->text();
+    else
+        globals.gUser = anonymous ? QStringLiteral("anonymous") : txtUser->text();
+    globals.gPassword = anonymous && !sftp ? AnonymousPassword : txtPass->text();
     globals.gHost = server->host;
     globals.gPort = server->port;
     globals.gPassive = true;
     globals.gTimeout = 30;
     globals.gEncoding = RemoteNameEncoding::Auto;
     globals.gEncryption = encryption;
+    globals.gProtocol = protocol;
+    globals.gKeyFile.clear();
     globals.gDialogCancelled = false;
     if (history) {
         QuickConnectHistory::Server remembered;
@@ -163,6 +213,7 @@ void QuickConnectDialog::confirm()
         remembered.user = anonymous ? QString() : txtUser->text();
         remembered.port = server->port;
         remembered.encryption = encryption;
+        remembered.protocol = ProtocolChoice::texts().at(protocol);
         history->remember(remembered);
     }
     accept();

@@ -20,12 +20,14 @@ class QPushButton;
 // Result (the only output): when the user presses OK and the address and
 // port pass their checks, the dialog writes gHost, gUser, gPassword, gPort
 // (21, or 990 for implicit TLS, when none is typed), gTimeout (30), gPassive
-// (true), gEncoding (自动) and gEncryption (the choice in cobEncryption, TLS
-// when the server offers it unless changed), sets gDialogCancelled to false and closes
-// with accept(). An empty user name logs in as "anonymous" with
-// AnonymousPassword, whatever the password box holds. A failed check keeps
-// the dialog open; Cancel, Escape and the close box reject it. In those
-// cases no global is touched (see SiteManagerDialog).
+// (true), gEncoding (自动), gEncryption (the choice in cobEncryption, TLS
+// when the server offers it unless changed), gProtocol (cobProtocol; an
+// address typed as "sftp://host:port" chooses SFTP and its port) and
+// gKeyFile (none: SFTP logs in with the agent's keys or the password),
+// sets gDialogCancelled to false and closes with accept(). An empty user name logs in as
+// "anonymous" with AnonymousPassword, whatever the password box holds. A failed check keeps the
+// dialog open; Cancel, Escape and the close box reject it. In those cases no global is touched (see
+// SiteManagerDialog).
 class QuickConnectDialog : public QDialog
 {
     Q_OBJECT
@@ -62,6 +64,7 @@ private:
     QLineEdit *txtPass = nullptr;
     QLineEdit *txtPort = nullptr;
     QComboBox *cobEncryption = nullptr;
+    QComboBox *cobProtocol = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
     QuickConnectHistory *history = nullptr;

@@ -2,13 +2,16 @@
 
 #include "connection/ConnectChecks.h"
 #include "connection/EncryptionChoice.h"
+#include "connection/ProtocolChoice.h"
 #include "platform/Globals.h"
 #include "platform/Prompts.h"
 #include "remote/RemoteCodes.h"
+#include "remote/RemoteSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDataWidgetMapper>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -150,6 +153,12 @@ void SiteManagerDialog::buildControls()
     // connects as it always did: plain FTP.
     cobEncryption = EncryptionChoice::newBox("cobEncryption");
     cobEncryption->setProperty(UnknownIndex, RemoteEncryption::Plain);
+    // A site from before the choice connects as it always did: FTP.
+    cobProtocol = ProtocolChoice::newBox("cobProtocol");
+    cobProtocol->setProperty(UnknownIndex, int(RemoteProtocol::Ftp));
+    txtKeyFile = new QLineEdit;
+    txtKeyFile->setObjectName(QStringLiteral("txtKeyFile"));
+    txtKeyFile->setPlaceholderText(QStringLiteral("不用密钥时留空"));
     txtTime = new QLineEdit;
     txtTime->setObjectName(QStringLiteral("txtTime"));
     chkChar = new QCheckBox(QStringLiteral("密码(P):"));
@@ -172,29 +181,42 @@ void SiteManagerDialog::buildControls()
     cmdConnect->setDefault(true);
     cmdClose = button("cmdClose", QStringLiteral("关闭(&O)"));
     cmdHelp = button("cmdHelp", QStringLiteral("帮助(&H)"));
+    cmdKeyFile = button("cmdKeyFile", QStringLiteral("浏览(&B)..."));
+
+    keyFileRow = new QWidget;
+    auto *keyFile = new QHBoxLayout(keyFileRow);
+    keyFile->setContentsMargins(0, 0, 0, 0);
+    keyFile->addWidget(txtKeyFile, 1);
+    keyFile->addWidget(cmdKeyFile);
+    lblKeyFile = labelFor(QStringLiteral("密钥文件(&K):"), txtKeyFile);
 
     auto *fields = new QGridLayout;
-    fields->addWidget(labelFor(QStringLiteral("&FTP 地址:"), txtFTP), 0, 0);
-    fields->addWidget(txtFTP, 0, 1, 1, 2);
-    fields->addWidget(labelFor(QStringLiteral("端口(&P):"), txtPort), 1, 0);
-    fields->addWidget(txtPort, 1, 1);
-    fields->addWidget(new QLabel(QStringLiteral("默认为 21")), 1, 2);
-    fields->addWidget(labelFor(QStringLiteral("用户名(&N):"), txtUser), 2, 0);
-    fields->addWidget(txtUser, 2, 1, 1, 2);
-    fields->addWidget(chkChar, 3, 0);
-    fields->addWidget(txtPassword, 3, 1, 1, 2);
-    fields->addWidget(labelFor(QStringLiteral("传输类型(&T):"), cobType), 4, 0);
-    fields->addWidget(cobType, 4, 1);
-    fields->addWidget(labelFor(QStringLiteral("超时(&O):"), txtTime), 5, 0);
-    fields->addWidget(txtTime, 5, 1);
-    fields->addWidget(labelFor(QStringLiteral("字符集(&E):"), cobCharset), 6, 0);
-    fields->addWidget(cobCharset, 6, 1);
-    fields->addWidget(labelFor(QStringLiteral("加密(&L):"), cobEncryption), 7, 0);
-    fields->addWidget(cobEncryption, 7, 1, 1, 2);
-    fields->addWidget(chkAnonymous, 8, 1);
-    fields->addWidget(chkPASV, 8, 2);
+    fields->addWidget(labelFor(QStringLiteral("协议(&R):"), cobProtocol), 0, 0);
+    fields->addWidget(cobProtocol, 0, 1);
+    fields->addWidget(labelFor(QStringLiteral("&FTP 地址:"), txtFTP), 1, 0);
+    fields->addWidget(txtFTP, 1, 1, 1, 2);
+    fields->addWidget(labelFor(QStringLiteral("端口(&P):"), txtPort), 2, 0);
+    fields->addWidget(txtPort, 2, 1);
+    lblDefaultPort = new QLabel;
+    fields->addWidget(lblDefaultPort, 2, 2);
+    fields->addWidget(labelFor(QStringLiteral("用户名(&N):"), txtUser), 3, 0);
+    fields->addWidget(txtUser, 3, 1, 1, 2);
+    fields->addWidget(chkChar, 4, 0);
+    fields->addWidget(txtPassword, 4, 1, 1, 2);
+    fields->addWidget(lblKeyFile, 5, 0);
+    fields->addWidget(keyFileRow, 5, 1, 1, 2);
+    fields->addWidget(labelFor(QStringLiteral("传输类型(&T):"), cobType), 6, 0);
+    fields->addWidget(cobType, 6, 1);
+    fields->addWidget(labelFor(QStringLiteral("超时(&O):"), txtTime), 7, 0);
+    fields->addWidget(txtTime, 7, 1);
+    fields->addWidget(labelFor(QStringLiteral("字符集(&E):"), cobCharset), 8, 0);
+    fields->addWidget(cobCharset, 8, 1);
+    fields->addWidget(labelFor(QStringLiteral("加密(&L):"), cobEncryption), 9, 0);
+    fields->addWidget(cobEncryption, 9, 1, 1, 2);
+    fields->addWidget(chkAnonymous, 10, 1);
+    fields->addWidget(chkPASV, 10, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(9, 1);
+    fields->setRowStretch(11, 1);
 
     auto *listButtons = new QHBoxLayout;
     listButtons->addWidget(cmdAdd);
@@ -226,6 +248,14 @@ void SiteManagerDialog::buildControls()
             this->showHelp();
     });
     connect(chkChar, &QCheckBox::toggled, this, &SiteManagerDialog::setPasswordMask);
+    connect(cobProtocol, &QComboBox::currentIndexChanged, this,
+            &SiteManagerDialog::showProtocolFields);
+    // Only the user's switch moves the port: a record shown keeps its own.
+    connect(cobProtocol, &QComboBox::activated, this, [this](int protocol) {
+        txtPort->setText(ProtocolChoice::portAfterSwitch(protocol, txtPort->text()));
+    });
+    connect(cmdKeyFile, &QPushButton::clicked, this, &SiteManagerDialog::chooseKeyFile);
+    showProtocolFields();
     // Only the user's click fills the credentials: showing a record sets the
     // box too, and must leave the record's own user and password in place.
     connect(chkAnonymous, &QCheckBox::clicked, this, &SiteManagerDialog::fillAnonymous);
@@ -275,6 +305,10 @@ void SiteManagerDialog::bindControls()
         mapper->addMapping(cobEncryption, model->fieldIndex(SiteColumns::Encryption));
     else // its sites connect as they always did
         cobEncryption->setCurrentIndex(RemoteEncryption::Plain);
+    if (model->fieldIndex(SiteColumns::Protocol) >= 0)
+        mapper->addMapping(cobProtocol, model->fieldIndex(SiteColumns::Protocol));
+    if (model->fieldIndex(SiteColumns::KeyFile) >= 0)
+        mapper->addMapping(txtKeyFile, model->fieldIndex(SiteColumns::KeyFile));
 
     listSit->setModel(model.get());
     listSit->setModelColumn(SiteDatabase::NameColumn);
@@ -324,8 +358,9 @@ void SiteManagerDialog::showSite(int row)
 
 void SiteManagerDialog::clearFields()
 {
-    for (QLineEdit *edit : {txtFTP, txtPort, txtUser, txtPassword, txtTime})
+    for (QLineEdit *edit : {txtFTP, txtPort, txtUser, txtPassword, txtTime, txtKeyFile})
         edit->clear();
+    cobProtocol->setCurrentIndex(int(RemoteProtocol::Ftp));
     cobType->setCurrentIndex(-1);
     cobCharset->setCurrentIndex(RemoteNameEncoding::Auto);
     cobEncryption->setCurrentIndex(RemoteEncryption::ExplicitIfOffered);
@@ -388,8 +423,11 @@ void SiteManagerDialog::saveSite()
 void SiteManagerDialog::connectSite()
 {
     const int encryption = qMax(0, cobEncryption->currentIndex());
-    const std::optional<ConnectChecks::Server> server = ConnectChecks::serverFrom(
-        prompts, txtFTP->text(), txtPort->text(), ConnectChecks::defaultPortFor(encryption));
+    const int protocol = qMax(0, cobProtocol->currentIndex());
+    const bool sftp = protocol == int(RemoteProtocol::Sftp);
+    const std::optional<ConnectChecks::Server> server =
+        ConnectChecks::serverFrom(prompts, txtFTP->text(), txtPort->text(),
+                                  ProtocolChoice::defaultPort(protocol, encryption));
     if (!server)
         return;
     const std::optional<int> timeout = ConnectChecks::timeoutFrom(txtTime->text());
@@ -405,8 +443,34 @@ void SiteManagerDialog::connectSite()
     globals.gPassive = chkPASV->checkState() != Qt::Unchecked;
     globals.gEncoding = qMax(0, cobCharset->currentIndex());
     globals.gEncryption = encryption;
+    globals.gProtocol = protocol;
+    globals.gKeyFile = sftp ? txtKeyFile->text().trimmed() : QString();
     globals.gDialogCancelled = false;
     accept();
+}
+
+void SiteManagerDialog::showProtocolFields()
+{
+    const bool sftp = cobProtocol->currentIndex() == int(RemoteProtocol::Sftp);
+    // SSH encrypts by itself, has no data connections to make passive and
+    // no anonymous log-in; the transfer type is an FTP note.
+    for (QWidget *ftpOnly :
+         std::initializer_list<QWidget *>{cobEncryption, chkPASV, chkAnonymous, cobType})
+        ftpOnly->setEnabled(!sftp);
+    keyFileRow->setVisible(sftp);
+    lblDefaultPort->setText(sftp ? QStringLiteral("默认为 22") : QStringLiteral("默认为 21"));
+    lblKeyFile->setVisible(sftp);
+}
+
+void SiteManagerDialog::chooseKeyFile()
+{
+    const QString start = txtKeyFile->text().isEmpty()
+                              ? QDir::home().filePath(QStringLiteral(".ssh/id_ed25519"))
+                              : txtKeyFile->text();
+    const QString chosen =
+        prompts.openFileName(QStringLiteral("选择私钥文件"), QStringLiteral("所有文件 (*)"), start);
+    if (!chosen.isEmpty())
+        txtKeyFile->setText(QDir::toNativeSeparators(chosen));
 }
 
 void SiteManagerDialog::setPasswordMask(bool masked)

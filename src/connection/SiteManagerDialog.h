@@ -11,6 +11,7 @@ class Prompts;
 class QCheckBox;
 class QComboBox;
 class QDataWidgetMapper;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
@@ -25,10 +26,10 @@ class QSqlTableModel;
 //
 // Result (the only output): when the user presses Connect and the address,
 // port and time-out pass their checks, the dialog writes gHost, gUser,
-// gPassword, gPort, gTimeout, gPassive, gEncoding and gEncryption from the
-// controls (saved or not; Connect does not save; an empty port means 990
-// with implicit TLS, 21 otherwise), sets gDialogCancelled to false and closes with
-// accept(). A failed check keeps the dialog open; Close, Escape and the close
+// gPassword, gPort, gTimeout, gPassive, gEncoding, gEncryption, gProtocol
+// and gKeyFile from the controls (saved or not; Connect does not save; an
+// empty port means 22 with SFTP, 990 with implicit TLS, 21 otherwise), sets gDialogCancelled to
+// false and closes with accept(). A failed check keeps the dialog open; Close, Escape and the close
 // box reject it. In those cases no global is touched, so the caller, which
 // sets gDialogCancelled before showing the dialog, decides what a dialog that
 // was not confirmed means, and a reconnect keeps using the values of the
@@ -64,6 +65,10 @@ private:
     void saveSite();
     void connectSite();
     void setPasswordMask(bool masked);
+    // Enables what the protocol chosen uses: the FTP-only fields for FTP,
+    // the key file for SFTP.
+    void showProtocolFields();
+    void chooseKeyFile();
     void fillAnonymous(bool anonymous);
 
     Globals &globals;
@@ -84,6 +89,12 @@ private:
     QComboBox *cobType = nullptr;
     QComboBox *cobCharset = nullptr;
     QComboBox *cobEncryption = nullptr;
+    QComboBox *cobProtocol = nullptr;
+    QLineEdit *txtKeyFile = nullptr;
+    QPushButton *cmdKeyFile = nullptr;
+    QWidget *keyFileRow = nullptr;
+    QLabel *lblKeyFile = nullptr;
+    QLabel *lblDefaultPort = nullptr;
     QLineEdit *txtTime = nullptr;
     QCheckBox *chkChar = nullptr;
     QCheckBox *chkAnonymous = nullptr;

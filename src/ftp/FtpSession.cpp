@@ -2,11 +2,12 @@
 
 #include "ftp/FtpEngine.h"
 
-FtpSession::FtpSession(QObject *parent)
-    : WorkerSession(
-          RemoteProtocol::Ftp,
-          [](RemoteInterrupt &interrupt, RemoteEventSink &sink) {
-              return std::make_unique<FtpEngine>(interrupt, sink);
-          },
-          parent)
+FtpSession::FtpSession(QObject *parent) : WorkerSession(RemoteProtocol::Ftp, engineMaker(), parent)
 {}
+
+WorkerSession::EngineMaker FtpSession::engineMaker()
+{
+    return [](RemoteInterrupt &interrupt, RemoteEventSink &sink) {
+        return std::make_unique<FtpEngine>(interrupt, sink);
+    };
+}

@@ -10,4 +10,7 @@ class FtpSession : public WorkerSession
     Q_OBJECT
 public:
     explicit FtpSession(QObject *parent = nullptr);
+
+    // What makes this protocol's engine, for a session that changes protocol.
+    static EngineMaker engineMaker();
 };

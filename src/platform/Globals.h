@@ -18,6 +18,8 @@ struct Globals
     int gEncoding = 0; // the site's "字符集": 0 自动, 1 UTF-8, 2 GBK (RemoteNameEncoding)
     int gEncryption =
         0; // the site's "加密": 0 plain, 1 TLS if offered, 2 TLS, 3 implicit (RemoteEncryption)
+    int gProtocol = 0;  // the site's "协议": 0 FTP, 1 SFTP (RemoteProtocol)
+    QString gKeyFile;   // SFTP: the private key file to log in with; empty: none
     QString gHomeDir;   // the remote start directory
     QString gRemoteDir; // the remote directory last entered
     bool gRestartSupported = false;

@@ -12,9 +12,28 @@ class QWidget;
 class Prompts
 {
 public:
-    enum class Icon { None, Information, Warning, Question, Critical };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-    enum class Answer { Ok, Cancel, Yes, No };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Question,
+        Critical
+    };
+    enum class Buttons
+    {
+        Ok,
+        OkCancel,
+        YesNo,
+        YesNoCancel
+    };
+    enum class Answer
+    {
+        Ok,
+        Cancel,
+        Yes,
+        No
+    };
 
     virtual ~Prompts() = default;
 
@@ -23,6 +42,8 @@ public:
     // The typed text, or nothing when the user cancelled.
     virtual std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                             const QString &defaultText) = 0;
+    // The same for a password or passphrase: nothing shows while it is typed.
+    virtual std::optional<QString> secretBox(const QString &prompt, const QString &title) = 0;
     // The chosen file, or an empty text when the user cancelled. `filter` uses
     // Qt's form ("可执行文件 (*)").
     virtual QString openFileName(const QString &title, const QString &filter,
@@ -40,6 +61,7 @@ public:
                       const QString &title) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                     const QString &defaultText) override;
+    std::optional<QString> secretBox(const QString &prompt, const QString &title) override;
     QString openFileName(const QString &title, const QString &filter,
                          const QString &startFile) override;
 
@@ -52,7 +74,13 @@ private:
 class ScriptedPrompts : public Prompts
 {
 public:
-    enum class Kind { Message, Input, OpenFile };
+    enum class Kind
+    {
+        Message,
+        Input,
+        Secret,
+        OpenFile
+    };
     struct Asked
     {
         Kind kind;
@@ -63,8 +91,9 @@ public:
         QString filter = QString(); // the file dialog's filter
     };
 
-    // Queued answers are used in order; with an empty queue a message box
-    // answers Ok (or Yes), an input box is cancelled, a file dialog cancelled.
+    // Queued answers are used in order (secret boxes take the input boxes'
+    // queue); with an empty queue a message box answers Ok (or Yes), an
+    // input box is cancelled, a file dialog cancelled.
     QList<Answer> messageAnswers;
     QList<std::optional<QString>> inputAnswers;
     QList<QString> fileAnswers;
@@ -74,6 +103,7 @@ public:
                       const QString &title) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                     const QString &defaultText) override;
+    std::optional<QString> secretBox(const QString &prompt, const QString &title) override;
     QString openFileName(const QString &title, const QString &filter,
                          const QString &startFile) override;
 };

@@ -178,11 +178,13 @@ bool SiteDatabase::checkTable()
     if (!missing.isEmpty())
         return fail(ColumnsMissing, QStringLiteral("站点数据库的表 \"%1\" 缺少列: %2")
                                         .arg(TableName, missing.join(QStringLiteral(", "))));
-    // A file from before the encoding or the encryption column: they are
-    // appended, empty ("自动" and plain FTP for every site, as before).
+    // A file from before the encoding, encryption, protocol or key file
+    // column: they are appended, empty ("自动" and plain FTP for every site,
+    // as before).
     // Should the file refuse, the sites still open and the choice is simply
     // not kept.
-    for (const QString &later : {SiteColumns::Encoding, SiteColumns::Encryption}) {
+    for (const QString &later : {SiteColumns::Encoding, SiteColumns::Encryption,
+                                 SiteColumns::Protocol, SiteColumns::KeyFile}) {
         if (!columns.contains(later))
             QSqlQuery(db).exec(
                 QStringLiteral("ALTER TABLE %1 ADD COLUMN \"%2\" TEXT").arg(TableName, later));

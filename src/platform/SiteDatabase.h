@@ -18,6 +18,9 @@ inline const QString Anonymous = QStringLiteral("匿名");
 // made before them get them added when opened, empty.
 inline const QString Encoding = QStringLiteral("字符集");
 inline const QString Encryption = QStringLiteral("加密");
+// "FTP" or "SFTP"; empty: FTP, as every site was before.
+inline const QString Protocol = QStringLiteral("协议");
+inline const QString KeyFile = QStringLiteral("密钥文件");
 } // namespace SiteColumns
 
 // The site file "korvu.sit": an SQLite database holding the table "mysit",

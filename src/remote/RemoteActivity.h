@@ -48,7 +48,8 @@
 // TransferStopped (18)      1   a stop ended a transfer (the partial     count (bytes), text
 //                               file is kept), a listing or a tree copy
 // Encrypted (19)            1   the connection is encrypted: protocol    text
-//                               version and cipher, once per connection
+//                               version and cipher (SSH: key exchange,
+//                               cipher and MAC), once per connection
 // EncryptionNote (20)       1   a certificate that could not be verified text
 //                               was trusted by the caller; the server
 //                               offers no TLS and the session goes on
@@ -63,7 +64,18 @@
 //                               in the text)
 // MakeDirectoryResult (25) 0/2  the outcome of MakeRemoteDirectory:      folder, replyCode (0 when
 //                               category 0 with the server's reply when  none came), reply (made),
-//                               made; category 2 otherwise               text (not made)
+//                               made; category 2 otherwise               text (not made; made
+//                                                                        where the server says
+//                                                                        nothing: SFTP)
+// SshBanner (26)            1   the SSH server's banner (its version)    text
+// HostKeyAccepted (27)      1   the SSH host key, and why it was taken:  text
+//                               known_hosts, trusted before, or the
+//                               user's answer
+// LoginTrying (28)          1   an SSH log-in method is tried            text
+// LoginMethodRefused (29)   1   the server did not take it (the next     text
+//                               method is tried)
+// SftpStarted (30)          1   SFTP runs: its version and the server's  text
+//                               extensions
 //
 // Categories: 0 a server's words for the session log, as received;
 //             1 information: progress (14-17) and the other texts;
@@ -108,6 +120,11 @@ enum class RemoteActivityKind
     LinesUnreadable = 21,
     FileVerified = 22,
     MakeDirectoryResult = 25,
+    SshBanner = 26,
+    HostKeyAccepted = 27,
+    LoginTrying = 28,
+    LoginMethodRefused = 29,
+    SftpStarted = 30,
 };
 
 // How a request to make a folder came out (MakeDirectoryResult).

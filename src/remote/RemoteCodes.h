@@ -59,7 +59,8 @@
 //       common protocol version or cipher)
 // 11122 the server's certificate was not trusted: it could not be    [closed]
 //       verified and the caller refused it, or no caller was asked
-//       (see RemoteSession::setQuestion)
+//       (see RemoteSession::setQuestion); SSH: the same for a host key
+//       that is not known (or changed) and was not accepted
 // 11123 encryption is required (ExplicitRequired) but the server     [closed]
 //       refused AUTH TLS, PBSZ or PROT P; nothing was sent in clear
 //       after the greeting
@@ -68,9 +69,29 @@
 //       connection (another peer), or the server refused it (522),
 //       typically because it requires the data connection to
 //       resume the control connection's TLS session
-// 11125 the file transferred differs from the server's: its hash is   [connected]
+// 11125 SFTP: the server says there is no such file or folder      [connected]
+//       (SSH_FX_NO_SUCH_FILE)
+// 11126 SFTP: the server says the user may not                      [connected]
+//       (SSH_FX_PERMISSION_DENIED)
+// 11127 SFTP: the server refused for another reason                 [connected]
+//       (SSH_FX_FAILURE: a folder that is not empty, a disk that is full)
+// 11128 SFTP: the server cannot do this (SSH_FX_OP_UNSUPPORTED)      [connected]
+// 11129 SFTP: a new folder, or the new name of a rename, is there   [connected]
+//       already (as a folder or a file)
+// 11130 SFTP: the folder to change to is no folder                  [connected]
+// 11131 SSH: the log-in was refused: the server took none of the     [closed]
+//       methods tried (key file, agent, password, keyboard-
+//       interactive), or the user declined to answer
+// 11132 the file transferred differs from the server's: its hash is   [connected]
 //       not the one the server gives (HASH, XSHA256, XSHA1, XMD5,
 //       XCRC). Both files are kept as they are.
+//
+// An SSH server has no reply codes: every refusal of an SFTP session is one
+// of the numbers 11125 to 11131, and the server's own words (its status
+// message) come with it. Like a server's reply code from 500 on, these say
+// the request itself was refused, not that it should be tried again.
+// Protocol errors of SSH or SFTP are 11114 (closed), a connection that ends
+// 11103, a time-out 11102.
 //
 // A server reply 421 closes the session as well.
 //
@@ -110,7 +131,14 @@ constexpr int TlsHandshakeFailed = 11121;
 constexpr int CertificateRefused = 11122;
 constexpr int TlsRefused = 11123;
 constexpr int DataTlsFailed = 11124;
-constexpr int HashMismatch = 11125;
+constexpr int NoSuchFile = 11125;
+constexpr int PermissionDenied = 11126;
+constexpr int RequestRefused = 11127;
+constexpr int Unsupported = 11128;
+constexpr int AlreadyExists = 11129;
+constexpr int NotAFolder = 11130;
+constexpr int LoginRefused = 11131;
+constexpr int HashMismatch = 11132;
 } // namespace RemoteErrorCode
 
 // ConnectionState
@@ -153,7 +181,8 @@ constexpr int Implicit = 3;          // TLS from the first byte (port 990 by cus
 } // namespace RemoteEncryption
 
 // The answer to a question about a server certificate that could not be
-// verified, or about a host key not yet known (RemoteSession::setQuestion)
+// verified, or about an SSH host key not yet known or changed
+// (RemoteSession::setQuestion)
 namespace RemoteTrust {
 constexpr int Refuse = 0; // the connection ends with 11122
 constexpr int Once = 1;   // accepted for this connection

@@ -13,7 +13,7 @@ class RemoteInterrupt;
 // The step that follows every file transfer, on the session's worker: when
 // the server offers a hash of a whole file, the file just moved is compared
 // with the server's hash of it. Equal: FileVerified is reported. Different:
-// the transfer fails with 11125, and both files stay as they are. Not
+// the transfer fails with 11132, and both files stay as they are. Not
 // offered (or off, or an ASCII transfer, whose line ends change the bytes):
 // nothing is said and nothing is asked of the server.
 //

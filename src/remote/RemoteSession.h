@@ -84,7 +84,7 @@ public:
     }
     // On (the default): every file a transfer moves is compared with the
     // server's hash of it where the server offers one (FTP: HASH, XSHA256,
-    // XSHA1, XMD5, XCRC); a file that differs fails the call with 11125
+    // XSHA1, XMD5, XCRC); a file that differs fails the call with 11132
     // and is kept. Binary transfers only.
     bool VerifyTransfers() const { return m_settings.verifyTransfers; }
     void setVerifyTransfers(bool on) { m_settings.verifyTransfers = on; }

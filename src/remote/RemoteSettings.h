@@ -8,6 +8,7 @@
 enum class RemoteProtocol
 {
     Ftp,
+    Sftp, // SFTP (version 3) over SSH
 };
 
 // The settings of the operation in hand, copied from the session's

@@ -178,6 +178,41 @@ enum class RemoteMessage
     NoLocalFolder,         // path
     CannotEnter,           // folder
 
+    // SSH and SFTP
+    SshServer,           // the server's banner
+    SshEncryption,       // key exchange, cipher and MAC
+    HostKeyAccepted,     // type and fingerprint, why (one of the four below)
+    HostKeyKnown,        //
+    HostKeyTrusted,      //
+    HostKeyNew,          //
+    HostKeyReplaced,     //
+    HostKeyRefused,      // host, fingerprint
+    LoginTrying,         // method
+    LoginTryingKey,      // method, key file
+    LoginMethodRefused,  // method
+    LoggedInWith,        // user@host, method
+    SshLoginRefused,     // the methods tried
+    Nothing,             // "none"
+    SftpStarted,         // version, the server's extensions
+    SshConnectionClosed, //
+    InBrackets,          // a detail
+    ServerStatus,        // status code, the server's message
+    SshProtocolError,    // detail (InBrackets, ServerStatus or nothing)
+    PathNotFound,        // path, detail
+    PathNoPermission,    // path, detail
+    PathExists,          // path
+    NotAFolder,          // path
+    PathRefused,         // path, detail
+    PathUnsupported,     // path
+    LocalReadWrite,      // path, detail
+    BadArgument,         // the argument, detail
+    CannotResumePath,    // path, detail
+    TransferIncomplete,  // path, detail
+    FolderTooLong,       // folder
+    UnusableRemoteName,  //
+    FolderMade,          // path
+    FolderNotMade,       // why
+
     // korvu-ftp
     NotALocalName,     // remote path
     CannotWriteOutput, // the system's words

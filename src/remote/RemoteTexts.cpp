@@ -324,6 +324,73 @@ QString pattern(RemoteMessage message)
     case M::CannotEnter:
         return QStringLiteral("无法进入目录 %1");
 
+    case M::SshServer:
+        return QStringLiteral("SSH 服务器：%1");
+    case M::SshEncryption:
+        return QStringLiteral("SSH 密钥交换与加密：%1");
+    case M::HostKeyAccepted:
+        return QStringLiteral("主机密钥 %1（%2）");
+    case M::HostKeyKnown:
+        return QStringLiteral("已在 known_hosts 中");
+    case M::HostKeyTrusted:
+        return QStringLiteral("已受信任");
+    case M::HostKeyNew:
+        return QStringLiteral("新主机，已由用户接受");
+    case M::HostKeyReplaced:
+        return QStringLiteral("已更改，已由用户接受");
+    case M::HostKeyRefused:
+        return QStringLiteral("未接受服务器 %1 的主机密钥（%2），连接已关闭");
+    case M::LoginTrying:
+        return QStringLiteral("正在尝试登录方式：%1");
+    case M::LoginTryingKey:
+        return QStringLiteral("正在尝试登录方式：%1（%2）");
+    case M::LoginMethodRefused:
+        return QStringLiteral("服务器未接受登录方式：%1");
+    case M::LoggedInWith:
+        return QStringLiteral("已登录到 %1（%2）");
+    case M::SshLoginRefused:
+        return QStringLiteral("登录失败：服务器不接受所用的登录方式（已尝试：%1）");
+    case M::Nothing:
+        return QStringLiteral("无");
+    case M::SftpStarted:
+        return QStringLiteral("SFTP 版本 %1，服务器扩展：%2");
+    case M::SshConnectionClosed:
+        return QStringLiteral("与服务器的连接已断开");
+    case M::InBrackets:
+        return QStringLiteral("（%1）");
+    case M::ServerStatus:
+        return QStringLiteral("（服务器回复 %1：%2）");
+    case M::SshProtocolError:
+        return QStringLiteral("服务器的回复不符合 SSH/SFTP 协议，连接已关闭%1");
+    case M::PathNotFound:
+        return QStringLiteral("%1 不存在%2");
+    case M::PathNoPermission:
+        return QStringLiteral("没有权限访问 %1%2");
+    case M::PathExists:
+        return QStringLiteral("%1 已存在");
+    case M::NotAFolder:
+        return QStringLiteral("%1 不是文件夹");
+    case M::PathRefused:
+        return QStringLiteral("服务器拒绝了对 %1 的操作%2");
+    case M::PathUnsupported:
+        return QStringLiteral("服务器不支持对 %1 的此项操作");
+    case M::LocalReadWrite:
+        return QStringLiteral("无法读写本地文件 %1%2");
+    case M::BadArgument:
+        return QStringLiteral("参数无效：\"%1\"%2");
+    case M::CannotResumePath:
+        return QStringLiteral("无法续传 %1%2，可从头传输");
+    case M::TransferIncomplete:
+        return QStringLiteral("传输不完整：%1%2");
+    case M::FolderTooLong:
+        return QStringLiteral("目录 %1 的条目过多，无法列出");
+    case M::UnusableRemoteName:
+        return QStringLiteral("服务器给出的名称无法使用");
+    case M::FolderMade:
+        return QStringLiteral("已创建目录 %1");
+    case M::FolderNotMade:
+        return QStringLiteral("无法创建目录：%1");
+
     case M::NotALocalName:
         return QStringLiteral("\"%1\" 不能用作本地文件名，请给出本地文件名");
     case M::CannotWriteOutput:
@@ -424,7 +491,8 @@ QString logLine(const RemoteActivity &activity)
     case RemoteActivityKind::CommandSent:
         return activity.reply + lineEnd;
     case RemoteActivityKind::MakeDirectoryResult:
-        if (activity.folder == RemoteFolderOutcome::Made)
+        // An SSH server says nothing when it made the folder: the program does.
+        if (activity.folder == RemoteFolderOutcome::Made && !activity.reply.isEmpty())
             return activity.reply + lineEnd;
         break;
     default:

@@ -84,19 +84,44 @@ void parseHostAndPort(const QString &text, RemoteUrl &url)
     url.host = percentDecoded(url.host, QStringLiteral("host"));
     if (url.host.isEmpty())
         throw BadUrl{QStringLiteral("the URL names no host")};
-    url.port = parsePort(portText, url.implicitTls ? RemoteUrl::DefaultImplicitTlsPort
-                                                   : RemoteUrl::DefaultPort);
+    url.port = parsePort(portText, url.protocol == RemoteProtocol::Sftp ? RemoteUrl::DefaultSshPort
+                                   : url.implicitTls ? RemoteUrl::DefaultImplicitTlsPort
+                                                     : RemoteUrl::DefaultPort);
+}
+
+// The scheme, and the text after its "//".
+QString takeScheme(const QString &text, RemoteUrl &url)
+{
+    static const QLatin1String plain("ftp://");
+    static const QLatin1String implicit("ftps://");
+    static const QLatin1String ssh("sftp://");
+    if (text.startsWith(plain, Qt::CaseInsensitive))
+        return text.mid(plain.size());
+    if (text.startsWith(implicit, Qt::CaseInsensitive)) {
+        url.implicitTls = true;
+        return text.mid(implicit.size());
+    }
+    if (text.startsWith(ssh, Qt::CaseInsensitive)) {
+        url.protocol = RemoteProtocol::Sftp;
+        url.user.clear();
+        url.password.clear();
+        return text.mid(ssh.size());
+    }
+    throw BadUrl{QStringLiteral("not an ftp://, ftps:// or sftp:// URL: %1").arg(text)};
+}
+
+// "~" and "~/docs": the home folder, where an SFTP session starts.
+QString withoutHome(const QString &path)
+{
+    if (path == QLatin1String("~"))
+        return {};
+    return path.startsWith(QLatin1String("~/")) ? path.mid(2) : path;
 }
 
 RemoteUrl parseUrl(const QString &text)
 {
-    static const QLatin1String plain("ftp://");
-    static const QLatin1String implicit("ftps://");
     RemoteUrl url;
-    url.implicitTls = text.startsWith(implicit, Qt::CaseInsensitive);
-    if (!url.implicitTls && !text.startsWith(plain, Qt::CaseInsensitive))
-        throw BadUrl{QStringLiteral("not an ftp:// or ftps:// URL: %1").arg(text)};
-    const QString rest = text.mid(url.implicitTls ? implicit.size() : plain.size());
+    const QString rest = takeScheme(text, url);
     const qsizetype slash = rest.indexOf(QLatin1Char('/'));
     const QString authority = slash < 0 ? rest : rest.left(slash);
 
@@ -117,6 +142,8 @@ RemoteUrl parseUrl(const QString &text)
     parseHostAndPort(authority.mid(at + 1), url);
     if (slash >= 0)
         url.startDirectory = percentDecoded(rest.mid(slash + 1), QStringLiteral("path"));
+    if (url.protocol == RemoteProtocol::Sftp)
+        url.startDirectory = withoutHome(url.startDirectory);
     return url;
 }
 

@@ -197,6 +197,16 @@ WorkerSession::WorkerSession(RemoteProtocol protocol, const EngineMaker &makeEng
     connect(m_collect, &QTimer::timeout, this, &WorkerSession::deliverEvents);
 }
 
+bool WorkerSession::replaceEngine(RemoteProtocol protocol, const EngineMaker &makeEngine)
+{
+    // The worker holds no call of the engine's while the session is idle.
+    if (m_busy || m_state != RemoteState::Closed)
+        return false;
+    m_engine = makeEngine(*m_interrupt, *m_bridge);
+    m_protocol = protocol;
+    return true;
+}
+
 WorkerSession::~WorkerSession()
 {
     *m_alive = false;

@@ -34,6 +34,11 @@ public:
                   QObject *parent = nullptr);
     ~WorkerSession() override;
 
+    // Speaks `protocol` from the next connection on, with an engine made by
+    // `makeEngine`: one session object whatever the site speaks. Only while
+    // closed and idle; false (and nothing changed) otherwise.
+    bool replaceEngine(RemoteProtocol protocol, const EngineMaker &makeEngine);
+
     RemoteProtocol Protocol() const override { return m_protocol; }
     bool IsBusy() const override { return m_busy; }
     int ConnectionState() const override { return m_state; }

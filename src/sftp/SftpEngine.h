@@ -92,6 +92,9 @@ public:
     int state() const { return m_state; }
     // The folder the server confirmed; empty when closed or unknown.
     QString currentDirectory() const;
+    // The same as the server named it, byte for byte (what tells a folder
+    // when a tree walk meets it again).
+    QByteArray currentDirectoryRaw() const { return m_directory; }
     const SftpConnectionInfo &connectionInfo() const { return m_info; }
 
 private:

@@ -4,7 +4,7 @@
 #include <QString>
 
 // What went wrong, as a kind the caller can act on; the texts shown to the
-// user are made from it above the engine (SftpTexts for the log and tests).
+// user are made from it above the engine (SftpToRemote, RemoteTexts).
 enum class SftpErrorKind
 {
     Stopped,              // StopTransfer: the call ended at once; still connected

@@ -7,7 +7,7 @@
 #include <optional>
 
 // What happened, for the session log and the progress display. The texts
-// are made above the engine from the kind and its fields (SftpTexts).
+// are made above the engine from the kind and its fields (SftpToRemote).
 enum class SftpActivity
 {
     Connecting,            // subject: host; detail: address and port

@@ -9,4 +9,5 @@ void SetFtpProperties(RemoteSession &session, const Globals &g)
     session.setPassiveMode(g.gPassive);
     session.setNameEncoding(g.gEncoding);
     session.setEncryption(g.gEncryption);
+    session.setKeyFile(g.gKeyFile);
 }

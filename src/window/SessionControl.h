@@ -3,7 +3,7 @@
 class RemoteSession;
 struct Globals;
 
-// Applies the session's time-out, passive mode, name encoding and encryption
-// to the FTP component; done before every remote operation so a changed
+// Applies the session's time-out, passive mode, name encoding, encryption
+// and key file to the session component; done before every remote operation so a changed
 // setting takes effect at once.
 void SetFtpProperties(RemoteSession &session, const Globals &g);

@@ -1,6 +1,8 @@
 #include "SiteFixtures.h"
 #include "connection/CertificateTrust.h"
 #include "connection/ConnectionController.h"
+#include "fixtures/FakeSftpServer.h"
+#include "fixtures/SshdServer.h"
 #include "fixtures/TestCertificate.h"
 #include "fixtures/TestFiles.h"
 #include "fixtures/VsftpdServer.h"
@@ -9,6 +11,7 @@
 #include "platform/TrustedCertificates.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteTexts.h"
+#include "remote/factory/RemoteSessions.h"
 #include "window/HelpLauncher.h"
 #include "window/RemoteBrowser.h"
 #include "window/WindowTestSupport.h"
@@ -126,11 +129,21 @@ private Q_SLOTS:
     void asksOnlyWhatItMust_data();
     void asksOnlyWhatItMust();
     void connectsFromTheSiteManagerOverTls();
+    void judgesSshHostKeys_data();
+    void judgesSshHostKeys();
+    void asksSshSecretsInBoxes_data();
+    void asksSshSecretsInBoxes();
+
+private:
+    // The program's HOME: no ~/.ssh/known_hosts of the machine's user.
+    QTemporaryDir home;
 };
 
 void TestCertificates::initTestCase()
 {
     // Never the real user's data folder.
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("SSH_AUTH_SOCK");
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(TrustedCertificates().path().contains(QLatin1String(".qttest")));
 }
@@ -332,6 +345,157 @@ void TestCertificates::connectsFromTheSiteManagerOverTls()
     QVERIFY(parts.session.IsEncrypted());
     QCOMPARE(TrustedCertificates().check(server.host(), server.port(), certificate.fingerprint()),
              TrustedCertificates::Verdict::Trusted);
+}
+
+void TestCertificates::judgesSshHostKeys_data()
+{
+    QTest::addColumn<bool>("keptOther"); // another key trusted always for the server before
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("keptAfter"); // "server", "other" or ""
+    QTest::newRow("unknown, always") << false << "cmdTrustAlways" << true << "server";
+    QTest::newRow("unknown, once") << false << "cmdTrustOnce" << true << "";
+    QTest::newRow("unknown, refused") << false << "cmdRefuse" << false << "";
+    QTest::newRow("changed, refused") << true << "cmdRefuse" << false << "other";
+    QTest::newRow("changed, replaced") << true << "cmdReplace" << true << "server";
+}
+
+// An SFTP site from the site manager against sshd: the host key is put to
+// the user before any password leaves, and "always" is kept per server.
+void TestCertificates::judgesSshHostKeys()
+{
+    if (!SshdServer::available())
+        QSKIP(qPrintable(SshdServer::unavailableReason()));
+    QFETCH(bool, keptOther);
+    QFETCH(QString, button);
+    QFETCH(bool, connected);
+    QFETCH(QString, keptAfter);
+    QTemporaryDir root;
+    QVERIFY(TestFiles::write(root.filePath(QStringLiteral("中文目录/文件.txt")), "x"));
+    SshdServer server(root.path());
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    const QString other = QStringLiteral("SHA256:") + QString(43, QLatin1Char('k'));
+    QFile::remove(TrustedCertificates().path());
+    if (keptOther)
+        QVERIFY(TrustedCertificates().remember(server.host(), server.port(), other));
+
+    SiteFile sites;
+    sites.insert(QStringLiteral("ssh"), server.host(),
+                 {{"端口", QString::number(server.port())},
+                  {"用户名", SshdServer::user()},
+                  {"密码", SshdServer::password()},
+                  {"超时", "20"},
+                  {"协议", "SFTP"}});
+    TestCommands actions;
+    QPlainTextEdit txtLog;
+    ScriptedShell shell;
+    TestContext parts(&actions, actions.commands, &txtLog, shell);
+    ListingBrowser browser(parts.session);
+    ConnectionController controller(parts.context, browser, sites.path());
+    int questions = 0;
+    const auto answer = [&](QWidget *dialog) {
+        ++questions;
+        QCOMPARE(dialog->objectName(), QStringLiteral("frmHostKey"));
+        QCOMPARE(labelText(dialog, "lblKeyType"), QStringLiteral("ED25519"));
+        QCOMPARE(labelText(dialog, "lblFingerprint"), server.hostKeyFingerprint());
+        // A changed key is refused or replaced, never taken just once.
+        QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblKnown")) != nullptr, keptOther);
+        QCOMPARE(dialog->findChild<QWidget *>(QStringLiteral("cmdTrustOnce")) == nullptr,
+                 keptOther);
+        press(dialog, button);
+    };
+    whenDialogOpens([&](QWidget *dialog) {
+        whenDialogOpens(answer);
+        press(dialog, QStringLiteral("cmdConnect"));
+    });
+    controller.mnuSit_Click();
+    QCOMPARE(questions, 1);
+    QCOMPARE(parts.session.ConnectionState(),
+             connected ? RemoteState::Connected : RemoteState::Closed);
+    QString kept;
+    TrustedCertificates().check(server.host(), server.port(), QString(), &kept);
+    QCOMPARE(kept, keptAfter == QLatin1String("server")  ? server.hostKeyFingerprint()
+                   : keptAfter == QLatin1String("other") ? other
+                                                         : QString());
+    if (!connected)
+        return;
+    QCOMPARE(actions.windowTitle(),
+             QStringLiteral("Korvu (连接到: %1, SSH 已加密)").arg(server.host()));
+    QVERIFY(browser.names.contains(QStringLiteral("中文目录")));
+    if (kept.isEmpty())
+        return;
+    // Trusted always: the next connection asks nothing.
+    controller.mnuLogout_Click();
+    controller.mnuRelogin_Click();
+    QCOMPARE(questions, 1);
+    QCOMPARE(parts.session.ConnectionState(), RemoteState::Connected);
+}
+
+void TestCertificates::asksSshSecretsInBoxes_data()
+{
+    QTest::addColumn<QString>("user"); // "kbdint": the fake server's keyboard-interactive log-in
+    QTest::addColumn<QString>("key");  // SshdServer::keyPath; "": none
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("firstAsked"); // part of the first box's question
+    QTest::newRow("key passphrase") << SshdServer::user() << "ed25519-passphrase"
+                                    << QStringList{SshdServer::passphrase()} << true << "私钥";
+    QTest::newRow("passphrase declined, password declined")
+        << SshdServer::user() << "ed25519-passphrase" << QStringList() << false << "私钥";
+    QTest::newRow("password asked")
+        << SshdServer::user() << "" << QStringList{SshdServer::password()} << true << "的密码";
+    QTest::newRow("keyboard-interactive") << "kbdint"
+                                          << "" << QStringList{"4711"} << true << "Code:";
+    QTest::newRow("keyboard-interactive, wrong code")
+        << "kbdint"
+        << "" << QStringList{"1234"} << false << "Code:";
+}
+
+// What the log-in asks goes to the user in boxes (hidden as typed); a box
+// closed without an answer ends the log-in.
+void TestCertificates::asksSshSecretsInBoxes()
+{
+    if (!SshdServer::available())
+        QSKIP(qPrintable(SshdServer::unavailableReason()));
+    QFETCH(QString, user);
+    QFETCH(QString, key);
+    QFETCH(QStringList, typed);
+    QFETCH(bool, connected);
+    QFETCH(QString, firstAsked);
+    QTemporaryDir root;
+    SshdServer sshd(root.path());
+    FakeSftpServer fake(root.path());
+    const bool interactive = user == QLatin1String("kbdint");
+    QVERIFY2(interactive ? fake.start() : sshd.start(),
+             qPrintable(interactive ? fake.error() : sshd.error()));
+    const int port = interactive ? fake.port() : sshd.port();
+    TestCommands actions;
+    QPlainTextEdit txtLog;
+    ScriptedShell shell;
+    TestContext parts(&actions, actions.commands, &txtLog, shell);
+    for (const QString &answer : typed)
+        parts.prompts.inputAnswers.append(answer);
+    ListingBrowser browser(parts.session);
+    // It answers the session's questions.
+    ConnectionController controller(parts.context, browser);
+    QVERIFY(RemoteSessions::speak(parts.session, RemoteProtocol::Sftp));
+    parts.session.setTimeoutMs(20000);
+    parts.session.setKeyFile(key.isEmpty() ? QString() : sshd.keyPath(key));
+    // The host key is trusted already: only the log-in asks.
+    parts.session.setTrustedHostKeys(
+        {interactive ? fake.fingerprint() : sshd.hostKeyFingerprint()});
+    QString why;
+    QCOMPARE(succeeds(
+                 [&] {
+                     parts.session.OpenConnection(QStringLiteral("127.0.0.1"), user, QString(),
+                                                  QString(), port);
+                 },
+                 why),
+             connected);
+    QVERIFY(!parts.prompts.asked.isEmpty());
+    QCOMPARE(parts.prompts.asked.first().kind, ScriptedPrompts::Kind::Secret);
+    QVERIFY2(parts.prompts.asked.first().text.contains(firstAsked),
+             qPrintable(parts.prompts.asked.first().text));
 }
 
 QTEST_MAIN(TestCertificates)

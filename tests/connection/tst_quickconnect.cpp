@@ -24,6 +24,8 @@ private Q_SLOTS:
     void fillsFromLink();
     void remembersServers_data();
     void remembersServers();
+    void choosesSftp_data();
+    void choosesSftp();
 };
 
 void TestQuickConnect::confirm_data()
@@ -240,6 +242,52 @@ void TestQuickConnect::remembersServers()
     const QString stored = settings.value(QuickConnectHistory::Key);
     QVERIFY2(!stored.contains(QLatin1String("pw")), qPrintable(stored));
     QCOMPARE(stored.contains(QLatin1String("\"protocol\":\"FTP\"")), !offered.isEmpty());
+}
+
+void TestQuickConnect::choosesSftp_data()
+{
+    QTest::addColumn<QStringList>("typed");   // address, user, password, port
+    QTest::addColumn<int>("protocol");        // chosen in cobProtocol; -1: left as shown
+    QTest::addColumn<QStringList>("session"); // host, user, password, port, protocol
+    QTest::newRow("sftp:// typed") << QStringList{"sftp://ssh.example", "bob", "pw", ""} << -1
+                                   << QStringList{"ssh.example", "bob", "pw", "22", "1"};
+    QTest::newRow("sftp:// with user and port")
+        << QStringList{"sftp://alice@[::1]:2222", "", "pw", ""} << -1
+        << QStringList{"::1", "alice", "pw", "2222", "1"};
+    QTest::newRow("the port box wins") << QStringList{"sftp://ssh.example:2222", "bob", "", "2200"}
+                                       << -1 << QStringList{"ssh.example", "bob", "", "2200", "1"};
+    QTest::newRow("SFTP chosen, no port") << QStringList{"ssh.example", "bob", "pw", ""} << 1
+                                          << QStringList{"ssh.example", "bob", "pw", "22", "1"};
+    QTest::newRow("SFTP without a user: the local one")
+        << QStringList{"ssh.example", "", "pw", ""} << 1
+        << QStringList{"ssh.example", qEnvironmentVariable("USER"), "pw", "22", "1"};
+    QTest::newRow("FTP stays FTP") << QStringList{"ftp.example", "bob", "pw", ""} << 0
+                                   << QStringList{"ftp.example", "bob", "pw", "21", "0"};
+}
+
+void TestQuickConnect::choosesSftp()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(int, protocol);
+    QFETCH(QStringList, session);
+    Globals globals = previousSession();
+    ScriptedPrompts prompts;
+    QuickConnectDialog dialog(globals, prompts);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const char *fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClicks(dialog.findChild<QLineEdit *>(QLatin1String(fields[i])), typed[i]);
+    auto *cobProtocol = dialog.findChild<QComboBox *>(QStringLiteral("cobProtocol"));
+    QCOMPARE(cobProtocol->accessibleName(), QStringLiteral("协议"));
+    if (protocol >= 0)
+        cobProtocol->setCurrentIndex(protocol);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    QVERIFY(prompts.asked.isEmpty());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE((QStringList{globals.gHost, globals.gUser, globals.gPassword,
+                          QString::number(globals.gPort), QString::number(globals.gProtocol)}),
+             session);
 }
 
 QTEST_MAIN(TestQuickConnect)

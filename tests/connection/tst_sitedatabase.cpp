@@ -60,8 +60,10 @@ void TestSiteDatabase::shippedFileHoldsAnEmptySiteTable()
     const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
     QCOMPARE(columns.fieldName(3), SiteColumns::Port);
     QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
-    QCOMPARE(columns.fieldName(columns.count() - 2), SiteColumns::Encoding);
-    QCOMPARE(columns.fieldName(columns.count() - 1), SiteColumns::Encryption);
+    QCOMPARE(columns.fieldName(columns.count() - 4), SiteColumns::Encoding);
+    QCOMPARE(columns.fieldName(columns.count() - 3), SiteColumns::Encryption);
+    QCOMPARE(columns.fieldName(columns.count() - 2), SiteColumns::Protocol);
+    QCOMPARE(columns.fieldName(columns.count() - 1), SiteColumns::KeyFile);
 }
 
 void TestSiteDatabase::badFileIsReportedAndNeverCreated_data()
@@ -171,6 +173,8 @@ void TestSiteDatabase::olderFileGetsTheLaterColumnsAppended_data()
     QTest::addColumn<QString>("charset");      // the old site's "字符集"
     QTest::newRow("before 字符集") << QString() << QString();
     QTest::newRow("before 加密") << QStringLiteral(", \"字符集\" TEXT") << QStringLiteral("GBK");
+    QTest::newRow("before 协议") << QStringLiteral(", \"字符集\" TEXT, \"加密\" TEXT")
+                                 << QStringLiteral("UTF-8");
 }
 
 void TestSiteDatabase::olderFileGetsTheLaterColumnsAppended()
@@ -198,20 +202,23 @@ void TestSiteDatabase::olderFileGetsTheLaterColumnsAppended()
         SiteDatabase db;
         QVERIFY2(db.open(path), qPrintable(db.errorDescription()));
         const QSqlRecord columns = db.database().record(SiteDatabase::TableName);
-        QCOMPARE(columns.count(), 12);
+        QCOMPARE(columns.count(), 14);
         QCOMPARE(columns.fieldName(3), SiteColumns::Port);
         QCOMPARE(columns.fieldName(7), SiteColumns::Timeout);
         QCOMPARE(columns.fieldName(10), SiteColumns::Encoding);
         QCOMPARE(columns.fieldName(11), SiteColumns::Encryption);
+        QCOMPARE(columns.fieldName(12), SiteColumns::Protocol);
+        QCOMPARE(columns.fieldName(13), SiteColumns::KeyFile);
         QSqlQuery query(db.database());
-        QVERIFY(query.exec(
-            QStringLiteral("SELECT \"站点名称\", \"端口\", \"字符集\", \"加密\" FROM mysit")));
+        QVERIFY(query.exec(QStringLiteral(
+            "SELECT \"站点名称\", \"端口\", \"字符集\", \"加密\", \"协议\" FROM mysit")));
         QVERIFY(query.next());
         QCOMPARE(query.value(0).toString(), QStringLiteral("old"));
         QCOMPARE(query.value(1).toString(), QStringLiteral("2121"));
         QCOMPARE(query.value(2).toString(), charset);
         // Empty: the site connects as it always did, in plain FTP.
         QVERIFY(query.value(3).toString().isEmpty());
+        QVERIFY(query.value(4).toString().isEmpty());
     }
 }
 

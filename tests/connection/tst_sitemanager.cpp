@@ -94,6 +94,8 @@ private Q_SLOTS:
     void keepsTheEncryptionOfEachSite_data();
     void keepsTheEncryptionOfEachSite();
     void newSitesOfferTlsWhenTheServerDoes();
+    void keepsTheProtocolOfEachSite_data();
+    void keepsTheProtocolOfEachSite();
 };
 
 void TestSiteManager::loadShowsSitesInTableOrder()
@@ -494,6 +496,60 @@ void TestSiteManager::newSitesOfferTlsWhenTheServerDoes()
     h.click("cmdConnect");
     QVERIFY(h.accepted());
     QCOMPARE(h.globals.gEncryption, 1);
+}
+
+void TestSiteManager::keepsTheProtocolOfEachSite_data()
+{
+    QTest::addColumn<QVariant>("stored"); // "协议"; null: a site from before the column
+    QTest::addColumn<QString>("port");    // "端口" as stored
+    QTest::addColumn<int>("switchTo");    // the user's choice in cobProtocol; -1 none
+    QTest::addColumn<int>("protocol");
+    QTest::addColumn<QString>("portShown");
+    QTest::addColumn<int>("connectsTo");
+    QTest::newRow("SFTP, no port") << QVariant("SFTP") << "" << -1 << 1 << "" << 22;
+    QTest::newRow("SFTP on its own port")
+        << QVariant("SFTP") << "2222" << -1 << 1 << "2222" << 2222;
+    QTest::newRow("older site") << QVariant() << "21" << -1 << 0 << "21" << 21;
+    QTest::newRow("unknown text") << QVariant("SSH") << "" << -1 << 0 << "" << 21;
+    QTest::newRow("to SFTP: 21 becomes 22") << QVariant("FTP") << "21" << 1 << 1 << "22" << 22;
+    QTest::newRow("to SFTP: another port stays")
+        << QVariant("FTP") << "2121" << 1 << 1 << "2121" << 2121;
+    QTest::newRow("back to FTP: 22 becomes 21") << QVariant("SFTP") << "22" << 0 << 0 << "21" << 21;
+}
+
+void TestSiteManager::keepsTheProtocolOfEachSite()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, port);
+    QFETCH(int, switchTo);
+    QFETCH(int, protocol);
+    QFETCH(QString, portShown);
+    QFETCH(int, connectsTo);
+    const QString key = QStringLiteral("/keys/id_ed25519");
+    SiteFile file;
+    QVariantMap more{{"超时", "30"}, {"端口", port}, {"密钥文件", key}};
+    if (stored.isValid())
+        more.insert(QStringLiteral("协议"), stored);
+    file.insert(QStringLiteral("site"), QStringLiteral("site.example"), more);
+    Harness h(file.path());
+    auto *box = h.get<QComboBox>("cobProtocol");
+    QCOMPARE(box->accessibleName(), QStringLiteral("协议"));
+    if (switchTo >= 0) {
+        box->setCurrentIndex(switchTo);
+        Q_EMIT box->activated(switchTo);
+    }
+    QCOMPARE(box->currentIndex(), protocol);
+    QCOMPARE(h.text("txtPort"), portShown);
+    const bool sftp = protocol == 1;
+    // What SSH does not use cannot be changed; the key file shows for it only.
+    for (const char *ftpOnly : {"cobEncryption", "chkPASV", "chkAnonymous", "cobType"})
+        QCOMPARE(h.get<QWidget>(ftpOnly)->isEnabled(), !sftp);
+    QCOMPARE(h.get<QWidget>("txtKeyFile")->isVisible(), sftp);
+    h.click("cmdConnect");
+    QVERIFY(h.accepted());
+    QCOMPARE(h.globals.gProtocol, protocol);
+    QCOMPARE(h.globals.gPort, connectsTo);
+    QCOMPARE(h.globals.gKeyFile, sftp ? key : QString());
 }
 
 QTEST_MAIN(TestSiteManager)

@@ -10,7 +10,7 @@ bool SuiteTls::prepare(QString &why)
     return false;
 }
 
-void SuiteTls::configure(FtpSession &session) const
+void SuiteTls::configure(RemoteSession &session) const
 {
     if (!enabled())
         return;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "FtpServerSuite.h"
+#include "ServerSuite.h"
 #include "fixtures/PyFtpdServer.h"
 #include "fixtures/TestCertificate.h"
 #include "fixtures/VsftpdServer.h"
+#include "ftp/FtpSession.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -20,7 +21,7 @@ public:
     const TestCertificate &certificate() const { return m_certificate; }
     // Makes the certificate when TLS is on; false with a reason.
     bool prepare(QString &why);
-    void configure(FtpSession &session) const;
+    void configure(RemoteSession &session) const;
 
 private:
     int m_encryption;
@@ -29,14 +30,18 @@ private:
 };
 
 // The suite against vsftpd: the LIST server, which sends names as raw bytes.
-class VsftpdSuite : public FtpServerSuite
+class VsftpdSuite : public ServerSuite
 {
 protected:
     explicit VsftpdSuite(int encryption = RemoteEncryption::Plain) : m_tls(encryption) {}
 
     QString unavailable() const override { return VsftpdServer::unavailableReason(); }
     bool startServer(const QString &root, QString &why) override;
-    void configure(FtpSession &session) override { m_tls.configure(session); }
+    void configure(RemoteSession &session) override { m_tls.configure(session); }
+    std::unique_ptr<RemoteSession> newSession() const override
+    {
+        return std::make_unique<FtpSession>();
+    }
     QString host() const override { return m_server->host(); }
     quint16 port() const override { return m_server->port(); }
     QString user() const override { return m_server->user(); }
@@ -56,13 +61,17 @@ private:
 };
 
 // The suite against pyftpdlib: the MLSD server.
-class PyFtpdSuite : public FtpServerSuite
+class PyFtpdSuite : public ServerSuite
 {
 protected:
     explicit PyFtpdSuite(int encryption = RemoteEncryption::Plain) : m_tls(encryption) {}
 
     bool startServer(const QString &root, QString &why) override;
-    void configure(FtpSession &session) override { m_tls.configure(session); }
+    void configure(RemoteSession &session) override { m_tls.configure(session); }
+    std::unique_ptr<RemoteSession> newSession() const override
+    {
+        return std::make_unique<FtpSession>();
+    }
     QString host() const override { return m_server->host(); }
     quint16 port() const override { return m_server->port(); }
     QString user() const override { return m_server->user(); }

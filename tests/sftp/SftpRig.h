@@ -1,9 +1,10 @@
 #pragma once
 
 #include "remote/RemoteInterrupt.h"
+#include "remote/RemoteTexts.h"
 #include "sftp/SftpEngine.h"
 #include "sftp/SftpEventSink.h"
-#include "sftp/SftpTexts.h"
+#include "sftp/SftpToRemote.h"
 
 #include <QList>
 #include <QTest>
@@ -80,7 +81,7 @@ template <typename Call> std::optional<SftpErrorKind> failureOf(Call &&call)
         try {                                                                                      \
             call;                                                                                  \
         } catch (const SftpError &error) {                                                         \
-            QFAIL(qPrintable(                                                                      \
-                QStringLiteral("%1: %2").arg(QLatin1String(#call), SftpTexts::error(error))));     \
+            QFAIL(qPrintable(QStringLiteral("%1: %2").arg(                                         \
+                QLatin1String(#call), RemoteTexts::description(SftpToRemote::error(error, 0)))));  \
         }                                                                                          \
     } while (false)

@@ -473,14 +473,14 @@ void TestKorvuFtp::checksAgainstTheServersHash_data()
     QTest::addColumn<int>("error"); // 0: done
     QTest::newRow("get, equal") << "get" << false << true << 0;
     QTest::newRow("mirror, equal") << "mirror" << false << true << 0;
-    QTest::newRow("get, differs") << "get" << true << true << 11125;
-    QTest::newRow("put, differs") << "put" << true << true << 11125;
+    QTest::newRow("get, differs") << "get" << true << true << 11132;
+    QTest::newRow("put, differs") << "put" << true << true << 11132;
     QTest::newRow("mirror, differs") << "mirror" << true << true << 11119;
     QTest::newRow("get, differs, --no-verify") << "get" << true << false << 0;
     QTest::newRow("mput, differs, --no-verify") << "mput" << true << false << 0;
     // Nothing to read back there: the bytes that went by are compared.
     QTest::newRow("get to /dev/null, equal") << "get /dev/null" << false << true << 0;
-    QTest::newRow("get to /dev/null, differs") << "get /dev/null" << true << true << 11125;
+    QTest::newRow("get to /dev/null, differs") << "get /dev/null" << true << true << 11132;
 }
 
 void TestKorvuFtp::checksAgainstTheServersHash()

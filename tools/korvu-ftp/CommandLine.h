@@ -16,12 +16,15 @@ struct Invocation
     };
 
     Action action = Action::Run;
-    bool active = false; // EPRT/PORT instead of EPSV/PASV
+    bool active = false; // EPRT/PORT instead of EPSV/PASV (FTP)
     int timeoutMs = 0;   // 0: the session's default
     int encoding = 0;    // RemoteNameEncoding
     int encryption = 0;  // RemoteEncryption: --tls, --tls-if-offered, ftps://
-    QString trust;       // --trust: the SHA-256 fingerprint, fingerprintDigits()
+    // --trust: FTP, the certificate's SHA-256 as fingerprintDigits() writes
+    // it; SFTP, the host key's "SHA256:..." as OpenSSH prints it.
+    QString trust;
     bool insecure = false;
+    QString keyFile; // --key: SFTP, a private key file to log in with
     bool resume = false;
     bool verify = true; // --no-verify turns it off
     bool quiet = false;
@@ -45,3 +48,7 @@ QString usageText();
 // A SHA-256 fingerprint as 64 upper-case hex digits, from "ab:cd:..." or
 // "ABCD..."; empty when `text` is no such fingerprint.
 QString fingerprintDigits(const QString &text);
+
+// `text` when it is a host key's fingerprint as OpenSSH prints it ("SHA256:"
+// and 43 characters of unpadded base64); empty otherwise.
+QString sshFingerprint(const QString &text);

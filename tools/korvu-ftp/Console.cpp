@@ -1,7 +1,9 @@
 #include "Console.h"
 
+#include <QScopeGuard>
 #include <cstdio>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace Console {
@@ -32,6 +34,41 @@ void printMessage(const QString &text)
 bool errorIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool inputIsTerminal()
+{
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+std::optional<QString> askTerminal(const QString &prompt, bool echo)
+{
+    if (!inputIsTerminal())
+        return std::nullopt;
+    const QByteArray question = terminalSafe(prompt).toUtf8();
+    std::fwrite(question.constData(), 1, size_t(question.size()), stderr);
+    std::fflush(stderr);
+    termios saved{};
+    const bool hidden = !echo && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (hidden) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    const auto restore = qScopeGuard([&] {
+        if (!hidden)
+            return;
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        // The user's Enter was not echoed either.
+        std::fputc('\n', stderr);
+    });
+    QByteArray line;
+    for (int c = std::fgetc(stdin); c != '\n'; c = std::fgetc(stdin)) {
+        if (c == EOF)
+            return std::nullopt;
+        line += char(c);
+    }
+    return QString::fromUtf8(line);
 }
 
 int errorColumns()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // Messages on standard error. Texts from the server (replies, names) may
 // hold escape sequences; none reaches the terminal as such.
@@ -13,6 +14,12 @@ QString terminalSafe(const QString &text);
 void printMessage(const QString &text);
 // Whether standard error is a terminal.
 bool errorIsTerminal();
+// Whether standard input is a terminal (someone there to answer).
+bool inputIsTerminal();
+// Asks on standard error and reads one line from standard input, not shown
+// while typed unless `echo`; nothing when standard input is no terminal or
+// ends.
+std::optional<QString> askTerminal(const QString &prompt, bool echo);
 // Columns of the terminal on standard error; 80 when it does not say.
 int errorColumns();
 

@@ -1,17 +1,19 @@
-// korvu-ftp: one FTP command from the command line, on Korvu's remote session.
+// korvu-ftp: one FTP or SFTP command from the command line, on Korvu's remote session.
 
 #include "ActivityReporter.h"
+#include "Answers.h"
 #include "ClientCommands.h"
 #include "CommandLine.h"
 #include "Console.h"
 #include "ProgressBar.h"
 #include "UsageError.h"
-#include "remote/RemoteCodes.h"
 #include "remote/RemoteTexts.h"
 #include "remote/factory/RemoteSessions.h"
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,40 +35,14 @@ QString descriptionOf(const RemoteError &error)
     return text;
 }
 
-// A certificate the system could not verify: taken when --insecure says so
-// or --trust names it; otherwise refused, with what the user needs to judge
-// it and to name it next time.
-int judgeCertificate(const Invocation &invocation, const RemoteCertificate &certificate)
+// An sftp:// URL without a user logs in as the local user, as ssh does.
+QString userOf(const RemoteUrl &url)
 {
-    if (invocation.insecure || (!invocation.trust.isEmpty() &&
-                                fingerprintDigits(certificate.fingerprint) == invocation.trust))
-        return RemoteTrust::Once;
-    const auto date = [](const QDateTime &when) {
-        return when.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"));
-    };
-    Console::printMessage(QStringLiteral("the certificate of %1 port %2 cannot be verified: %3")
-                              .arg(certificate.host)
-                              .arg(certificate.port)
-                              .arg(RemoteTexts::problem(certificate)));
-    Console::printMessage(QStringLiteral("  subject %1").arg(certificate.subject));
-    Console::printMessage(QStringLiteral("  issuer  %1").arg(certificate.issuer));
-    Console::printMessage(QStringLiteral("  valid   %1 to %2")
-                              .arg(date(certificate.validFrom), date(certificate.validUntil)));
-    Console::printMessage(QStringLiteral("  SHA-256 %1").arg(certificate.fingerprint));
-    Console::printMessage(
-        QStringLiteral("if that is your server's certificate, run again with --trust %1")
-            .arg(certificate.fingerprint));
-    return RemoteTrust::Refuse;
-}
-
-// What korvu-ftp answers the session: certificates as the options say;
-// nothing else is asked of a script.
-RemoteAnswer answer(const Invocation &invocation, const RemoteQuestion &question)
-{
-    RemoteAnswer answer;
-    if (const auto *certificate = std::get_if<RemoteCertificate>(&question))
-        answer.trust = judgeCertificate(invocation, *certificate);
-    return answer;
+    if (url.protocol != RemoteProtocol::Sftp || !url.user.isEmpty())
+        return url.user;
+    if (const passwd *entry = ::getpwuid(::getuid()))
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
 }
 
 void closeQuietly(RemoteSession &session)
@@ -90,14 +66,16 @@ int runInvocation(const Invocation &invocation)
     session.setNameEncoding(invocation.encoding);
     session.setEncryption(invocation.encryption);
     session.setVerifyTransfers(invocation.verify);
-    session.setQuestion(
-        [&invocation](const RemoteQuestion &question) { return answer(invocation, question); });
+    session.setKeyFile(invocation.keyFile);
+    session.setQuestion([&invocation](const RemoteQuestion &question) {
+        return Answers::answer(invocation, question);
+    });
     QObject::connect(
         &session, &RemoteSession::ActivityEvent,
         [&reporter](const RemoteActivity &activity) { reporter.onActivity(activity); });
     ClientCommands commands(session, progress, stdout);
     try {
-        session.OpenConnection(url.host, url.user, url.password, QString(), url.port);
+        session.OpenConnection(url.host, userOf(url), url.password, QString(), url.port);
         commands.enterStartDirectory(url.startDirectory);
         commands.run(invocation.command, invocation.arguments, invocation.resume);
     } catch (const RemoteError &error) {

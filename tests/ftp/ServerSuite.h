@@ -1,15 +1,19 @@
 #pragma once
 
-#include "ftp/FtpSession.h"
 #include "remote/RemoteCodes.h"
+#include "remote/RemoteSession.h"
 
 #include <QObject>
 #include <QTemporaryDir>
+#include <memory>
 
-// The behaviour every real server must show through FtpSession, run once per
-// server by a subclass that starts it (ServerSuites.h).
+// The behaviour every real server must show through RemoteSession, FTP and
+// SFTP alike, run once per server by a subclass that starts it and makes its
+// sessions (ServerSuites.h). What one protocol cannot show (FTP's data
+// connections and reply lines) is skipped by speaksFtp(); the numbers of its
+// refusals differ as the protocols do.
 // Each test works in a folder of its own below the server's writable area.
-class FtpServerSuite : public QObject
+class ServerSuite : public QObject
 {
     Q_OBJECT
 
@@ -22,7 +26,8 @@ protected:
     virtual quint16 port() const = 0;
     virtual QString user() const = 0;
     virtual QString password() const = 0;
-    // A user name the server refuses with 530.
+    virtual std::unique_ptr<RemoteSession> newSession() const = 0;
+    // A user name the server refuses (refusedLoginNumber()).
     virtual QString refusedUser() const = 0;
     // The writable area as the server names it, and as it lies on disk.
     virtual QString remoteArea() const = 0;
@@ -32,10 +37,18 @@ protected:
     virtual int listingFormat() const = 0;
     // The kind a symbolic link to a file is listed with.
     virtual RemoteEntryKind linkKind() const = 0;
-    // Sets up a session before it connects (encryption, certificates).
-    virtual void configure(FtpSession &session) { Q_UNUSED(session) }
+    // Sets up a session before it connects (encryption, certificates, host keys).
+    virtual void configure(RemoteSession &session) { Q_UNUSED(session) }
+    // FTP: commands and replies reach the log, data connections are active
+    // or passive, names with line breaks cannot be sent.
+    virtual bool speaksFtp() const { return true; }
+    // How the server refuses a log-in, a name that is not there, and a
+    // folder that is not empty.
+    virtual int refusedLoginNumber() const { return 530; }
+    virtual int missingNumber() const { return 550; }
+    virtual int notEmptyNumber() const { return 550; }
 
-    void connectSession(FtpSession &session);
+    void connectSession(RemoteSession &session);
     // This test's own folder: on the server, and on the server's disk.
     QString remoteDir() const;
     QString serverDisk() const;
