@@ -10,7 +10,6 @@
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
 #include "transfer/TransferList.h"
-#include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
 #include "window/StatusPanels.h"
@@ -38,7 +37,7 @@ void DownloadBatch::DownloadSelection(QString &localDir)
         if (!batchEnded && !item.Dir.isEmpty()) {
             SetFtpProperties(ctx.session, ctx.globals);
             ctx.globals.gXferUpload = false;
-            if (IconKey::isFolder(item.IconKey))
+            if (isFolderLike(item.Kind))
                 DownloadFolder(localDir, item);
             else
                 DownloadOneFile(localDir, item);
@@ -57,8 +56,8 @@ void DownloadBatch::setItemGlobals(QString &localDir, const TransferItem &item)
     QString remoteDir = item.Dir;
     g.gXferRemoteDir = NormalizePath(remoteDir, true);
     g.gXferRemoteName = item.Name;
-    // An unreadable size counts as unknown.
-    g.gXferRemoteSize = qMax<qint64>(0, item.Size.toLongLong());
+    // A size the server did not give counts as unknown.
+    g.gXferRemoteSize = qMax<qint64>(0, item.Size);
     g.gXferLocalDir = NormalizePath(localDir);
     g.gXferLocalName = item.Name;
 }
@@ -99,7 +98,7 @@ void DownloadBatch::DownloadOneFile(QString &localDir, const TransferItem &item)
             ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
             qint64 offset = g.gXferLocalSize;
             ctx.session.DownloadFile(remotePath, localPath, offset);
-            ctx.statusBar->ShowTransferFile(QString(), QString());
+            ctx.statusBar->ShowTransferFile(QString());
             tc.queue.AddQueueRow(QueueList::Downloaded, localPath, item.Size,
                                  QueueList::DownloadDirection, remotePath, g.gHost);
         } catch (const RemoteError &error) {
@@ -134,25 +133,25 @@ void DownloadBatch::DownloadFolder(QString &localDir, const TransferItem &item)
             // a folder it refuses leaves nothing behind, and a link not yet
             // probed that leads to a file becomes that file.
             ctx.statusBar->setProgressValue(0);
-            ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name, QString());
+            ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name);
             ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
             ctx.session.DownloadMany(folderPattern(remotePath, QLatin1Char('/')), localPath);
-            ctx.statusBar->ShowTransferFile(QString(), QString());
-            tc.queue.AddQueueRow(QueueList::Downloaded, localPath, QString(),
-                                 QueueList::DownloadDirection, remotePath, g.gHost);
+            ctx.statusBar->ShowTransferFile(QString());
+            tc.queue.AddQueueRow(QueueList::Downloaded, localPath, -1, QueueList::DownloadDirection,
+                                 remotePath, g.gHost);
         } catch (const RemoteError &error) {
-            failItem(localDir, item, QString(), error);
+            failItem(localDir, item, -1, error);
         }
     }
     EndTransferItem(g);
 }
 
-void DownloadBatch::failItem(const QString &localDir, const TransferItem &item, const QString &size,
+void DownloadBatch::failItem(const QString &localDir, const TransferItem &item, qint64 size,
                              const RemoteError &error)
 {
     WindowContext &ctx = tc.window;
     const Globals &g = ctx.globals;
-    ctx.statusBar->ShowTransferFile(QString(), QString());
+    ctx.statusBar->ShowTransferFile(QString());
     tc.queue.AddQueueRow(QueueList::Failed, localDir + item.Name, size,
                          QueueList::DownloadDirection, g.gXferRemoteDir + item.Name, g.gHost);
     ReportFtpFailure(ctx, error);

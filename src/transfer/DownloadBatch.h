@@ -26,7 +26,7 @@ private:
     void ReadLocalSize();
     // The item's transfer failed: cleared panels, an "错误" row, the reason in
     // the log; a stop or a lost session ends the batch.
-    void failItem(const QString &localDir, const TransferItem &item, const QString &size,
+    void failItem(const QString &localDir, const TransferItem &item, qint64 size,
                   const RemoteError &error);
 
     TransferContext &tc;

@@ -38,7 +38,7 @@ int TransferList::collect(FileListView *pane, const QString &dir, bool focusedOn
 
 void TransferList::AddTransferItem(const QString &dir, const FileRow &row, int index)
 {
-    items.append({row.text, dir, row.iconKey, row.subItem(1), index});
+    items.append({row.text, dir, row.kind, row.size, index});
 }
 
 void TransferList::MarkRemoteRow(int index, bool marked)

@@ -1,19 +1,20 @@
 #pragma once
 
+#include "panes/FileListModel.h"
+
 #include <QString>
 #include <QVector>
 
 class FileListView;
-struct FileRow;
 
 // One row chosen for a multi-item command, as it was when chosen.
 struct TransferItem
 {
-    QString Name;    // the row's text
-    QString Dir;     // the pane's directory as its folder box showed it
-    QString IconKey; // "FolderClose", "FolderLink" and "Link" are handled as folders
-    QString Size;    // the Size column's text
-    int Index = -1;  // the row's place in its pane when chosen
+    QString Name;                     // the row's text
+    QString Dir;                      // the pane's directory as its folder box showed it
+    EntryKind Kind = EntryKind::File; // folders and links are copied and deleted as folders
+    qint64 Size = -1;                 // bytes; -1 when the pane shows none
+    int Index = -1;                   // the row's place in its pane when chosen
 };
 
 // The transfer list: the snapshot of the rows chosen in one pane that

@@ -11,7 +11,6 @@
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
 #include "transfer/TransferList.h"
-#include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
 #include "window/StatusPanels.h"
@@ -35,7 +34,7 @@ void UploadBatch::UploadSelection(QString &remoteDir)
         if (!batchEnded && !item.Dir.isEmpty()) {
             SetFtpProperties(ctx.session, ctx.globals);
             ctx.globals.gXferUpload = true;
-            if (IconKey::isFolder(item.IconKey))
+            if (isFolderLike(item.Kind))
                 UploadFolder(remoteDir, item);
             else
                 UploadOneFile(remoteDir, item);
@@ -51,13 +50,10 @@ UploadBatch::RemoteEntry UploadBatch::RemoteItem(const QString &name) const
     // Exactly that name: on most servers readme.txt and README.TXT are two
     // files, and the other one is neither replaced nor resumed.
     for (const FileRow &row : tc.lvwRemote->model()->rows()) {
-        if (row.iconKey == IconKey::Cdup || row.text != name)
+        if (row.kind == EntryKind::Parent || row.text != name)
             continue;
-        // The Size column shows an unknown size as empty text; "0" is a
-        // size the server gave.
-        bool known = false;
-        const qint64 size = row.subItem(1).toLongLong(&known);
-        return {true, known && size >= 0 ? std::optional<qint64>(size) : std::nullopt};
+        // 0 is a size the server gave; -1 one it did not.
+        return {true, row.size >= 0 ? std::optional<qint64>(row.size) : std::nullopt};
     }
     return {};
 }
@@ -71,7 +67,7 @@ void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
     g.gXferRemoteName = item.Name;
     g.gXferLocalDir = NormalizePath(localDir);
     g.gXferLocalName = item.Name;
-    g.gXferLocalSize = qMax<qint64>(0, item.Size.toLongLong());
+    g.gXferLocalSize = qMax<qint64>(0, item.Size);
     const RemoteEntry existing = RemoteItem(item.Name);
     // A file whose size the server did not give may hold anything: it is
     // asked about like any other, shown as of unknown size (-1), and cannot
@@ -144,22 +140,22 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
         }
     }
     ctx.statusBar->setProgressValue(0);
-    ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name, QString());
+    ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name);
     try {
         ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
         ctx.session.UploadMany(folderPattern(localPath, QDir::separator()), remotePath);
-        recordItem(localPath, QString(), remotePath, nullptr);
+        recordItem(localPath, -1, remotePath, nullptr);
     } catch (const RemoteError &error) {
-        recordItem(localPath, QString(), remotePath, &error);
+        recordItem(localPath, -1, remotePath, &error);
     }
     EndTransferItem(g);
 }
 
-void UploadBatch::recordItem(const QString &local, const QString &size, const QString &remote,
+void UploadBatch::recordItem(const QString &local, qint64 size, const QString &remote,
                              const RemoteError *failure)
 {
     WindowContext &ctx = tc.window;
-    ctx.statusBar->ShowTransferFile(QString(), QString());
+    ctx.statusBar->ShowTransferFile(QString());
     tc.queue.AddQueueRow(failure ? QueueList::UploadRefused : QueueList::Uploaded, local, size,
                          QueueList::UploadDirection, remote, ctx.globals.gHost);
     if (!failure)

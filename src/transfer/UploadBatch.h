@@ -33,7 +33,7 @@ private:
     RemoteEntry RemoteItem(const QString &name) const;
     // Records the item: "上传", or "上传被拒绝" with the reason in the log; a
     // stop or a lost session ends the batch.
-    void recordItem(const QString &local, const QString &size, const QString &remote,
+    void recordItem(const QString &local, qint64 size, const QString &remote,
                     const RemoteError *failure);
 
     TransferContext &tc;

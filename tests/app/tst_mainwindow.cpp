@@ -42,11 +42,10 @@ QStringList describe(const QMenu *menu)
     return items;
 }
 
-FileRow row(const QString &text, const QString &icon)
+FileRow row(const QString &text)
 {
     FileRow r;
     r.text = text;
-    r.iconKey = icon;
     return r;
 }
 
@@ -54,7 +53,7 @@ void fillRows(FileListView *view, int files)
 {
     QVector<FileRow> rows{FileListModel::parentRow()};
     for (int i = 0; i < files; ++i)
-        rows.append(row(QStringLiteral("f%1").arg(i), QStringLiteral("File")));
+        rows.append(row(QStringLiteral("f%1").arg(i)));
     view->model()->fill({}, rows);
 }
 

@@ -97,7 +97,7 @@ QStringList queueRows(MainWindow &w)
 {
     QStringList out;
     for (const FileRow &r : w.ui().lvwStatus->model()->rows())
-        out << r.text + QLatin1Char(' ') + r.subItem(1).section(QLatin1Char('/'), -1);
+        out << r.text + QLatin1Char(' ') + r.record.value(0).section(QLatin1Char('/'), -1);
     return out;
 }
 
