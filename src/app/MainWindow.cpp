@@ -179,7 +179,6 @@ void MainWindow::Form_Load()
         if (globals.gScratchFile.isEmpty())
             sessionLog->append(scratchError + QStringLiteral("\r\n"));
 
-        windowState.TransferBusy = false;
         windowState.ConnectionLost = false;
         globals.gDialogCancelled = true;
         ctx->availability.refresh();

@@ -33,7 +33,6 @@ bool answerStands(const BatchAnswers &answers)
 
 void beginBatch(TransferContext &tc)
 {
-    tc.window.state.TransferBusy = true;
     tc.combos.EnableDirCombos(false, false);
     tc.window.availability.refresh();
 }
@@ -41,7 +40,6 @@ void beginBatch(TransferContext &tc)
 void endBatch(TransferContext &tc, bool uploaded)
 {
     WindowContext &ctx = tc.window;
-    ctx.state.TransferBusy = false;
     ctx.state.Dragging = false;
     tc.lvwLocal->model()->setDropHighlightRow(-1);
     tc.lvwRemote->model()->setDropHighlightRow(-1);

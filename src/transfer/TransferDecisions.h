@@ -30,7 +30,7 @@ void SettleConflict(TransferContext &tc, TransferItem &item, BatchAnswers &answe
 // batch are not asked again.
 bool answerStands(const BatchAnswers &answers);
 
-// The start and the end every batch shares: TransferBusy, the folder boxes
+// The start and the end every batch shares: the folder boxes
 // (EnableDirCombos), the marks, the progress display and the drop
 // highlights.
 void beginBatch(TransferContext &tc);

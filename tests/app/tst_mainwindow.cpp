@@ -179,7 +179,7 @@ private Q_SLOTS:
 
         const WindowState &s = w.state();
         QVERIFY(s.LocalHasFocus && !s.RemoteHasFocus && !s.QueueHasFocus);
-        QVERIFY(!s.TransferBusy && !s.ConnectionLost);
+        QVERIFY(!s.ConnectionLost);
         QVERIFY(h.globals.gDialogCancelled);
         QVERIFY(h.globals.gScratchFile.startsWith(h.temp + QStringLiteral("/korvu-")));
         QVERIFY(h.globals.gScratchFile.endsWith(QStringLiteral("/KorvuScratchFile")));
