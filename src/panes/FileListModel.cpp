@@ -307,6 +307,7 @@ void FileListModel::emitRowChanged(int r, const QList<int> &roles)
 void FileListModel::setText(int r, const QString &text)
 {
     items[r].text = text;
+    items[r].nameKey.clear();
     emitRowChanged(r, {Qt::DisplayRole, Qt::EditRole});
 }
 
@@ -383,7 +384,9 @@ QByteArray FileListModel::sortKey(const FileRow &row, int column) const
             return isoDate(row.time, row.dayOnly);
         break;
     case RowField::Name:
-        return collator.sortKey(row.text);
+        if (row.nameKey.isEmpty())
+            row.nameKey = collator.sortKey(row.text);
+        return row.nameKey;
     default:
         break;
     }

@@ -173,6 +173,18 @@ private Q_SLOTS:
         QCOMPARE(texts(m), QStringList({"z", "x", "y"}));
     }
 
+    // A renamed row sorts by its new name, however often the rows were
+    // sorted before.
+    void aRenamedRowSortsByItsNewName()
+    {
+        FileListModel m({"名称"});
+        m.fill({}, {file("b"), file("a"), file("c")});
+        m.setSorted(true);
+        m.setText(0, "zz");
+        m.setSorted(true);
+        QCOMPARE(texts(m), QStringList({"b", "c", "zz"}));
+    }
+
     void selectionFollowsItsRowsWhenSorting()
     {
         FileListModel m({"名称", "大小"});
