@@ -14,11 +14,14 @@
 #include <QProgressBar>
 
 namespace {
-// `fitted`: the columns that widen to show a long size, date or path uncut.
+// `fitted`: the columns that widen to show a long size, date or path uncut;
+// `fields`: what the columns show, when they are not a file pane's.
 FileListView *makeList(const char *name, const QStringList &headers, const QList<int> &widths,
-                       const QList<int> &fitted, QWidget *parent)
+                       const QList<int> &fitted, QWidget *parent,
+                       const QVector<RowField> &fields = {})
 {
-    auto *model = new FileListModel(headers, parent);
+    auto *model = fields.isEmpty() ? new FileListModel(headers, parent)
+                                   : new FileListModel(headers, fields, parent);
     auto *view = new FileListView(model, parent);
     view->setObjectName(QString::fromLatin1(name));
     model->setObjectName(QString::fromLatin1(name) + QStringLiteral("Model"));
@@ -108,7 +111,8 @@ void MainWindowUi::setupStatusFrame(QWidget *parent)
     lvwStatus = makeList("lvwStatus",
                          {QStringLiteral("状态"), QStringLiteral("本地"), QStringLiteral("大小"),
                           QStringLiteral("方向"), QStringLiteral("远程"), QStringLiteral("主机")},
-                         {1000, 3000, 1000, 600, 3000, 1600}, {1, 2, 4}, fraSta);
+                         {1000, 3000, 1000, 600, 3000, 1600}, {1, 2, 4}, fraSta,
+                         FileListModel::recordFields());
 
     Progress = new QProgressBar(fraSta);
     Progress->setObjectName(QStringLiteral("Progress"));

@@ -3,7 +3,6 @@
 #include "panes/FileListModel.h"
 #include "platform/Prompts.h"
 #include "transfer/TransferList.h"
-#include "window/IconKeys.h"
 
 int DeleteSelection::collect(TransferList &transfers, bool local, const QString &dir)
 {
@@ -11,15 +10,15 @@ int DeleteSelection::collect(TransferList &transfers, bool local, const QString 
         transfers.CollectLocalSelection(dir, false);
     else
         transfers.CollectRemoteSelection(dir, false);
-    for (const TransferItem &item : transfers.TransferItems()) {
-        if (item.IconKey != IconKey::Cdup)
+    for (const ChosenRow &item : transfers.TransferItems()) {
+        if (item.Kind != EntryKind::Parent)
             continue;
         if (local)
             transfers.MarkLocalRow(item.Index, false);
         else
             transfers.MarkRemoteRow(item.Index, false);
     }
-    transfers.removeIf([](const TransferItem &item) { return item.IconKey == IconKey::Cdup; });
+    transfers.removeIf([](const ChosenRow &item) { return item.Kind == EntryKind::Parent; });
     return transfers.count();
 }
 

@@ -5,7 +5,6 @@
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "transfer/QueueList.h"
-#include "window/IconKeys.h"
 #include "window/WindowContext.h"
 
 FileCommands::FileCommands(WindowContext &context, LocalFileOps &local, RemoteFileOps &remote,
@@ -65,7 +64,7 @@ void FileCommands::RenameSelected()
 void FileCommands::renameIn(FileListView *pane)
 {
     const int row = pane->selectedRow();
-    if (row < 0 || pane->model()->row(row).iconKey == IconKey::Cdup)
+    if (row < 0 || pane->model()->row(row).kind == EntryKind::Parent)
         return;
     pane->editRow(row);
 }

@@ -9,7 +9,6 @@
 #include "platform/SessionLog.h"
 #include "transfer/QueueList.h"
 #include "transfer/TransferList.h"
-#include "window/IconKeys.h"
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 
@@ -73,7 +72,7 @@ void LocalFileOps::LocalNewFolder()
     }
     FileRow row;
     row.text = name;
-    row.iconKey = IconKey::FolderClose;
+    row.kind = EntryKind::Folder;
     row.tag = path;
     const int r = lvwLocal->model()->addRow(row);
     lvwLocal->selectRow(r);
@@ -84,7 +83,7 @@ void LocalFileOps::LocalNewFolder()
 bool LocalFileOps::LocalRename(int row, const QString &newName)
 {
     FileListModel *model = lvwLocal->model();
-    if (row < 0 || row >= model->rowCount() || model->row(row).iconKey == IconKey::Cdup)
+    if (row < 0 || row >= model->rowCount() || model->row(row).kind == EntryKind::Parent)
         return false;
     const QString oldName = model->row(row).text;
     if (!isValidName(newName)) {
@@ -116,17 +115,17 @@ void LocalFileOps::LocalDelete()
     combos.EnableDirCombos(false, false);
     const auto enableAgain = qScopeGuard([this] { combos.EnableDirCombos(true, true); });
     // A copy: the list is the shared transfer list.
-    const QVector<TransferItem> items = transfers.TransferItems();
+    const QVector<ChosenRow> items = transfers.TransferItems();
     int rowsGone = 0;
-    for (const TransferItem &item : items) {
+    for (const ChosenRow &item : items) {
         const QString full = item.Dir + item.Name;
         QString error;
-        const bool deleted = deleteItem(item.Name, item.IconKey, item.Size, full, &error);
+        const bool deleted = deleteItem(item.Name, item.Kind, item.Size, full, &error);
         if (!deleted)
             ctx.log.append(error + QStringLiteral("\r\n"));
         queue.AddQueueRow(deleted ? QueueList::Deleted : QueueList::LocalDeleteRefused, full,
                           item.Size, QString(), QString(), QString());
-        if (item.IconKey == IconKey::FolderClose) {
+        if (item.Kind == EntryKind::Folder) {
             // The pane comes back from the folders the tree walk showed.
             QString again = item.Dir;
             pane.DoLocalRefresh(again);
@@ -141,13 +140,13 @@ void LocalFileOps::LocalDelete()
     pane.DoLocalRefresh(again);
 }
 
-bool LocalFileOps::deleteItem(const QString &name, const QString &iconKey, const QString &size,
-                              const QString &full, QString *error)
+bool LocalFileOps::deleteItem(const QString &name, EntryKind kind, qint64 size, const QString &full,
+                              QString *error)
 {
     StatusPanels &bar = *ctx.statusBar;
-    const auto cleared = qScopeGuard([&bar] { bar.ShowTransferFile(QString(), QString()); });
-    if (iconKey == IconKey::FolderClose) {
-        bar.ShowTransferFile(DeleteSelection::FolderLabel + name, QString());
+    const auto cleared = qScopeGuard([&bar] { bar.ShowTransferFile(QString()); });
+    if (kind == EntryKind::Folder) {
+        bar.ShowTransferFile(DeleteSelection::FolderLabel + name);
         if (!RemoveLocalTree(full, error))
             return false;
         ForgetLocalDir(full);
@@ -168,16 +167,16 @@ bool LocalFileOps::RemoveLocalTree(const QString &path, QString *error)
     // The listing in hand: the pane shows each folder as it is emptied.
     const QVector<FileRow> rows = lvwLocal->model()->rows();
     for (const FileRow &row : rows) {
-        if (row.iconKey == IconKey::Cdup || !row.tag.startsWith(dir) ||
+        if (row.kind == EntryKind::Parent || !row.tag.startsWith(dir) ||
             row.tag.size() == dir.size())
             continue;
-        if (row.iconKey == IconKey::FolderClose && !LocalFiles::isLink(row.tag)) {
+        if (row.kind == EntryKind::Folder && !LocalFiles::isLink(row.tag)) {
             // A subfolder that stays keeps its parent too.
             if (!RemoveLocalTree(row.tag, error))
                 return false;
             continue;
         }
-        ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + row.text, row.subItem(1));
+        ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + row.text, row.size);
         // A file that cannot be deleted is passed over; the folder then stays.
         QString passedOver;
         LocalFiles::removeFile(row.tag, &passedOver);

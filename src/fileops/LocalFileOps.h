@@ -7,6 +7,7 @@
 #include <QString>
 
 class FileListView;
+enum class EntryKind : quint8;
 class LocalPane;
 class QueueList;
 class TransferList;
@@ -48,8 +49,8 @@ public:
 
 private:
     QString currentDirectory() const;
-    bool deleteItem(const QString &name, const QString &iconKey, const QString &size,
-                    const QString &full, QString *error);
+    bool deleteItem(const QString &name, EntryKind kind, qint64 size, const QString &full,
+                    QString *error);
 
     WindowContext &ctx;
     LocalPane &pane;

@@ -12,7 +12,6 @@
 #include "remote/RemoteSession.h"
 #include "transfer/QueueList.h"
 #include "transfer/TransferList.h"
-#include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
 #include "window/StatusPanels.h"
@@ -110,7 +109,7 @@ void RemoteFileOps::addFolderRow(const QString &dir, const QString &name)
 {
     FileRow row;
     row.text = name;
-    row.iconKey = IconKey::FolderClose;
+    row.kind = EntryKind::Folder;
     row.tag = dir + name;
     const int r = lvwRemote->model()->addRow(row);
     lvwRemote->selectRow(r);
@@ -122,7 +121,7 @@ bool RemoteFileOps::RemoteRename(int row, const QString &newName)
 {
     FileListModel *model = lvwRemote->model();
     if (!ctx.connected() || row < 0 || row >= model->rowCount() ||
-        model->row(row).iconKey == IconKey::Cdup)
+        model->row(row).kind == EntryKind::Parent)
         return false;
     const FileRow &entry = model->row(row);
     if (!isValidName(newName)) {
@@ -176,14 +175,14 @@ void RemoteFileOps::RemoteDelete()
     });
 
     StatusPanels &bar = *ctx.statusBar;
-    const QVector<TransferItem> items = transfers.TransferItems();
+    const QVector<ChosenRow> items = transfers.TransferItems();
     int rowsGone = 0;
-    for (const TransferItem &item : items) {
+    for (const ChosenRow &item : items) {
         const QString path = withSlash(item.Dir) + item.Name;
         TreeOutcome outcome;
         QString recorded = path;
-        if (item.IconKey == IconKey::FolderClose) {
-            bar.ShowTransferFile(DeleteSelection::FolderLabel + item.Name, QString());
+        if (item.Kind == EntryKind::Folder) {
+            bar.ShowTransferFile(DeleteSelection::FolderLabel + item.Name);
             outcome = RemoveRemoteTree(item.Dir, path);
             recorded = withSlash(path);
             // The pane comes back to the directory the delete started in.
@@ -195,11 +194,11 @@ void RemoteFileOps::RemoteDelete()
             // less the rows gone before it.
             outcome = deleteFile(item.Name, item.Size, path, item.Index - rowsGone);
         }
-        if (outcome == TreeOutcome::Removed && IconKey::isFolder(item.IconKey))
+        if (outcome == TreeOutcome::Removed && isFolderLike(item.Kind))
             ForgetRemoteDir(path);
         if (outcome == TreeOutcome::Removed)
             ++rowsGone;
-        bar.ShowTransferFile(QString(), QString());
+        bar.ShowTransferFile(QString());
         queue.AddQueueRow(outcome == TreeOutcome::Removed ? QueueList::Deleted
                                                           : QueueList::RemoteDeleteRefused,
                           QString(), item.Size, QString(), recorded, ctx.globals.gHost);
@@ -214,7 +213,7 @@ void RemoteFileOps::RemoteDelete()
     transfers.UnmarkTransferItems(false);
 }
 
-RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, const QString &size,
+RemoteFileOps::TreeOutcome RemoteFileOps::deleteFile(const QString &name, qint64 size,
                                                      const QString &path, int rowHint)
 {
     if (!pacer || pacer->due())
@@ -320,11 +319,11 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
     int rowsGone = 0;
     for (int i = 0; i < rows.size(); ++i) {
         const FileRow &row = rows.at(i);
-        if (row.iconKey == IconKey::Cdup || !row.tag.startsWith(dir) ||
+        if (row.kind == EntryKind::Parent || !row.tag.startsWith(dir) ||
             row.tag.size() == dir.size())
             continue;
-        if (row.iconKey == IconKey::FolderClose) {
-            bar.ShowTransferFile(DeleteSelection::FolderLabel + row.text, QString());
+        if (row.kind == EntryKind::Folder) {
+            bar.ShowTransferFile(DeleteSelection::FolderLabel + row.text);
             const TreeOutcome inner = removeTree(dir, row.tag, depth + 1);
             if (inner == TreeOutcome::Stopped || !ctx.connected())
                 return inner == TreeOutcome::Stopped ? inner : TreeOutcome::Refused;
@@ -338,7 +337,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
             continue;
         }
         // Files, and links, which are never followed: each goes as itself.
-        const TreeOutcome file = deleteFile(row.text, row.subItem(1), row.tag, i - rowsGone);
+        const TreeOutcome file = deleteFile(row.text, row.size, row.tag, i - rowsGone);
         if (file == TreeOutcome::Stopped || !ctx.connected())
             return file == TreeOutcome::Stopped ? file : TreeOutcome::Refused;
         if (file == TreeOutcome::Removed)
@@ -347,8 +346,7 @@ RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const 
 
     // The folder itself goes from its parent: some servers keep the
     // directory they are in.
-    bar.ShowTransferFile(DeleteSelection::FolderLabel + dir.section(QLatin1Char('/'), -2, -2),
-                         QString());
+    bar.ShowTransferFile(DeleteSelection::FolderLabel + dir.section(QLatin1Char('/'), -2, -2));
     try {
         ctx.session.setCurrentDirectory(base);
         ctx.session.RemoveRemoteDirectory(folder);

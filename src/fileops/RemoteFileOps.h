@@ -78,8 +78,7 @@ private:
     bool enterExactly(const QString &dir, TreeOutcome *outcome);
     TreeOutcome listInto(const QString &dir);
     TreeOutcome failed(const RemoteError &error);
-    TreeOutcome deleteFile(const QString &name, const QString &size, const QString &path,
-                           int rowHint);
+    TreeOutcome deleteFile(const QString &name, qint64 size, const QString &path, int rowHint);
     void takeOutGoneRows();
     void addFolderRow(const QString &dir, const QString &name);
 

@@ -8,7 +8,6 @@
 #include "platform/ViewerSettings.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteSession.h"
-#include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
 #include "window/StatusPanels.h"
@@ -25,7 +24,7 @@ ViewAndRun::ViewAndRun(WindowContext &context, SettingsStore &settings, FileList
 QString ViewAndRun::pathOf(FileListView *pane, int row)
 {
     const FileListModel *model = pane->model();
-    if (row < 0 || row >= model->rowCount() || model->row(row).iconKey == IconKey::Cdup)
+    if (row < 0 || row >= model->rowCount() || model->row(row).kind == EntryKind::Parent)
         return QString();
     return model->row(row).tag;
 }
@@ -88,7 +87,7 @@ void ViewAndRun::ViewRemoteFile(int row)
     if (path.isEmpty() || !ctx.connected())
         return;
     const FileRow &entry = lvwRemote->model()->row(row);
-    if (IconKey::isFolder(entry.iconKey))
+    if (isFolderLike(entry.kind))
         return;
     const QString name = entry.text;
     const QString scratch = ctx.globals.gScratchFile;
@@ -98,7 +97,7 @@ void ViewAndRun::ViewRemoteFile(int row)
     }
     StatusPanels &bar = *ctx.statusBar;
     // The scale is 64-bit: a file past 2 GiB is shown like any other.
-    const qint64 size = entry.subItem(1).toLongLong();
+    const qint64 size = entry.size;
     if (size > 0)
         bar.setProgressMaximum(size);
     bar.setProgressValue(0);
@@ -106,8 +105,6 @@ void ViewAndRun::ViewRemoteFile(int row)
         bar.setProgressValue(0);
         bar.setPanelText(QStringLiteral("Rate"), QString());
     });
-    // The whole file, counted from 0.
-    ctx.globals.gXferLocalSize = 0;
     SetFtpProperties(ctx.session, ctx.globals);
     ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
     try {

@@ -1,6 +1,5 @@
 #include "panes/FileIcons.h"
 
-#include "panes/FileListModel.h"
 #include "window/IconKeys.h"
 
 #include <QHash>
@@ -50,9 +49,4 @@ QString FileTypeIconKey(const QString &name)
 {
     const QString ending = QStringView(name).right(4).toString().toUpper();
     return iconKeysByEnding().value(ending, IconKey::File);
-}
-
-void SetFileIcon(FileRow &row)
-{
-    row.iconKey = FileTypeIconKey(row.text);
 }

@@ -2,14 +2,8 @@
 
 #include <QString>
 
-struct FileRow;
-
 // The icon key of a file by its name: the last four characters, upper-cased,
 // looked up among the known file types ("a.txt" → "TextFile", "index.html"
 // → "HtmlFile"); anything else is a plain "File". Four-letter extensions
 // other than HTML ("jpeg", "tiff") are plain files too.
 QString FileTypeIconKey(const QString &name);
-
-// Gives a file row (local or remote) the icon key of its text. Folder rows
-// are not passed here: their key is set by the listing.
-void SetFileIcon(FileRow &row);

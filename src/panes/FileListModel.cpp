@@ -1,5 +1,6 @@
 #include "panes/FileListModel.h"
 
+#include "panes/FileIcons.h"
 #include "panes/IconLibrary.h"
 #include "window/IconKeys.h"
 
@@ -9,19 +10,154 @@
 #include <numeric>
 #include <vector>
 
-const QString &FileRow::columnText(int column) const
+namespace {
+// The fixed-width date of the file panes, written by hand: a listing of
+// 100 000 entries is sorted by it without a formatter per row.
+constexpr int IsoDateLength = 10;     // "2026-12-08"
+constexpr int IsoDateTimeLength = 16; // "2026-12-08 13:45"
+
+char *putDigits(char *out, int value, int width)
 {
-    static const QString none;
-    if (column == 0)
-        return text;
-    if (column > 0 && column <= SubItemCount)
-        return sub[size_t(column - 1)];
-    return none;
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    return out + width;
+}
+
+QByteArray isoDate(const QDateTime &time, bool dayOnly)
+{
+    if (!time.isValid())
+        return {};
+    char buffer[IsoDateTimeLength];
+    const QDate day = time.date();
+    char *out = putDigits(buffer, day.year() % 10000, 4);
+    *out++ = '-';
+    out = putDigits(out, day.month(), 2);
+    *out++ = '-';
+    out = putDigits(out, day.day(), 2);
+    if (!dayOnly) {
+        const QTime clock = time.time();
+        *out++ = ' ';
+        out = putDigits(out, clock.hour(), 2);
+        *out++ = ':';
+        out = putDigits(out, clock.minute(), 2);
+    }
+    return QByteArray(buffer, int(out - buffer));
+}
+
+int decimalDigits(qint64 value)
+{
+    int digits = 1;
+    for (; value >= 10; value /= 10)
+        ++digits;
+    return digits;
+}
+
+// A wide (CJK) character takes about two narrow ones.
+int weightOf(const QString &text)
+{
+    int weight = int(text.size());
+    for (const QChar c : text)
+        weight += c.unicode() >= 0x1100 ? 1 : 0;
+    return weight;
+}
+
+const QVector<RowField> fileFields = {RowField::Name, RowField::Size, RowField::Date,
+                                      RowField::Permissions};
+} // namespace
+
+QString FileRow::iconKey() const
+{
+    switch (kind) {
+    case EntryKind::Parent:
+        return IconKey::Cdup;
+    case EntryKind::Folder:
+        return IconKey::FolderClose;
+    case EntryKind::Link:
+        return IconKey::Link;
+    case EntryKind::FolderLink:
+        return IconKey::FolderLink;
+    case EntryKind::File:
+        return FileTypeIconKey(text);
+    case EntryKind::Record:
+        break;
+    }
+    return {};
 }
 
 FileListModel::FileListModel(const QStringList &headers, QObject *parent)
-    : QAbstractTableModel(parent), columnHeaders(headers)
+    : FileListModel(headers, fileFields, parent)
 {}
+
+FileListModel::FileListModel(const QStringList &headers, const QVector<RowField> &fields,
+                             QObject *parent)
+    : QAbstractTableModel(parent), columnHeaders(headers), fields(fields)
+{}
+
+QVector<RowField> FileListModel::recordFields()
+{
+    return {RowField::Name,      RowField::Local,  RowField::Size,
+            RowField::Direction, RowField::Remote, RowField::Host};
+}
+
+RowField FileListModel::field(int column) const
+{
+    return fields.value(column, RowField::Name);
+}
+
+void FileListModel::setDateFormatter(DateFormatter formatter)
+{
+    dateFormatter = std::move(formatter);
+}
+
+QString FileListModel::text(const FileRow &row, int column) const
+{
+    if (column < 0 || column >= fields.size())
+        return {};
+    switch (field(column)) {
+    case RowField::Name:
+        return row.text;
+    case RowField::Size:
+        return row.size < 0 ? QString() : QString::number(row.size);
+    case RowField::Date:
+        if (dateFormatter)
+            return row.time.isValid() ? dateFormatter(row.time, row.dayOnly) : QString();
+        return QString::fromLatin1(isoDate(row.time, row.dayOnly));
+    case RowField::Permissions:
+        return row.permissions < 0 ? QString() : QString::number(row.permissions);
+    case RowField::Local:
+        return row.record.value(0);
+    case RowField::Direction:
+        return row.record.value(1);
+    case RowField::Remote:
+        return row.record.value(2);
+    case RowField::Host:
+        return row.record.value(3);
+    }
+    return {};
+}
+
+int FileListModel::textWeight(const FileRow &row, int column) const
+{
+    if (column < 0 || column >= fields.size())
+        return 0;
+    switch (field(column)) {
+    case RowField::Size:
+        return row.size < 0 ? 0 : decimalDigits(row.size);
+    case RowField::Permissions:
+        return row.permissions < 0 ? 0 : decimalDigits(row.permissions);
+    case RowField::Date:
+        if (!dateFormatter)
+            return !row.time.isValid() ? 0 : row.dayOnly ? IsoDateLength : IsoDateTimeLength;
+        break;
+    case RowField::Name:
+        return weightOf(row.text);
+    default:
+        break;
+    }
+    return weightOf(text(row, column));
+}
 
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
@@ -42,13 +178,13 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        if (column > FileRow::SubItemCount)
-            return {};
-        return r.columnText(column);
+        return text(r, column);
+    case IconKeyRole:
+        return r.iconKey();
     case Qt::DecorationRole: {
-        if (column != 0)
+        if (column != 0 || r.kind == EntryKind::Record)
             return {};
-        QIcon icon = IconLibrary::icon(r.iconKey);
+        QIcon icon = IconLibrary::icon(r.iconKey());
         if (r.ghosted && !icon.isNull())
             return QIcon(icon.pixmap(QSize(16, 16), QIcon::Disabled));
         return icon;
@@ -105,8 +241,9 @@ void FileListModel::fill(QVector<FileRow> sortedPart, QVector<FileRow> appendedP
     // list always starts with its parent row. A descending one keeps it where
     // the sort put it.
     if (order == Qt::AscendingOrder) {
-        const auto parent = std::find_if(sortedPart.begin(), sortedPart.end(),
-                                         [](const FileRow &r) { return r.key == IconKey::Cdup; });
+        const auto parent =
+            std::find_if(sortedPart.begin(), sortedPart.end(),
+                         [](const FileRow &r) { return r.kind == EntryKind::Parent; });
         if (parent != sortedPart.end())
             std::rotate(sortedPart.begin(), parent, parent + 1);
     }
@@ -170,29 +307,19 @@ void FileListModel::emitRowChanged(int r, const QList<int> &roles)
 void FileListModel::setText(int r, const QString &text)
 {
     items[r].text = text;
+    items[r].nameKey.clear();
     emitRowChanged(r, {Qt::DisplayRole, Qt::EditRole});
 }
 
-void FileListModel::setSubItem(int r, int n, const QString &text)
+void FileListModel::setKind(int r, EntryKind kind)
 {
-    items[r].setSubItem(n, text);
-    emitRowChanged(r, {Qt::DisplayRole, Qt::EditRole});
-}
-
-void FileListModel::setIconKey(int r, const QString &key)
-{
-    items[r].iconKey = key;
-    emitRowChanged(r, {Qt::DecorationRole});
+    items[r].kind = kind;
+    emitRowChanged(r, {Qt::DecorationRole, IconKeyRole});
 }
 
 void FileListModel::setTag(int r, const QString &tag)
 {
     items[r].tag = tag;
-}
-
-void FileListModel::setKey(int r, const QString &key)
-{
-    items[r].key = key;
 }
 
 void FileListModel::setGhosted(int r, bool ghosted)
@@ -241,9 +368,34 @@ void FileListModel::setSortOrder(Qt::SortOrder sortOrder)
     order = sortOrder;
 }
 
+// The shown texts compare as the collator orders them. Sizes,
+// permissions and fixed-width dates are digits (and the same separators in
+// the same places), which the collator orders as their bytes: their keys
+// are the texts themselves, made without a collator call.
+QByteArray FileListModel::sortKey(const FileRow &row, int column) const
+{
+    switch (field(column)) {
+    case RowField::Size:
+        return row.size < 0 ? QByteArray() : QByteArray::number(row.size);
+    case RowField::Permissions:
+        return row.permissions < 0 ? QByteArray() : QByteArray::number(row.permissions);
+    case RowField::Date:
+        if (!dateFormatter)
+            return isoDate(row.time, row.dayOnly);
+        break;
+    case RowField::Name:
+        if (row.nameKey.isEmpty())
+            row.nameKey = collator.sortKey(row.text);
+        return row.nameKey;
+    default:
+        break;
+    }
+    return collator.sortKey(text(row, column));
+}
+
 bool FileListModel::lessThan(const FileRow &a, const FileRow &b) const
 {
-    const int c = collator.compare(a.columnText(sortCol), b.columnText(sortCol));
+    const int c = sortKey(a, sortCol).compare(sortKey(b, sortCol));
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 
@@ -254,7 +406,7 @@ std::vector<int> FileListModel::sortedOrder(const QVector<FileRow> &rows) const
     std::vector<QByteArray> keys;
     keys.reserve(size_t(rows.size()));
     for (const FileRow &row : rows)
-        keys.push_back(collator.sortKey(row.columnText(sortCol)));
+        keys.push_back(sortKey(row, sortCol));
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
     const bool ascending = this->order == Qt::AscendingOrder;
@@ -284,35 +436,32 @@ void FileListModel::sortRows(QVector<FileRow> &rows) const
 FileRow FileListModel::parentRow()
 {
     FileRow row;
-    row.key = IconKey::Cdup;
+    row.kind = EntryKind::Parent;
     row.text = QStringLiteral("..");
-    row.iconKey = IconKey::Cdup;
     return row;
 }
 
 void FileListModel::foldersFirst()
 {
     const bool onlyParent = std::all_of(
-        items.cbegin(), items.cend(), [](const FileRow &r) { return r.iconKey == IconKey::Cdup; });
+        items.cbegin(), items.cend(), [](const FileRow &r) { return r.kind == EntryKind::Parent; });
     if (onlyParent)
         return;
     QVector<FileRow> reordered;
     reordered.reserve(items.size() + 1);
     reordered.append(parentRow());
-    auto carry = [](const FileRow &r) {
-        // A reorder carries the visible fields and the tag only.
-        FileRow copy;
-        copy.text = r.text;
-        copy.iconKey = r.iconKey;
-        copy.sub = r.sub;
-        copy.tag = r.tag;
-        return copy;
+    // A reorder carries what the row shows and its tag only: marks and
+    // colours go.
+    auto carry = [](FileRow &r) {
+        r.ghosted = false;
+        r.textColor = QColor();
+        return std::move(r);
     };
-    for (const FileRow &r : std::as_const(items))
-        if (r.iconKey == IconKey::FolderClose)
+    for (FileRow &r : items)
+        if (r.kind == EntryKind::Folder)
             reordered.append(carry(r));
-    for (const FileRow &r : std::as_const(items))
-        if (r.iconKey != IconKey::FolderClose && r.iconKey != IconKey::Cdup)
+    for (FileRow &r : items)
+        if (r.kind != EntryKind::Folder && r.kind != EntryKind::Parent)
             reordered.append(carry(r));
     beginResetModel();
     items = std::move(reordered);
@@ -330,10 +479,10 @@ int FileListModel::findText(const QString &text) const
     return -1;
 }
 
-int FileListModel::findKey(const QString &key) const
+int FileListModel::findParent() const
 {
     for (int i = 0; i < items.size(); ++i)
-        if (items.at(i).key == key)
+        if (items.at(i).kind == EntryKind::Parent)
             return i;
     return -1;
 }

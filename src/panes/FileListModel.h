@@ -4,30 +4,74 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QDateTime>
 #include <QStringList>
 #include <QVector>
-#include <array>
 #include <functional>
 #include <vector>
 
+// What a row of a list pane stands for. Its picture follows from it (and a
+// file's from its name); iconKey() gives the documented key.
+enum class EntryKind : quint8
+{
+    Parent,     // the parent row ".."
+    Folder,     // a folder
+    Link,       // a remote link nobody has looked into yet
+    FolderLink, // a remote link found to lead to a folder
+    File,       // a file, or a remote link found to lead to no folder
+    Record,     // a row of the transfer queue: no picture
+};
+
+// The kinds transfers, deletes and the commands' rules handle as folders:
+// folders and links (a link not looked into may well be one).
+inline bool isFolderLike(EntryKind kind)
+{
+    return kind == EntryKind::Folder || kind == EntryKind::FolderLink || kind == EntryKind::Link;
+}
+
+// What a column of a list pane shows of its rows.
+enum class RowField : quint8
+{
+    Name, // the entry's name; a queue record's outcome
+    Size,
+    Date,
+    Permissions,
+    Local, // a queue record's local path, direction, remote path and host
+    Direction,
+    Remote,
+    Host,
+};
+
 // One row of a list pane: a file list entry of the local or remote pane, or a
-// record of the transfer queue. Column 0 shows `text`, column n shows sub-item n.
+// record of the transfer queue. It holds what the entry is; the texts the
+// columns show are made from it (FileListModel::text).
 struct FileRow
 {
-    static constexpr int SubItemCount = 5;
-
-    QString key; // "Cdup" on the parent row only
-    QString text;
-    std::array<QString, SubItemCount> sub; // sub-items 1..5 at indexes 0..4
-    QString iconKey;
-    QString tag; // full path of the entry
+    QString text; // the entry's name; ".." on the parent row; a record's outcome
+    QString tag;  // the entry's full path; empty on the parent row
+    // When the entry last changed, as the pane shows it (the pane's clock);
+    // invalid when nobody said.
+    QDateTime time;
+    // Bytes; -1 when none is shown (a folder, a size the server did not give).
+    qint64 size = -1;
+    // Remote entries: the permission bits as octal digits read as decimal
+    // (755); -1 none.
+    int permissions = -1;
+    EntryKind kind = EntryKind::File;
+    bool dayOnly = false; // the time is a day without its time of day
     bool ghosted = false;
     QColor textColor; // invalid: the view's default colour
+    // A queue record's other texts: local path, direction, remote path, host.
+    QStringList record;
+    // The collation key of `text`, made the first time the rows are sorted
+    // by name and kept: a header click on 100 000 rows then costs no
+    // collator call. Empty until made; whoever changes `text` through the
+    // model drops it.
+    mutable QByteArray nameKey;
 
-    QString subItem(int n) const { return sub[size_t(n - 1)]; }
-    void setSubItem(int n, const QString &value) { sub[size_t(n - 1)] = value; }
-    // The text shown in `column`: the row's text, a sub-item, or nothing.
-    const QString &columnText(int column) const;
+    // "Cdup", "FolderClose", "Link", "FolderLink", the file type's key
+    // ("TextFile", "File", ...), or empty for a record.
+    QString iconKey() const;
 };
 // Every member can be moved in memory as it is: growing a listing of 100 000
 // rows copies bytes instead of moving each string.
@@ -35,15 +79,24 @@ Q_DECLARE_TYPEINFO(FileRow, Q_RELOCATABLE_TYPE);
 
 // The rows of a list pane with the list-control behaviour the panes rely on:
 // automatic sorting that can be switched on and off, a sort column and one
-// direction per list, a case-insensitive text sort with precomputed keys
-// that puts Chinese names in pinyin order (PinyinCollator), find by text,
-// ghosted rows, text colours and a drop-highlight row. Bulk fills emit one
-// reset, never one insert per row.
+// direction per list, a case-insensitive sort of the shown texts with
+// precomputed keys that puts Chinese names in pinyin order (PinyinCollator),
+// find by text, ghosted rows, text colours and a drop-highlight row. Bulk
+// fills emit one reset, never one insert per row.
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // The key of a row's picture (FileRow::iconKey), for those who look.
+    static constexpr int IconKeyRole = Qt::UserRole + 1;
+
+    // Columns by position: name, size, date, permissions (the file panes).
     explicit FileListModel(const QStringList &headers, QObject *parent = nullptr);
+    FileListModel(const QStringList &headers, const QVector<RowField> &fields,
+                  QObject *parent = nullptr);
+    // The fields of the queue's columns: outcome, local, size, direction,
+    // remote, host.
+    static QVector<RowField> recordFields();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -55,6 +108,18 @@ public:
     QStringList headers() const { return columnHeaders; }
     const QVector<FileRow> &rows() const { return items; }
     const FileRow &row(int r) const { return items.at(r); }
+    // The text `column` shows for a row: sizes in plain decimal, dates as
+    // the pane writes them, empty where there is nothing to show.
+    QString text(const FileRow &row, int column) const;
+    QString text(int r, int column) const { return text(items.at(r), column); }
+    // The length of that text, a wide (CJK) character counting twice,
+    // without making it where the field tells (sizes, fixed-width dates).
+    int textWeight(const FileRow &row, int column) const;
+
+    // How the date column writes a time: by default "2026-12-08 13:45"
+    // ("2026-12-08" for a day alone); the local pane writes its locale's.
+    using DateFormatter = std::function<QString(const QDateTime &time, bool dayOnly)>;
+    void setDateFormatter(DateFormatter formatter);
 
     // Replaces every row by `sortedPart`, ordered by the current sort column
     // and direction (the parent row first when ascending), followed by
@@ -68,10 +133,8 @@ public:
     void removeRowAt(int r);
 
     void setText(int r, const QString &text);
-    void setSubItem(int r, int n, const QString &text);
-    void setIconKey(int r, const QString &key);
+    void setKind(int r, EntryKind kind);
     void setTag(int r, const QString &tag);
-    void setKey(int r, const QString &key);
     void setGhosted(int r, bool ghosted);
     void setTextColor(int r, const QColor &color);
 
@@ -83,16 +146,16 @@ public:
     Qt::SortOrder sortOrder() const { return order; }
     void setSortOrder(Qt::SortOrder sortOrder);
 
-    // The parent row first, then the "FolderClose" rows, then all others,
-    // each group in its current order. The parent row is rebuilt (key, text
-    // and icon "Cdup", nothing else), also when the list had none. A list with
-    // no row besides a parent row is left unchanged.
+    // The parent row first, then the folder rows, then all others, each
+    // group in its current order. The parent row is rebuilt (text "..",
+    // nothing else), also when the list had none. A list with no row besides
+    // a parent row is left unchanged.
     void foldersFirst();
 
     // First row whose text equals `text`, ignoring case; -1 when none.
     int findText(const QString &text) const;
-    // First row with the given key; -1 when none.
-    int findKey(const QString &key) const;
+    // The parent row; -1 when none.
+    int findParent() const;
 
     int dropHighlightRow() const { return dropRow; }
     void setDropHighlightRow(int r);
@@ -113,6 +176,8 @@ Q_SIGNALS:
     void rowsReplaced(); // after fill, clear, sorting and reorders
 
 private:
+    RowField field(int column) const;
+    QByteArray sortKey(const FileRow &row, int column) const;
     bool lessThan(const FileRow &a, const FileRow &b) const;
     // Row positions in sort order: the first entry is the row that sorts first.
     std::vector<int> sortedOrder(const QVector<FileRow> &rows) const;
@@ -120,6 +185,7 @@ private:
     void emitRowChanged(int r, const QList<int> &roles);
 
     QStringList columnHeaders;
+    QVector<RowField> fields;
     QVector<FileRow> items;
     bool sorted = false;
     int sortCol = 0;
@@ -127,4 +193,5 @@ private:
     int dropRow = -1;
     PinyinCollator collator;
     LabelEditHandler labelEdit;
+    DateFormatter dateFormatter;
 };

@@ -23,19 +23,17 @@ namespace {
 // character counts twice) are measured, so 100 000 rows cost one pass over
 // the lengths, not one text layout per row; the widest text is among the
 // longest in any font.
-int widestText(const QVector<FileRow> &rows, int column, int first, int last,
+int widestText(const FileListModel &model, int column, int first, int last,
                const QFontMetrics &metrics)
 {
+    const QVector<FileRow> &rows = model.rows();
     // A small min-heap of the longest texts seen so far: in a listing most
     // texts are no longer than the shortest kept one and cost one comparison.
     constexpr size_t sample = 32;
     std::vector<std::pair<int, int>> longest; // weighted length, row
     longest.reserve(sample);
     for (int r = first; r <= last; ++r) {
-        const QString &text = rows.at(r).columnText(column);
-        int weight = int(text.size());
-        for (const QChar c : text)
-            weight += c.unicode() >= 0x1100 ? 1 : 0;
+        const int weight = model.textWeight(rows.at(r), column);
         if (weight == 0)
             continue;
         if (longest.size() < sample) {
@@ -51,7 +49,7 @@ int widestText(const QVector<FileRow> &rows, int column, int first, int last,
     int widest = -1;
     for (const auto &candidate : longest) {
         const int row = candidate.second;
-        const int width = metrics.horizontalAdvance(rows.at(row).columnText(column));
+        const int width = metrics.horizontalAdvance(model.text(row, column));
         if (width > widest || (width == widest && row < widestRow)) {
             widest = width;
             widestRow = row;
@@ -159,13 +157,12 @@ void FileListView::fitListItems()
 {
     if (mode != ListMode)
         return;
-    const QVector<FileRow> &rows = listModel->rows();
-    if (rows.isEmpty()) {
+    const int count = listModel->rowCount();
+    if (count == 0) {
         list->setGridSize(QSize());
         return;
     }
-    const int widestRow =
-        std::max(widestText(rows, 0, 0, int(rows.size()) - 1, list->fontMetrics()), 0);
+    const int widestRow = std::max(widestText(*listModel, 0, 0, count - 1, list->fontMetrics()), 0);
     QSize cell = list->sizeHintForIndex(listModel->index(widestRow, 0));
     // A name longer than the pane is wide is shortened rather than pushing
     // every column out of sight.
@@ -282,9 +279,8 @@ void FileListView::setFittedColumns(const QList<int> &columns)
 // forth with every folder would be harder to read than one a little wide.
 void FileListView::fitColumns(int first, int last)
 {
-    const QVector<FileRow> &rows = listModel->rows();
     first = std::max(first, 0);
-    last = std::min(last, int(rows.size()) - 1);
+    last = std::min(last, listModel->rowCount() - 1);
     if (first > last)
         return;
     const int cap = twipsToPixelsX(FittedColumnCapTwips, this);
@@ -292,7 +288,7 @@ void FileListView::fitColumns(int first, int last)
         const int width = report->columnWidth(column);
         if (userSizedColumns.contains(column) || column >= listModel->columnCount() || width >= cap)
             continue;
-        const int row = widestText(rows, column, first, last, report->fontMetrics());
+        const int row = widestText(*listModel, column, first, last, report->fontMetrics());
         if (row < 0)
             continue;
         const int needed = report->sizeHintForIndex(listModel->index(row, column)).width();

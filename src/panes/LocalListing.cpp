@@ -1,8 +1,5 @@
 #include "panes/LocalListing.h"
 
-#include "panes/FileIcons.h"
-#include "window/IconKeys.h"
-
 #include <QDateTime>
 #include <QFile>
 #include <cstring>
@@ -49,16 +46,16 @@ LocalListing::LocalListing(const QLocale &locale)
 
 QString LocalListing::dateText(const QDateTime &modified) const
 {
-    return wallClockText(modified.date(), modified.time());
+    return wallClockText(QDateTime(modified.date(), modified.time(), Qt::UTC));
 }
 
-QString LocalListing::wallClockText(const QDate &date, const QTime &time) const
+QString LocalListing::wallClockText(const QDateTime &wallClock) const
 {
-    if (isMidnight(time))
-        return locale.toString(date, datePattern);
-    // Date and time are already the local wall clock; as a UTC value the
-    // formatter takes them as they are, with no time-zone work.
-    return locale.toString(QDateTime(date, time, Qt::UTC), dateTimePattern);
+    if (isMidnight(wallClock.time()))
+        return locale.toString(wallClock.date(), datePattern);
+    // The time is already the local wall clock; as a UTC value the formatter
+    // takes it as it is, with no time-zone work.
+    return locale.toString(wallClock, dateTimePattern);
 }
 
 #ifdef Q_OS_UNIX
@@ -95,17 +92,15 @@ LocalListing::Entries LocalListing::read(const QString &dir) const
         const time_t seconds = st.st_mtime;
         struct tm local;
         if (localtime_r(&seconds, &local))
-            row.setSubItem(
-                2, wallClockText(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
-                                 QTime(local.tm_hour, local.tm_min, local.tm_sec)));
+            row.time = QDateTime(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
+                                 QTime(local.tm_hour, local.tm_min, local.tm_sec), Qt::UTC);
         if (folder) {
             // A folder's own length says nothing about its contents: the
             // size cell stays empty.
-            row.iconKey = IconKey::FolderClose;
+            row.kind = EntryKind::Folder;
             entries.folders.append(std::move(row));
         } else {
-            SetFileIcon(row);
-            row.setSubItem(1, QString::number(qint64(st.st_size)));
+            row.size = qint64(st.st_size);
             entries.files.append(std::move(row));
         }
     }
@@ -128,13 +123,12 @@ LocalListing::Entries LocalListing::read(const QString &dir) const
         row.tag = dir + row.text;
         const QDateTime modified = info.lastModified();
         if (modified.isValid())
-            row.setSubItem(2, dateText(modified));
+            row.time = QDateTime(modified.date(), modified.time(), Qt::UTC);
         if (info.isDir()) {
-            row.iconKey = IconKey::FolderClose;
+            row.kind = EntryKind::Folder;
             entries.folders.append(std::move(row));
         } else {
-            SetFileIcon(row);
-            row.setSubItem(1, QString::number(info.size()));
+            row.size = info.size();
             entries.files.append(std::move(row));
         }
     }

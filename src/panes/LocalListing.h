@@ -6,9 +6,7 @@
 #include <QString>
 #include <QVector>
 
-class QDate;
 class QDateTime;
-class QTime;
 
 // Reads one local directory into the rows of the local pane. System entries
 // are never listed: on Linux nothing that is not a plain file or directory
@@ -23,26 +21,28 @@ public:
 
     struct Entries
     {
-        QVector<FileRow> folders; // "FolderClose" rows
-        QVector<FileRow> files;   // file rows, icon by file type
+        QVector<FileRow> folders;
+        QVector<FileRow> files;
     };
 
     // The entries of `dir` (normalised, ending in the separator), each group
     // in the order the file system yields them. Tags are `dir` followed by
-    // the name. A directory that cannot be read gives no entries.
+    // the name; times are the local wall clock (held as UTC values, so that
+    // nothing converts them again). A directory that cannot be read gives
+    // no entries.
     Entries read(const QString &dir) const;
 
     // The modification time as the pane shows it: the locale's short date,
     // one blank and its long time without the time zone; the date alone at
     // exactly midnight.
     QString dateText(const QDateTime &modified) const;
+    // The same of a row's time (a wall clock held as UTC).
+    QString wallClockText(const QDateTime &wallClock) const;
 
     bool showsHiddenFiles() const { return showHidden; }
     void setShowHiddenFiles(bool show) { showHidden = show; }
 
 private:
-    QString wallClockText(const QDate &date, const QTime &time) const;
-
     QLocale locale;
     QString datePattern;
     QString dateTimePattern;

@@ -9,7 +9,6 @@
 #include "platform/SessionLog.h"
 #include "platform/Shell.h"
 #include "window/Commands.h"
-#include "window/IconKeys.h"
 #include "window/WindowContext.h"
 #include "window/WindowState.h"
 
@@ -26,6 +25,8 @@ LocalPane::LocalPane(WindowContext &context, Drives &drives, FileListView *lvwLo
     : QObject(parent), ctx(context), drives(drives), lvwLocal(lvwLocal), list(lvwLocal->model()),
       cmbLocalDir(cmbLocalDir), fraLocal(fraLocal)
 {
+    list->setDateFormatter(
+        [this](const QDateTime &time, bool) { return listing.wallClockText(time); });
     // The folder box's list is the history kept by RememberLocalDir: a typed
     // path confirmed with Enter must not slip into it, and the box holds what
     // was typed, not a history entry it happens to start like.
@@ -104,9 +105,9 @@ RowKind LocalPane::selectedRowKind() const
     const FileRow &row = list->row(selected);
     if (row.text.isEmpty())
         return RowKind::Blank;
-    if (row.iconKey == IconKey::Cdup)
+    if (row.kind == EntryKind::Parent)
         return RowKind::Parent;
-    return IconKey::isFolder(row.iconKey) ? RowKind::Folder : RowKind::File;
+    return isFolderLike(row.kind) ? RowKind::Folder : RowKind::File;
 }
 
 bool LocalPane::LocalDirInHistory(const QString &path) const
@@ -150,16 +151,16 @@ void LocalPane::OpenSelectedRow(bool byDoubleClick)
     if (selected < 0)
         return;
     // Copies: listing another directory replaces the rows.
-    const QString iconKey = list->row(selected).iconKey;
+    const EntryKind kind = list->row(selected).kind;
     const QString name = list->row(selected).text;
     const QString tag = list->row(selected).tag;
 
     // The row was listed in the folder the pane shows, whatever the box
     // holds by now.
     QString path = currentDirectory();
-    if (iconKey == IconKey::Cdup) {
+    if (kind == EntryKind::Parent) {
         LocalParentDir(path);
-    } else if (iconKey == IconKey::FolderClose) {
+    } else if (kind == EntryKind::Folder) {
         path += name;
         DoLocalRefresh(path);
     } else if (byDoubleClick) {

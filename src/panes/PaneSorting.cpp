@@ -1,7 +1,6 @@
 #include "panes/PaneSorting.h"
 
 #include "panes/FileListModel.h"
-#include "window/IconKeys.h"
 
 #include <QStringList>
 
@@ -35,7 +34,7 @@ void SortByHeader(FileListModel &list, int section)
 void FillInSortOrder(FileListModel &list, QVector<FileRow> folders, QVector<FileRow> others)
 {
     // Whatever parent row came along, the listing gets its own, first.
-    folders.removeIf([](const FileRow &row) { return row.key == IconKey::Cdup; });
+    folders.removeIf([](const FileRow &row) { return row.kind == EntryKind::Parent; });
     list.sortRows(folders);
     list.sortRows(others);
     QVector<FileRow> rows;

@@ -1,9 +1,7 @@
 #include "panes/RemoteListing.h"
 
-#include "panes/FileIcons.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteEntry.h"
-#include "window/IconKeys.h"
 
 RemoteRows BuildRemoteRows(const RemoteListing &listing, const QString &dir)
 {
@@ -18,25 +16,26 @@ RemoteRows BuildRemoteRows(const RemoteListing &listing, const QString &dir)
         FileRow row;
         row.text = entry.name;
         // A size the server's line did not tell is shown as unknown, not as -1.
-        row.setSubItem(1, entry.size < 0 ? QString() : QString::number(entry.size));
-        row.setSubItem(2, entry.date());
-        row.setSubItem(3, QString::number(entry.permissions));
+        row.size = entry.size;
+        row.time = entry.time;
+        row.dayOnly = !entry.timeOfDay;
+        row.permissions = entry.permissions;
         row.tag = dir + entry.name;
-        // The kind decides the icon: a folder, a link (one known to lead to
-        // a folder as such), and everything else a file.
+        // A folder, a link (one known to lead to a folder as such), and
+        // everything else a file.
         switch (entry.kind) {
         case RemoteEntryKind::Folder:
-            row.iconKey = IconKey::FolderClose;
+            row.kind = EntryKind::Folder;
             rows.sortedPart.append(std::move(row));
             break;
         case RemoteEntryKind::Link:
         case RemoteEntryKind::LinkToFolder:
-            row.iconKey = entry.kind == RemoteEntryKind::Link ? IconKey::Link : IconKey::FolderLink;
+            row.kind =
+                entry.kind == RemoteEntryKind::Link ? EntryKind::Link : EntryKind::FolderLink;
             rows.appended.append(std::move(row));
             break;
         case RemoteEntryKind::File:
         case RemoteEntryKind::Special:
-            SetFileIcon(row);
             rows.appended.append(std::move(row));
             break;
         }

@@ -12,7 +12,6 @@
 #include "remote/RemoteSession.h"
 #include "remote/RemoteTexts.h"
 #include "window/Commands.h"
-#include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
 #include "window/WindowContext.h"
@@ -81,9 +80,9 @@ RowKind RemotePane::selectedRowKind() const
     const FileRow &row = lvwRemote->model()->row(r);
     if (row.text.isEmpty())
         return RowKind::Blank;
-    if (row.iconKey == IconKey::Cdup)
+    if (row.kind == EntryKind::Parent)
         return RowKind::Parent;
-    return IconKey::isFolder(row.iconKey) ? RowKind::Folder : RowKind::File;
+    return isFolderLike(row.kind) ? RowKind::Folder : RowKind::File;
 }
 
 void RemotePane::DoRemoteRefresh(const QString &path)
@@ -224,12 +223,12 @@ void RemotePane::ProbeRemoteLink(int row)
             ReportFtpFailure(ctx, error);
             return;
         }
-        model->setIconKey(row, IconKey::File);
+        model->setKind(row, EntryKind::File);
         ctx.log.append(RemoteTexts::description(error) + QStringLiteral("\r\n"));
         ctx.availability.refresh();
         return;
     }
-    model->setIconKey(row, IconKey::FolderLink);
+    model->setKind(row, EntryKind::FolderLink);
     ctx.availability.refresh();
     // The listing is not reloaded: back to the directory on show.
     returnToShownDirectory();
@@ -238,13 +237,13 @@ void RemotePane::ProbeRemoteLink(int row)
 bool RemotePane::openFolderRow(int r, bool probeLink)
 {
     const FileRow row = lvwRemote->model()->row(r);
-    if (row.iconKey == IconKey::Cdup)
+    if (row.kind == EntryKind::Parent)
         RemoteParentDir();
-    else if (row.iconKey == IconKey::FolderClose)
+    else if (row.kind == EntryKind::Folder)
         ChangeRemoteDir(row.text);
-    else if (row.iconKey == IconKey::FolderLink)
+    else if (row.kind == EntryKind::FolderLink)
         ChangeRemoteDir(row.tag);
-    else if (row.iconKey == IconKey::Link && probeLink)
+    else if (row.kind == EntryKind::Link && probeLink)
         ProbeRemoteLink(r);
     else
         return false;

@@ -128,7 +128,7 @@ QString DragDrop::takeDropTarget(FileListView *pane, const QString &dir, bool re
     NormalizePath(target, remote);
     FileListModel *model = pane->model();
     const int r = model->dropHighlightRow();
-    if (r >= 0 && IconKey::isFolder(model->row(r).iconKey))
+    if (r >= 0 && isFolderLike(model->row(r).kind))
         target += model->row(r).text;
     // Its part is played once dropped on, whatever the answer: a highlight
     // left behind would be taken for the target of a later transfer.
@@ -185,8 +185,8 @@ void DragDrop::DropUrlsOnRemote(const QList<QUrl> &urls)
             continue;
         FileRow row;
         row.text = file.fileName();
-        row.iconKey = file.isDir() ? IconKey::FolderClose : IconKey::File;
-        row.setSubItem(1, file.isDir() ? QString() : QString::number(file.size()));
+        row.kind = file.isDir() ? EntryKind::Folder : EntryKind::File;
+        row.size = file.isDir() ? -1 : file.size();
         tc.list.AddTransferItem(file.absolutePath() + QDir::separator(), row, -1);
     }
     if (tc.list.count() > 0)

@@ -21,16 +21,14 @@ QueueList::QueueList(WindowContext &context, FileListView *lvwStatus, QObject *p
     connect(lvwStatus, &FileListView::selectionMoved, &ctx.availability, &CommandState::refresh);
 }
 
-void QueueList::AddQueueRow(const QString &status, const QString &local, const QString &size,
+void QueueList::AddQueueRow(const QString &status, const QString &local, qint64 size,
                             const QString &direction, const QString &remote, const QString &host)
 {
     FileRow row;
+    row.kind = EntryKind::Record;
     row.text = status;
-    row.setSubItem(1, local);
-    row.setSubItem(2, size);
-    row.setSubItem(3, direction);
-    row.setSubItem(4, remote);
-    row.setSubItem(5, host);
+    row.size = size;
+    row.record = {local, direction, remote, host};
     // The newest outcome is the one the user is waiting for.
     lvwStatus->scrollToRow(lvwStatus->model()->addRow(row));
     ctx.availability.refresh();

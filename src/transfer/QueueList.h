@@ -28,7 +28,9 @@ public:
 
     QueueList(WindowContext &context, FileListView *lvwStatus, QObject *parent = nullptr);
 
-    void AddQueueRow(const QString &status, const QString &local, const QString &size,
+    // `size` in bytes, -1 where none is shown (a folder, a delete of a
+    // link).
+    void AddQueueRow(const QString &status, const QString &local, qint64 size,
                      const QString &direction, const QString &remote, const QString &host);
     // Asks, then removes the selected rows.
     void DeleteQueueEntries();

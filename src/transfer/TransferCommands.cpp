@@ -4,7 +4,6 @@
 #include "panes/RemotePane.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferList.h"
-#include "window/IconKeys.h"
 #include "window/WindowContext.h"
 
 #include <QComboBox>
@@ -17,11 +16,11 @@ TransferCommands::TransferCommands(TransferContext &context, QObject *parent)
 
 void TransferCommands::dropParentRows(bool local)
 {
-    for (const TransferItem &item : tc.list.TransferItems())
-        if (item.IconKey == IconKey::Cdup)
+    for (const ChosenRow &item : tc.list.TransferItems())
+        if (item.Kind == EntryKind::Parent)
             local ? tc.list.MarkLocalRow(item.Index, false)
                   : tc.list.MarkRemoteRow(item.Index, false);
-    tc.list.removeIf([](const TransferItem &item) { return item.IconKey == IconKey::Cdup; });
+    tc.list.removeIf([](const ChosenRow &item) { return item.Kind == EntryKind::Parent; });
 }
 
 void TransferCommands::DownloadCommand()

@@ -38,7 +38,7 @@ int TransferList::collect(FileListView *pane, const QString &dir, bool focusedOn
 
 void TransferList::AddTransferItem(const QString &dir, const FileRow &row, int index)
 {
-    items.append({row.text, dir, row.iconKey, row.subItem(1), index});
+    items.append({row.text, dir, row.kind, row.size, index});
 }
 
 void TransferList::MarkRemoteRow(int index, bool marked)
@@ -62,6 +62,6 @@ void TransferList::mark(FileListView *pane, int index, bool marked)
 
 void TransferList::UnmarkTransferItems(bool local)
 {
-    for (const TransferItem &item : items)
+    for (const ChosenRow &item : items)
         mark(local ? lvwLocal : lvwRemote, item.Index, false);
 }

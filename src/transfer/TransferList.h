@@ -1,19 +1,20 @@
 #pragma once
 
+#include "panes/FileListModel.h"
+
 #include <QString>
 #include <QVector>
 
 class FileListView;
-struct FileRow;
 
 // One row chosen for a multi-item command, as it was when chosen.
-struct TransferItem
+struct ChosenRow
 {
-    QString Name;    // the row's text
-    QString Dir;     // the pane's directory as its folder box showed it
-    QString IconKey; // "FolderClose", "FolderLink" and "Link" are handled as folders
-    QString Size;    // the Size column's text
-    int Index = -1;  // the row's place in its pane when chosen
+    QString Name;                     // the row's text
+    QString Dir;                      // the pane's directory as its folder box showed it
+    EntryKind Kind = EntryKind::File; // folders and links are copied and deleted as folders
+    qint64 Size = -1;                 // bytes; -1 when the pane shows none
+    int Index = -1;                   // the row's place in its pane when chosen
 };
 
 // The transfer list: the snapshot of the rows chosen in one pane that
@@ -38,9 +39,9 @@ public:
     // Takes the marks off the rows at the items' places in one pane.
     void UnmarkTransferItems(bool local);
 
-    const QVector<TransferItem> &TransferItems() const { return items; }
+    const QVector<ChosenRow> &TransferItems() const { return items; }
     int count() const { return int(items.size()); }
-    const TransferItem &item(int i) const { return items.at(i); }
+    const ChosenRow &item(int i) const { return items.at(i); }
     // Drops the items for which `drop` says so (the parent row of a delete).
     template <typename Predicate> void removeIf(Predicate drop);
 
@@ -50,7 +51,7 @@ private:
 
     FileListView *lvwLocal;
     FileListView *lvwRemote;
-    QVector<TransferItem> items;
+    QVector<ChosenRow> items;
 };
 
 template <typename Predicate> void TransferList::removeIf(Predicate drop)

@@ -184,15 +184,13 @@ void StatusPanels::showProgress()
     Progress1->setValue(int(share * barSteps));
 }
 
-void StatusPanels::ShowTransferFile(const QString &text, const QString &size)
+void StatusPanels::ShowTransferFile(const QString &text, qint64 size)
 {
     setPanelText(QStringLiteral("FileName"),
                  text.size() <= fileNameShown ? text
                                               : text.left(fileNameShown) + QStringLiteral("..."));
-    bool isNumber = false;
-    const qint64 bytes = size.toLongLong(&isNumber);
     setPanelText(QStringLiteral("FileSize"),
-                 isNumber ? QStringLiteral("实际大小:") + FormatSize(bytes) : QString());
+                 size >= 0 ? QStringLiteral("实际大小:") + FormatSize(size) : QString());
 }
 
 QString StatusPanels::FormatSize(qint64 bytes)

@@ -49,10 +49,9 @@ public:
     void setProgressValue(qint64 bytes);
 
     // The item in hand in the panels "FileName" (its first 15 characters and
-    // "..." when longer) and "FileSize" ("实际大小:" and the size, none when
-    // `size` is empty). Two empty texts clear both. A size that is not a
-    // number counts as none.
-    void ShowTransferFile(const QString &text, const QString &size);
+    // "..." when longer) and "FileSize" ("实际大小:" and the size; none for a
+    // negative size). An empty text and no size clear both.
+    void ShowTransferFile(const QString &text, qint64 size = -1);
     // A byte count as shown: "" up to 0, "n B" up to 1000, then "n.n KB" up to
     // 1024 KB, then "n.n MB".
     static QString FormatSize(qint64 bytes);

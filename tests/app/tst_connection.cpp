@@ -591,7 +591,7 @@ private Q_SLOTS:
             return;
         w.dispatch().ButtonClick(QStringLiteral("上传"));
         const auto cleanUp = qScopeGuard([this] { QFile::remove(tree.filePath("plan.txt")); });
-        QCOMPARE(w.ui().lvwStatus->model()->row(0).subItem(1), shown + listed);
+        QCOMPARE(w.ui().lvwStatus->model()->text(0, 1), shown + listed);
     }
 
     void stopShowsTheStoppedPictureAndExitDropsTheConnection()

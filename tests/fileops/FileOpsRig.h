@@ -118,7 +118,8 @@ struct FileOpsRig : AppHarness
     {
         QStringList out;
         for (const FileRow &row : w.ui().lvwStatus->model()->rows())
-            out << row.text + QLatin1Char('|') + row.subItem(1) + QLatin1Char('|') + row.subItem(4);
+            out << row.text + QLatin1Char('|') + row.record.value(0) + QLatin1Char('|') +
+                       row.record.value(2);
         return out;
     }
     QStringList questions() const

@@ -257,7 +257,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         FileOpsRig rig;
         rig.showLocal(dir.path());
-        rig.w.queueList().AddQueueRow("删除", "/x", "1", "", "", "");
+        rig.w.queueList().AddQueueRow("删除", "/x", 1, "", "", "");
         rig.w.ui().lvwStatus->selectRow(0);
         rig.w.state().LocalHasFocus = false;
         rig.w.state().QueueHasFocus = true;

@@ -154,7 +154,7 @@ private Q_SLOTS:
             QCOMPARE(server->takeChanges(), QStringList({"MKD " + dir + "/" + created}));
             const FileRow &row = rig->row(true, created);
             QCOMPARE(row.tag, dir + "/" + created);
-            QCOMPARE(row.iconKey, QStringLiteral("FolderClose"));
+            QCOMPARE(row.kind, EntryKind::Folder);
             QCOMPARE(rig->pane(true)->selectedRow(), rig->model(true)->findText(created));
             QVERIFY(rig->editor(true));
         }

@@ -9,18 +9,16 @@ FileRow folder(const QString &name)
 {
     FileRow r;
     r.text = name;
-    r.iconKey = QStringLiteral("FolderClose");
+    r.kind = EntryKind::Folder;
     r.tag = QStringLiteral("/d/") + name;
     return r;
 }
 
-FileRow file(const QString &name, const QString &size = QString())
+FileRow file(const QString &name, qint64 size = -1)
 {
     FileRow r;
     r.text = name;
-    r.iconKey = QStringLiteral("File");
-    r.setSubItem(1, size);
-    r.key = QStringLiteral("k_") + name;
+    r.size = size;
     return r;
 }
 
@@ -90,16 +88,101 @@ private Q_SLOTS:
         QCOMPARE(texts(m), QStringList({"..", "A", "a", "b", "b.txt", "a.txt"}));
     }
 
+    // What a typed row shows: the size and date texts are made from the
+    // numbers and times, nothing where none is known, and the picture
+    // follows from the kind (a file's from its name).
+    void rowShowsWhatItIs_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QDateTime>("time");
+        QTest::addColumn<bool>("dayOnly");
+        QTest::addColumn<QStringList>("shown"); // size, date, icon key
+        const QDateTime noon(QDate(2026, 12, 8), QTime(12, 5), Qt::UTC);
+        const auto file = int(EntryKind::File);
+        QTest::newRow("text file") << file << "a.txt" << qint64(0) << noon << false
+                                   << QStringList{"0", "2026-12-08 12:05", "TextFile"};
+        QTest::newRow("past 4 GiB, day only")
+            << file << "disk" << qint64(5368709123) << noon << true
+            << QStringList{"5368709123", "2026-12-08", "File"};
+        QTest::newRow("size and time unknown")
+            << file << "x" << qint64(-1) << QDateTime() << false << QStringList{"", "", "File"};
+        QTest::newRow("folder") << int(EntryKind::Folder) << "d" << qint64(-1) << noon << false
+                                << QStringList{"", "2026-12-08 12:05", "FolderClose"};
+        QTest::newRow("link") << int(EntryKind::Link) << "www" << qint64(11) << noon << false
+                              << QStringList{"11", "2026-12-08 12:05", "Link"};
+        QTest::newRow("link to a folder")
+            << int(EntryKind::FolderLink) << "www" << qint64(-1) << QDateTime() << false
+            << QStringList{"", "", "FolderLink"};
+        QTest::newRow("parent") << int(EntryKind::Parent) << ".." << qint64(-1) << QDateTime()
+                                << false << QStringList{"", "", "Cdup"};
+    }
+
+    void rowShowsWhatItIs()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        QFETCH(qint64, size);
+        QFETCH(QDateTime, time);
+        QFETCH(bool, dayOnly);
+        QFETCH(QStringList, shown);
+        FileRow r;
+        r.kind = EntryKind(kind);
+        r.text = name;
+        r.size = size;
+        r.time = time;
+        r.dayOnly = dayOnly;
+        FileListModel m({"名称", "大小", "日期", "权限"});
+        QAbstractItemModelTester tester(&m);
+        m.fill({}, {r});
+        const QStringList texts = {m.data(m.index(0, 1), Qt::DisplayRole).toString(),
+                                   m.data(m.index(0, 2), Qt::DisplayRole).toString(),
+                                   m.data(m.index(0, 0), FileListModel::IconKeyRole).toString()};
+        QCOMPARE(texts, shown);
+    }
+
+    // A queue record shows its outcome, paths, size, direction and host in
+    // the queue's columns, and no picture.
+    void recordShowsItsFields()
+    {
+        FileListModel m({"状态", "本地", "大小", "方向", "远程", "主机"},
+                        FileListModel::recordFields());
+        FileRow r;
+        r.kind = EntryKind::Record;
+        r.text = "上传";
+        r.size = 7;
+        r.record = {"/l/a", "-->", "/r/a", "h"};
+        m.fill({}, {r});
+        QStringList texts;
+        for (int c = 0; c < m.columnCount(); ++c)
+            texts << m.data(m.index(0, c), Qt::DisplayRole).toString();
+        QCOMPARE(texts, QStringList({"上传", "/l/a", "7", "-->", "/r/a", "h"}));
+        QVERIFY(m.data(m.index(0, 0), Qt::DecorationRole).isNull());
+    }
+
     void sortComparesTextNotNumbers()
     {
         FileListModel m({"名称", "大小"});
-        m.fill({}, {file("x", "20"), file("y", "100"), file("z", "9")});
+        m.fill({}, {file("x", 20), file("y", 100), file("z", 9)});
         m.setSortColumn(1);
         m.setSorted(true);
         QCOMPARE(texts(m), QStringList({"y", "x", "z"}));
         m.setSortOrder(Qt::DescendingOrder);
         m.setSorted(true);
         QCOMPARE(texts(m), QStringList({"z", "x", "y"}));
+    }
+
+    // A renamed row sorts by its new name, however often the rows were
+    // sorted before.
+    void aRenamedRowSortsByItsNewName()
+    {
+        FileListModel m({"名称"});
+        m.fill({}, {file("b"), file("a"), file("c")});
+        m.setSorted(true);
+        m.setText(0, "zz");
+        m.setSorted(true);
+        QCOMPARE(texts(m), QStringList({"b", "c", "zz"}));
     }
 
     void selectionFollowsItsRowsWhenSorting()
@@ -118,18 +201,17 @@ private Q_SLOTS:
         QCOMPARE(m.dropHighlightRow(), 0);
     }
 
-    void foldersFirstRebuildsTheParentRowAndDropsKeys()
+    void foldersFirstRebuildsTheParentRow()
     {
         FileListModel m({"名称", "大小"});
         QAbstractItemModelTester tester(&m);
         FileRow link = file("lnk");
-        link.iconKey = QStringLiteral("FolderLink");
+        link.kind = EntryKind::FolderLink;
         m.fill({}, {file("b"), folder("d2"), link, folder("d1"), file("a")});
         m.foldersFirst();
         QCOMPARE(texts(m), QStringList({"..", "d2", "d1", "b", "lnk", "a"}));
-        QCOMPARE(m.row(0).key, QStringLiteral("Cdup"));
-        QCOMPARE(m.row(0).iconKey, QStringLiteral("Cdup"));
-        QVERIFY(m.row(3).key.isEmpty());
+        QCOMPARE(m.findParent(), 0);
+        QVERIFY(m.row(0).tag.isEmpty());
         QCOMPARE(m.row(1).tag, QStringLiteral("/d/d2"));
 
         // Descending names: the parent row still ends up first.
@@ -156,7 +238,6 @@ private Q_SLOTS:
         m.fill({}, {file("Readme.TXT"), file("other")});
         QCOMPARE(m.findText("readme.txt"), 0);
         QCOMPARE(m.findText("missing"), -1);
-        QCOMPARE(m.findKey("k_other"), 1);
     }
 
     void refusedLabelEditKeepsTheOldText()

@@ -12,14 +12,22 @@ FileRow named(const QString &text)
 {
     FileRow r;
     r.text = text;
-    r.iconKey = QStringLiteral("File");
     return r;
 }
 
+// A row whose cell in `column` (name, size, date, remote path) shows `text`;
+// a shorter date than a whole one leaves the date unknown.
 FileRow withCell(int column, const QString &text)
 {
     FileRow r = named(QStringLiteral("x"));
-    (column == 0 ? r.text : r.sub[size_t(column - 1)]) = text;
+    if (column == 0)
+        r.text = text;
+    else if (column == 1)
+        r.size = text.toLongLong();
+    else if (column == 2)
+        r.time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
+    else
+        r.record = {QString(), QString(), text};
     return r;
 }
 
@@ -80,7 +88,6 @@ private Q_SLOTS:
         QTest::newRow("long date") << 2 << "2026-12-08 12:34" << 3 << "fill" << 0 << "uncut";
         QTest::newRow("3 GiB among 5 000") << 1 << "3221225472" << 5000 << "fill" << 0 << "uncut";
         QTest::newRow("new row") << 3 << path << 3 << "addRow" << 0 << "uncut";
-        QTest::newRow("text set later") << 3 << path << 3 << "setSubItem" << 0 << "uncut";
         QTest::newRow("short") << 1 << "9" << 3 << "fill" << 0 << "designed";
         QTest::newRow("not fitted") << 0 << path << 3 << "fill" << 0 << "designed";
         QTest::newRow("user's width") << 1 << "3221225472" << 3 << "fill" << 30 << "user";
@@ -95,7 +102,8 @@ private Q_SLOTS:
         QFETCH(QString, arrival);
         QFETCH(int, userWidth);
         QFETCH(QString, expected);
-        FileListModel model({"名称", "大小", "日期", "远程"});
+        FileListModel model({"名称", "大小", "日期", "远程"},
+                            {RowField::Name, RowField::Size, RowField::Date, RowField::Remote});
         FileListView view(&model);
         const QList<int> designedTwips = {1600, 1000, 1440, 3000};
         view.setColumnWidthsTwips(designedTwips);
@@ -115,8 +123,6 @@ private Q_SLOTS:
         model.fill({}, rows);
         if (arrival == "addRow")
             model.addRow(withCell(column, value));
-        if (arrival == "setSubItem")
-            model.setSubItem(model.addRow(withCell(column, QString())), column, value);
 
         // What the view itself asks for the column, as a double-click on the
         // header's divider does, over every row.

@@ -51,16 +51,18 @@ private Q_SLOTS:
                                            "a.bin", "link.txt", "M.ZIP", "readme", "z.txt"}));
 
         const FileRow &parent = rig.model->row(0);
-        QCOMPARE(parent.key + parent.iconKey, QStringLiteral("CdupCdup"));
-        QVERIFY(parent.tag.isEmpty() && parent.subItem(1).isEmpty());
-        const FileRow &folder = rig.model->row(rig.rowOf("x.txt"));
-        QCOMPARE(folder.iconKey, QStringLiteral("FolderClose"));
-        QCOMPARE(folder.tag, root + "x.txt");
-        QVERIFY(!folder.subItem(2).isEmpty());
-        const FileRow &zip = rig.model->row(rig.rowOf("M.ZIP"));
-        QCOMPARE(zip.iconKey, QStringLiteral("ZipFile"));
-        QCOMPARE(zip.subItem(1), QStringLiteral("3"));
-        QCOMPARE(zip.tag, root + "M.ZIP");
+        QCOMPARE(parent.iconKey(), QStringLiteral("Cdup"));
+        QVERIFY(parent.tag.isEmpty() && rig.model->text(0, 1).isEmpty());
+        const int folder = rig.rowOf("x.txt");
+        QCOMPARE(rig.model->row(folder).iconKey(), QStringLiteral("FolderClose"));
+        QCOMPARE(rig.model->row(folder).tag, root + "x.txt");
+        QVERIFY(rig.model->text(folder, 1).isEmpty());
+        QVERIFY(!rig.model->text(folder, 2).isEmpty());
+        const int zip = rig.rowOf("M.ZIP");
+        QCOMPARE(rig.model->row(zip).iconKey(), QStringLiteral("ZipFile"));
+        QCOMPARE(rig.model->text(zip, 1), QStringLiteral("3"));
+        const FileRow &zipRow = rig.model->row(zip);
+        QCOMPARE(zipRow.tag, root + "M.ZIP");
         QCOMPARE(rig.lvwLocal->selectedRow(), -1);
         QVERIFY(!rig.model->isSorted());
 
@@ -112,7 +114,7 @@ private Q_SLOTS:
         LocalPaneRig rig({});
         QString path = big.path();
         rig.pane->DoLocalRefresh(path);
-        QCOMPARE(rig.model->row(1).subItem(1), QStringLiteral("5368709127"));
+        QCOMPARE(rig.model->text(1, 1), QStringLiteral("5368709127"));
     }
 
     void dateColumnIsTheLocalWallClock()
@@ -129,8 +131,8 @@ private Q_SLOTS:
         QString path = dir.path();
         rig.pane->DoLocalRefresh(path);
         const LocalListing listing;
-        QCOMPARE(rig.model->row(rig.rowOf("noon")).subItem(2), listing.dateText(noon));
-        QCOMPARE(rig.model->row(rig.rowOf("midnight")).subItem(2), listing.dateText(midnight));
+        QCOMPARE(rig.model->text(rig.rowOf("noon"), 2), listing.dateText(noon));
+        QCOMPARE(rig.model->text(rig.rowOf("midnight"), 2), listing.dateText(midnight));
     }
 
     void dateTextInTwoLocales()

@@ -5,13 +5,16 @@
 #include <QtTest>
 
 namespace {
-FileRow row(const char *name, const char *icon, const char *size, const char *date,
-            const char *permissions)
+// `size` and `permissions` -1, `date` "": none shown.
+FileRow row(const char *name, EntryKind kind, qint64 size, const char *date, int permissions)
 {
     FileRow r;
     r.text = QString::fromUtf8(name);
-    r.iconKey = QString::fromUtf8(icon);
-    r.sub = {QString::fromUtf8(size), QString::fromUtf8(date), QString::fromUtf8(permissions)};
+    r.kind = kind;
+    r.size = size;
+    r.time = QDateTime(QDate::fromString(QString::fromLatin1(date), Qt::ISODate), QTime(), Qt::UTC);
+    r.dayOnly = true;
+    r.permissions = permissions;
     return r;
 }
 
@@ -19,11 +22,11 @@ FileRow row(const char *name, const char *icon, const char *size, const char *da
 // by name, the files after them unsorted.
 void fillListing(FileListModel &m)
 {
-    m.fill({FileListModel::parentRow(), row("src", "FolderClose", "", "2024-01-02", "755"),
-            row("Docs", "FolderClose", "", "2024-03-01", "700")},
-           {row("b.txt", "TextFile", "20", "2024-02-01", "644"),
-            row("lnk", "FolderLink", "9", "2024-01-01", "777"),
-            row("c.txt", "TextFile", "100", "2024-03-03", "640")});
+    m.fill({FileListModel::parentRow(), row("src", EntryKind::Folder, -1, "2024-01-02", 755),
+            row("Docs", EntryKind::Folder, -1, "2024-03-01", 700)},
+           {row("b.txt", EntryKind::File, 20, "2024-02-01", 644),
+            row("lnk", EntryKind::FolderLink, 9, "2024-01-01", 777),
+            row("c.txt", EntryKind::File, 100, "2024-03-03", 640)});
 }
 
 QStringList texts(const FileListModel &m)
@@ -68,8 +71,8 @@ private Q_SLOTS:
         QVector<FileRow> folders = {FileListModel::parentRow()};
         QVector<FileRow> files;
         for (const QString &name : reversed) {
-            folders.append(row(name.toUtf8().constData(), "FolderClose", "", "", ""));
-            files.append(row(name.toUtf8().constData(), "File", "", "", ""));
+            folders.append(row(name.toUtf8().constData(), EntryKind::Folder, -1, "", -1));
+            files.append(row(name.toUtf8().constData(), EntryKind::File, -1, "", -1));
         }
         FileListModel m(headers);
         m.fill(folders);

@@ -87,8 +87,7 @@ private Q_SLOTS:
         QFETCH(QString, key);
         FileRow row;
         row.text = name;
-        SetFileIcon(row);
-        QCOMPARE(row.iconKey, key);
+        QCOMPARE(row.iconKey(), key);
     }
 };
 

@@ -69,35 +69,25 @@ private Q_SLOTS:
     void showTransferFile_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("size");
+        QTest::addColumn<qint64>("size"); // -1: none
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("sizeShown");
-        QTest::newRow("short") << "文件:a.txt"
-                               << "2048"
-                               << "文件:a.txt"
+        QTest::newRow("short") << "文件:a.txt" << qint64(2048) << "文件:a.txt"
                                << "实际大小:2.0 KB";
-        QTest::newRow("fifteen") << "123456789012345"
-                                 << ""
-                                 << "123456789012345"
+        QTest::newRow("fifteen") << "123456789012345" << qint64(-1) << "123456789012345"
                                  << "";
-        QTest::newRow("sixteen") << "1234567890123456"
-                                 << "7"
-                                 << "123456789012345..."
+        QTest::newRow("sixteen") << "1234567890123456" << qint64(7) << "123456789012345..."
                                  << "实际大小:7 B";
-        QTest::newRow("cleared") << ""
-                                 << ""
-                                 << ""
+        QTest::newRow("cleared") << "" << qint64(-1) << ""
                                  << "";
-        QTest::newRow("big") << "x"
-                             << "5368709120"
-                             << "x"
+        QTest::newRow("big") << "x" << qint64(5368709120) << "x"
                              << "实际大小:5120.0 MB";
     }
 
     void showTransferFile()
     {
         QFETCH(QString, text);
-        QFETCH(QString, size);
+        QFETCH(qint64, size);
         QFETCH(QString, name);
         QFETCH(QString, sizeShown);
         StatusPanels bar;
@@ -148,8 +138,7 @@ private Q_SLOTS:
         QFETCH(qint64, newMaximum);
         QFETCH(QString, rate);
         ProgressRig rig;
-        rig.parts.g.gXferLocalSize = offset;
-        rig.parts.g.gXferRemoteSize = offset;
+        rig.display.setRestartOffset(offset);
         rig.bar.setProgressMaximum(maximum);
         rig.bar.setProgressValue(offset);
         for (qint64 count : counts)

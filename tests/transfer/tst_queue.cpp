@@ -16,15 +16,15 @@ FileListModel *queueModel(QObject *parent)
     return new FileListModel({QStringLiteral("状态"), QStringLiteral("本地"),
                               QStringLiteral("大小"), QStringLiteral("方向"),
                               QStringLiteral("远程"), QStringLiteral("主机")},
-                             parent);
+                             FileListModel::recordFields(), parent);
 }
 
-FileRow row(const QString &text, const QString &icon, const QString &size = QString())
+FileRow row(const QString &text, EntryKind kind, qint64 size = -1)
 {
     FileRow r;
     r.text = text;
-    r.iconKey = icon;
-    r.setSubItem(1, size);
+    r.kind = kind;
+    r.size = size;
     return r;
 }
 
@@ -42,15 +42,14 @@ struct QueueRig
     QueueRig()
     {
         for (int i = 1; i <= 6; ++i)
-            queue.AddQueueRow(QStringLiteral("删除"), QStringLiteral("/l/%1").arg(i),
-                              QString::number(7 - i), QString(), QStringLiteral("/r/%1").arg(i),
-                              QStringLiteral("host"));
+            queue.AddQueueRow(QStringLiteral("删除"), QStringLiteral("/l/%1").arg(i), 7 - i,
+                              QString(), QStringLiteral("/r/%1").arg(i), QStringLiteral("host"));
     }
     QStringList locals() const
     {
         QStringList out;
         for (const FileRow &r : lvwStatus->model()->rows())
-            out << r.subItem(1);
+            out << r.record.value(0);
         return out;
     }
 };
@@ -106,8 +105,8 @@ private Q_SLOTS:
         Q_EMIT rig.lvwStatus->headerClicked(2);
         Q_EMIT rig.lvwStatus->headerClicked(2);
         QCOMPARE(rig.locals(), QStringList({"/l/6", "/l/5", "/l/4", "/l/3", "/l/2", "/l/1"}));
-        rig.queue.AddQueueRow(QStringLiteral("Download"), QStringLiteral("/l/7"),
-                              QStringLiteral("10"), QStringLiteral("<--"), QStringLiteral("/r/7"),
+        rig.queue.AddQueueRow(QStringLiteral("Download"), QStringLiteral("/l/7"), 10,
+                              QStringLiteral("<--"), QStringLiteral("/r/7"),
                               QStringLiteral("host"));
         QCOMPARE(rig.locals().indexOf("/l/7"), 1); // "10" sorts after "1", as text
         rig.parts.prompts.messageAnswers = {Prompts::Answer::Ok};
@@ -138,9 +137,9 @@ private Q_SLOTS:
         for (int i = 0; i < 40; ++i) {
             sorted ? view->scrollToBottom() : view->scrollToTop();
             const QString local = QStringLiteral("/a/%1").arg(90 - i);
-            rig.queue.AddQueueRow("上传", local, {}, {}, local, "host");
+            rig.queue.AddQueueRow("上传", local, -1, {}, local, "host");
             const int newest = sorted ? 0 : rig.lvwStatus->model()->rowCount() - 1;
-            QCOMPARE(rig.lvwStatus->model()->row(newest).subItem(1), local);
+            QCOMPARE(rig.lvwStatus->model()->text(newest, 1), local);
             QVERIFY(view->viewport()->rect().contains(
                 view->visualRect(view->model()->index(newest, 0))));
         }
@@ -182,9 +181,9 @@ private Q_SLOTS:
         QFETCH(QStringList, names);
         FileListModel local({"名称"}), remote({"名称"});
         FileListView lvwLocal(&local), lvwRemote(&remote);
-        remote.fill(
-            {FileListModel::parentRow()},
-            {row("a.txt", "File", "1"), row("b.txt", "TextFile", "22"), row("c", "FolderClose")});
+        remote.fill({FileListModel::parentRow()},
+                    {row("a.txt", EntryKind::File, 1), row("b.txt", EntryKind::File, 22),
+                     row("c", EntryKind::Folder)});
         for (int r : selected)
             lvwRemote.setRowSelected(r, true);
         lvwRemote.selectionModel()->setCurrentIndex(remote.index(focused, 0),
@@ -192,11 +191,11 @@ private Q_SLOTS:
         TransferList list(&lvwLocal, &lvwRemote);
         QCOMPARE(list.CollectRemoteSelection(QStringLiteral("/pub"), focusedOnly), names.size());
         QStringList collected;
-        for (const TransferItem &item : list.TransferItems()) {
+        for (const ChosenRow &item : list.TransferItems()) {
             collected << item.Name;
             QCOMPARE(item.Dir, QStringLiteral("/pub"));
-            QCOMPARE(item.IconKey, remote.row(item.Index).iconKey);
-            QCOMPARE(item.Size, remote.row(item.Index).subItem(1));
+            QCOMPARE(item.Kind, remote.row(item.Index).kind);
+            QCOMPARE(item.Size, remote.row(item.Index).size);
             QVERIFY(remote.row(item.Index).ghosted);
             QCOMPARE(remote.row(item.Index).textColor, QColor(0, 0, 128));
         }
@@ -205,7 +204,7 @@ private Q_SLOTS:
             QCOMPARE(remote.row(r).ghosted,
                      selected.contains(r) && names.contains(remote.row(r).text));
 
-        remote.fill({FileListModel::parentRow()}, {row("only", "File")});
+        remote.fill({FileListModel::parentRow()}, {row("only", EntryKind::File)});
         list.UnmarkTransferItems(false);
         QVERIFY(!remote.row(0).ghosted && !remote.row(1).ghosted);
     }

@@ -97,7 +97,7 @@ QStringList queueRows(MainWindow &w)
 {
     QStringList out;
     for (const FileRow &r : w.ui().lvwStatus->model()->rows())
-        out << r.text + QLatin1Char(' ') + r.subItem(1).section(QLatin1Char('/'), -1);
+        out << r.text + QLatin1Char(' ') + r.record.value(0).section(QLatin1Char('/'), -1);
     return out;
 }
 
@@ -259,7 +259,7 @@ private Q_SLOTS:
             QCOMPARE(TestFiles::read(local + "taken.bin"), QByteArray("mine"));
             QVERIFY(w.log().text().contains("taken.bin"));
         }
-        QVERIFY(!w.state().TransferBusy);
+        QVERIFY(!w.context().gate.busy());
         QVERIFY(w.ui().cmbLocalDir->isEnabled() && w.ui().cmbRemoteDir->isEnabled());
         for (const FileRow &r : w.ui().lvwRemote->model()->rows())
             QVERIFY(!r.ghosted);
