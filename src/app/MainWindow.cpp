@@ -10,6 +10,7 @@
 #include "app/Platform.h"
 #include "app/ScratchFile.h"
 #include "app/WindowPlacement.h"
+#include "compare/PaneComparison.h"
 #include "connection/ConnectionController.h"
 #include "fileops/FileCommands.h"
 #include "fileops/LocalFileOps.h"
@@ -79,6 +80,7 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     placement =
         new WindowPlacement(this, widgets.lvwLocal, widgets.lvwRemote, platform.settings, this);
     watcher = new LocalFolderWatcher(*ctx, *local, widgets.lvwLocal, this);
+    compare = new PaneComparison(*ctx, *local, *remote, widgets.lvwLocal, widgets.lvwRemote, this);
 
     wireAvailability();
     wireCommands();
@@ -92,9 +94,9 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps, localOps,
-             connectionControl, queue, progress, watcher, remote, local, commandDispatch, placement,
-             layoutControl})
+             compare, dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps,
+             localOps, connectionControl, queue, progress, watcher, remote, local, commandDispatch,
+             placement, layoutControl})
         delete controller;
 }
 
@@ -149,6 +151,9 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.keySelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuViewList, [this] { panes->mnuViewList_Click(); });
     d.setHandler(cmds.mnuViewReport, [this] { panes->mnuViewReport_Click(); });
+    d.setHandler(cmds.mnuViewCompare, [this] { compare->setOn(!compare->isOn()); });
+    d.setHandler(cmds.mnuViewCompareHide,
+                 [this] { compare->setHideIdentical(!compare->hidesIdentical()); });
     d.setHandler(cmds.mnuViewOptions, [this] { showOptions(); });
     d.setHandler(cmds.mnuHelpContents, [this] { ctx->help.ShowContents(); });
     d.setHandler(cmds.mnuEmail, [this] { ctx->help.mnuEmail_Click(); });

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CommandDispatch;
+class PaneComparison;
 class ConnectionController;
 class ExitSequence;
 class FileCommands;
@@ -63,6 +64,7 @@ public:
     RemoteFileOps &remoteFileOps() { return *remoteOps; }
     FileCommands &fileCommands() { return *fileOps; }
     ViewAndRun &viewAndRun() { return *viewer; }
+    PaneComparison &comparison() { return *compare; }
     RemoteSession &session() { return *Ftp1; }
 
 protected:
@@ -100,6 +102,7 @@ private:
     RemoteFileOps *remoteOps = nullptr;
     FileCommands *fileOps = nullptr;
     ViewAndRun *viewer = nullptr;
+    PaneComparison *compare = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
     WindowPlacement *placement = nullptr;

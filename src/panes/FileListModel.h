@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 #include <array>
@@ -33,6 +34,15 @@ struct FileRow
 // rows copies bytes instead of moving each string.
 Q_DECLARE_TYPEINFO(FileRow, Q_RELOCATABLE_TYPE);
 
+// A mark laid over a row from outside (a directory comparison): a colour
+// behind it and a word after its name, so that it does not rest on telling
+// colours apart, and screen readers say it.
+struct RowMark
+{
+    QColor background;
+    QString word;
+};
+
 // The rows of a list pane with the list-control behaviour the panes rely on:
 // automatic sorting that can be switched on and off, a sort column and one
 // direction per list, a case-insensitive text sort with precomputed keys
@@ -43,6 +53,9 @@ class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // The word of a row's mark (RowMark), or nothing.
+    static constexpr int RowMarkRole = Qt::UserRole + 1;
+
     explicit FileListModel(const QStringList &headers, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -94,6 +107,9 @@ public:
     // First row with the given key; -1 when none.
     int findKey(const QString &key) const;
 
+    // Marks by row text; they stay through fills and sorts until replaced.
+    void setRowMarks(QHash<QString, RowMark> marks);
+
     int dropHighlightRow() const { return dropRow; }
     void setDropHighlightRow(int r);
 
@@ -127,4 +143,5 @@ private:
     int dropRow = -1;
     PinyinCollator collator;
     LabelEditHandler labelEdit;
+    QHash<QString, RowMark> marks;
 };

@@ -92,15 +92,17 @@ private Q_SLOTS:
                  QStringList({"mnuSit 站点管理器(M)...", "mnuLogin 快速连接(&L)...", "mnu1 -",
                               "mnuRelogin 重新连接(&R)", "mnuLogout 断开(&O)", "mnuFileBar0 -",
                               "mnuExit 退出(&X)"}));
+        QCOMPARE(describe(c.editMenu),
+                 QStringList({"mnuUpDown 上传/下载(&U)", "mnuEdit1 -",
+                              "mnuMakeDir 新建文件夹(&D)...", "mnuRename 重命名(&R)",
+                              "mnuDel 删除(&D)", "mnuEditBar0 -", "mnuEditSelectAll 全选(&A)",
+                              "mnuRefresh 刷新(&R)", "mnuEditBar1 -", "mnuProperty 属性(&P)",
+                              "mnuShow 查看(&S)", "mnuEditFile 编辑(&E)", "mnuRun 运行(&R)"}));
         QCOMPARE(
-            describe(c.editMenu),
-            QStringList({"mnuUpDown 上传/下载(&U)", "mnuEdit1 -", "mnuMakeDir 新建文件夹(&D)...",
-                         "mnuRename 重命名(&R)", "mnuDel 删除(&D)", "mnuEditBar0 -",
-                         "mnuEditSelectAll 全选(&A)", "mnuRefresh 刷新(&R)", "mnuEditBar1 -",
-                         "mnuProperty 属性(&P)", "mnuShow 查看(&S)", "mnuRun 运行(&R)"}));
-        QCOMPARE(describe(c.viewMenu),
-                 QStringList({"mnuViewList 列表视图(&L)", "mnuViewReport 详细资料(&D)",
-                              "mnuViewBar1 -", "mnuViewOptions 选项(&O)..."}));
+            describe(c.viewMenu),
+            QStringList({"mnuViewList 列表视图(&L)", "mnuViewReport 详细资料(&D)", "mnuViewBar1 -",
+                         "mnuViewCompare 目录比较(&C)", "mnuViewCompareHide 隐藏相同的文件(&H)",
+                         "mnuViewBar2 -", "mnuViewOptions 选项(&O)..."}));
         QCOMPARE(describe(c.helpMenu),
                  QStringList({"mnuHelpContents 帮助主题(&C)", "mnuEmail 给作者写信(&E)",
                               "mnuHelpBar0 -", "mnuHelpAbout 关于 Korvu(&A) "}));

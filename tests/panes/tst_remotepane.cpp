@@ -408,11 +408,13 @@ private Q_SLOTS:
         QVERIFY(!l.mnuRename->isEnabled() && !l.mnuEditSelectAll->isEnabled());
         live->lvwRemote->selectRow(live->rowOf("zeta.txt"));
         QVERIFY(l.mnuRename->isEnabled() && l.mnuDel->isEnabled());
-        // A file can be viewed (through a copy); run and properties are the
-        // local pane's.
-        QVERIFY(l.mnuShow->isEnabled() && !l.mnuRun->isEnabled() && !l.mnuProperty->isEnabled());
+        // A file can be viewed and edited (through a copy) and its
+        // permissions shown; running it is the local pane's.
+        QVERIFY(l.mnuShow->isEnabled() && l.mnuEditFile->isEnabled() && !l.mnuRun->isEnabled() &&
+                l.mnuProperty->isEnabled());
         live->lvwRemote->selectRow(live->rowOf("beta"));
-        QVERIFY(!l.mnuShow->isEnabled());
+        QVERIFY(!l.mnuShow->isEnabled() && !l.mnuEditFile->isEnabled() &&
+                l.mnuProperty->isEnabled());
     }
 
     void focusSwitchesTheCommandSurfaceToTheRemotePane()
@@ -432,7 +434,7 @@ private Q_SLOTS:
         QVERIFY(!c.button(QStringLiteral("上传"))->isEnabled());
         QVERIFY(!c.button(QStringLiteral("刷新"))->isEnabled()); // not connected
         QVERIFY(!c.mnuRefresh->isEnabled());
-        QVERIFY(!c.mnuProperty->isVisible());
+        QVERIFY(c.mnuProperty->isVisible() && !c.mnuProperty->isEnabled());
         QVERIFY(c.mnuViewList->isChecked() && !c.mnuViewReport->isChecked());
 
         rig.elsewhere->setFocus();
