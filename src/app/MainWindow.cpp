@@ -15,6 +15,7 @@
 #include "fileops/FileCommands.h"
 #include "fileops/LocalFileOps.h"
 #include "fileops/RemoteFileOps.h"
+#include "fileops/RemotePermissions.h"
 #include "fileops/ViewAndRun.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
@@ -80,6 +81,7 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     placement =
         new WindowPlacement(this, widgets.lvwLocal, widgets.lvwRemote, platform.settings, this);
     watcher = new LocalFolderWatcher(*ctx, *local, widgets.lvwLocal, this);
+    permissions = new RemotePermissions(*ctx, *remote, widgets.lvwRemote, this);
     compare = new PaneComparison(*ctx, *local, *remote, widgets.lvwLocal, widgets.lvwRemote, this);
 
     wireAvailability();
@@ -94,9 +96,9 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             compare, dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps,
-             localOps, connectionControl, queue, progress, watcher, remote, local, commandDispatch,
-             placement, layoutControl})
+             compare, permissions, dragDropControl, transferCommandsControl, viewer, fileOps,
+             remoteOps, localOps, connectionControl, queue, progress, watcher, remote, local,
+             commandDispatch, placement, layoutControl})
         delete controller;
 }
 
@@ -140,7 +142,12 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuDel, [this] { fileOps->DeleteSelected(); });
     d.setHandler(cmds.mnuRun, [this] { viewer->RunSelected(); });
     d.setHandler(cmds.mnuShow, [this] { viewer->ViewSelected(); });
-    d.setHandler(cmds.mnuProperty, [this] { viewer->PropertiesOfSelected(); });
+    d.setHandler(cmds.mnuProperty, [this] {
+        if (ctx->availability.commandPane() == Pane::Remote)
+            permissions->ShowRemoteProperties();
+        else
+            viewer->PropertiesOfSelected();
+    });
     d.setHandler(cmds.mnuEditSelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuRefresh, [this] { panes->RefreshPane(); });
     panes->setLocalRefresh([this] { local->RefreshLocal(); });

@@ -10,6 +10,7 @@
 
 class CommandDispatch;
 class PaneComparison;
+class RemotePermissions;
 class ConnectionController;
 class ExitSequence;
 class FileCommands;
@@ -65,6 +66,7 @@ public:
     FileCommands &fileCommands() { return *fileOps; }
     ViewAndRun &viewAndRun() { return *viewer; }
     PaneComparison &comparison() { return *compare; }
+    RemotePermissions &remotePermissions() { return *permissions; }
     RemoteSession &session() { return *Ftp1; }
 
 protected:
@@ -103,6 +105,7 @@ private:
     FileCommands *fileOps = nullptr;
     ViewAndRun *viewer = nullptr;
     PaneComparison *compare = nullptr;
+    RemotePermissions *permissions = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
     WindowPlacement *placement = nullptr;

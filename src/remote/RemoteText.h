@@ -174,6 +174,9 @@ enum class RemoteMessage
     RemoteLinkOutOfFolder, // target
     NoLocalFolder,         // path
     CannotEnter,           // folder
+    WordChangePermissions, //
+    LinkLeftAsIs,          //
+    FolderChangedAlready,  //
 
     // korvu-ftp
     NotALocalName,     // remote path
