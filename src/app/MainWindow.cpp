@@ -14,6 +14,7 @@
 #include "connection/ConnectionController.h"
 #include "fileops/FileCommands.h"
 #include "fileops/LocalFileOps.h"
+#include "fileops/RemoteFileEditor.h"
 #include "fileops/RemoteFileOps.h"
 #include "fileops/RemotePermissions.h"
 #include "fileops/ViewAndRun.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
         new WindowPlacement(this, widgets.lvwLocal, widgets.lvwRemote, platform.settings, this);
     watcher = new LocalFolderWatcher(*ctx, *local, widgets.lvwLocal, this);
     permissions = new RemotePermissions(*ctx, *remote, widgets.lvwRemote, this);
+    editor = new RemoteFileEditor(*ctx, platform.settings, *remote, widgets.lvwRemote, this);
     compare = new PaneComparison(*ctx, *local, *remote, widgets.lvwLocal, widgets.lvwRemote, this);
 
     wireAvailability();
@@ -96,9 +98,9 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             compare, permissions, dragDropControl, transferCommandsControl, viewer, fileOps,
-             remoteOps, localOps, connectionControl, queue, progress, watcher, remote, local,
-             commandDispatch, placement, layoutControl})
+             compare, editor, permissions, dragDropControl, transferCommandsControl, viewer,
+             fileOps, remoteOps, localOps, connectionControl, queue, progress, watcher, remote,
+             local, commandDispatch, placement, layoutControl})
         delete controller;
 }
 
@@ -142,6 +144,7 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuDel, [this] { fileOps->DeleteSelected(); });
     d.setHandler(cmds.mnuRun, [this] { viewer->RunSelected(); });
     d.setHandler(cmds.mnuShow, [this] { viewer->ViewSelected(); });
+    d.setHandler(cmds.mnuEditFile, [this] { editor->EditSelected(); });
     d.setHandler(cmds.mnuProperty, [this] {
         if (ctx->availability.commandPane() == Pane::Remote)
             permissions->ShowRemoteProperties();

@@ -11,6 +11,7 @@
 class CommandDispatch;
 class PaneComparison;
 class RemotePermissions;
+class RemoteFileEditor;
 class ConnectionController;
 class ExitSequence;
 class FileCommands;
@@ -67,6 +68,7 @@ public:
     ViewAndRun &viewAndRun() { return *viewer; }
     PaneComparison &comparison() { return *compare; }
     RemotePermissions &remotePermissions() { return *permissions; }
+    RemoteFileEditor &remoteEditor() { return *editor; }
     RemoteSession &session() { return *Ftp1; }
 
 protected:
@@ -106,6 +108,7 @@ private:
     ViewAndRun *viewer = nullptr;
     PaneComparison *compare = nullptr;
     RemotePermissions *permissions = nullptr;
+    RemoteFileEditor *editor = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
     WindowPlacement *placement = nullptr;
