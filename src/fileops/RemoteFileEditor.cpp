@@ -15,6 +15,7 @@
 #include "window/IconKeys.h"
 #include "window/RemoteErrors.h"
 #include "window/SessionControl.h"
+#include "window/StatusPanels.h"
 #include "window/WindowContext.h"
 
 #include <QCryptographicHash>
@@ -69,8 +70,10 @@ RemoteFileEditor::RemoteFileEditor(WindowContext &context, SettingsStore &settin
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, &RemoteFileEditor::copyChanged);
     // A question that had to wait for a command to end is asked after it.
     connect(&ctx.gate, &CommandGate::busyChanged, this, [this] {
-        if (!ctx.gate.busy() && !edits.isEmpty())
-            copyChanged();
+        if (waiting && !ctx.gate.busy()) {
+            waiting = false;
+            settle->start();
+        }
     });
 }
 
@@ -156,6 +159,7 @@ bool RemoteFileEditor::fetch(Edit &edit)
         return false;
     }
     file.close();
+    const auto resetBar = progressFrom(0);
     SetFtpProperties(ctx.session, ctx.globals);
     ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
     try {
@@ -196,8 +200,11 @@ void RemoteFileEditor::copyChanged()
 void RemoteFileEditor::checkCopies()
 {
     settle->stop();
-    if (offering)
+    // Changes made while a question is open are looked at once it is answered.
+    if (offering) {
+        waiting = true;
         return;
+    }
     for (qsizetype i = 0; i < edits.size(); ++i) {
         Edit &edit = edits[i];
         if (!watcher->files().contains(edit.copy) && QFileInfo::exists(edit.copy))
@@ -226,8 +233,10 @@ void RemoteFileEditor::offer(Edit &edit)
         upload(edit);
     });
     offering = false;
-    if (!ran)
+    if (!ran) {
+        waiting = true;
         settle->start();
+    }
 }
 
 bool RemoteFileEditor::sameServer(const Edit &edit) const
@@ -244,6 +253,7 @@ bool RemoteFileEditor::upload(Edit &edit)
         return false;
     }
     const QByteArray sent = digestOf(edit.copy);
+    const auto resetBar = progressFrom(QFileInfo(edit.copy).size());
     SetFtpProperties(ctx.session, ctx.globals);
     ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
     ctx.session.setUploadMode(RemoteUploadMode::Overwrite);
@@ -310,6 +320,22 @@ bool RemoteFileEditor::replaceByRename(const Edit &edit, const QString &temporar
         }
     }
     return true;
+}
+
+// The progress bar and the panel "Rate" count the transfer in hand from 0
+// and are cleared when it ends, however it ends.
+QScopeGuard<std::function<void()>> RemoteFileEditor::progressFrom(qint64 size)
+{
+    StatusPanels &bar = *ctx.statusBar;
+    ctx.globals.gXferLocalSize = 0;
+    ctx.globals.gXferRemoteSize = 0;
+    if (size > 0)
+        bar.setProgressMaximum(size);
+    bar.setProgressValue(0);
+    return qScopeGuard(std::function<void()>([&bar] {
+        bar.setProgressValue(0);
+        bar.setPanelText(QStringLiteral("Rate"), QString());
+    }));
 }
 
 QByteArray RemoteFileEditor::digestOf(const QString &path)

@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QScopeGuard>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 class FileListView;
@@ -65,6 +67,7 @@ private:
     bool upload(Edit &edit);
     bool replaceByRename(const Edit &edit, const QString &temporary);
     bool sameServer(const Edit &edit) const;
+    QScopeGuard<std::function<void()>> progressFrom(qint64 size);
     static QByteArray digestOf(const QString &path);
 
     WindowContext &ctx;
@@ -78,4 +81,6 @@ private:
     QTimer *settle;
     QVector<Edit> edits;
     bool offering = false;
+    // A look at the copies waits for the command in hand to end.
+    bool waiting = false;
 };

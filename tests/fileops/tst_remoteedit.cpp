@@ -23,26 +23,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("server"); // recording, or vsftpd
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("program"); // 程序选项's editor; empty: the desktop's
+        QTest::addColumn<bool>("inPlace");    // saved in place, or as a new file renamed over it
         QTest::addColumn<bool>("upload");
         QTest::addColumn<QStringList>("changes"); // as the recording server saw them
         const QString temp = "/.a b.txt.korvu-\\w{8}.part";
         QTest::newRow("saved and uploaded: renamed over the file")
             << "recording"
             << "/ed"
-            << "" << true
+            << "" << false << true
             << QStringList({"STOR /ed" + temp, "RNFR /ed" + temp, "RNTO /ed/a b.txt"});
         QTest::newRow("the editor chosen in the options; not uploaded")
             << "recording"
             << "/ed"
-            << "/opt/my editor" << false << QStringList();
+            << "/opt/my editor" << true << false << QStringList();
         QTest::newRow("nothing may be renamed there: uploaded in place")
             << "recording"
             << "/nr"
-            << "" << true
+            << "" << false << true
             << QStringList({"STOR /nr" + temp, "DELE /nr" + temp, "STOR /nr/a b.txt"});
         QTest::newRow("vsftpd") << "vsftpd"
                                 << "/pub"
-                                << "" << true << QStringList();
+                                << "" << true << true << QStringList();
     }
 
     void roundTrip()
@@ -50,6 +51,7 @@ private Q_SLOTS:
         QFETCH(QString, server);
         QFETCH(QString, folder);
         QFETCH(QString, program);
+        QFETCH(bool, inPlace);
         QFETCH(bool, upload);
         QFETCH(QStringList, changes);
         QTemporaryDir root;
@@ -95,10 +97,12 @@ private Q_SLOTS:
         QCOMPARE(QFile::permissions(copy) & 0x0077, QFileDevice::Permissions());
         QCOMPARE(QFile::permissions(QFileInfo(copy).path()) & 0x0077, QFileDevice::Permissions());
 
-        // Saved as many editors save: a new file renamed over the copy.
         rig.prompts.messageAnswers = {upload ? Prompts::Answer::Yes : Prompts::Answer::No};
-        QVERIFY(TestFiles::write(copy + "~", "new\n"));
-        QVERIFY(::rename(QFile::encodeName(copy + "~"), QFile::encodeName(copy)) == 0);
+        QFile file(inPlace ? copy : copy + "~");
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.write("new\n") == 4 && file.resize(4));
+        file.close();
+        QVERIFY(inPlace || ::rename(QFile::encodeName(copy + "~"), QFile::encodeName(copy)) == 0);
         QTRY_COMPARE(
             rig.questions(),
             QStringList({"编辑 " + folder + "/a b.txt:" + RemoteFileEditor::UploadQuestion}));
