@@ -7,9 +7,9 @@ namespace {
 // "kind size time precision clock [name]": "f 5 2026-12-08T10:00:00.900 s utc",
 // "d - - s utc", "f 5 2026-12-08T10:00 min wall". A time without a zone on
 // the "utc" clock is UTC; "-" is unknown.
-CompareEntry entryOf(const QString &spec)
+CompareEntry entryOf(const QString &line)
 {
-    const QStringList f = spec.split(QLatin1Char(' '));
+    const QStringList f = line.split(QLatin1Char(' '));
     CompareEntry entry;
     entry.kind = f[0] == "d"   ? CompareEntry::Kind::Folder
                  : f[0] == "l" ? CompareEntry::Kind::Other
@@ -23,7 +23,7 @@ CompareEntry entryOf(const QString &spec)
                       : f[3] == "min" ? CompareEntry::Precision::Minute
                                       : CompareEntry::Precision::Second;
     entry.wallClock = f[4] == "wall";
-    entry.name = f.size() > 5 ? spec.section(QLatin1Char(' '), 5) : QStringLiteral("a");
+    entry.name = f.size() > 5 ? line.section(QLatin1Char(' '), 5) : QStringLiteral("a");
     return entry;
 }
 
