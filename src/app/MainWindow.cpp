@@ -10,10 +10,13 @@
 #include "app/Platform.h"
 #include "app/ScratchFile.h"
 #include "app/WindowPlacement.h"
+#include "compare/PaneComparison.h"
 #include "connection/ConnectionController.h"
 #include "fileops/FileCommands.h"
 #include "fileops/LocalFileOps.h"
+#include "fileops/RemoteFileEditor.h"
 #include "fileops/RemoteFileOps.h"
+#include "fileops/RemotePermissions.h"
 #include "fileops/ViewAndRun.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
@@ -79,6 +82,9 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     placement =
         new WindowPlacement(this, widgets.lvwLocal, widgets.lvwRemote, platform.settings, this);
     watcher = new LocalFolderWatcher(*ctx, *local, widgets.lvwLocal, this);
+    permissions = new RemotePermissions(*ctx, *remote, widgets.lvwRemote, this);
+    editor = new RemoteFileEditor(*ctx, platform.settings, *remote, widgets.lvwRemote, this);
+    compare = new PaneComparison(*ctx, *local, *remote, widgets.lvwLocal, widgets.lvwRemote, this);
 
     wireAvailability();
     wireCommands();
@@ -92,9 +98,9 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps, localOps,
-             connectionControl, queue, progress, watcher, remote, local, commandDispatch, placement,
-             layoutControl})
+             compare, editor, permissions, dragDropControl, transferCommandsControl, viewer,
+             fileOps, remoteOps, localOps, connectionControl, queue, progress, watcher, remote,
+             local, commandDispatch, placement, layoutControl})
         delete controller;
 }
 
@@ -138,7 +144,13 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuDel, [this] { fileOps->DeleteSelected(); });
     d.setHandler(cmds.mnuRun, [this] { viewer->RunSelected(); });
     d.setHandler(cmds.mnuShow, [this] { viewer->ViewSelected(); });
-    d.setHandler(cmds.mnuProperty, [this] { viewer->PropertiesOfSelected(); });
+    d.setHandler(cmds.mnuEditFile, [this] { editor->EditSelected(); });
+    d.setHandler(cmds.mnuProperty, [this] {
+        if (ctx->availability.commandPane() == Pane::Remote)
+            permissions->ShowRemoteProperties();
+        else
+            viewer->PropertiesOfSelected();
+    });
     d.setHandler(cmds.mnuEditSelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuRefresh, [this] { panes->RefreshPane(); });
     panes->setLocalRefresh([this] { local->RefreshLocal(); });
@@ -149,6 +161,9 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.keySelectAll, [this] { panes->mnuEditSelectAll_Click(); });
     d.setHandler(cmds.mnuViewList, [this] { panes->mnuViewList_Click(); });
     d.setHandler(cmds.mnuViewReport, [this] { panes->mnuViewReport_Click(); });
+    d.setHandler(cmds.mnuViewCompare, [this] { compare->setOn(!compare->isOn()); });
+    d.setHandler(cmds.mnuViewCompareHide,
+                 [this] { compare->setHideIdentical(!compare->hidesIdentical()); });
     d.setHandler(cmds.mnuViewOptions, [this] { showOptions(); });
     d.setHandler(cmds.mnuHelpContents, [this] { ctx->help.ShowContents(); });
     d.setHandler(cmds.mnuEmail, [this] { ctx->help.mnuEmail_Click(); });

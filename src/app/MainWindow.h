@@ -9,6 +9,9 @@
 #include <memory>
 
 class CommandDispatch;
+class PaneComparison;
+class RemotePermissions;
+class RemoteFileEditor;
 class ConnectionController;
 class ExitSequence;
 class FileCommands;
@@ -63,6 +66,9 @@ public:
     RemoteFileOps &remoteFileOps() { return *remoteOps; }
     FileCommands &fileCommands() { return *fileOps; }
     ViewAndRun &viewAndRun() { return *viewer; }
+    PaneComparison &comparison() { return *compare; }
+    RemotePermissions &remotePermissions() { return *permissions; }
+    RemoteFileEditor &remoteEditor() { return *editor; }
     RemoteSession &session() { return *Ftp1; }
 
 protected:
@@ -100,6 +106,9 @@ private:
     RemoteFileOps *remoteOps = nullptr;
     FileCommands *fileOps = nullptr;
     ViewAndRun *viewer = nullptr;
+    PaneComparison *compare = nullptr;
+    RemotePermissions *permissions = nullptr;
+    RemoteFileEditor *editor = nullptr;
     std::unique_ptr<PaneCommands> panes;
     std::unique_ptr<ExitSequence> exitSequence;
     WindowPlacement *placement = nullptr;

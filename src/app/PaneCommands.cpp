@@ -48,9 +48,20 @@ void PaneCommands::mnuEditSelectAll_Click()
     const int rows = model->rowCount();
     if (rows < 2)
         return;
-    // One range, not one call per row: a folder may hold 100 000 entries.
-    const QItemSelection range(model->index(1, 0), model->index(rows - 1, 0));
-    pane->selectionModel()->select(range, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // One range per run of shown rows, not one call per row: a folder may
+    // hold 100 000 entries. Rows a comparison hides are not chosen.
+    QItemSelection ranges;
+    int first = -1;
+    for (int r = 1; r <= rows; ++r) {
+        const bool shown = r < rows && !pane->isRowHidden(r);
+        if (shown && first < 0)
+            first = r;
+        if (!shown && first >= 0) {
+            ranges.select(model->index(first, 0), model->index(r - 1, 0));
+            first = -1;
+        }
+    }
+    pane->selectionModel()->select(ranges, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void PaneCommands::RefreshPane()

@@ -177,10 +177,18 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
+        if (column == 0 && !marks.isEmpty()) {
+            const auto mark = marks.constFind(r.text);
+            if (mark != marks.cend() && !mark->word.isEmpty())
+                return r.text + QStringLiteral("  ") + mark->word;
+        }
+        [[fallthrough]];
     case Qt::EditRole:
         return text(r, column);
     case IconKeyRole:
         return r.iconKey();
+    case RowMarkRole:
+        return marks.value(r.text).word;
     case Qt::DecorationRole: {
         if (column != 0 || r.kind == EntryKind::Record)
             return {};
@@ -196,6 +204,11 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         if (index.row() == dropRow)
             return QApplication::palette().color(QPalette::Highlight).lighter(160);
+        if (!marks.isEmpty()) {
+            const QColor background = marks.value(r.text).background;
+            if (background.isValid())
+                return background;
+        }
         return {};
     default:
         return {};
@@ -485,6 +498,16 @@ int FileListModel::findParent() const
         if (items.at(i).kind == EntryKind::Parent)
             return i;
     return -1;
+}
+
+void FileListModel::setRowMarks(QHash<QString, RowMark> newMarks)
+{
+    if (marks.isEmpty() && newMarks.isEmpty())
+        return;
+    marks = std::move(newMarks);
+    if (!items.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(int(items.size()) - 1, columnCount() - 1),
+                           {Qt::DisplayRole, Qt::BackgroundRole, RowMarkRole});
 }
 
 void FileListModel::setDropHighlightRow(int r)

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QDateTime>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 #include <functional>
@@ -77,6 +78,15 @@ struct FileRow
 // rows copies bytes instead of moving each string.
 Q_DECLARE_TYPEINFO(FileRow, Q_RELOCATABLE_TYPE);
 
+// A mark laid over a row from outside (a directory comparison): a colour
+// behind it and a word after its name, so that it does not rest on telling
+// colours apart, and screen readers say it.
+struct RowMark
+{
+    QColor background;
+    QString word;
+};
+
 // The rows of a list pane with the list-control behaviour the panes rely on:
 // automatic sorting that can be switched on and off, a sort column and one
 // direction per list, a case-insensitive sort of the shown texts with
@@ -89,6 +99,9 @@ class FileListModel : public QAbstractTableModel
 public:
     // The key of a row's picture (FileRow::iconKey), for those who look.
     static constexpr int IconKeyRole = Qt::UserRole + 1;
+
+    // The word of a row's mark (RowMark), or nothing.
+    static constexpr int RowMarkRole = Qt::UserRole + 2;
 
     // Columns by position: name, size, date, permissions (the file panes).
     explicit FileListModel(const QStringList &headers, QObject *parent = nullptr);
@@ -157,6 +170,9 @@ public:
     // The parent row; -1 when none.
     int findParent() const;
 
+    // Marks by row text; they stay through fills and sorts until replaced.
+    void setRowMarks(QHash<QString, RowMark> marks);
+
     int dropHighlightRow() const { return dropRow; }
     void setDropHighlightRow(int r);
 
@@ -194,4 +210,5 @@ private:
     PinyinCollator collator;
     LabelEditHandler labelEdit;
     DateFormatter dateFormatter;
+    QHash<QString, RowMark> marks;
 };

@@ -372,6 +372,19 @@ void FileListView::scrollToRow(int row)
         activeView()->scrollTo(listModel->index(row, 0));
 }
 
+void FileListView::setRowHidden(int row, bool hidden)
+{
+    if (report->isRowHidden(row, QModelIndex()) == hidden)
+        return;
+    report->setRowHidden(row, QModelIndex(), hidden);
+    list->setRowHidden(row, hidden);
+}
+
+bool FileListView::isRowHidden(int row) const
+{
+    return report->isRowHidden(row, QModelIndex());
+}
+
 int FileListView::rowAt(const QPoint &pos) const
 {
     QAbstractItemView *view = activeView();

@@ -76,6 +76,10 @@ public:
     void clearSelection();
     void editRow(int row); // starts the in-place edit of the row's name
     void scrollToRow(int row);
+    // A row left out of both views (and out of select all); a new fill
+    // shows every row again.
+    void setRowHidden(int row, bool hidden);
+    bool isRowHidden(int row) const;
 
     // The row under a point given in this widget's coordinates; -1 for none.
     int rowAt(const QPoint &pos) const;

@@ -164,6 +164,7 @@ void RemotePane::fillFromListing(const QString &dir)
     FillInSortOrder(*lvwRemote->model(), std::move(rows.sortedPart), std::move(rows.appended));
     lvwRemote->clearSelection();
     ctx.availability.refresh();
+    Q_EMIT listed(ctx.session.ListingEntries());
 }
 
 void RemotePane::clearRows()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "remote/RemoteEntry.h"
 #include "window/CommandRules.h"
 #include "window/RemoteBrowser.h"
 
@@ -61,6 +62,9 @@ public:
     RowKind selectedRowKind() const;
 
 Q_SIGNALS:
+    // The pane was filled from `listing`, the directory on show as the
+    // server listed it.
+    void listed(const RemoteListing &listing);
     // A double-click on a file or an unprobed link: download that row, listed
     // from `dir`.
     void downloadRequested(const QString &dir);

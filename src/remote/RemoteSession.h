@@ -142,6 +142,14 @@ public:
     virtual void RenameRemote(const QString &from, const QString &to) = 0;
     // `permissions`: octal digits read as decimal (755), as listings give them.
     virtual void ChangePermissions(const QString &path, int permissions) = 0;
+    // The same for everything inside the folder `folder` (not the folder
+    // itself), walked as one operation: files get `filePermissions`,
+    // folders `folderPermissions` (-1: left as they are), each folder once
+    // its contents are done. Links are left as they are and never
+    // followed. Entries the server refuses are reported (ItemFailed) and
+    // the rest goes on; they fail the call with 11119 at the end.
+    virtual void ChangePermissionsMany(const QString &folder, int filePermissions,
+                                       int folderPermissions) = 0;
     // Offset 0 replaces the local file; offset n keeps exactly its first n
     // bytes and appends the rest. The offset is only read.
     virtual void DownloadFile(const QString &remote, const QString &local, qint64 &offset) = 0;

@@ -177,6 +177,9 @@ enum class RemoteMessage
     RemoteLinkOutOfFolder, // target
     NoLocalFolder,         // path
     CannotEnter,           // folder
+    WordChangePermissions, //
+    LinkLeftAsIs,          //
+    FolderChangedAlready,  //
 
     // SSH and SFTP
     SshServer,           // the server's banner

@@ -323,6 +323,12 @@ QString pattern(RemoteMessage message)
         return QStringLiteral("本地文件夹 %1 不存在");
     case M::CannotEnter:
         return QStringLiteral("无法进入目录 %1");
+    case M::WordChangePermissions:
+        return QStringLiteral("更改权限");
+    case M::LinkLeftAsIs:
+        return QStringLiteral("这是链接，权限不变：更改它就是更改它所指向的内容");
+    case M::FolderChangedAlready:
+        return QStringLiteral("这个文件夹已经更改过（链接循环）");
 
     case M::SshServer:
         return QStringLiteral("SSH 服务器：%1");

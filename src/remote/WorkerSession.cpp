@@ -6,6 +6,7 @@
 #include "remote/RemoteFileCheck.h"
 #include "remote/RemoteInterrupt.h"
 #include "remote/RemoteTreeCopy.h"
+#include "remote/RemoteTreePermissions.h"
 
 #include <QEventLoop>
 #include <QMutex>
@@ -477,6 +478,17 @@ void WorkerSession::RenameRemote(const QString &from, const QString &to)
 void WorkerSession::ChangePermissions(const QString &path, int permissions)
 {
     run([&](RemoteEngine &engine) { engine.changePermissions(path, permissions); });
+}
+
+void WorkerSession::ChangePermissionsMany(const QString &folder, int filePermissions,
+                                          int folderPermissions)
+{
+    run([&](RemoteEngine &engine) {
+        engine.walk([&] {
+            RemoteTreePermissions(engine, *m_bridge, *m_interrupt)
+                .change(folder, filePermissions, folderPermissions);
+        });
+    });
 }
 
 void WorkerSession::runChecked(const std::function<void(RemoteEngine &, RemoteFileCheck &)> &move)

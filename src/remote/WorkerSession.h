@@ -61,6 +61,8 @@ public:
     void DeleteRemoteFile(const QString &path) override;
     void RenameRemote(const QString &from, const QString &to) override;
     void ChangePermissions(const QString &path, int permissions) override;
+    void ChangePermissionsMany(const QString &folder, int filePermissions,
+                               int folderPermissions) override;
     using RemoteSession::DownloadFile;
     void DownloadFile(const QString &remote, const QString &local, qint64 &offset) override;
     void UploadFile(const QString &remote, const QString &local, qint64 &offset) override;

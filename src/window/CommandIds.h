@@ -25,11 +25,14 @@ enum class Cmd
     Refresh,
     Property,
     Show,
+    EditFile,
     Run,
     // 视图(&V)
     View,
     ViewList,
     ViewReport,
+    ViewCompare,
+    ViewCompareHide,
     ViewOptions,
     // 帮助(&H)
     Help,

@@ -39,9 +39,13 @@ void UpdateRemoteCommands(const CommandSnapshot &s, CommandLooks &looks)
         looks.enable({Cmd::Rename, Cmd::RenameButton, Cmd::Del, Cmd::DeleteButton, Cmd::SelectAll,
                       Cmd::NewFolderButton},
                      true);
-    // A file on the server is viewed through a copy fetched first; running
-    // it and its properties are the local pane's.
-    looks.enable({Cmd::Show, Cmd::ShowButton}, s.connected && s.remoteRow == RowKind::File);
+    // A file on the server is viewed and edited through a copy fetched
+    // first; running it is the local pane's.
+    looks.enable({Cmd::Show, Cmd::ShowButton, Cmd::EditFile},
+                 s.connected && s.remoteRow == RowKind::File);
+    // The properties of an entry on the server are its permissions.
+    looks.enable({Cmd::Property, Cmd::PropertyButton},
+                 s.connected && (s.remoteRow == RowKind::File || s.remoteRow == RowKind::Folder));
 }
 
 void UpdateLocalCommands(const CommandSnapshot &s, CommandLooks &looks)
@@ -103,7 +107,12 @@ CommandLooks evaluate(const CommandSnapshot &s)
     looks.enable({Cmd::ViewList, Cmd::ViewReport}, idle && focused);
     looks[Cmd::ViewList].checked = s.listModeChecked;
     looks[Cmd::ViewReport].checked = !s.listModeChecked;
-    looks[Cmd::Property].visible = s.filePane != Pane::Remote;
+    // A comparison may be switched on and off whenever the window is idle;
+    // leaving out identical files is a way of showing it.
+    looks[Cmd::ViewCompare].enabled = idle;
+    looks[Cmd::ViewCompare].checked = s.comparing;
+    looks[Cmd::ViewCompareHide].enabled = idle && s.comparing;
+    looks[Cmd::ViewCompareHide].checked = s.hidingIdentical;
 
     // The pane keys act on the file pane that has the focus. Going up on the
     // server needs the session; selecting needs only the rows on show.

@@ -40,6 +40,8 @@ struct CommandSnapshot
     bool busy = false;          // an FTP call, a batch or another command is under way
     bool reconnectable = false; // a connection was attempted: "重新连接" has something to redo
     bool listModeChecked = false;
+    bool comparing = false;       // 目录比较 is on
+    bool hidingIdentical = false; // ... and leaves out identical files
 };
 
 // How one command shows.

@@ -46,6 +46,13 @@ void CommandState::viewModeChosen(int mode)
     refresh();
 }
 
+void CommandState::comparisonChosen(bool on, bool hiding)
+{
+    comparing = on;
+    hidingIdentical = hiding;
+    refresh();
+}
+
 CommandSnapshot CommandState::snapshot() const
 {
     CommandSnapshot s;
@@ -68,6 +75,8 @@ CommandSnapshot CommandState::snapshot() const
     s.busy = gate.busy();
     s.reconnectable = state.SessionStarted;
     s.listModeChecked = listModeChecked;
+    s.comparing = comparing;
+    s.hidingIdentical = hidingIdentical;
     return s;
 }
 

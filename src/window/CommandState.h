@@ -41,6 +41,8 @@ public:
     void paneActivated(Pane pane);
     // The view command chose a mode: the menu's check marks show it.
     void viewModeChosen(int mode);
+    // The directory comparison was switched: the check marks show how.
+    void comparisonChosen(bool on, bool hidingIdentical);
 
     CommandSnapshot snapshot() const;
     // The file pane that got the focus last; None before either had it.
@@ -62,4 +64,6 @@ private:
     QSet<Cmd> held;
     Pane lastFilePane = Pane::None;
     bool listModeChecked = false;
+    bool comparing = false;
+    bool hidingIdentical = false;
 };

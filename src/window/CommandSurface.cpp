@@ -111,12 +111,19 @@ void CommandSurface::buildMenus(QMainWindow *window, Commands &c)
     addSeparator(c.editMenu, "mnuEditBar1");
     c.mnuProperty = addItem(c.editMenu, "mnuProperty", QStringLiteral("属性(&P)"));
     c.mnuShow = addItem(c.editMenu, "mnuShow", QStringLiteral("查看(&S)"));
+    c.mnuEditFile = addItem(c.editMenu, "mnuEditFile", QStringLiteral("编辑(&E)"));
     c.mnuRun = addItem(c.editMenu, "mnuRun", QStringLiteral("运行(&R)"));
 
     c.viewMenu = addTopMenu(window, "mnuView", QStringLiteral("视图(&V)"), &c.mnuView);
     c.mnuViewList = addItem(c.viewMenu, "mnuViewList", QStringLiteral("列表视图(&L)"));
     c.mnuViewReport = addItem(c.viewMenu, "mnuViewReport", QStringLiteral("详细资料(&D)"));
     addSeparator(c.viewMenu, "mnuViewBar1");
+    c.mnuViewCompare = addItem(c.viewMenu, "mnuViewCompare", QStringLiteral("目录比较(&C)"));
+    c.mnuViewCompareHide =
+        addItem(c.viewMenu, "mnuViewCompareHide", QStringLiteral("隐藏相同的文件(&H)"));
+    c.mnuViewCompare->setCheckable(true);
+    c.mnuViewCompareHide->setCheckable(true);
+    addSeparator(c.viewMenu, "mnuViewBar2");
     c.mnuViewOptions = addItem(c.viewMenu, "mnuViewOptions", QStringLiteral("选项(&O)..."));
     // The panes start in the details view.
     c.mnuViewList->setCheckable(true);

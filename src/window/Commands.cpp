@@ -33,6 +33,8 @@ QAction *Commands::action(Cmd command) const
         return mnuProperty;
     case Cmd::Show:
         return mnuShow;
+    case Cmd::EditFile:
+        return mnuEditFile;
     case Cmd::Run:
         return mnuRun;
     case Cmd::View:
@@ -41,6 +43,10 @@ QAction *Commands::action(Cmd command) const
         return mnuViewList;
     case Cmd::ViewReport:
         return mnuViewReport;
+    case Cmd::ViewCompare:
+        return mnuViewCompare;
+    case Cmd::ViewCompareHide:
+        return mnuViewCompareHide;
     case Cmd::ViewOptions:
         return mnuViewOptions;
     case Cmd::Help:

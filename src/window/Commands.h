@@ -33,12 +33,15 @@ struct Commands
     QAction *mnuRefresh = nullptr;
     QAction *mnuProperty = nullptr;
     QAction *mnuShow = nullptr;
+    QAction *mnuEditFile = nullptr; // a remote file, through a copy watched for saves
     QAction *mnuRun = nullptr;
     // 视图(&V)
     QMenu *viewMenu = nullptr;
     QAction *mnuView = nullptr;
     QAction *mnuViewList = nullptr;
     QAction *mnuViewReport = nullptr;
+    QAction *mnuViewCompare = nullptr;     // directory comparison, on or off
+    QAction *mnuViewCompareHide = nullptr; // ... without the identical files
     QAction *mnuViewOptions = nullptr;
     // 帮助(&H)
     QMenu *helpMenu = nullptr;

@@ -65,6 +65,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
+private Q_SLOTS:
     void toolbarAndStatusBarCarryTheirKeysAndTips()
     {
         AppHarness h;

@@ -17,6 +17,8 @@ bool RecordingFtpServer::start()
                              password()};
     for (const QString &folder : m_readOnly)
         arguments << QStringLiteral("--read-only") << folder;
+    for (const QString &folder : m_noRename)
+        arguments << QStringLiteral("--no-rename") << folder;
     for (const QString &folder : m_closed)
         arguments << QStringLiteral("--closed") << folder;
     for (const QString &folder : m_unanswered)

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """pyftpdlib for Korvu's file-operation tests. Besides serving --root as the
 fixture server does, it records every change it made to the tree, in order,
-one line each ("DELE /a/b.txt", "RMD /a", "MKD /n", "RNFR /x", "RNTO /y"),
-and can hold folders that may be entered but not changed (--read-only NAME)
+one line each ("DELE /a/b.txt", "RMD /a", "MKD /n", "RNFR /x", "RNTO /y",
+"STOR /z"), and can hold folders that may be entered but not changed (--read-only NAME),
+folders in which nothing may be renamed (--no-rename NAME)
 or not even entered (--closed NAME), and folders in which a request for a
 new folder is never answered (--unanswered NAME).
 """
@@ -20,7 +21,7 @@ from pyftpdlib.authorizers import DummyAuthorizer  # noqa: E402
 from pyftpdlib.handlers import FTPHandler  # noqa: E402
 from pyftpdlib.servers import FTPServer  # noqa: E402
 
-RECORDED = ("DELE", "RMD", "MKD", "RNFR", "RNTO")
+RECORDED = ("DELE", "RMD", "MKD", "RNFR", "RNTO", "STOR")
 
 
 class RecordingHandler(FTPHandler):
@@ -67,6 +68,7 @@ def main():
     parser.add_argument("--password", default="korvu")
     parser.add_argument("--read-only", action="append", default=[])
     parser.add_argument("--closed", action="append", default=[])
+    parser.add_argument("--no-rename", action="append", default=[])
     parser.add_argument("--unanswered", action="append", default=[])
     arguments = parser.parse_args()
 
@@ -77,6 +79,9 @@ def main():
     authorizer.add_user(arguments.user, arguments.password, root, perm="elradfmwMT")
     for name in arguments.read_only:
         authorizer.override_perm(arguments.user, os.path.join(root, name), "elr", recursive=True)
+    for name in arguments.no_rename:
+        authorizer.override_perm(arguments.user, os.path.join(root, name), "elradmwMT",
+                                 recursive=True)
     for name in arguments.closed:
         authorizer.override_perm(arguments.user, os.path.join(root, name), "", recursive=True)
 

@@ -110,15 +110,16 @@ private Q_SLOTS:
         QCOMPARE(rig.log().count("\r\n"), outcome == "log" ? 1 : 0);
     }
 
-    // Run and properties take the local pane's selected row whichever pane
-    // is active; the parent row is no operand.
+    // Run takes the local pane's selected row whichever pane is active;
+    // properties with the remote pane active are the remote row's. The
+    // parent row is no operand.
     void runAndProperties_data()
     {
         QTest::addColumn<bool>("remoteActive");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("the remote pane active")
-            << true << "a.txt" << QStringList({"openFile a.txt", "showProperties a.txt"});
+            << true << "a.txt" << QStringList({"openFile a.txt"});
         QTest::newRow("the parent row") << false << ".." << QStringList();
     }
 

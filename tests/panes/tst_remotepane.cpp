@@ -401,7 +401,7 @@ private Q_SLOTS:
         QVERIFY(!c.button(QStringLiteral("上传"))->isEnabled());
         QVERIFY(!c.button(QStringLiteral("刷新"))->isEnabled()); // not connected
         QVERIFY(!c.mnuRefresh->isEnabled());
-        QVERIFY(!c.mnuProperty->isVisible());
+        QVERIFY(c.mnuProperty->isVisible() && !c.mnuProperty->isEnabled());
         QVERIFY(c.mnuViewList->isChecked() && !c.mnuViewReport->isChecked());
 
         rig.elsewhere->setFocus();

@@ -22,6 +22,7 @@ const QList<QPair<Cmd, const char *>> watched = {
     {Cmd::Refresh, "refresh"},
     {Cmd::Show, "show"},
     {Cmd::ShowButton, "SHOW"},
+    {Cmd::EditFile, "editfile"},
     {Cmd::Run, "run"},
     {Cmd::Property, "props"},
     {Cmd::DownloadButton, "DOWN"},
@@ -83,13 +84,15 @@ private Q_SLOTS:
         QTest::newRow("remote, connected")
             << Pane::Remote << RowKind::None << true << false
             << "logout edit sites updown mkdir MKDIR refresh DOWN " + always;
-        QTest::newRow("remote file, connected: viewed through a copy")
+        QTest::newRow("remote file, connected: viewed and edited through a copy")
             << Pane::Remote << RowKind::File << true << false
-            << "logout edit sites updown mkdir MKDIR rename del DEL all refresh show SHOW DOWN " +
+            << "logout edit sites updown mkdir MKDIR rename del DEL all refresh show SHOW editfile "
+               "props DOWN " +
                    always;
-        QTest::newRow("remote folder, connected: nothing to view")
+        QTest::newRow("remote folder, connected: its permissions only")
             << Pane::Remote << RowKind::Folder << true << false
-            << "logout edit sites updown mkdir MKDIR rename del DEL all refresh DOWN " + always;
+            << "logout edit sites updown mkdir MKDIR rename del DEL all refresh props DOWN " +
+                   always;
         QTest::newRow("remote parent row, connected")
             << Pane::Remote << RowKind::Parent << true << false
             << "logout edit sites updown mkdir MKDIR rename del DEL all refresh DOWN " + always;
@@ -129,9 +132,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("propertyShown");
         QTest::newRow("at start") << Pane::Local << Pane::None << "" << false << true;
         QTest::newRow("local") << Pane::Local << Pane::Local << "上传(&U)" << true << true;
-        QTest::newRow("remote") << Pane::Remote << Pane::Remote << "下载(&D)" << true << false;
-        QTest::newRow("between panes")
-            << Pane::None << Pane::Remote << "下载(&D)" << false << false;
+        QTest::newRow("remote") << Pane::Remote << Pane::Remote << "下载(&D)" << true << true;
+        QTest::newRow("between panes") << Pane::None << Pane::Remote << "下载(&D)" << false << true;
     }
 
     void followsTheFilePaneFocusedLast()
