@@ -23,6 +23,7 @@
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
 #include "remote/factory/RemoteSessions.h"
+#include "transfer/BackgroundTransfers.h"
 #include "transfer/DragDrop.h"
 #include "transfer/ProgressDisplay.h"
 #include "transfer/QueueList.h"
@@ -67,6 +68,12 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     dragDropControl = new DragDrop(*transferContext, *transferCommandsControl, this);
     connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
     connectionControl->rememberQuickConnects(platform.settings);
+    // After the connection's question: the queue hears what the user trusts.
+    background =
+        new BackgroundTransfers(*transferContext, platform.settings, widgets.lvwQueue, this);
+    transferCommandsControl->setBackground(background);
+    connect(background, &BackgroundTransfers::visibilityChanged, layoutControl,
+            &MainLayout::Form_Resize);
     localOps = new LocalFileOps(*ctx, *local, widgets.lvwLocal, combos, *transfers, *queue, this);
     remoteOps =
         new RemoteFileOps(*ctx, *remote, widgets.lvwRemote, combos, *transfers, *queue, this);
@@ -92,9 +99,9 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps, localOps,
-             connectionControl, queue, progress, watcher, remote, local, commandDispatch, placement,
-             layoutControl})
+             background, dragDropControl, transferCommandsControl, viewer, fileOps, remoteOps,
+             localOps, connectionControl, queue, progress, watcher, remote, local, commandDispatch,
+             placement, layoutControl})
         delete controller;
 }
 
@@ -125,7 +132,10 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuLogin, [&c] { c.mnuLogin_Click(); });
     d.setHandler(cmds.mnuRelogin, [&c] { c.mnuRelogin_Click(); });
     d.setHandler(cmds.mnuLogout, [&c] { c.mnuLogout_Click(); });
-    d.setButtonHandler(ToolbarKey::Stop, [&c] { c.Stop(); });
+    d.setButtonHandler(ToolbarKey::Stop, [this, &c] {
+        c.Stop();
+        background->stopAll();
+    });
     d.setButtonHandler(ToolbarKey::Download,
                        [this] { transferCommandsControl->DownloadCommand(); });
     d.setButtonHandler(ToolbarKey::Upload, [this] { transferCommandsControl->UploadCommand(); });
@@ -203,6 +213,7 @@ void MainWindow::showOptions()
     HelpLauncher::setTopic(&dialog, QStringLiteral("options.html"));
     connect(&dialog, &OptionsDialog::applied, this, [this] {
         local->setShowHiddenFiles(OptionsDialog::showHiddenFiles(platform.settings));
+        background->readOptions();
     });
     dialog.exec();
 }

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <memory>
 
+class BackgroundTransfers;
 class CommandDispatch;
 class ConnectionController;
 class ExitSequence;
@@ -59,6 +60,7 @@ public:
     TransferList &transferList() { return *transfers; }
     TransferCommands &transferCommands() { return *transferCommandsControl; }
     DragDrop &dragDrop() { return *dragDropControl; }
+    BackgroundTransfers &backgroundTransfers() { return *background; }
     LocalFileOps &localFileOps() { return *localOps; }
     RemoteFileOps &remoteFileOps() { return *remoteOps; }
     FileCommands &fileCommands() { return *fileOps; }
@@ -96,6 +98,7 @@ private:
     std::unique_ptr<TransferContext> transferContext;
     TransferCommands *transferCommandsControl = nullptr;
     DragDrop *dragDropControl = nullptr;
+    BackgroundTransfers *background = nullptr;
     LocalFileOps *localOps = nullptr;
     RemoteFileOps *remoteOps = nullptr;
     FileCommands *fileOps = nullptr;
