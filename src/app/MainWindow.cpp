@@ -22,6 +22,7 @@
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "queue/QueueStore.h"
 #include "remote/factory/RemoteSessions.h"
 #include "transfer/BackgroundTransfers.h"
 #include "transfer/DragDrop.h"
@@ -39,6 +40,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QTimer>
 #include <exception>
 
 MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
@@ -202,6 +204,11 @@ void MainWindow::Form_Load()
         local->SortLocalByName();
         widgets.lvwLocal->setFocus();
         widgets.lvwLocal->update();
+        if (!platform.queueStore.isEmpty()) {
+            queueStore = std::make_unique<QueueStore>(platform.queueStore);
+            // Asked once the window is up, not over the splash.
+            QTimer::singleShot(0, this, [this] { background->offerStored(*queueStore); });
+        }
     } catch (const std::exception &error) {
         sessionLog->append(QString::fromLocal8Bit(error.what()) + QStringLiteral("\r\n"));
     }
@@ -228,6 +235,8 @@ void MainWindow::showAbout()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     placement->saveColumns();
+    if (queueStore)
+        background->keep(*queueStore);
     exitSequence->Form_Unload();
     connectionControl->DropForExit();
     event->accept();

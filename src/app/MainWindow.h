@@ -9,6 +9,7 @@
 #include <memory>
 
 class BackgroundTransfers;
+class QueueStore;
 class CommandDispatch;
 class ConnectionController;
 class ExitSequence;
@@ -99,6 +100,7 @@ private:
     TransferCommands *transferCommandsControl = nullptr;
     DragDrop *dragDropControl = nullptr;
     BackgroundTransfers *background = nullptr;
+    std::unique_ptr<QueueStore> queueStore; // none when the platform names no place
     LocalFileOps *localOps = nullptr;
     RemoteFileOps *remoteOps = nullptr;
     FileCommands *fileOps = nullptr;

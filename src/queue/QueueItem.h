@@ -52,6 +52,9 @@ struct QueueItem
     // ran (size -1: not given), for the conflict question.
     bool targetListed = false;
     qint64 targetSize = 0;
+    // Read back from the store: it waits until the user has logged in to
+    // its server again, whose password it does not know.
+    bool awaitingLogin = false;
     int retries = 0;
     QDateTime notBefore;
     // Items handed over by one command: a "全部" answer covers them.

@@ -19,7 +19,7 @@ QString progressText(const QueueItem &item)
 {
     switch (item.state) {
     case QueueItem::State::Stopped:
-        return QStringLiteral("已停止");
+        return item.awaitingLogin ? QStringLiteral("等待登录") : QStringLiteral("已停止");
     case QueueItem::State::Waiting:
         return item.retries > 0 ? QStringLiteral("等待重试 (%1/%2)")
                                       .arg(item.retries)

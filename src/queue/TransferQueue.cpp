@@ -57,7 +57,7 @@ void TransferQueue::setLimit(int limit)
 int TransferQueue::add(QueueItem item)
 {
     item.id = m_nextId++;
-    item.state = QueueItem::State::Waiting;
+    item.state = item.awaitingLogin ? QueueItem::State::Stopped : QueueItem::State::Waiting;
     m_items.append(std::move(item));
     Q_EMIT itemAdded(int(m_items.size()) - 1);
     const int id = m_items.constLast().id;
@@ -109,13 +109,28 @@ void TransferQueue::remove(int id)
 void TransferQueue::restart(int id)
 {
     const int row = indexOf(id);
-    if (row < 0 || m_items.at(row).state != QueueItem::State::Stopped)
+    if (row < 0 || m_items.at(row).state != QueueItem::State::Stopped ||
+        m_items.at(row).awaitingLogin)
         return;
     QueueItem &item = m_items[row];
     item.state = QueueItem::State::Waiting;
     item.resume = true;
     item.notBefore = QDateTime();
     Q_EMIT itemChanged(row);
+    pump();
+}
+
+void TransferQueue::adoptLogin(const std::shared_ptr<const QueueSite> &site)
+{
+    for (int row = 0; row < m_items.size(); ++row) {
+        QueueItem &item = m_items[row];
+        if (!item.awaitingLogin || !item.site->sameServer(*site))
+            continue;
+        item.awaitingLogin = false;
+        item.site = site;
+        item.state = QueueItem::State::Waiting;
+        Q_EMIT itemChanged(row);
+    }
     pump();
 }
 

@@ -42,13 +42,15 @@ public:
     using BeforeStart = std::function<bool(QueueItem &item)>;
     void setBeforeStart(BeforeStart beforeStart) { m_beforeStart = std::move(beforeStart); }
 
-    // Returns the item's id.
+    // Returns the item's id. An item awaiting a log-in is added stopped.
     int add(QueueItem item);
     void stopAll();
     // Waiting and stopped items only: a running one is stopped first.
     void remove(int id);
     // A stopped item waits again, to go on from where it stopped.
     void restart(int id);
+    // Items that wait for a log-in to `site`'s server go on with it.
+    void adoptLogin(const std::shared_ptr<const QueueSite> &site);
 
     const QVector<QueueItem> &items() const { return m_items; }
     int indexOf(int id) const;

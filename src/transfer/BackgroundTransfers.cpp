@@ -5,8 +5,10 @@
 #include "panes/PathRules.h"
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
+#include "platform/Prompts.h"
 #include "platform/SessionLog.h"
 #include "queue/QueueModel.h"
+#include "queue/QueueStore.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteSession.h"
 #include "transfer/ConflictDialog.h"
@@ -52,7 +54,37 @@ BackgroundTransfers::BackgroundTransfers(TransferContext &context, SettingsStore
             acceptedCertificates.append(certificate->fingerprint);
         return answer;
     });
+    connect(&session, &RemoteSession::StateChangedEvent, this, [this] {
+        if (tc.window.connected())
+            transferQueue.adoptLogin(currentSite());
+    });
     readOptions();
+}
+
+void BackgroundTransfers::offerStored(QueueStore &store)
+{
+    if (store.isEmpty())
+        return;
+    const QVector<QueueItem> stored = store.load();
+    store.clear();
+    if (tc.window.prompts.messageBox(QStringLiteral("继续上次未完成的传输?"),
+                                     Prompts::Buttons::YesNo, Prompts::Icon::Question,
+                                     QStringLiteral("Korvu")) != Prompts::Answer::Yes)
+        return;
+    for (QueueItem item : stored) {
+        item.awaitingLogin = true;
+        item.batch = nextBatch;
+        transferQueue.add(std::move(item));
+    }
+    ++nextBatch;
+    if (tc.window.connected())
+        transferQueue.adoptLogin(currentSite());
+}
+
+void BackgroundTransfers::keep(QueueStore &store)
+{
+    if (!store.save(transferQueue.items()))
+        tc.window.log.append(QStringLiteral("无法保存未完成的传输\r\n"));
 }
 
 BackgroundTransfers::~BackgroundTransfers() = default;

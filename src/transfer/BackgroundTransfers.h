@@ -9,6 +9,7 @@
 #include <memory>
 
 class QTreeView;
+class QueueStore;
 class QueueModel;
 class SettingsStore;
 struct TransferContext;
@@ -47,6 +48,13 @@ public:
     void restartChosen();
 
     TransferQueue &queue() { return transferQueue; }
+
+    // At start: the transfers stored at the last exit, offered with
+    // "继续上次未完成的传输?"; taken, they go on once the user has logged in
+    // to their server. Stored ones are forgotten either way.
+    void offerStored(QueueStore &store);
+    // At exit: what has not arrived is stored.
+    void keep(QueueStore &store);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,6 +2,7 @@
 // connections, so that its items really overlap.
 
 #include "fixtures/PyFtpdServer.h"
+#include "queue/QueueStore.h"
 #include "queue/TransferQueue.h"
 #include "remote/RemoteCodes.h"
 
@@ -14,6 +15,10 @@
 
 namespace {
 constexpr qint64 FileSize = 192 * 1024;
+// What follows the stop of every item (the column afterStop).
+constexpr int None = 0;
+constexpr int Restart = 1;
+constexpr int Restore = 2;
 constexpr int Throttle = 64 * 1024; // bytes a second per data connection
 
 QByteArray content(const QString &name)
@@ -53,7 +58,9 @@ void TestTransferQueue::rules_data()
     QTest::addColumn<int>("limit");
     QTest::addColumn<int>("serverTakes");    // control connections; 0 any number
     QTest::addColumn<QString>("breakFirst"); // downloads that break off once
-    QTest::addColumn<bool>("stopAndRestart");
+    // Once every item runs, they are stopped; then started again, or
+    // stored and read back by the queue of the next run.
+    QTest::addColumn<int>("afterStop");
     QTest::addColumn<QStringList>("failed"); // the rest arrive byte-exact
     QTest::addColumn<int>("error");          // of the failed ones
     QTest::addColumn<int>("overlap");        // most items moving data at once
@@ -61,20 +68,23 @@ void TestTransferQueue::rules_data()
 
     const QStringList four = {"a.bin", "Music [FLAC].bin", "报告.bin", "trailing .bin"};
     QTest::newRow("in order, two at a time")
-        << four << false << 2 << 0 << QString() << false << QStringList() << 0 << 2 << 0;
-    QTest::newRow("uploads too") << four.mid(0, 3) << true << 3 << 0 << QString() << false
+        << four << false << 2 << 0 << QString() << None << QStringList() << 0 << 2 << 0;
+    QTest::newRow("uploads too") << four.mid(0, 3) << true << 3 << 0 << QString() << None
                                  << QStringList() << 0 << 3 << 0;
     QTest::newRow("four asked of a server that takes two: nothing fails")
-        << four << false << 4 << 2 << QString() << false << QStringList() << 0 << 2 << 0;
+        << four << false << 4 << 2 << QString() << None << QStringList() << 0 << 2 << 0;
     QTest::newRow("a broken download is tried again and resumes")
-        << QStringList{"flaky.bin", "b.bin"} << false << 2 << 0 << QString("flaky") << false
+        << QStringList{"flaky.bin", "b.bin"} << false << 2 << 0 << QString("flaky") << None
         << QStringList() << 0 << 1 << 1;
     QTest::newRow("a refusal is final")
-        << QStringList{"missing.bin", "b.bin"} << false << 2 << 0 << QString() << false
+        << QStringList{"missing.bin", "b.bin"} << false << 2 << 0 << QString() << None
         << QStringList{"missing.bin"} << 550 << 2 << 0;
     QTest::newRow("stopped, started again: resumes, asked once")
-        << QStringList{"a.bin", "b.bin"} << false << 2 << 0 << QString() << true << QStringList()
+        << QStringList{"a.bin", "b.bin"} << false << 2 << 0 << QString() << Restart << QStringList()
         << 0 << 2 << 0;
+    QTest::newRow("stopped at exit, read back at the next start: resumes after the log-in")
+        << QStringList{"a.bin", "报告.bin"} << false << 2 << 0 << QString() << Restore
+        << QStringList() << 0 << 2 << 0;
 }
 
 void TestTransferQueue::rules()
@@ -84,7 +94,7 @@ void TestTransferQueue::rules()
     QFETCH(int, limit);
     QFETCH(int, serverTakes);
     QFETCH(QString, breakFirst);
-    QFETCH(bool, stopAndRestart);
+    QFETCH(int, afterStop);
     QFETCH(QStringList, failed);
     QFETCH(int, error);
     QFETCH(int, overlap);
@@ -105,10 +115,8 @@ void TestTransferQueue::rules()
     auto site = std::make_shared<QueueSite>();
     site->login = {server.host(), server.user(), server.password(), QString(), server.port()};
 
-    TransferQueue queue;
-    queue.setLimit(limit);
+    auto queue = std::make_unique<TransferQueue>();
     int asked = 0;
-    queue.setBeforeStart([&asked](QueueItem &) { return ++asked > 0; });
     // When each item last started and when it finished: the data
     // connections come in bursts, so overlap is judged by the times.
     QElapsedTimer clock;
@@ -117,32 +125,36 @@ void TestTransferQueue::rules()
     QMap<int, qint64> startedAt;
     QList<std::pair<qint64, qint64>> spans;
     bool stopping = false;
-    connect(&queue, &TransferQueue::itemChanged, this, [&](int row) {
-        const QueueItem &item = queue.items().at(row);
-        if (item.state != QueueItem::State::Running || startedAt.value(item.id) > 0)
-            return;
-        startedAt[item.id] = clock.elapsed() + 1;
-        if (!started.contains(item.name()))
-            started.append(item.name());
-        if (stopAndRestart && !stopping && queue.runningCount() == names.size()) {
-            stopping = true;
-            QTimer::singleShot(700, &queue, &TransferQueue::stopAll);
-        }
-    });
     QMap<QString, int> outcome;
     int retried = 0;
-    connect(&queue, &TransferQueue::itemFinished, this,
-            [&](const QueueItem &item, int number, const QString &) {
-                outcome[item.name()] = number;
-                retried += item.retries;
-                spans.append({startedAt.value(item.id), clock.elapsed()});
-            });
-    // Whatever left Running without finishing starts its span anew.
-    connect(&queue, &TransferQueue::itemChanged, this, [&](int row) {
-        const QueueItem &item = queue.items().at(row);
-        if (item.state != QueueItem::State::Running)
-            startedAt.remove(item.id);
-    });
+    const auto wire = [&](TransferQueue &q) {
+        q.setLimit(limit);
+        q.setBeforeStart([&asked](QueueItem &) { return ++asked > 0; });
+        connect(&q, &TransferQueue::itemChanged, this, [&](int row) {
+            const QueueItem &item = q.items().at(row);
+            // Whatever leaves Running without finishing starts its span anew.
+            if (item.state != QueueItem::State::Running) {
+                startedAt.remove(item.id);
+                return;
+            }
+            if (startedAt.contains(item.id))
+                return;
+            startedAt[item.id] = clock.elapsed();
+            if (!started.contains(item.name()))
+                started.append(item.name());
+            if (afterStop != None && !stopping && q.runningCount() == names.size()) {
+                stopping = true;
+                QTimer::singleShot(700, &q, &TransferQueue::stopAll);
+            }
+        });
+        connect(&q, &TransferQueue::itemFinished, this,
+                [&](const QueueItem &item, int number, const QString &) {
+                    outcome[item.name()] = number;
+                    retried += item.retries;
+                    spans.append({startedAt.value(item.id), clock.elapsed()});
+                });
+    };
+    wire(*queue);
 
     for (const QString &name : names) {
         QueueItem item;
@@ -151,14 +163,14 @@ void TestTransferQueue::rules()
         item.remotePath = '/' + name;
         item.size = FileSize;
         item.site = site;
-        queue.add(item);
+        queue->add(item);
     }
     QMap<QString, QByteArray> expected;
     for (const QString &name : names)
         expected[name] = content(name);
-    if (stopAndRestart) {
-        QTRY_VERIFY_WITH_TIMEOUT(stopping && queue.runningCount() == 0, 20000);
-        for (const QueueItem &item : queue.items()) {
+    if (afterStop != None) {
+        QTRY_VERIFY_WITH_TIMEOUT(stopping && queue->runningCount() == 0, 20000);
+        for (const QueueItem &item : queue->items()) {
             QCOMPARE(item.state, QueueItem::State::Stopped);
             // What is kept is not fetched again: a mark in it stays.
             QFile partial(item.localPath);
@@ -167,13 +179,38 @@ void TestTransferQueue::rules()
             partial.write("#");
             expected[item.name()][0] = '#';
         }
-        const QVector<QueueItem> waiting = queue.items();
-        for (const QueueItem &item : waiting)
-            queue.restart(item.id);
+    }
+    if (afterStop == Restart) {
+        const QVector<QueueItem> stopped = queue->items();
+        for (const QueueItem &item : stopped)
+            queue->restart(item.id);
+    } else if (afterStop == Restore) {
+        const QString path = localRoot.path() + "/data/queue.db";
+        {
+            QueueStore store(path);
+            QVERIFY(store.save(queue->items()));
+        }
+        queue = std::make_unique<TransferQueue>();
+        wire(*queue);
+        const QFile::Permissions others =
+            QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+        QCOMPARE(QFile::permissions(path) & others, QFile::Permissions());
+        QVERIFY(!read(path).contains(server.password().toUtf8()));
+        QueueStore store(path);
+        for (QueueItem item : store.load()) {
+            item.awaitingLogin = true;
+            queue->add(item);
+        }
+        QCOMPARE(queue->items().size(), names.size());
+        // Without the password nothing can start, not even on request.
+        queue->restart(queue->items().constFirst().id);
+        QTest::qWait(200);
+        QCOMPARE(queue->runningCount(), 0);
+        queue->adoptLogin(site);
     }
     QTRY_COMPARE_WITH_TIMEOUT(outcome.size(), names.size(), 60000);
 
-    QCOMPARE(queue.items().size(), 0);
+    QCOMPARE(queue->items().size(), 0);
     int most = 0;
     for (const auto &span : spans) {
         int together = 0;
