@@ -191,8 +191,6 @@ void MainWindow::Form_Load()
         if (globals.gScratchFile.isEmpty())
             sessionLog->append(scratchError + QStringLiteral("\r\n"));
 
-        globals.gXferApplyAll = 0;
-        windowState.TransferBusy = false;
         windowState.ConnectionLost = false;
         globals.gDialogCancelled = true;
         ctx->availability.refresh();

@@ -10,7 +10,7 @@ int DeleteSelection::collect(TransferList &transfers, bool local, const QString 
         transfers.CollectLocalSelection(dir, false);
     else
         transfers.CollectRemoteSelection(dir, false);
-    for (const TransferItem &item : transfers.TransferItems()) {
+    for (const ChosenRow &item : transfers.TransferItems()) {
         if (item.Kind != EntryKind::Parent)
             continue;
         if (local)
@@ -18,7 +18,7 @@ int DeleteSelection::collect(TransferList &transfers, bool local, const QString 
         else
             transfers.MarkRemoteRow(item.Index, false);
     }
-    transfers.removeIf([](const TransferItem &item) { return item.Kind == EntryKind::Parent; });
+    transfers.removeIf([](const ChosenRow &item) { return item.Kind == EntryKind::Parent; });
     return transfers.count();
 }
 

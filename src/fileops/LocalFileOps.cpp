@@ -115,9 +115,9 @@ void LocalFileOps::LocalDelete()
     combos.EnableDirCombos(false, false);
     const auto enableAgain = qScopeGuard([this] { combos.EnableDirCombos(true, true); });
     // A copy: the list is the shared transfer list.
-    const QVector<TransferItem> items = transfers.TransferItems();
+    const QVector<ChosenRow> items = transfers.TransferItems();
     int rowsGone = 0;
-    for (const TransferItem &item : items) {
+    for (const ChosenRow &item : items) {
         const QString full = item.Dir + item.Name;
         QString error;
         const bool deleted = deleteItem(item.Name, item.Kind, item.Size, full, &error);

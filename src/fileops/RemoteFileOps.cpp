@@ -175,9 +175,9 @@ void RemoteFileOps::RemoteDelete()
     });
 
     StatusPanels &bar = *ctx.statusBar;
-    const QVector<TransferItem> items = transfers.TransferItems();
+    const QVector<ChosenRow> items = transfers.TransferItems();
     int rowsGone = 0;
-    for (const TransferItem &item : items) {
+    for (const ChosenRow &item : items) {
         const QString path = withSlash(item.Dir) + item.Name;
         TreeOutcome outcome;
         QString recorded = path;

@@ -105,8 +105,6 @@ void ViewAndRun::ViewRemoteFile(int row)
         bar.setProgressValue(0);
         bar.setPanelText(QStringLiteral("Rate"), QString());
     });
-    // The whole file, counted from 0.
-    ctx.globals.gXferLocalSize = 0;
     SetFtpProperties(ctx.session, ctx.globals);
     ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
     try {

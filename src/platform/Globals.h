@@ -22,19 +22,7 @@ struct Globals
     QString gRemoteDir; // the remote directory last entered
     bool gRestartSupported = false;
     QString gScratchFile;
-    // The last confirming dialog was not confirmed; for transfers: skip the item.
+    // The last confirming dialog (site manager, quick connect) was not
+    // confirmed.
     bool gDialogCancelled = true;
-
-    // Transfer in hand. Sizes and restart offsets are 64-bit: files past
-    // 2 GiB are ordinary.
-    QString gXferLocalName;
-    QString gXferLocalDir;
-    QString gXferRemoteName;
-    QString gXferRemoteDir;
-    qint64 gXferLocalSize = 0;
-    qint64 gXferRemoteSize = 0;
-    bool gXferUpload = false;
-    bool gXferOverwrite = false;
-    bool gXferRename = false;
-    int gXferApplyAll = 0; // the conflict dialog's "全部" box, 1 = checked
 };

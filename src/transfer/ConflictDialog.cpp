@@ -1,7 +1,5 @@
 #include "transfer/ConflictDialog.h"
 
-#include "platform/Globals.h"
-
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,8 +15,8 @@ QPushButton *button(const char *name, const QString &caption)
 }
 } // namespace
 
-ConflictDialog::ConflictDialog(Globals &globals, QWidget *parent)
-    : QDialog(parent), g(globals), lblMessage(new QLabel),
+ConflictDialog::ConflictDialog(const TransferItem &item, bool restartSupported, QWidget *parent)
+    : QDialog(parent), lblMessage(new QLabel),
       cmdTransfer(button("cmdTransfer", QStringLiteral("覆盖"))),
       cmdRename(button("cmdRename", QStringLiteral("更名(&R)"))),
       cmdResume(button("cmdResume", QStringLiteral("继续(&S)"))),
@@ -41,71 +39,48 @@ ConflictDialog::ConflictDialog(Globals &globals, QWidget *parent)
     layout->addLayout(buttons);
     layout->addWidget(chkSelectedAll);
 
-    connect(cmdTransfer, &QPushButton::clicked, this, &ConflictDialog::cmdTransfer_Click);
-    connect(cmdResume, &QPushButton::clicked, this, &ConflictDialog::cmdResume_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &ConflictDialog::cmdCancel_Click);
-    connect(cmdRename, &QPushButton::clicked, this, &ConflictDialog::cmdRename_Click);
+    connect(cmdTransfer, &QPushButton::clicked, this,
+            [this] { choose(ConflictAnswer::Overwrite); });
+    connect(cmdResume, &QPushButton::clicked, this, [this] { choose(ConflictAnswer::Resume); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { choose(ConflictAnswer::Cancel); });
+    connect(cmdRename, &QPushButton::clicked, this, [this] { choose(ConflictAnswer::Rename); });
     connect(chkSelectedAll, &QCheckBox::clicked, this,
-            [this](bool checked) { g.gXferApplyAll = checked ? 1 : 0; });
-    Form_Load();
+            [this](bool checked) { chosen.applyAll = checked; });
+    Form_Load(item, restartSupported);
 }
 
-void ConflictDialog::Form_Load()
+void ConflictDialog::Form_Load(const TransferItem &item, bool restartSupported)
 {
-    // Closing the window without a button cancels.
-    g.gDialogCancelled = true;
-    g.gXferRename = false;
-    g.gXferApplyAll = 0;
-    const QString local = g.gXferLocalDir + g.gXferLocalName;
-    const QString remote = g.gXferRemoteDir + g.gXferRemoteName;
+    const QString local = item.localPath();
+    const QString remote = item.remotePath();
     // A size the server did not give is -1.
     const auto sized = [](const QString &path, qint64 size) {
         return path + QStringLiteral("(") +
                (size < 0 ? QStringLiteral("大小未知") : QString::number(size)) +
                QStringLiteral(")");
     };
-    if (g.gXferUpload) {
+    if (item.upload) {
         setWindowTitle(QStringLiteral("文件传输中..."));
-        lblMessage->setText(QStringLiteral("你要用 ") + sized(local, g.gXferLocalSize) +
-                            QStringLiteral("覆盖 ") + sized(remote, g.gXferRemoteSize) +
+        lblMessage->setText(QStringLiteral("你要用 ") + sized(local, item.localSize) +
+                            QStringLiteral("覆盖 ") + sized(remote, item.remoteSize) +
                             QStringLiteral(" 吗？"));
         // Resuming needs to know where the server's copy ends.
-        cmdResume->setEnabled(g.gXferRemoteSize >= 0 && g.gXferRemoteSize < g.gXferLocalSize);
+        cmdResume->setEnabled(item.remoteSize >= 0 && item.remoteSize < item.localSize);
     } else {
         setWindowTitle(QStringLiteral("获取文件中..."));
-        lblMessage->setText(QStringLiteral("你要用 ") + sized(remote, g.gXferRemoteSize) +
-                            QStringLiteral("覆盖 ") + sized(local, g.gXferLocalSize) +
+        lblMessage->setText(QStringLiteral("你要用 ") + sized(remote, item.remoteSize) +
+                            QStringLiteral("覆盖 ") + sized(local, item.localSize) +
                             QStringLiteral(" 吗？"));
-        cmdResume->setEnabled(g.gXferLocalSize < g.gXferRemoteSize && g.gRestartSupported);
+        cmdResume->setEnabled(item.localSize < item.remoteSize && restartSupported);
     }
     cmdTransfer->setText(QStringLiteral("覆盖"));
 }
 
-void ConflictDialog::cmdTransfer_Click()
+void ConflictDialog::choose(ConflictAnswer::Choice choice)
 {
-    g.gXferOverwrite = true;
-    g.gDialogCancelled = false;
-    g.gXferRename = false;
-    accept();
-}
-
-void ConflictDialog::cmdResume_Click()
-{
-    g.gXferOverwrite = false;
-    g.gXferRename = false;
-    g.gDialogCancelled = false;
-    accept();
-}
-
-void ConflictDialog::cmdCancel_Click()
-{
-    g.gXferRename = false;
-    g.gDialogCancelled = true;
-    reject();
-}
-
-void ConflictDialog::cmdRename_Click()
-{
-    g.gXferRename = true;
-    accept();
+    chosen.choice = choice;
+    if (choice == ConflictAnswer::Cancel)
+        reject();
+    else
+        accept();
 }

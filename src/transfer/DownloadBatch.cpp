@@ -6,6 +6,7 @@
 #include "platform/SessionLog.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteSession.h"
+#include "transfer/ProgressDisplay.h"
 #include "transfer/QueueList.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
@@ -17,6 +18,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 using namespace TransferDecisions;
 
@@ -32,17 +34,18 @@ void DownloadBatch::DownloadSelection(QString &localDir)
 {
     WindowContext &ctx = tc.window;
     beginBatch(tc);
+    // No answer of an earlier batch carries over.
+    answers = {};
     batchEnded = false;
-    for (const TransferItem &item : tc.list.TransferItems()) {
-        if (!batchEnded && !item.Dir.isEmpty()) {
+    for (const ChosenRow &row : tc.list.TransferItems()) {
+        if (!batchEnded && !row.Dir.isEmpty()) {
             SetFtpProperties(ctx.session, ctx.globals);
-            ctx.globals.gXferUpload = false;
-            if (isFolderLike(item.Kind))
-                DownloadFolder(localDir, item);
+            if (isFolderLike(row.Kind))
+                DownloadFolder(localDir, row);
             else
-                DownloadOneFile(localDir, item);
+                DownloadOneFile(localDir, row);
         }
-        tc.list.MarkRemoteRow(item.Index, false);
+        tc.list.MarkRemoteRow(row.Index, false);
     }
     NormalizePath(localDir);
     tc.local.DoLocalRefresh(localDir);
@@ -50,110 +53,105 @@ void DownloadBatch::DownloadSelection(QString &localDir)
     endBatch(tc, false);
 }
 
-void DownloadBatch::setItemGlobals(QString &localDir, const TransferItem &item)
+TransferItem DownloadBatch::itemOf(QString &localDir, const ChosenRow &row)
 {
-    Globals &g = tc.window.globals;
-    QString remoteDir = item.Dir;
-    g.gXferRemoteDir = NormalizePath(remoteDir, true);
-    g.gXferRemoteName = item.Name;
+    TransferItem item;
+    QString remoteDir = row.Dir;
+    item.remoteDir = NormalizePath(remoteDir, true);
+    item.remoteName = row.Name;
     // A size the server did not give counts as unknown.
-    g.gXferRemoteSize = qMax<qint64>(0, item.Size);
-    g.gXferLocalDir = NormalizePath(localDir);
-    g.gXferLocalName = item.Name;
+    item.remoteSize = qMax<qint64>(0, row.Size);
+    item.localDir = NormalizePath(localDir);
+    item.localName = row.Name;
+    return item;
 }
 
-void DownloadBatch::ReadLocalSize()
+void DownloadBatch::ReadLocalSize(TransferItem &item)
 {
-    Globals &g = tc.window.globals;
     // Hidden files too: a download must never replace a file unasked.
-    const QFileInfo existing(g.gXferLocalDir + g.gXferLocalName);
-    g.gXferLocalSize = existing.isFile() ? existing.size() : 0;
+    const QFileInfo existing(item.localPath());
+    item.localSize = existing.isFile() ? existing.size() : 0;
 }
 
-void DownloadBatch::DownloadOneFile(QString &localDir, const TransferItem &item)
+void DownloadBatch::DownloadOneFile(QString &localDir, const ChosenRow &row)
 {
     WindowContext &ctx = tc.window;
-    Globals &g = ctx.globals;
-    setItemGlobals(localDir, item);
-    ReadLocalSize();
+    TransferItem item = itemOf(localDir, row);
+    ReadLocalSize(item);
     ctx.statusBar->PlaceProgress();
-    if (!g.gDialogCancelled && g.gXferLocalSize >= 1) {
-        if (!answerStands(g))
-            AskConflict(tc);
+    if (!answers.skipping && item.localSize >= 1) {
+        SettleConflict(tc, item, answers);
         // Overwrite starts at 0, and so does a file whose old one was renamed
         // away; resume keeps the existing length.
-        if (g.gXferOverwrite || g.gXferRename)
-            g.gXferLocalSize = 0;
+        if (item.overwrite || item.rename)
+            item.localSize = 0;
         else
-            ReadLocalSize();
+            ReadLocalSize(item);
     }
-    if (g.gXferRemoteSize > 0)
-        ctx.statusBar->setProgressMaximum(g.gXferRemoteSize);
-    ctx.statusBar->setProgressValue(g.gXferLocalSize);
-    if (!g.gDialogCancelled) {
-        const QString remotePath = g.gXferRemoteDir + item.Name;
-        const QString localPath = g.gXferLocalDir + item.Name;
-        ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + item.Name, item.Size);
+    if (item.remoteSize > 0)
+        ctx.statusBar->setProgressMaximum(item.remoteSize);
+    ctx.statusBar->setProgressValue(item.localSize);
+    if (!answers.skipping) {
+        const QString remotePath = item.remotePath();
+        const QString localPath = item.localPath();
+        ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + row.Name, row.Size);
+        tc.progress.setRestartOffset(item.localSize);
+        const auto fromStart = qScopeGuard([this] { tc.progress.setRestartOffset(0); });
         try {
             ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
-            qint64 offset = g.gXferLocalSize;
+            qint64 offset = item.localSize;
             ctx.session.DownloadFile(remotePath, localPath, offset);
             ctx.statusBar->ShowTransferFile(QString());
-            tc.queue.AddQueueRow(QueueList::Downloaded, localPath, item.Size,
-                                 QueueList::DownloadDirection, remotePath, g.gHost);
+            tc.queue.AddQueueRow(QueueList::Downloaded, localPath, row.Size,
+                                 QueueList::DownloadDirection, remotePath, ctx.globals.gHost);
         } catch (const RemoteError &error) {
-            failItem(localDir, item, item.Size, error);
+            failItem(item, row.Size, error);
         }
     }
     ctx.statusBar->setProgressValue(0);
-    EndTransferItem(g);
+    EndTransferItem(answers);
 }
 
-void DownloadBatch::DownloadFolder(QString &localDir, const TransferItem &item)
+void DownloadBatch::DownloadFolder(QString &localDir, const ChosenRow &row)
 {
     WindowContext &ctx = tc.window;
-    Globals &g = ctx.globals;
-    setItemGlobals(localDir, item);
-    // A folder's sizes are not known: the dialog shows 0, not what the last
-    // file left.
-    g.gXferRemoteSize = 0;
-    g.gXferLocalSize = 0;
+    TransferItem item = itemOf(localDir, row);
+    // A folder's sizes are not known: the dialog shows 0.
+    item.remoteSize = 0;
     ctx.statusBar->PlaceProgress();
-    if (g.gDialogCancelled) {
-        EndTransferItem(g);
+    if (answers.skipping) {
+        EndTransferItem(answers);
         return;
     }
-    const QString localPath = g.gXferLocalDir + item.Name;
-    if (LocalPathExists(localPath) && !answerStands(g))
-        AskConflict(tc);
-    if (!g.gDialogCancelled) {
-        const QString remotePath = g.gXferRemoteDir + item.Name;
+    const QString localPath = item.localPath();
+    if (LocalPathExists(localPath))
+        SettleConflict(tc, item, answers);
+    if (!answers.skipping) {
+        const QString remotePath = item.remotePath();
         try {
             // The copy makes the local folder once the server has let it in:
             // a folder it refuses leaves nothing behind, and a link not yet
             // probed that leads to a file becomes that file.
             ctx.statusBar->setProgressValue(0);
-            ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name);
+            ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + row.Name);
             ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
             ctx.session.DownloadMany(folderPattern(remotePath, QLatin1Char('/')), localPath);
             ctx.statusBar->ShowTransferFile(QString());
             tc.queue.AddQueueRow(QueueList::Downloaded, localPath, -1, QueueList::DownloadDirection,
-                                 remotePath, g.gHost);
+                                 remotePath, ctx.globals.gHost);
         } catch (const RemoteError &error) {
-            failItem(localDir, item, -1, error);
+            failItem(item, -1, error);
         }
     }
-    EndTransferItem(g);
+    EndTransferItem(answers);
 }
 
-void DownloadBatch::failItem(const QString &localDir, const TransferItem &item, qint64 size,
-                             const RemoteError &error)
+void DownloadBatch::failItem(const TransferItem &item, qint64 size, const RemoteError &error)
 {
     WindowContext &ctx = tc.window;
-    const Globals &g = ctx.globals;
     ctx.statusBar->ShowTransferFile(QString());
-    tc.queue.AddQueueRow(QueueList::Failed, localDir + item.Name, size,
-                         QueueList::DownloadDirection, g.gXferRemoteDir + item.Name, g.gHost);
+    tc.queue.AddQueueRow(QueueList::Failed, item.localPath(), size, QueueList::DownloadDirection,
+                         item.remotePath(), ctx.globals.gHost);
     ReportFtpFailure(ctx, error);
     batchEnded = endsBatch(tc, error.number);
 }

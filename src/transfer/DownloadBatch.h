@@ -1,10 +1,12 @@
 #pragma once
 
+#include "transfer/TransferDecisions.h"
+
 #include <QString>
 
+struct ChosenRow;
 struct RemoteError;
 struct TransferContext;
-struct TransferItem;
 
 // Copies the items of the transfer list from the server into one local
 // folder: files with DownloadFile, resuming where asked; folders and links
@@ -20,15 +22,15 @@ public:
     void DownloadSelection(QString &localDir);
 
 private:
-    void DownloadOneFile(QString &localDir, const TransferItem &item);
-    void DownloadFolder(QString &localDir, const TransferItem &item);
-    void setItemGlobals(QString &localDir, const TransferItem &item);
-    void ReadLocalSize();
+    void DownloadOneFile(QString &localDir, const ChosenRow &row);
+    void DownloadFolder(QString &localDir, const ChosenRow &row);
+    static TransferItem itemOf(QString &localDir, const ChosenRow &row);
+    static void ReadLocalSize(TransferItem &item);
     // The item's transfer failed: cleared panels, an "错误" row, the reason in
     // the log; a stop or a lost session ends the batch.
-    void failItem(const QString &localDir, const TransferItem &item, qint64 size,
-                  const RemoteError &error);
+    void failItem(const TransferItem &item, qint64 size, const RemoteError &error);
 
     TransferContext &tc;
+    TransferDecisions::BatchAnswers answers;
     bool batchEnded = false;
 };

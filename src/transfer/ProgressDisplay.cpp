@@ -1,6 +1,5 @@
 #include "transfer/ProgressDisplay.h"
 
-#include "platform/Globals.h"
 #include "platform/SessionLog.h"
 #include "remote/RemoteSession.h"
 #include "remote/RemoteTexts.h"
@@ -102,11 +101,7 @@ void ProgressDisplay::ActivityEvent(const RemoteActivity &activity)
 void ProgressDisplay::showProgress(RemoteActivityKind kind, qint64 count, qint64 expected)
 {
     // Downloads and uploads of one file count from their restart offset.
-    qint64 position = count;
-    if (kind == RemoteActivityKind::DownloadFileProgress)
-        position += ctx.globals.gXferLocalSize;
-    else if (kind == RemoteActivityKind::UploadFileProgress)
-        position += ctx.globals.gXferRemoteSize;
+    const qint64 position = isFileProgress(kind) ? count + restartOffset : count;
     moveBar(kind, position, expected);
 
     StatusPanels &bar = *ctx.statusBar;

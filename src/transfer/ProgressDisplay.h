@@ -30,6 +30,9 @@ public:
     void ActivityEvent(const RemoteActivity &activity);
     // A transfer call (or a batch) ended: the bar, "Rate" and the title rest.
     void finishTransfer();
+    // Where the file transfer under way starts: its reports count from there.
+    // Back to 0 when the transfer is over.
+    void setRestartOffset(qint64 bytes) { restartOffset = bytes; }
     // Where the speed's milliseconds come from (a steady clock by default).
     void setClock(std::function<qint64()> milliseconds) { now = std::move(milliseconds); }
 
@@ -46,6 +49,7 @@ private:
     void showPercentInTitle(int percent);
 
     WindowContext &ctx;
+    qint64 restartOffset = 0;
     // What a whole-folder copy finished before the file in hand.
     qint64 treeDone = 0;
     qint64 treeFile = 0;

@@ -17,11 +17,11 @@ TransferCommands::TransferCommands(TransferContext &context, QObject *parent)
 
 void TransferCommands::dropParentRows(bool local)
 {
-    for (const TransferItem &item : tc.list.TransferItems())
+    for (const ChosenRow &item : tc.list.TransferItems())
         if (item.Kind == EntryKind::Parent)
             local ? tc.list.MarkLocalRow(item.Index, false)
                   : tc.list.MarkRemoteRow(item.Index, false);
-    tc.list.removeIf([](const TransferItem &item) { return item.Kind == EntryKind::Parent; });
+    tc.list.removeIf([](const ChosenRow &item) { return item.Kind == EntryKind::Parent; });
 }
 
 void TransferCommands::DownloadCommand()

@@ -21,35 +21,29 @@
 
 namespace TransferDecisions {
 
-void EndTransferItem(Globals &g)
+void EndTransferItem(BatchAnswers &answers)
 {
-    g.gDialogCancelled = g.gXferApplyAll == 1 && g.gDialogCancelled;
+    answers.skipping = answers.last.applyAll && answers.skipping;
 }
 
-bool answerStands(const Globals &g)
+bool answerStands(const BatchAnswers &answers)
 {
-    return g.gXferApplyAll == 1 && !g.gXferRename;
+    return answers.last.applyAll && answers.last.choice != ConflictAnswer::Rename;
 }
 
 void beginBatch(TransferContext &tc)
 {
-    tc.window.state.TransferBusy = true;
     tc.combos.EnableDirCombos(false, false);
-    // No answer of an earlier batch carries over.
-    tc.window.globals.gXferApplyAll = 0;
-    tc.window.globals.gDialogCancelled = false;
     tc.window.availability.refresh();
 }
 
 void endBatch(TransferContext &tc, bool uploaded)
 {
     WindowContext &ctx = tc.window;
-    ctx.state.TransferBusy = false;
     ctx.state.Dragging = false;
     tc.lvwLocal->model()->setDropHighlightRow(-1);
     tc.lvwRemote->model()->setDropHighlightRow(-1);
     tc.progress.finishTransfer();
-    ctx.globals.gDialogCancelled = false;
     tc.list.UnmarkTransferItems(uploaded);
     tc.combos.EnableDirCombos(true, true);
     ctx.availability.refresh();
@@ -69,16 +63,15 @@ QString folderPattern(const QString &folder, QChar separator)
 
 namespace {
 // The existing local file or folder of a download gets another name.
-bool renameLocal(WindowContext &ctx, const QString &newName)
+bool renameLocal(WindowContext &ctx, const TransferItem &item, const QString &newName)
 {
-    const Globals &g = ctx.globals;
     if (newName.isEmpty() || newName.contains(QDir::separator()) || newName == QLatin1String(".") ||
         newName == QLatin1String("..")) {
         ctx.log.append(QStringLiteral("名称无效：%1\r\n").arg(newName));
         return false;
     }
-    const QString from = g.gXferLocalDir + g.gXferLocalName;
-    const QString to = g.gXferLocalDir + newName;
+    const QString from = item.localPath();
+    const QString to = item.localDir + newName;
     // The rename never replaces what already has the new name.
     if (QFileInfo::exists(to) || !QDir().rename(from, to)) {
         ctx.log.append(QStringLiteral("无法将 %1 改名为 %2\r\n").arg(from, to));
@@ -88,54 +81,68 @@ bool renameLocal(WindowContext &ctx, const QString &newName)
 }
 
 // The existing remote file or folder of an upload gets another name.
-bool renameRemote(TransferContext &tc, const QString &newName)
+bool renameRemote(TransferContext &tc, const TransferItem &item, const QString &newName)
 {
     WindowContext &ctx = tc.window;
-    const Globals &g = ctx.globals;
     try {
-        ctx.session.RenameRemote(g.gXferRemoteDir + g.gXferRemoteName, g.gXferRemoteDir + newName);
+        ctx.session.RenameRemote(item.remotePath(), item.remoteDir + newName);
     } catch (const RemoteError &error) {
         ReportFtpFailure(ctx, error);
         return false;
     }
-    tc.remote.DoRemoteRefresh(g.gXferRemoteDir);
+    tc.remote.DoRemoteRefresh(item.remoteDir);
     return true;
 }
-} // namespace
 
-void AskConflict(TransferContext &tc)
+// The user's answer about the item's existing target, until one stands.
+void AskConflict(TransferContext &tc, TransferItem &item, BatchAnswers &answers)
 {
     WindowContext &ctx = tc.window;
-    Globals &g = ctx.globals;
     for (;;) {
         {
-            ConflictDialog dialog(g, ctx.window);
+            ConflictDialog dialog(item, ctx.globals.gRestartSupported, ctx.window);
             HelpLauncher::setTopic(&dialog, QStringLiteral("transfer.html"));
             dialog.exec();
+            answers.last = dialog.answer();
         }
-        if (!g.gXferRename)
+        const ConflictAnswer::Choice choice = answers.last.choice;
+        item.rename = choice == ConflictAnswer::Rename;
+        item.overwrite = choice == ConflictAnswer::Overwrite;
+        answers.skipping = choice == ConflictAnswer::Cancel;
+        if (!item.rename)
             return;
-        FileListView *pane = g.gXferUpload ? tc.lvwRemote : tc.lvwLocal;
+        FileListView *pane = item.upload ? tc.lvwRemote : tc.lvwLocal;
         RenameDialog::Target target{
-            g.gXferUpload ? g.gXferRemoteName : g.gXferLocalName,
+            item.upload ? item.remoteName : item.localName,
             [pane](const QString &name) { return pane->model()->findText(name) >= 0; },
             [&](const QString &name) {
-                return g.gXferUpload ? renameRemote(tc, name) : renameLocal(ctx, name);
+                return item.upload ? renameRemote(tc, item, name) : renameLocal(ctx, item, name);
             }};
         RenameDialog dialog(std::move(target), ctx.window);
         HelpLauncher::setTopic(&dialog, QStringLiteral("transfer.html"));
         dialog.exec();
         switch (dialog.outcome()) {
         case RenameDialog::Renamed:
-            g.gDialogCancelled = false;
+            answers.skipping = false;
             return;
         case RenameDialog::Cancelled:
-            g.gDialogCancelled = true;
+            answers.skipping = true;
             return;
         case RenameDialog::Taken:
             break; // asked again
         }
     }
+}
+} // namespace
+
+void SettleConflict(TransferContext &tc, TransferItem &item, BatchAnswers &answers, bool mustAsk)
+{
+    if (mustAsk || !answerStands(answers)) {
+        AskConflict(tc, item, answers);
+        return;
+    }
+    item.overwrite = answers.last.choice == ConflictAnswer::Overwrite;
+    item.rename = false;
 }
 
 } // namespace TransferDecisions

@@ -62,6 +62,6 @@ void TransferList::mark(FileListView *pane, int index, bool marked)
 
 void TransferList::UnmarkTransferItems(bool local)
 {
-    for (const TransferItem &item : items)
+    for (const ChosenRow &item : items)
         mark(local ? lvwLocal : lvwRemote, item.Index, false);
 }

@@ -8,7 +8,7 @@
 class FileListView;
 
 // One row chosen for a multi-item command, as it was when chosen.
-struct TransferItem
+struct ChosenRow
 {
     QString Name;                     // the row's text
     QString Dir;                      // the pane's directory as its folder box showed it
@@ -39,9 +39,9 @@ public:
     // Takes the marks off the rows at the items' places in one pane.
     void UnmarkTransferItems(bool local);
 
-    const QVector<TransferItem> &TransferItems() const { return items; }
+    const QVector<ChosenRow> &TransferItems() const { return items; }
     int count() const { return int(items.size()); }
-    const TransferItem &item(int i) const { return items.at(i); }
+    const ChosenRow &item(int i) const { return items.at(i); }
     // Drops the items for which `drop` says so (the parent row of a delete).
     template <typename Predicate> void removeIf(Predicate drop);
 
@@ -51,7 +51,7 @@ private:
 
     FileListView *lvwLocal;
     FileListView *lvwRemote;
-    QVector<TransferItem> items;
+    QVector<ChosenRow> items;
 };
 
 template <typename Predicate> void TransferList::removeIf(Predicate drop)

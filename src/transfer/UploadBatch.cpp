@@ -7,6 +7,7 @@
 #include "platform/Globals.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteSession.h"
+#include "transfer/ProgressDisplay.h"
 #include "transfer/QueueList.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferDecisions.h"
@@ -17,6 +18,7 @@
 #include "window/WindowContext.h"
 
 #include <QDir>
+#include <QScopeGuard>
 
 using namespace TransferDecisions;
 
@@ -24,22 +26,23 @@ void UploadBatch::UploadSelection(QString &remoteDir)
 {
     WindowContext &ctx = tc.window;
     beginBatch(tc);
+    // No answer of an earlier batch carries over.
+    answers = {};
     batchEnded = false;
     NormalizePath(remoteDir, true);
     // The remote pane shows the target, so its rows tell what exists there.
     QString shown = tc.remote.shownDirectory();
     if (NormalizePath(shown, true) != remoteDir)
         tc.remote.DoRemoteRefresh(remoteDir);
-    for (const TransferItem &item : tc.list.TransferItems()) {
-        if (!batchEnded && !item.Dir.isEmpty()) {
+    for (const ChosenRow &row : tc.list.TransferItems()) {
+        if (!batchEnded && !row.Dir.isEmpty()) {
             SetFtpProperties(ctx.session, ctx.globals);
-            ctx.globals.gXferUpload = true;
-            if (isFolderLike(item.Kind))
-                UploadFolder(remoteDir, item);
+            if (isFolderLike(row.Kind))
+                UploadFolder(remoteDir, row);
             else
-                UploadOneFile(remoteDir, item);
+                UploadOneFile(remoteDir, row);
         }
-        tc.list.MarkLocalRow(item.Index, false);
+        tc.list.MarkLocalRow(row.Index, false);
     }
     tc.remote.RefreshRemote();
     endBatch(tc, true);
@@ -58,81 +61,84 @@ UploadBatch::RemoteEntry UploadBatch::RemoteItem(const QString &name) const
     return {};
 }
 
-void UploadBatch::UploadOneFile(QString &remoteDir, const TransferItem &item)
+TransferItem UploadBatch::itemOf(const QString &remoteDir, const ChosenRow &row)
+{
+    TransferItem item;
+    item.upload = true;
+    QString localDir = row.Dir;
+    item.remoteDir = remoteDir;
+    item.remoteName = row.Name;
+    item.localDir = NormalizePath(localDir);
+    item.localName = row.Name;
+    return item;
+}
+
+void UploadBatch::UploadOneFile(const QString &remoteDir, const ChosenRow &row)
 {
     WindowContext &ctx = tc.window;
-    Globals &g = ctx.globals;
-    QString localDir = item.Dir;
-    g.gXferRemoteDir = remoteDir;
-    g.gXferRemoteName = item.Name;
-    g.gXferLocalDir = NormalizePath(localDir);
-    g.gXferLocalName = item.Name;
-    g.gXferLocalSize = qMax<qint64>(0, item.Size);
-    const RemoteEntry existing = RemoteItem(item.Name);
+    TransferItem item = itemOf(remoteDir, row);
+    item.localSize = qMax<qint64>(0, row.Size);
+    const RemoteEntry existing = RemoteItem(row.Name);
     // A file whose size the server did not give may hold anything: it is
     // asked about like any other, shown as of unknown size (-1), and cannot
     // be resumed. Only a file the server says is empty goes unasked.
-    g.gXferRemoteSize = existing.listed ? existing.size.value_or(-1) : 0;
+    item.remoteSize = existing.listed ? existing.size.value_or(-1) : 0;
     ctx.statusBar->PlaceProgress();
-    if (!g.gDialogCancelled && g.gXferRemoteSize != 0) {
+    if (!answers.skipping && item.remoteSize != 0) {
         // A resume that stands for the batch cannot go on from an unknown size.
-        if (!answerStands(g) || (g.gXferRemoteSize < 0 && !g.gXferOverwrite))
-            AskConflict(tc);
+        const bool unknownSize = item.remoteSize < 0;
+        SettleConflict(tc, item, answers,
+                       unknownSize && answers.last.choice != ConflictAnswer::Overwrite);
         // Overwrite, and a file whose old one was renamed away, start at 0;
         // resume appends to what the server holds.
-        const bool fromStart = g.gXferOverwrite || g.gXferRename;
+        const bool fromStart = item.overwrite || item.rename;
         if (fromStart)
-            g.gXferRemoteSize = 0;
+            item.remoteSize = 0;
         ctx.session.setUploadMode(fromStart ? RemoteUploadMode::Overwrite
                                             : RemoteUploadMode::Resume);
     } else {
         ctx.session.setUploadMode(RemoteUploadMode::Overwrite);
     }
-    if (g.gXferLocalSize > 0)
-        ctx.statusBar->setProgressMaximum(g.gXferLocalSize);
-    ctx.statusBar->setProgressValue(qMax<qint64>(0, g.gXferRemoteSize));
-    if (!g.gDialogCancelled) {
-        const QString localPath = g.gXferLocalDir + item.Name;
-        const QString remotePath = remoteDir + item.Name;
-        ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + item.Name, item.Size);
+    if (item.localSize > 0)
+        ctx.statusBar->setProgressMaximum(item.localSize);
+    ctx.statusBar->setProgressValue(qMax<qint64>(0, item.remoteSize));
+    if (!answers.skipping) {
+        const QString localPath = item.localPath();
+        const QString remotePath = item.remotePath();
+        ctx.statusBar->ShowTransferFile(QStringLiteral("文件:") + row.Name, row.Size);
+        tc.progress.setRestartOffset(item.remoteSize);
+        const auto fromStart = qScopeGuard([this] { tc.progress.setRestartOffset(0); });
         try {
             ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
-            qint64 offset = g.gXferRemoteSize;
+            qint64 offset = item.remoteSize;
             ctx.session.UploadFile(remotePath, localPath, offset);
-            recordItem(localPath, item.Size, remotePath, nullptr);
+            recordItem(localPath, row.Size, remotePath, nullptr);
         } catch (const RemoteError &error) {
-            recordItem(localPath, item.Size, remotePath, &error);
+            recordItem(localPath, row.Size, remotePath, &error);
         }
     }
     ctx.statusBar->setProgressValue(0);
-    EndTransferItem(g);
+    EndTransferItem(answers);
 }
 
-void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
+void UploadBatch::UploadFolder(const QString &remoteDir, const ChosenRow &row)
 {
     WindowContext &ctx = tc.window;
-    Globals &g = ctx.globals;
-    QString localDir = item.Dir;
-    g.gXferRemoteDir = remoteDir;
-    g.gXferRemoteName = item.Name;
-    g.gXferLocalDir = NormalizePath(localDir);
-    g.gXferLocalName = item.Name;
     // A folder's sizes are not known: the dialog shows 0.
-    g.gXferLocalSize = 0;
-    g.gXferRemoteSize = 0;
-    if (g.gDialogCancelled) {
-        EndTransferItem(g);
+    TransferItem item = itemOf(remoteDir, row);
+    if (answers.skipping) {
+        EndTransferItem(answers);
         return;
     }
-    if (RemoteItem(item.Name).listed && !answerStands(g))
-        AskConflict(tc);
-    if (g.gDialogCancelled) {
-        EndTransferItem(g);
+    if (RemoteItem(row.Name).listed)
+        SettleConflict(tc, item, answers);
+    if (answers.skipping) {
+        EndTransferItem(answers);
         return;
     }
-    const QString remotePath = remoteDir + item.Name;
-    const QString localPath = g.gXferLocalDir + item.Name;
-    if (!RemoteItem(item.Name).listed) {
+    const QString remotePath = item.remotePath();
+    const QString localPath = item.localPath();
+    if (!RemoteItem(row.Name).listed) {
         try {
             ctx.session.MakeRemoteDirectory(remotePath);
         } catch (const RemoteError &) {
@@ -140,7 +146,7 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
         }
     }
     ctx.statusBar->setProgressValue(0);
-    ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + item.Name);
+    ctx.statusBar->ShowTransferFile(QStringLiteral("Folder:") + row.Name);
     try {
         ctx.session.setTransferSetting(RemoteTransferSetting::Binary);
         ctx.session.UploadMany(folderPattern(localPath, QDir::separator()), remotePath);
@@ -148,7 +154,7 @@ void UploadBatch::UploadFolder(QString &remoteDir, const TransferItem &item)
     } catch (const RemoteError &error) {
         recordItem(localPath, -1, remotePath, &error);
     }
-    EndTransferItem(g);
+    EndTransferItem(answers);
 }
 
 void UploadBatch::recordItem(const QString &local, qint64 size, const QString &remote,

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "transfer/TransferDecisions.h"
+
 #include <QString>
 #include <optional>
 
+struct ChosenRow;
 struct RemoteError;
 struct TransferContext;
-struct TransferItem;
 
 // Copies the items of the transfer list from the local disk into one remote
 // folder: files with UploadFile, resuming where asked; folders whole with
@@ -21,8 +23,9 @@ public:
     void UploadSelection(QString &remoteDir);
 
 private:
-    void UploadOneFile(QString &remoteDir, const TransferItem &item);
-    void UploadFolder(QString &remoteDir, const TransferItem &item);
+    void UploadOneFile(const QString &remoteDir, const ChosenRow &row);
+    void UploadFolder(const QString &remoteDir, const ChosenRow &row);
+    static TransferItem itemOf(const QString &remoteDir, const ChosenRow &row);
     // The remote pane's row of exactly `name`: whether it is listed, and
     // its size when the server gave one.
     struct RemoteEntry
@@ -37,5 +40,6 @@ private:
                     const RemoteError *failure);
 
     TransferContext &tc;
+    TransferDecisions::BatchAnswers answers;
     bool batchEnded = false;
 };

@@ -1,17 +1,18 @@
 #include "window/CommandGate.h"
 
 #include "platform/SessionLog.h"
+#include "remote/RemoteSession.h"
 #include "remote/RemoteTexts.h"
 
 #include <exception>
 
-CommandGate::CommandGate(SessionLog &log, std::function<bool()> sessionBusy, QObject *parent)
-    : QObject(parent), log(log), sessionBusy(std::move(sessionBusy))
+CommandGate::CommandGate(SessionLog &log, const RemoteSession &session, QObject *parent)
+    : QObject(parent), log(log), session(session)
 {}
 
 bool CommandGate::busy() const
 {
-    return running > 0 || (sessionBusy && sessionBusy());
+    return running > 0 || session.IsBusy();
 }
 
 bool CommandGate::run(const std::function<void()> &command)

@@ -8,8 +8,7 @@
 WindowContext::WindowContext(const Parts &parts)
     : window(parts.window), session(parts.session), globals(parts.globals), state(parts.state),
       commands(parts.commands), log(parts.log), prompts(parts.prompts), shell(parts.shell),
-      statusBar(parts.statusBar),
-      gate(parts.log, [this] { return session.IsBusy() || state.TransferBusy; }),
+      statusBar(parts.statusBar), gate(parts.log, parts.session),
       availability(parts.commands, parts.state, parts.session, gate),
       status([this](int picture) { statusBar->setStatusPicture(picture); }),
       help(parts.shell, parts.log)

@@ -9,7 +9,6 @@ struct WindowState
     bool LocalHasFocus = true;
     bool RemoteHasFocus = false;
     bool QueueHasFocus = false;
-    bool TransferBusy = false;   // a download or upload batch runs
     bool ConnectionLost = false; // the last FTP error ended the session
     bool Dragging = false;       // a drag between the panes has started
     bool MakeDirAnswered = false;

@@ -384,37 +384,6 @@ private Q_SLOTS:
         QCOMPARE(rig->texts(), rows);
     }
 
-    void commandsFollowTheConnectionAndTheSelection()
-    {
-        RemotePaneRig rig;
-        Commands &c = rig.commands;
-        auto on = [&](const char *key) { return c.button(QString::fromUtf8(key))->isEnabled(); };
-        rig.model->fill({FileListModel::parentRow()}, {});
-        // Not connected, no row.
-        QVERIFY(!c.mnuRefresh->isEnabled() && !on("刷新"));
-        QVERIFY(!c.mnuMakeDir->isEnabled() && !on("新建文件夹"));
-        QVERIFY(!c.mnuRename->isEnabled() && !c.mnuDel->isEnabled());
-        // Not connected, a row: the new-folder button (not its menu item) comes on.
-        rig.lvwRemote->selectRow(0);
-        QVERIFY(!c.mnuMakeDir->isEnabled() && on("新建文件夹"));
-        QVERIFY(c.mnuRename->isEnabled() && on("重命名") && c.mnuDel->isEnabled() && on("删除"));
-        QVERIFY(c.mnuEditSelectAll->isEnabled());
-        QVERIFY(!c.mnuRefresh->isEnabled());
-
-        auto live = connectedRig();
-        QVERIFY(live);
-        Commands &l = live->commands;
-        QVERIFY(l.mnuRefresh->isEnabled() && l.mnuMakeDir->isEnabled());
-        QVERIFY(!l.mnuRename->isEnabled() && !l.mnuEditSelectAll->isEnabled());
-        live->lvwRemote->selectRow(live->rowOf("zeta.txt"));
-        QVERIFY(l.mnuRename->isEnabled() && l.mnuDel->isEnabled());
-        // A file can be viewed (through a copy); run and properties are the
-        // local pane's.
-        QVERIFY(l.mnuShow->isEnabled() && !l.mnuRun->isEnabled() && !l.mnuProperty->isEnabled());
-        live->lvwRemote->selectRow(live->rowOf("beta"));
-        QVERIFY(!l.mnuShow->isEnabled());
-    }
-
     void focusSwitchesTheCommandSurfaceToTheRemotePane()
     {
         RemotePaneRig rig;

@@ -138,8 +138,7 @@ private Q_SLOTS:
         QFETCH(qint64, newMaximum);
         QFETCH(QString, rate);
         ProgressRig rig;
-        rig.parts.g.gXferLocalSize = offset;
-        rig.parts.g.gXferRemoteSize = offset;
+        rig.display.setRestartOffset(offset);
         rig.bar.setProgressMaximum(maximum);
         rig.bar.setProgressValue(offset);
         for (qint64 count : counts)

@@ -191,7 +191,7 @@ private Q_SLOTS:
         TransferList list(&lvwLocal, &lvwRemote);
         QCOMPARE(list.CollectRemoteSelection(QStringLiteral("/pub"), focusedOnly), names.size());
         QStringList collected;
-        for (const TransferItem &item : list.TransferItems()) {
+        for (const ChosenRow &item : list.TransferItems()) {
             collected << item.Name;
             QCOMPARE(item.Dir, QStringLiteral("/pub"));
             QCOMPARE(item.Kind, remote.row(item.Index).kind);

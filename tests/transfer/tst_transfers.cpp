@@ -259,7 +259,7 @@ private Q_SLOTS:
             QCOMPARE(TestFiles::read(local + "taken.bin"), QByteArray("mine"));
             QVERIFY(w.log().text().contains("taken.bin"));
         }
-        QVERIFY(!w.state().TransferBusy);
+        QVERIFY(!w.context().gate.busy());
         QVERIFY(w.ui().cmbLocalDir->isEnabled() && w.ui().cmbRemoteDir->isEnabled());
         for (const FileRow &r : w.ui().lvwRemote->model()->rows())
             QVERIFY(!r.ghosted);
