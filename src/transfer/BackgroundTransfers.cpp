@@ -136,7 +136,7 @@ bool BackgroundTransfers::takeDownload(const QString &target)
     NormalizePath(localDir);
     const int batch = nextBatch++;
     const auto to = currentSite();
-    for (const TransferItem &chosen : tc.list.TransferItems()) {
+    for (const ChosenRow &chosen : tc.list.TransferItems()) {
         QString remoteDir = chosen.Dir;
         QueueItem item;
         item.folder = isFolderLike(chosen.Kind);
@@ -162,7 +162,7 @@ bool BackgroundTransfers::takeUpload(const QString &target)
     const bool listed = NormalizePath(shown, true) == remoteDir;
     const int batch = nextBatch++;
     const auto to = currentSite();
-    for (const TransferItem &chosen : tc.list.TransferItems()) {
+    for (const ChosenRow &chosen : tc.list.TransferItems()) {
         QString localDir = chosen.Dir;
         QueueItem item;
         item.upload = true;
@@ -199,31 +199,27 @@ bool BackgroundTransfers::beforeStart(QueueItem &item)
     if (stands != standing.end()) {
         answer = stands->second;
     } else {
-        // The dialog speaks through the globals: they are the window's,
-        // and are given back as they were.
-        Globals &g = tc.window.globals;
-        const Globals kept = g;
         const QFileInfo remote(item.remotePath);
-        g.gXferUpload = item.upload;
-        g.gXferLocalDir = local.absolutePath() + QLatin1Char('/');
-        g.gXferLocalName = local.fileName();
-        g.gXferRemoteDir = remote.path() + QLatin1Char('/');
-        g.gXferRemoteName = remote.fileName();
-        g.gXferLocalSize = item.folder ? 0 : (item.upload ? item.size : local.size());
-        g.gXferRemoteSize = item.folder ? 0 : (item.upload ? item.targetSize : item.size);
-        g.gXferApplyAll = 0;
-        g.gDialogCancelled = false;
-        {
-            ConflictDialog dialog(g, tc.window.window);
-            HelpLauncher::setTopic(&dialog, QStringLiteral("transfer.html"));
-            dialog.exec();
-        }
-        // A rename needs the browsing session or the pane: here it skips.
-        answer.cancelled = g.gDialogCancelled || g.gXferRename;
-        answer.overwrite = g.gXferOverwrite;
-        if (g.gXferApplyAll == 1 && !g.gXferRename)
+        TransferItem asked;
+        asked.upload = item.upload;
+        asked.localDir = local.absolutePath() + QLatin1Char('/');
+        asked.localName = local.fileName();
+        asked.remoteDir = remote.path() + QLatin1Char('/');
+        asked.remoteName = remote.fileName();
+        // A folder's sizes are not known: the dialog shows 0.
+        asked.localSize = item.folder ? 0 : (item.upload ? item.size : local.size());
+        asked.remoteSize = item.folder ? 0 : (item.upload ? item.targetSize : item.size);
+        ConflictDialog dialog(asked, tc.window.globals.gRestartSupported, tc.window.window);
+        HelpLauncher::setTopic(&dialog, QStringLiteral("transfer.html"));
+        dialog.exec();
+        const ConflictAnswer chosen = dialog.answer();
+        // A rename needs the browsing session or the pane while other
+        // commands may hold them: the item is skipped instead.
+        answer.cancelled =
+            chosen.choice == ConflictAnswer::Cancel || chosen.choice == ConflictAnswer::Rename;
+        answer.overwrite = chosen.choice == ConflictAnswer::Overwrite;
+        if (chosen.applyAll && chosen.choice != ConflictAnswer::Rename)
             standing[item.batch] = answer;
-        g = kept;
     }
     if (answer.cancelled)
         return false;
