@@ -168,19 +168,27 @@ bool TransferQueue::startNext()
         const auto cap = m_serverCap.find(serverKey(*item.site));
         if (cap != m_serverCap.end() && connectionsTo(*item.site) >= cap->second)
             continue;
+        const int id = item.id;
         if (!item.decided) {
             item.decided = true;
-            const int id = item.id;
-            if (m_beforeStart && !m_beforeStart(item)) {
-                // Skipped: nothing was done, so nothing is recorded. The
-                // question's loop may have moved the item.
-                const int at = indexOf(id);
+            // The question runs a nested loop in which items may come and
+            // go: it is put on a copy, and the item found again afterwards.
+            QueueItem asked = item;
+            const bool go = !m_beforeStart || m_beforeStart(asked);
+            const int at = indexOf(id);
+            if (at < 0)
+                return true;
+            if (!go) {
+                // Skipped: nothing was done, so nothing is recorded.
                 m_items.removeAt(at);
                 Q_EMIT itemRemoved(at);
                 return true;
             }
+            m_items[at].resume = asked.resume;
+            // Stopped or started meanwhile: no longer this pump's to start.
+            if (m_items.at(at).state != QueueItem::State::Waiting)
+                return true;
         }
-        const int id = item.id;
         const int at = indexOf(id);
         if (at < 0)
             return true;
