@@ -136,7 +136,7 @@ void MainLayout::placeStatusContents(int listWidth)
     const int logTop = labelTop + labelHeight + 20;
     // The transfer queue, while it holds items, takes the upper part of the
     // record's place: what runs above what has finished.
-    const int queueHeight = ui.lvwQueue->isHidden() ? 0 : listHeight * 2 / 5;
+    const int queueHeight = ui.lvwQueue->isHidden() ? 0 : listHeight / 2;
     setGeometryTwips(ui.lvwQueue, statusInnerLeft, statusListTop, listWidth, queueHeight);
     setGeometryTwips(ui.lvwStatus, statusInnerLeft, statusListTop + queueHeight, listWidth,
                      listHeight - queueHeight);

@@ -153,6 +153,7 @@ void QueueWorker::reportProgress(int id, const RemoteActivity &activity)
     }
     const bool many = activity.kind == RemoteActivityKind::DownloadManyProgress ||
                       activity.kind == RemoteActivityKind::UploadManyProgress;
-    const qint64 total = many ? -1 : activity.total;
+    // A resumed file's report counts from the restart offset.
+    const qint64 total = many || activity.total < 0 ? -1 : m_offset + activity.total;
     Q_EMIT progress(id, (many ? m_folderDone : m_offset) + activity.count, total);
 }

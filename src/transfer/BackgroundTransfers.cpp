@@ -2,6 +2,7 @@
 
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
+#include "panes/LocalPane.h"
 #include "panes/PathRules.h"
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
@@ -238,6 +239,12 @@ void BackgroundTransfers::record(const QueueItem &item, int error, const QString
                          item.remotePath, item.site->login.host);
     if (error && !description.isEmpty())
         tc.window.log.append(description + QStringLiteral("\r\n"));
+    // The local pane shows what arrived, as after a foreground download;
+    // the browsing session is not needed for it.
+    QString shown = tc.local.shownDirectory();
+    if (!item.upload && !shown.isEmpty() &&
+        QFileInfo(item.localPath).absolutePath() + QLatin1Char('/') == NormalizePath(shown))
+        tc.local.RefreshLocal();
 }
 
 void BackgroundTransfers::stopAll()
