@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTreeView>
 
 namespace {
 // Designed measures, in twips.
@@ -133,7 +134,12 @@ void MainLayout::placeStatusContents(int listWidth)
     const int progressTop = statusListTop + listHeight + 40;
     const int labelTop = progressTop + progressHeight + 40;
     const int logTop = labelTop + labelHeight + 20;
-    setGeometryTwips(ui.lvwStatus, statusInnerLeft, statusListTop, listWidth, listHeight);
+    // The transfer queue, while it holds items, takes the upper part of the
+    // record's place: what runs above what has finished.
+    const int queueHeight = ui.lvwQueue->isHidden() ? 0 : listHeight / 2;
+    setGeometryTwips(ui.lvwQueue, statusInnerLeft, statusListTop, listWidth, queueHeight);
+    setGeometryTwips(ui.lvwStatus, statusInnerLeft, statusListTop + queueHeight, listWidth,
+                     listHeight - queueHeight);
     setGeometryTwips(ui.Progress, statusInnerLeft, progressTop, listWidth - statusInnerLeft,
                      progressHeight);
     setGeometryTwips(ui.lblLog, statusInnerLeft, labelTop, lblLogWidth, labelHeight);

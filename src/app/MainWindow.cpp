@@ -25,7 +25,9 @@
 #include "panes/RemotePane.h"
 #include "platform/Globals.h"
 #include "platform/SessionLog.h"
+#include "queue/QueueStore.h"
 #include "remote/factory/RemoteSessions.h"
+#include "transfer/BackgroundTransfers.h"
 #include "transfer/DragDrop.h"
 #include "transfer/ProgressDisplay.h"
 #include "transfer/QueueList.h"
@@ -41,6 +43,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QTimer>
 #include <exception>
 
 MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
@@ -70,6 +73,12 @@ MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     dragDropControl = new DragDrop(*transferContext, *transferCommandsControl, this);
     connectionControl = new ConnectionController(*ctx, *remote, platform.siteDatabase, this);
     connectionControl->rememberQuickConnects(platform.settings);
+    // After the connection's question: the queue hears what the user trusts.
+    background =
+        new BackgroundTransfers(*transferContext, platform.settings, widgets.lvwQueue, this);
+    transferCommandsControl->setBackground(background);
+    connect(background, &BackgroundTransfers::visibilityChanged, layoutControl,
+            &MainLayout::Form_Resize);
     localOps = new LocalFileOps(*ctx, *local, widgets.lvwLocal, combos, *transfers, *queue, this);
     remoteOps =
         new RemoteFileOps(*ctx, *remote, widgets.lvwRemote, combos, *transfers, *queue, this);
@@ -98,9 +107,9 @@ MainWindow::~MainWindow()
     // still whole; then the controllers, while the context they use is.
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QObject *controller : std::initializer_list<QObject *>{
-             compare, editor, permissions, dragDropControl, transferCommandsControl, viewer,
-             fileOps, remoteOps, localOps, connectionControl, queue, progress, watcher, remote,
-             local, commandDispatch, placement, layoutControl})
+             compare, editor, permissions, background, dragDropControl, transferCommandsControl,
+             viewer, fileOps, remoteOps, localOps, connectionControl, queue, progress, watcher,
+             remote, local, commandDispatch, placement, layoutControl})
         delete controller;
 }
 
@@ -131,7 +140,10 @@ void MainWindow::wireCommands()
     d.setHandler(cmds.mnuLogin, [&c] { c.mnuLogin_Click(); });
     d.setHandler(cmds.mnuRelogin, [&c] { c.mnuRelogin_Click(); });
     d.setHandler(cmds.mnuLogout, [&c] { c.mnuLogout_Click(); });
-    d.setButtonHandler(ToolbarKey::Stop, [&c] { c.Stop(); });
+    d.setButtonHandler(ToolbarKey::Stop, [this, &c] {
+        c.Stop();
+        background->stopAll();
+    });
     d.setButtonHandler(ToolbarKey::Download,
                        [this] { transferCommandsControl->DownloadCommand(); });
     d.setButtonHandler(ToolbarKey::Upload, [this] { transferCommandsControl->UploadCommand(); });
@@ -205,6 +217,11 @@ void MainWindow::Form_Load()
         local->SortLocalByName();
         widgets.lvwLocal->setFocus();
         widgets.lvwLocal->update();
+        if (!platform.queueStore.isEmpty()) {
+            queueStore = std::make_unique<QueueStore>(platform.queueStore);
+            // Asked once the window is up, not over the splash.
+            QTimer::singleShot(0, this, [this] { background->offerStored(*queueStore); });
+        }
     } catch (const std::exception &error) {
         sessionLog->append(QString::fromLocal8Bit(error.what()) + QStringLiteral("\r\n"));
     }
@@ -216,6 +233,7 @@ void MainWindow::showOptions()
     HelpLauncher::setTopic(&dialog, QStringLiteral("options.html"));
     connect(&dialog, &OptionsDialog::applied, this, [this] {
         local->setShowHiddenFiles(OptionsDialog::showHiddenFiles(platform.settings));
+        background->readOptions();
     });
     dialog.exec();
 }
@@ -230,6 +248,8 @@ void MainWindow::showAbout()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     placement->saveColumns();
+    if (queueStore)
+        background->keep(*queueStore);
     exitSequence->Form_Unload();
     connectionControl->DropForExit();
     event->accept();

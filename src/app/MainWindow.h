@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <memory>
 
+class BackgroundTransfers;
+class QueueStore;
 class CommandDispatch;
 class PaneComparison;
 class RemotePermissions;
@@ -62,6 +64,7 @@ public:
     TransferList &transferList() { return *transfers; }
     TransferCommands &transferCommands() { return *transferCommandsControl; }
     DragDrop &dragDrop() { return *dragDropControl; }
+    BackgroundTransfers &backgroundTransfers() { return *background; }
     LocalFileOps &localFileOps() { return *localOps; }
     RemoteFileOps &remoteFileOps() { return *remoteOps; }
     FileCommands &fileCommands() { return *fileOps; }
@@ -102,6 +105,8 @@ private:
     std::unique_ptr<TransferContext> transferContext;
     TransferCommands *transferCommandsControl = nullptr;
     DragDrop *dragDropControl = nullptr;
+    BackgroundTransfers *background = nullptr;
+    std::unique_ptr<QueueStore> queueStore; // none when the platform names no place
     LocalFileOps *localOps = nullptr;
     RemoteFileOps *remoteOps = nullptr;
     FileCommands *fileOps = nullptr;

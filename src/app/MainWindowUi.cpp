@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTreeView>
 
 namespace {
 // `fitted`: the columns that widen to show a long size, date or path uncut;
@@ -113,6 +114,11 @@ void MainWindowUi::setupStatusFrame(QWidget *parent)
                           QStringLiteral("方向"), QStringLiteral("远程"), QStringLiteral("主机")},
                          {1000, 3000, 1000, 600, 3000, 1600}, {1, 2, 4}, fraSta,
                          FileListModel::recordFields());
+
+    lvwQueue = new QTreeView(fraSta);
+    lvwQueue->setObjectName(QStringLiteral("lvwQueue"));
+    lvwQueue->setAccessibleName(QStringLiteral("传输队列"));
+    lvwQueue->hide();
 
     Progress = new QProgressBar(fraSta);
     Progress->setObjectName(QStringLiteral("Progress"));

@@ -6,6 +6,7 @@ class QGroupBox;
 class QLabel;
 class QMainWindow;
 class QPlainTextEdit;
+class QTreeView;
 class QProgressBar;
 class QWidget;
 class StatusPanels;
@@ -32,6 +33,7 @@ struct MainWindowUi
     QGroupBox *fraSta = nullptr;
     QProgressBar *Progress = nullptr;
     FileListView *lvwStatus = nullptr;
+    QTreeView *lvwQueue = nullptr; // the transfer queue's items, above lvwStatus while any
     QLabel *lblLog = nullptr;
     QPlainTextEdit *txtLog = nullptr;
 

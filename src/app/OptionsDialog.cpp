@@ -3,6 +3,7 @@
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
 #include "platform/ViewerSettings.h"
+#include "transfer/QueueOptions.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 const QString OptionsDialog::ShowHiddenKey = QStringLiteral("显示隐藏文件");
@@ -39,6 +41,8 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
       Label1(new QLabel(QStringLiteral("指定查看程序:"), Frame1)), txtExe(new QLineEdit(Frame1)),
       cmdBrowse(makeButton("cmdBrowse", QStringLiteral("浏览(&B)"), Frame1)),
       chkHidden(new QCheckBox(QStringLiteral("显示隐藏文件"), this)),
+      chkBackground(new QCheckBox(QStringLiteral("后台传输"), this)),
+      lblParallel(new QLabel(QStringLiteral("同时传输数:"), this)), spnParallel(new QSpinBox(this)),
       cmdOK(makeButton("cmdOK", QStringLiteral("确定(&O)"), this)),
       cmdCancel(makeButton("cmdCancel", QStringLiteral("取消(&C)"), this)),
       cmdApply(makeButton("cmdApply", QStringLiteral("应用(&A)"), this))
@@ -50,6 +54,13 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
     Label1->setObjectName(QStringLiteral("Label1"));
     txtExe->setObjectName(QStringLiteral("txtExe"));
     chkHidden->setObjectName(QStringLiteral("chkHidden"));
+    chkBackground->setObjectName(QStringLiteral("chkBackground"));
+    chkBackground->setAccessibleName(QStringLiteral("后台传输"));
+    lblParallel->setObjectName(QStringLiteral("lblParallel"));
+    spnParallel->setObjectName(QStringLiteral("spnParallel"));
+    spnParallel->setAccessibleName(QStringLiteral("同时传输数"));
+    spnParallel->setRange(1, 10);
+    lblParallel->setBuddy(spnParallel);
     Label1->setBuddy(txtExe);
     cmdOK->setDefault(true);
 
@@ -69,6 +80,12 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(chkHidden);
+    auto *queueRow = new QHBoxLayout;
+    queueRow->addWidget(chkBackground);
+    queueRow->addStretch();
+    queueRow->addWidget(lblParallel);
+    queueRow->addWidget(spnParallel);
+    layout->addLayout(queueRow);
     layout->addLayout(buttons);
     setMinimumWidth(440);
 
@@ -89,6 +106,9 @@ void OptionsDialog::Form_Load()
     cmdBrowse->setEnabled(!viewer.useNotepad);
     txtExe->setText(viewer.program);
     chkHidden->setChecked(showHiddenFiles(settings));
+    const QueueOptions queue = QueueOptions::read(settings);
+    chkBackground->setChecked(queue.background);
+    spnParallel->setValue(queue.parallel);
 }
 
 bool OptionsDialog::showHiddenFiles(const SettingsStore &settings)
@@ -125,6 +145,7 @@ void OptionsDialog::cmdApply_Click()
     viewer.write(settings);
     settings.setValue(ShowHiddenKey,
                       chkHidden->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    QueueOptions{chkBackground->isChecked(), spnParallel->value()}.write(settings);
     Q_EMIT applied();
 }
 

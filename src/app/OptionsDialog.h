@@ -8,11 +8,14 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class SettingsStore;
 
 // frmOption "程序选项": which program views local files, Korvu's built-in
 // viewer or one the user names, and whether the local pane lists hidden
-// files ("显示隐藏文件", "1" or "0", off when absent). Each opening starts
+// files ("显示隐藏文件", "1" or "0", off when absent), whether downloads
+// and uploads go to the transfer queue ("后台传输") and how many of its
+// items run at once ("同时传输数"). Each opening starts
 // from the settings store; OK and Apply write to it, Cancel writes nothing.
 class OptionsDialog : public QDialog
 {
@@ -47,6 +50,9 @@ private:
     QLineEdit *txtExe;
     QPushButton *cmdBrowse;
     QCheckBox *chkHidden;
+    QCheckBox *chkBackground;
+    QLabel *lblParallel;
+    QSpinBox *spnParallel;
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
     QPushButton *cmdApply;

@@ -20,4 +20,7 @@ struct Platform
     QString programDir; // the executable's folder; the help is found from it (ProgramFiles)
     // The site file; empty for the program's own (SiteDatabase::openProgramFile).
     QString siteDatabase = {};
+    // Where unfinished background transfers are kept between runs; empty:
+    // nowhere (QueueStore::defaultPath() for the program's own).
+    QString queueStore = {};
 };

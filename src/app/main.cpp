@@ -12,6 +12,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SystemDrives.h"
 #include "platform/SystemNetworkInfo.h"
+#include "queue/QueueStore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -55,7 +56,8 @@ int main(int argc, char *argv[])
                       drives,
                       networkInfo,
                       QCoreApplication::applicationDirPath(),
-                      options.value(sites)};
+                      options.value(sites),
+                      QueueStore::defaultPath()};
     Globals globals;
 
     std::unique_ptr<MainWindow> frmMain;

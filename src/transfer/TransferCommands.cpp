@@ -2,6 +2,7 @@
 
 #include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
+#include "transfer/BackgroundTransfers.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferList.h"
 #include "window/WindowContext.h"
@@ -48,11 +49,15 @@ void TransferCommands::downloadRow(const QString &dir)
 void TransferCommands::download(QString target)
 {
     dropParentRows(false);
+    if (background && background->takeDownload(target))
+        return;
     downloads.DownloadSelection(target);
 }
 
 void TransferCommands::upload(QString target)
 {
     dropParentRows(true);
+    if (background && background->takeUpload(target))
+        return;
     uploads.UploadSelection(target);
 }

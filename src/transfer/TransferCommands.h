@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+class BackgroundTransfers;
 struct TransferContext;
 
 // The transfer commands: the toolbar's "下载" and "上传" (and the up/down
@@ -25,6 +26,8 @@ public:
     void upload(QString target);
     // The parent row is never an operand: it leaves the list unmarked.
     void dropParentRows(bool local);
+    // With "后台传输" on, the collected items go to the transfer queue.
+    void setBackground(BackgroundTransfers *queue) { background = queue; }
 
 private:
     void downloadRow(const QString &dir);
@@ -32,4 +35,5 @@ private:
     TransferContext &tc;
     DownloadBatch downloads;
     UploadBatch uploads;
+    BackgroundTransfers *background = nullptr;
 };
