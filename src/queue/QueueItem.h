@@ -56,6 +56,7 @@ struct QueueItem
     // its server again, whose password it does not know.
     bool awaitingLogin = false;
     int retries = 0;
+    bool verified = false; // done, and the server's hash vouched for it
     QDateTime notBefore;
     // Items handed over by one command: a "全部" answer covers them.
     int batch = 0;

@@ -62,9 +62,9 @@ void QueueWorker::run(const QueueJob &job)
         return;
     try {
         transfer(job);
-        Q_EMIT finished(job.id, 0, QString(), false);
+        Q_EMIT finished(job.id, 0, QString(), false, m_session->TransferVerified());
     } catch (const RemoteError &error) {
-        Q_EMIT finished(job.id, error.number, RemoteTexts::description(error), false);
+        Q_EMIT finished(job.id, error.number, RemoteTexts::description(error), false, false);
     }
 }
 
@@ -96,7 +96,7 @@ bool QueueWorker::connectSession(int id)
                                   login.port);
         return true;
     } catch (const RemoteError &error) {
-        Q_EMIT finished(id, error.number, RemoteTexts::description(error), true);
+        Q_EMIT finished(id, error.number, RemoteTexts::description(error), true, false);
         return false;
     }
 }

@@ -42,8 +42,9 @@ public:
 Q_SIGNALS:
     // Bytes on the target side; total -1 when unknown.
     void progress(int id, qint64 bytes, qint64 total);
-    // `error` 0 when done; `connecting`: the log-in failed, nothing moved.
-    void finished(int id, int error, const QString &description, bool connecting);
+    // `error` 0 when done; `connecting`: the log-in failed, nothing moved;
+    // `verified`: the server's hash vouched for every file moved.
+    void finished(int id, int error, const QString &description, bool connecting, bool verified);
 
 private:
     // These run on the worker's thread.

@@ -220,10 +220,11 @@ TransferQueue::connectionFor(const std::shared_ptr<const QueueSite> &site)
     auto worker = std::make_unique<QueueWorker>(site);
     QueueWorker *raw = worker.get();
     connect(raw, &QueueWorker::progress, this, &TransferQueue::onProgress);
-    connect(raw, &QueueWorker::finished, this,
-            [this, raw](int id, int error, const QString &description, bool connecting) {
-                onFinished(raw, id, error, description, connecting);
-            });
+    connect(
+        raw, &QueueWorker::finished, this,
+        [this, raw](int id, int error, const QString &description, bool connecting, bool verified) {
+            onFinished(raw, id, error, description, connecting, verified);
+        });
     m_connections.push_back({std::move(worker), 0});
     return m_connections.back();
 }
@@ -250,7 +251,7 @@ void TransferQueue::onProgress(int id, qint64 bytes, qint64 total)
 }
 
 void TransferQueue::onFinished(QueueWorker *worker, int id, int error, const QString &description,
-                               bool connecting)
+                               bool connecting, bool verified)
 {
     for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
         if (it->worker.get() != worker)
@@ -268,6 +269,7 @@ void TransferQueue::onFinished(QueueWorker *worker, int id, int error, const QSt
     }
     QueueItem &item = m_items[row];
     item.bytesPerSecond = 0;
+    item.verified = verified;
     if (connecting && tooManyConnections(error, description)) {
         // The server holds as many of our connections as it takes: this
         // item waits for one of them, without losing a try.

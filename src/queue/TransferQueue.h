@@ -69,7 +69,7 @@ private:
     int connectionsTo(const QueueSite &site) const;
     void onProgress(int id, qint64 bytes, qint64 total);
     void onFinished(QueueWorker *worker, int id, int error, const QString &description,
-                    bool connecting);
+                    bool connecting, bool verified);
     void finishItem(int row, int error, const QString &description);
     void closeIdleWorkers();
     void scheduleRetry(QueueItem &item);

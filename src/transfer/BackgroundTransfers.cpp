@@ -17,6 +17,7 @@
 #include "transfer/QueueOptions.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferList.h"
+#include "transfer/VerifiedOutcome.h"
 #include "window/HelpLauncher.h"
 #include "window/WindowContext.h"
 
@@ -234,7 +235,8 @@ void BackgroundTransfers::record(const QueueItem &item, int error, const QString
 {
     const QString &status = item.upload ? (error ? QueueList::UploadRefused : QueueList::Uploaded)
                                         : (error ? QueueList::Failed : QueueList::Downloaded);
-    tc.queue.AddQueueRow(status, item.localPath, item.folder ? -1 : item.size,
+    tc.queue.AddQueueRow(VerifiedOutcome(status, item.verified), item.localPath,
+                         item.folder ? -1 : item.size,
                          item.upload ? QueueList::UploadDirection : QueueList::DownloadDirection,
                          item.remotePath, item.site->login.host);
     if (error && !description.isEmpty())

@@ -4,5 +4,10 @@
 
 QString VerifiedOutcome(const QString &outcome, const RemoteSession &session)
 {
-    return session.TransferVerified() ? outcome + QStringLiteral("（已校验）") : outcome;
+    return VerifiedOutcome(outcome, session.TransferVerified());
+}
+
+QString VerifiedOutcome(const QString &outcome, bool verified)
+{
+    return verified ? outcome + QStringLiteral("（已校验）") : outcome;
 }

@@ -8,3 +8,4 @@ class RemoteSession;
 // when the session found every file it moved equal to the server's by the
 // server's hash, so that the user sees which files were checked.
 QString VerifiedOutcome(const QString &outcome, const RemoteSession &session);
+QString VerifiedOutcome(const QString &outcome, bool verified);

@@ -78,21 +78,31 @@ void TestBackground::commands_data()
     QTest::addColumn<bool>("all");
     QTest::addColumn<int>("asked");
     QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("hashes"); // the hash commands the server offers
 
     const QStringList both = {"Download Music [FLAC].txt", "Download 报告.txt"};
     QTest::newRow("download: nothing asked")
-        << false << QStringList() << QString() << false << 0 << both;
+        << false << QStringList() << QString() << false << 0 << both << QStringList();
     QTest::newRow("download: each existing file asked as it starts")
         << false << QStringList{"Music [FLAC].txt", "报告.txt"} << "cmdTransfer" << false << 2
-        << both;
+        << both << QStringList();
     QTest::newRow("download: 全部 answers the rest of the command")
         << false << QStringList{"Music [FLAC].txt", "报告.txt"} << "cmdTransfer" << true << 1
-        << both;
+        << both << QStringList();
     QTest::newRow("download: cancelled items leave no row")
         << false << QStringList{"报告.txt"} << "cmdCancel" << false << 1
-        << QStringList{"Download Music [FLAC].txt"};
+        << QStringList{"Download Music [FLAC].txt"} << QStringList();
     QTest::newRow("upload") << true << QStringList{"报告.txt"} << "cmdTransfer" << false << 1
-                            << QStringList{"上传 Music [FLAC].txt", "上传 报告.txt"};
+                            << QStringList{"上传 Music [FLAC].txt", "上传 报告.txt"}
+                            << QStringList();
+    QTest::newRow("download: the server's hash vouches for each file")
+        << false << QStringList() << QString() << false << 0
+        << QStringList{"Download（已校验） Music [FLAC].txt", "Download（已校验） 报告.txt"}
+        << QStringList{"XSHA256"};
+    QTest::newRow("upload: the server's hash vouches for each file")
+        << true << QStringList() << QString() << false << 0
+        << QStringList{"上传（已校验） Music [FLAC].txt", "上传（已校验） 报告.txt"}
+        << QStringList{"HASH"};
 }
 
 void TestBackground::commands()
@@ -103,6 +113,7 @@ void TestBackground::commands()
     QFETCH(bool, all);
     QFETCH(int, asked);
     QFETCH(QStringList, rows);
+    QFETCH(QStringList, hashes);
 
     QTemporaryDir served;
     AppHarness h;
@@ -115,6 +126,7 @@ void TestBackground::commands()
         QVERIFY(TestFiles::write(to + '/' + name, "old"));
     PyFtpdServer server(served.path());
     server.setThrottle(64 * 1024);
+    server.offerHashes(hashes);
     QVERIFY2(server.start(), qPrintable(server.error()));
 
     h.settings->setValue(QStringLiteral("后台传输"), QStringLiteral("1"));
