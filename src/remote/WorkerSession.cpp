@@ -7,6 +7,7 @@
 #include "remote/RemoteInterrupt.h"
 #include "remote/RemoteTreeCopy.h"
 #include "remote/RemoteTreePermissions.h"
+#include "remote/RemoteTreeRemoval.h"
 
 #include <QEventLoop>
 #include <QMutex>
@@ -488,6 +489,13 @@ void WorkerSession::ChangePermissionsMany(const QString &folder, int filePermiss
             RemoteTreePermissions(engine, *m_bridge, *m_interrupt)
                 .change(folder, filePermissions, folderPermissions);
         });
+    });
+}
+
+void WorkerSession::RemoveTree(const QString &folder)
+{
+    run([&](RemoteEngine &engine) {
+        engine.walk([&] { RemoteTreeRemoval(engine, *m_bridge, *m_interrupt).remove(folder); });
     });
 }
 
