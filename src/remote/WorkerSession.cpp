@@ -75,7 +75,10 @@ public:
         Message message;
         message.kind = Message::Kind::Entries;
         message.entries = entries;
-        push(std::move(message));
+        // A batch holds thousands of entries: the caller shows (or prints)
+        // one while the worker reads the next, instead of all that is left
+        // once the listing has ended.
+        push(std::move(message), Wake::Now);
     }
 
     void stateChanged(int state, bool encrypted) override
@@ -151,7 +154,7 @@ public:
 private:
     enum class Wake
     {
-        Now,   // the caller's thread waits for it: an answer, the end of the call
+        Now,   // the caller waits for it (an answer, the end of the call) or has work in it
         Later, // reports: collected by the caller's thread every few milliseconds
     };
 
