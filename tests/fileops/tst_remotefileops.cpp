@@ -307,12 +307,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QStringList>("changes");
         QTest::addColumn<QStringList>("staying");
+        QTest::addColumn<QStringList>("logged"); // each refusal, and that the rest went on
         QTest::newRow("cannot be entered")
             << "/shut"
-            << "closed" << QStringList() << QStringList({"/shut/a.txt", "/shut/closed/in.txt"});
+            << "closed" << QStringList() << QStringList({"/shut/a.txt", "/shut/closed/in.txt"})
+            << QStringList({"550"});
         QTest::newRow("a subfolder stays")
             << "/"
-            << "walk" << QStringList({"DELE /walk/y.txt"}) << QStringList({"/walk/locked/x.txt"});
+            << "walk" << QStringList({"DELE /walk/y.txt"}) << QStringList({"/walk/locked/x.txt"})
+            << QStringList({"x.txt 未能删除：", "locked 未能删除：", "有 2 个项目未能删除"});
     }
 
     void refusedFoldersDeleteNothingElse()
@@ -321,6 +324,7 @@ private Q_SLOTS:
         QFETCH(QString, target);
         QFETCH(QStringList, changes);
         QFETCH(QStringList, staying);
+        QFETCH(QStringList, logged);
         auto rig = connected(dir);
         QVERIFY(rig);
         rig->select(true, {target});
@@ -330,6 +334,8 @@ private Q_SLOTS:
         QCOMPARE(server->takeChanges(), changes);
         for (const QString &path : staying)
             QVERIFY2(QFileInfo::exists(onServer(path)), qPrintable(path));
+        for (const QString &text : logged)
+            QVERIFY2(rig->log().contains(text), qPrintable(text));
         QCOMPARE(rig->queue(),
                  QStringList({refused + "||" + (dir == "/" ? "" : dir) + "/" + target + "/"}));
         QCOMPARE(rig->w.remotePane().shownDirectory(), dir);
