@@ -167,11 +167,28 @@ void RemoteTreeRemoval::remove(const QString &folder)
         }
         throw;
     }
-    if (!m_engine.returnTo(start))
-        throw RemoteError::own(RemoteErrorKind::ProtocolError, RemoteErrorCode::BadReply,
-                               RemoteText(RemoteMessage::CannotReturnTo, {start.path}));
+    leave(folder, start);
     m_engine.removeDirectory(folder);
     removed(folder);
+}
+
+// The folder goes from outside it: some servers keep the directory they are
+// in. A session that started inside it waits in its parent instead.
+void RemoteTreeRemoval::leave(const QString &folder, const RemoteFolder &start)
+{
+    const QString target = withoutSlash(folder);
+    const QString here = withoutSlash(start.path);
+    if (here != target && !here.startsWith(childPath(target, QString()))) {
+        if (!m_engine.returnTo(start))
+            throw RemoteError::own(RemoteErrorKind::ProtocolError, RemoteErrorCode::BadReply,
+                                   RemoteText(RemoteMessage::CannotReturnTo, {start.path}));
+        return;
+    }
+    const QString parent = target.section(QLatin1Char('/'), 0, -2);
+    if (const std::optional<RemoteError> refusal =
+            m_engine.enter(parent.isEmpty() ? QStringLiteral("/") : parent))
+        throw *refusal;
+    m_engine.confirmFolder();
 }
 
 void RemoteTreeRemoval::walkInside(const QString &folder)

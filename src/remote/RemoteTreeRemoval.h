@@ -1,8 +1,9 @@
 #pragma once
 
+#include "remote/RemoteEngine.h"
+
 #include <QString>
 
-class RemoteEngine;
 class RemoteEventSink;
 class RemoteInterrupt;
 
@@ -32,6 +33,7 @@ private:
 
     bool removedAsLink(const QString &path);
     void walkInside(const QString &folder);
+    void leave(const QString &folder, const RemoteFolder &start);
     void removed(const QString &path);
 
     RemoteEngine &m_engine;

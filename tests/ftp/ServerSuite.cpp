@@ -553,18 +553,21 @@ void ServerSuite::removesTrees_data()
     QTest::addColumn<QStringList>("planted"); // "path" a file, "path->target" a link
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QStringList>("staying");
+    QTest::addColumn<QString>("startIn"); // the session's folder at the start, below the chosen
     QTest::newRow("names users have")
         << QStringList({"Music [FLAC]/readme.txt", "Music [FLAC]/README.TXT",
                         "Music [FLAC]/专辑 一/01 歌.flac", "Music [FLAC]/sub /x", "Music/keep"})
-        << "Music [FLAC]" << QStringList({"Music/keep"});
-    QTest::newRow("a name ending in a blank")
-        << QStringList({"abc /in.txt", "abc/keep.txt"}) << "abc " << QStringList({"abc/keep.txt"});
+        << "Music [FLAC]" << QStringList({"Music/keep"}) << "";
+    QTest::newRow("from inside it") << QStringList({"old/sub/a.txt", "older/b.txt"}) << "old"
+                                    << QStringList({"older/b.txt"}) << "/sub";
+    QTest::newRow("a name ending in a blank") << QStringList({"abc /in.txt", "abc/keep.txt"})
+                                              << "abc " << QStringList({"abc/keep.txt"}) << "";
     QTest::newRow("links inside") << QStringList({"public_html/index.html", "site/a.txt",
                                                   "site/www->../public_html",
                                                   "site/deep/page->../../public_html/index.html"})
-                                  << "site" << QStringList({"public_html/index.html"});
+                                  << "site" << QStringList({"public_html/index.html"}) << "";
     QTest::newRow("a link chosen") << QStringList({"public_html/index.html", "www->public_html"})
-                                   << "www" << QStringList({"public_html/index.html"});
+                                   << "www" << QStringList({"public_html/index.html"}) << "";
 }
 
 void ServerSuite::removesTrees()
@@ -572,6 +575,7 @@ void ServerSuite::removesTrees()
     QFETCH(QStringList, planted);
     QFETCH(QString, chosen);
     QFETCH(QStringList, staying);
+    QFETCH(QString, startIn);
     const QString disk =
         serverDisk() + QLatin1Char('/') + QString::fromLatin1(QTest::currentDataTag());
     for (const QString &entry : planted) {
@@ -588,7 +592,9 @@ void ServerSuite::removesTrees()
     RemoteSession &session = *made;
     SessionRecorder recorder(session);
     FTP_VERIFY(connectSession(session));
-    FTP_VERIFY(session.setCurrentDirectory(folder));
+    // Where it started, or where the folder was when that went with it.
+    FTP_VERIFY(session.setCurrentDirectory(
+        startIn.isEmpty() ? folder : folder + QLatin1Char('/') + chosen + startIn));
 
     FTP_VERIFY(session.RemoveTree(folder + QLatin1Char('/') + chosen));
 
