@@ -1,6 +1,6 @@
 // Times the remote pane deleting a server folder tree: the folder's row is
 // chosen and deleted as the user does it (the question answered OK), the
-// pane listing and repainting each folder as it is emptied. The script
+// pane showing the folder and repainting as its rows leave. The script
 // beside it times lftp's "rm -r" on the same tree in the same run.
 //
 //   bench_remote_delete HOST PORT USER PASSWORD DIR NAME

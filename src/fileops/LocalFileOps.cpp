@@ -2,6 +2,7 @@
 
 #include "fileops/DeleteSelection.h"
 #include "fileops/LocalFiles.h"
+#include "fileops/LocalTreeDelete.h"
 #include "panes/FileListModel.h"
 #include "panes/FileListView.h"
 #include "panes/LocalPane.h"
@@ -125,16 +126,11 @@ void LocalFileOps::LocalDelete()
             ctx.log.append(error + QStringLiteral("\r\n"));
         queue.AddQueueRow(deleted ? QueueList::Deleted : QueueList::LocalDeleteRefused, full,
                           item.Size, QString(), QString(), QString());
-        if (item.Kind == EntryKind::Folder) {
-            // The pane comes back from the folders the tree walk showed.
-            QString again = item.Dir;
-            pane.DoLocalRefresh(again);
-        } else if (deleted) {
+        if (deleted) {
             // The row's place: where it was chosen, less the rows gone before it.
             DeleteSelection::removeRow(lvwLocal->model(), full, item.Index - rowsGone);
-        }
-        if (deleted)
             ++rowsGone;
+        }
     }
     QString again = dir;
     pane.DoLocalRefresh(again);
@@ -147,41 +143,13 @@ bool LocalFileOps::deleteItem(const QString &name, EntryKind kind, qint64 size, 
     const auto cleared = qScopeGuard([&bar] { bar.ShowTransferFile(QString()); });
     if (kind == EntryKind::Folder) {
         bar.ShowTransferFile(DeleteSelection::FolderLabel + name);
-        if (!RemoveLocalTree(full, error))
+        if (!LocalTreeDelete(ctx.log, pane.showsHiddenFiles()).remove(full, error))
             return false;
         ForgetLocalDir(full);
         return true;
     }
     bar.ShowTransferFile(DeleteSelection::FileLabel + name, size);
     return LocalFiles::removeFile(full, error);
-}
-
-bool LocalFileOps::RemoveLocalTree(const QString &path, QString *error)
-{
-    // A link to a folder is not the folder: only the link goes.
-    if (LocalFiles::isLink(path))
-        return LocalFiles::removeFile(path, error);
-    // Exactly this folder: "abc " is not its sibling "abc".
-    QString dir = path;
-    pane.DoLocalRefresh(dir);
-    // The listing in hand: the pane shows each folder as it is emptied.
-    const QVector<FileRow> rows = lvwLocal->model()->rows();
-    for (const FileRow &row : rows) {
-        if (row.kind == EntryKind::Parent || !row.tag.startsWith(dir) ||
-            row.tag.size() == dir.size())
-            continue;
-        if (row.kind == EntryKind::Folder && !LocalFiles::isLink(row.tag)) {
-            // A subfolder that stays keeps its parent too.
-            if (!RemoveLocalTree(row.tag, error))
-                return false;
-            continue;
-        }
-        ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel + row.text, row.size);
-        // A file that cannot be deleted is passed over; the folder then stays.
-        QString passedOver;
-        LocalFiles::removeFile(row.tag, &passedOver);
-    }
-    return LocalFiles::removeDirectory(path, error);
 }
 
 void LocalFileOps::ForgetLocalDir(const QString &path)

@@ -39,11 +39,6 @@ public:
     // Asks, then deletes the selected files and folder trees, one queue row
     // per entry. The parent row is never an operand.
     void LocalDelete();
-    // Empties the folder `path` through the pane (entries the pane does not
-    // list stay, and so does anything listed outside it) and removes it. A
-    // link, the folder itself or one inside, is removed as a link and never
-    // followed. False, with the reason, when the folder remains.
-    bool RemoveLocalTree(const QString &path, QString *error);
     // Drops `path` from the folder box's history.
     void ForgetLocalDir(const QString &path);
 

@@ -183,7 +183,7 @@ void RemoteFileOps::RemoteDelete()
         QString recorded = path;
         if (item.Kind == EntryKind::Folder) {
             bar.ShowTransferFile(DeleteSelection::FolderLabel + item.Name);
-            outcome = RemoveRemoteTree(item.Dir, path);
+            outcome = RemoveRemoteTree(path);
             recorded = withSlash(path);
             // The pane comes back to the directory the delete started in.
             if (ctx.connected() && outcome != TreeOutcome::Stopped)
@@ -247,129 +247,45 @@ RemoteFileOps::TreeOutcome RemoteFileOps::failed(const RemoteError &error)
                                                           : TreeOutcome::Refused;
 }
 
-RemoteFileOps::TreeOutcome RemoteFileOps::RemoveRemoteTree(const QString &base, const QString &path)
+RemoteFileOps::TreeOutcome RemoteFileOps::RemoveRemoteTree(const QString &path)
 {
-    tried.clear();
-    return removeTree(withSlash(base), path, 0);
-}
-
-bool RemoteFileOps::enterExactly(const QString &dir, TreeOutcome *outcome)
-{
-    try {
-        if (withSlash(ctx.session.CurrentDirectory()) != dir)
-            ctx.session.setCurrentDirectory(dir);
-    } catch (const RemoteError &error) {
-        *outcome = failed(error);
-        return false;
-    }
-    // A link may lead the server elsewhere: what is listed there belongs to
-    // another folder and is not deleted.
-    const QString reached = withSlash(ctx.session.CurrentDirectory());
-    if (reached != dir) {
-        ctx.log.append(QStringLiteral("无法删除 %1: 服务器进入的是 %2，其中的内容不会删除\r\n")
-                           .arg(dir, reached));
-        *outcome = TreeOutcome::Refused;
-        return false;
-    }
-    return true;
-}
-
-RemoteFileOps::TreeOutcome RemoteFileOps::listInto(const QString &dir)
-{
-    TreeOutcome outcome = TreeOutcome::Removed;
-    if (!enterExactly(dir, &outcome))
-        return outcome;
-    // The new listing shows what is left.
+    // The pane shows the folder while it empties.
+    QString shown = withSlash(path);
     goneRows.clear();
-    QString listed = dir;
-    if (!pane.ListRemoteDir(listed))
-        return TreeOutcome::Refused;
+    pane.DoRemoteRefresh(shown);
     if (pane.lastListingError() == RemoteErrorCode::StoppedByUser)
         return TreeOutcome::Stopped;
-    // Without its listing nothing in the folder is known, so nothing goes.
-    if (pane.lastListingError() != 0)
-        return TreeOutcome::Refused;
-    return TreeOutcome::Removed;
-}
-
-RemoteFileOps::TreeOutcome RemoteFileOps::removeTree(const QString &base, const QString &folder,
-                                                     int depth)
-{
-    const QString dir = withSlash(folder);
-    if (tried.contains(dir))
-        return TreeOutcome::Refused;
-    tried.insert(dir);
-    if (depth > MaxTreeDepth) {
-        ctx.log.append(QStringLiteral("无法删除 %1: 文件夹层次太深\r\n").arg(dir));
-        return TreeOutcome::Refused;
-    }
-    // Servers whose listings show a link to a folder as a folder, and whose
-    // PWD then names the link (pyftpdlib), would have the walk empty what
-    // the link leads to. A link goes with DELE, a folder refuses it: only
-    // what refuses is walked.
-    if (std::optional<TreeOutcome> gone = removeAsLink(folder))
-        return *gone;
-    TreeOutcome listed = listInto(dir);
-    if (listed != TreeOutcome::Removed)
-        return listed;
-
-    StatusPanels &bar = *ctx.statusBar;
-    // The listing in hand; the pane follows the walk into each subfolder.
-    const QVector<FileRow> rows = lvwRemote->model()->rows();
-    int rowsGone = 0;
-    for (int i = 0; i < rows.size(); ++i) {
-        const FileRow &row = rows.at(i);
-        if (row.kind == EntryKind::Parent || !row.tag.startsWith(dir) ||
-            row.tag.size() == dir.size())
-            continue;
-        if (row.kind == EntryKind::Folder) {
-            bar.ShowTransferFile(DeleteSelection::FolderLabel + row.text);
-            const TreeOutcome inner = removeTree(dir, row.tag, depth + 1);
-            if (inner == TreeOutcome::Stopped || !ctx.connected())
-                return inner == TreeOutcome::Stopped ? inner : TreeOutcome::Refused;
-            // Back in this folder, shown without what is gone. A subfolder
-            // that stays is passed over: this folder then stays too.
-            listed = listInto(dir);
-            if (listed != TreeOutcome::Removed)
-                return listed;
-            if (inner == TreeOutcome::Removed)
-                ++rowsGone;
-            continue;
-        }
-        // Files, and links, which are never followed: each goes as itself.
-        const TreeOutcome file = deleteFile(row.text, row.size, row.tag, i - rowsGone);
-        if (file == TreeOutcome::Stopped || !ctx.connected())
-            return file == TreeOutcome::Stopped ? file : TreeOutcome::Refused;
-        if (file == TreeOutcome::Removed)
-            ++rowsGone;
-    }
-
-    // The folder itself goes from its parent: some servers keep the
-    // directory they are in.
-    bar.ShowTransferFile(DeleteSelection::FolderLabel + dir.section(QLatin1Char('/'), -2, -2));
+    const QMetaObject::Connection watched = connect(
+        &ctx.session, &RemoteSession::ActivityEvent, this, [this](const RemoteActivity &activity) {
+            if (activity.kind == RemoteActivityKind::EntryRemoved)
+                removedOnServer(activity.remotePath);
+        });
+    // The pane lists the starting directory again after the tree.
+    const auto unwatched = qScopeGuard([this, &watched] {
+        disconnect(watched);
+        goneRows.clear();
+    });
     try {
-        ctx.session.setCurrentDirectory(base);
-        ctx.session.RemoveRemoteDirectory(folder);
+        ctx.session.RemoveTree(path);
     } catch (const RemoteError &error) {
         return failed(error);
     }
     return TreeOutcome::Removed;
 }
 
-std::optional<RemoteFileOps::TreeOutcome> RemoteFileOps::removeAsLink(const QString &folder)
+void RemoteFileOps::removedOnServer(const QString &path)
 {
-    try {
-        ctx.session.DeleteRemoteFile(folder);
-    } catch (const RemoteError &error) {
-        // The refusal is the answer expected of a folder; a stop or a lost
-        // session still ends the walk.
-        if (error.number == RemoteErrorCode::StoppedByUser)
-            return failed(error);
-        if (!ctx.connected())
-            return TreeOutcome::Refused;
-        return std::nullopt;
-    }
-    return TreeOutcome::Removed;
+    const bool due = !pacer || pacer->due();
+    if (due)
+        ctx.statusBar->ShowTransferFile(DeleteSelection::FileLabel +
+                                        path.section(QLatin1Char('/'), -1));
+    // Only the folder on show has rows; the rest of the tree is not shown.
+    if (withSlash(path.section(QLatin1Char('/'), 0, -2)) == withSlash(pane.shownDirectory()))
+        goneRows.append({path, -1});
+    if (due)
+        takeOutGoneRows();
+    if (pacer)
+        pacer->tick();
 }
 
 void RemoteFileOps::ForgetRemoteDir(const QString &path)

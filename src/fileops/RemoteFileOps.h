@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -28,10 +27,6 @@ public:
     static inline const QString NewFolderName = QStringLiteral("New Folder");
     // Names a new folder tries while the server answers that each exists.
     static constexpr int NewFolderAttempts = 100;
-    // Folders inside folders a delete goes down before it gives up there: a
-    // server whose links lead back into the tree could otherwise show new
-    // folders without end.
-    static constexpr int MaxTreeDepth = 64;
 
     enum class TreeOutcome
     {
@@ -59,26 +54,21 @@ public:
     // per entry. A stop ends the batch: the entry in hand counts as refused
     // and the rest is left alone. The parent row is never an operand.
     void RemoteDelete();
-    // Removes the folder `path` (a folder row of the directory `base`) with
-    // everything in it, depth first, showing each folder in the pane as it
-    // is emptied. Only entries listed inside `path` are deleted, after the
-    // server confirmed it entered exactly `path`. A link is never followed:
-    // links inside are deleted as links, and so is a folder row that turns
-    // out to be one (the server takes DELE for it).
-    TreeOutcome RemoveRemoteTree(const QString &base, const QString &path);
+    // Removes the folder `path` (the absolute path of a folder row) with
+    // everything in it, as one operation of the session, showing the folder
+    // in the pane while its rows go. Only entries the server lists inside
+    // exactly `path` are deleted; a link is never followed: links inside are
+    // deleted as links, and so is a folder row that turns out to be one.
+    TreeOutcome RemoveRemoteTree(const QString &path);
     // Drops `path` from the folder box's history, with or without its "/".
     void ForgetRemoteDir(const QString &path);
 
 private:
     QString directory() const;
-    TreeOutcome removeTree(const QString &base, const QString &folder, int depth);
-    // DELE of a folder row: removes it when it is a link; nothing when it
-    // is a folder, which refuses.
-    std::optional<TreeOutcome> removeAsLink(const QString &folder);
-    bool enterExactly(const QString &dir, TreeOutcome *outcome);
-    TreeOutcome listInto(const QString &dir);
     TreeOutcome failed(const RemoteError &error);
     TreeOutcome deleteFile(const QString &name, qint64 size, const QString &path, int rowHint);
+    // An entry the tree delete in hand removed: its row, if shown, leaves.
+    void removedOnServer(const QString &path);
     void takeOutGoneRows();
     void addFolderRow(const QString &dir, const QString &name);
 
@@ -88,8 +78,6 @@ private:
     DirCombos combos;
     TransferList &transfers;
     QueueList &queue;
-    // Folders entered by the delete in hand: none is entered twice.
-    QSet<QString> tried;
     // Paces the window's painting while a delete runs.
     PaintPacer *pacer = nullptr;
     // Rows of entries deleted since the window was last painted, still shown

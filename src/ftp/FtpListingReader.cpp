@@ -101,8 +101,13 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
         [&] {
             for (;;) {
                 const qint64 received = channel.receive(buffer.data(), buffer.size());
-                if (received == 0)
+                if (received == 0) {
+                    // The caller has the entries before the final reply is
+                    // waited for, not after it.
+                    if (use == Use::Shown && parser.newEntryCount() > 0)
+                        m_context.showEntries(parser.takeNewEntries());
                     return;
+                }
                 const bool withinLimits = parser.feed(QByteArrayView(buffer.constData(), received));
                 if (use == Use::Shown && parser.newEntryCount() >= ShownAtOnce)
                     m_context.showEntries(parser.takeNewEntries());

@@ -178,6 +178,11 @@ void LocalPane::OpenParentFolder()
     RememberLocalDir(path);
 }
 
+bool LocalPane::showsHiddenFiles() const
+{
+    return listing.showsHiddenFiles();
+}
+
 void LocalPane::setShowHiddenFiles(bool show)
 {
     if (listing.showsHiddenFiles() == show)

@@ -57,6 +57,7 @@ public:
     // Whether dot files are listed; the folder on show is listed again when
     // this changes.
     void setShowHiddenFiles(bool show);
+    bool showsHiddenFiles() const;
 
 Q_SIGNALS:
     // The list shows `dir` as it is now (a listing, not a reorder).

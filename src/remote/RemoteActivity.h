@@ -76,6 +76,8 @@
 //                               method is tried)
 // SftpStarted (30)          1   SFTP runs: its version and the server's  text
 //                               extensions
+// EntryRemoved (31)         1   a tree delete removed an entry (the      remotePath (its path)
+//                               server's reply is in the log already)
 //
 // Categories: 0 a server's words for the session log, as received;
 //             1 information: progress (14-17) and the other texts;
@@ -125,6 +127,7 @@ enum class RemoteActivityKind
     LoginTrying = 28,
     LoginMethodRefused = 29,
     SftpStarted = 30,
+    EntryRemoved = 31,
 };
 
 // How a request to make a folder came out (MakeDirectoryResult).

@@ -150,6 +150,14 @@ public:
     // the rest goes on; they fail the call with 11119 at the end.
     virtual void ChangePermissionsMany(const QString &folder, int filePermissions,
                                        int folderPermissions) = 0;
+    // The folder `folder` (an absolute path) with everything in it, walked
+    // as one operation, each entry reported as it goes (EntryRemoved). Only
+    // what the server lists inside the very path asked for is deleted; links
+    // go as links and are never followed, and a folder row that takes a file
+    // delete (a link some servers list as a folder) goes so, unwalked.
+    // Entries the server refuses are reported (ItemFailed) and the rest goes
+    // on; they leave the folder in place and fail the call with 11119.
+    virtual void RemoveTree(const QString &folder) = 0;
     // Offset 0 replaces the local file; offset n keeps exactly its first n
     // bytes and appends the rest. The offset is only read.
     virtual void DownloadFile(const QString &remote, const QString &local, qint64 &offset) = 0;

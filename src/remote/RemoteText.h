@@ -180,6 +180,10 @@ enum class RemoteMessage
     WordChangePermissions, //
     LinkLeftAsIs,          //
     FolderChangedAlready,  //
+    WordDelete,            //
+    FolderDeletedAlready,  //
+    HiddenKept,            //
+    EnteredElsewhere,      // folder asked for, folder the server entered
 
     // SSH and SFTP
     SshServer,           // the server's banner

@@ -329,6 +329,14 @@ QString pattern(RemoteMessage message)
         return QStringLiteral("这是链接，权限不变：更改它就是更改它所指向的内容");
     case M::FolderChangedAlready:
         return QStringLiteral("这个文件夹已经更改过（链接循环）");
+    case M::WordDelete:
+        return QStringLiteral("删除");
+    case M::FolderDeletedAlready:
+        return QStringLiteral("这个文件夹已经删除过（链接循环）");
+    case M::HiddenKept:
+        return QStringLiteral("隐藏的文件或文件夹，窗格没有显示，未删除");
+    case M::EnteredElsewhere:
+        return QStringLiteral("无法删除 %1: 服务器进入的是 %2，其中的内容不会删除");
 
     case M::SshServer:
         return QStringLiteral("SSH 服务器：%1");

@@ -7,24 +7,6 @@
 #include "remote/RemoteTreeWalk.h"
 #include "remote/TreeSides.h"
 
-class RemoteTreePermissions::Host : public RemoteTreeWalk::Host
-{
-public:
-    Host(RemoteEngine &engine, RemoteEventSink &sink, const RemoteInterrupt &interrupt)
-        : m_engine(engine), m_sink(sink), m_interrupt(interrupt)
-    {}
-
-    void report(const RemoteActivity &activity) override { m_sink.activity(activity); }
-    bool connected() const override { return m_engine.connected(); }
-    bool stopRequested() const override { return m_interrupt.stopRequested(); }
-    bool dropRequested() const override { return m_interrupt.dropRequested(); }
-
-private:
-    RemoteEngine &m_engine;
-    RemoteEventSink &m_sink;
-    const RemoteInterrupt &m_interrupt;
-};
-
 class RemoteTreePermissions::Chmod : public RemoteTreeWalk::Action
 {
 public:
@@ -104,7 +86,7 @@ void RemoteTreePermissions::change(const QString &folder, int filePermissions,
         start = m_engine.confirmFolder();
     if (const std::optional<RemoteError> refusal = m_engine.enter(folder))
         throw *refusal;
-    Host host(m_engine, m_sink, m_interrupt);
+    EngineWalkHost host(m_engine, m_sink, m_interrupt);
     EngineTreeSide side(m_engine);
     Chmod action(m_engine, m_sink, filePermissions, folderPermissions);
     RemoteTreeWalk walk(side, action, host);

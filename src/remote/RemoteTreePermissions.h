@@ -24,7 +24,6 @@ public:
     void change(const QString &folder, int filePermissions, int folderPermissions);
 
 private:
-    class Host;
     class Chmod;
 
     RemoteEngine &m_engine;

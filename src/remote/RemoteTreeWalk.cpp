@@ -124,7 +124,9 @@ void RemoteTreeWalk::walkFolder(const TreeFolder &folder, const RemoteListing &l
             skip(entry.name, *why);
             continue;
         }
-        if (entry.isLink() && !entry.linkTarget.isEmpty() && outside(entry.linkTarget)) {
+        // A walk that takes links as themselves never goes where they lead.
+        if (m_action.walksLinks() && entry.isLink() && !entry.linkTarget.isEmpty() &&
+            outside(entry.linkTarget)) {
             skip(entry.name, m_action.linkOutReason(entry.linkTarget));
             continue;
         }

@@ -2,9 +2,31 @@
 
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteEngine.h"
+#include "remote/RemoteEventSink.h"
+#include "remote/RemoteInterrupt.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+void EngineWalkHost::report(const RemoteActivity &activity)
+{
+    m_sink.activity(activity);
+}
+
+bool EngineWalkHost::connected() const
+{
+    return m_engine.connected();
+}
+
+bool EngineWalkHost::stopRequested() const
+{
+    return m_interrupt.stopRequested();
+}
+
+bool EngineWalkHost::dropRequested() const
+{
+    return m_interrupt.dropRequested();
+}
 
 std::optional<RemoteError> EngineTreeSide::enter(const QString &name)
 {

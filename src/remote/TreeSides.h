@@ -3,6 +3,28 @@
 #include "remote/RemoteTreeWalk.h"
 
 class RemoteEngine;
+class RemoteEventSink;
+class RemoteInterrupt;
+
+// A walk on the session's worker thread: it reports to the session's caller
+// and stops or ends as the caller asks.
+class EngineWalkHost : public RemoteTreeWalk::Host
+{
+public:
+    EngineWalkHost(RemoteEngine &engine, RemoteEventSink &sink, const RemoteInterrupt &interrupt)
+        : m_engine(engine), m_sink(sink), m_interrupt(interrupt)
+    {}
+
+    void report(const RemoteActivity &activity) override;
+    bool connected() const override;
+    bool stopRequested() const override;
+    bool dropRequested() const override;
+
+private:
+    RemoteEngine &m_engine;
+    RemoteEventSink &m_sink;
+    const RemoteInterrupt &m_interrupt;
+};
 
 // The server's side of a walk, on an engine's steps (the session's worker
 // thread).

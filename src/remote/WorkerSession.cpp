@@ -7,6 +7,7 @@
 #include "remote/RemoteInterrupt.h"
 #include "remote/RemoteTreeCopy.h"
 #include "remote/RemoteTreePermissions.h"
+#include "remote/RemoteTreeRemoval.h"
 
 #include <QEventLoop>
 #include <QMutex>
@@ -74,7 +75,10 @@ public:
         Message message;
         message.kind = Message::Kind::Entries;
         message.entries = entries;
-        push(std::move(message));
+        // A batch holds thousands of entries: the caller shows (or prints)
+        // one while the worker reads the next, instead of all that is left
+        // once the listing has ended.
+        push(std::move(message), Wake::Now);
     }
 
     void stateChanged(int state, bool encrypted) override
@@ -150,7 +154,7 @@ public:
 private:
     enum class Wake
     {
-        Now,   // the caller's thread waits for it: an answer, the end of the call
+        Now,   // the caller waits for it (an answer, the end of the call) or has work in it
         Later, // reports: collected by the caller's thread every few milliseconds
     };
 
@@ -488,6 +492,13 @@ void WorkerSession::ChangePermissionsMany(const QString &folder, int filePermiss
             RemoteTreePermissions(engine, *m_bridge, *m_interrupt)
                 .change(folder, filePermissions, folderPermissions);
         });
+    });
+}
+
+void WorkerSession::RemoveTree(const QString &folder)
+{
+    run([&](RemoteEngine &engine) {
+        engine.walk([&] { RemoteTreeRemoval(engine, *m_bridge, *m_interrupt).remove(folder); });
     });
 }
 

@@ -63,6 +63,7 @@ public:
     void ChangePermissions(const QString &path, int permissions) override;
     void ChangePermissionsMany(const QString &folder, int filePermissions,
                                int folderPermissions) override;
+    void RemoveTree(const QString &folder) override;
     using RemoteSession::DownloadFile;
     void DownloadFile(const QString &remote, const QString &local, qint64 &offset) override;
     void UploadFile(const QString &remote, const QString &local, qint64 &offset) override;

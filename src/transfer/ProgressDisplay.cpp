@@ -67,6 +67,9 @@ void ProgressDisplay::ActivityEvent(const RemoteActivity &activity)
             showProgress(kind, activity.count, activity.total);
             break;
         }
+        // The server's reply to the delete is in the log already.
+        if (kind == RemoteActivityKind::EntryRemoved)
+            break;
         // A whole-folder copy moves on to its next file.
         if (kind == RemoteActivityKind::FileStarted) {
             treeDone += treeFile;

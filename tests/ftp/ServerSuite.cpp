@@ -546,6 +546,68 @@ void ServerSuite::uploadsNoLinkOutOfTheFolder()
         QVERIFY(event.activity.remotePath.startsWith(QLatin1String("outside-")));
 }
 
+// A folder goes with everything in it and nothing beside it; a link goes
+// as a link, what it leads to stays.
+void ServerSuite::removesTrees_data()
+{
+    QTest::addColumn<QStringList>("planted"); // "path" a file, "path->target" a link
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("staying");
+    QTest::addColumn<QString>("startIn"); // the session's folder at the start, below the chosen
+    QTest::newRow("names users have")
+        << QStringList({"Music [FLAC]/readme.txt", "Music [FLAC]/README.TXT",
+                        "Music [FLAC]/专辑 一/01 歌.flac", "Music [FLAC]/sub /x", "Music/keep"})
+        << "Music [FLAC]" << QStringList({"Music/keep"}) << "";
+    QTest::newRow("from inside it") << QStringList({"old/sub/a.txt", "older/b.txt"}) << "old"
+                                    << QStringList({"older/b.txt"}) << "/sub";
+    QTest::newRow("a name ending in a blank") << QStringList({"abc /in.txt", "abc/keep.txt"})
+                                              << "abc " << QStringList({"abc/keep.txt"}) << "";
+    QTest::newRow("links inside") << QStringList({"public_html/index.html", "site/a.txt",
+                                                  "site/www->../public_html",
+                                                  "site/deep/page->../../public_html/index.html"})
+                                  << "site" << QStringList({"public_html/index.html"}) << "";
+    QTest::newRow("a link chosen") << QStringList({"public_html/index.html", "www->public_html"})
+                                   << "www" << QStringList({"public_html/index.html"}) << "";
+}
+
+void ServerSuite::removesTrees()
+{
+    QFETCH(QStringList, planted);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, staying);
+    QFETCH(QString, startIn);
+    const QString disk =
+        serverDisk() + QLatin1Char('/') + QString::fromLatin1(QTest::currentDataTag());
+    for (const QString &entry : planted) {
+        const QString path = disk + QLatin1Char('/') + entry.section(QStringLiteral("->"), 0, 0);
+        QVERIFY(entry.contains(QStringLiteral("->"))
+                    ? QDir().mkpath(QFileInfo(path).path()) &&
+                          QFile::link(entry.section(QStringLiteral("->"), 1), path)
+                    : TestFiles::write(path, entry.toUtf8()));
+    }
+    handOver(serverDisk());
+    const QString folder =
+        remoteDir() + QLatin1Char('/') + QString::fromLatin1(QTest::currentDataTag());
+    const std::unique_ptr<RemoteSession> made = newSession();
+    RemoteSession &session = *made;
+    SessionRecorder recorder(session);
+    FTP_VERIFY(connectSession(session));
+    // Where it started, or where the folder was when that went with it.
+    FTP_VERIFY(session.setCurrentDirectory(
+        startIn.isEmpty() ? folder : folder + QLatin1Char('/') + chosen + startIn));
+
+    FTP_VERIFY(session.RemoveTree(folder + QLatin1Char('/') + chosen));
+
+    QVERIFY(!QFileInfo(disk + QLatin1Char('/') + chosen).exists());
+    QVERIFY(!QFileInfo(disk + QLatin1Char('/') + chosen).isSymLink());
+    for (const QString &path : staying)
+        QVERIFY2(QFileInfo::exists(disk + QLatin1Char('/') + path), qPrintable(path));
+    QCOMPARE(session.CurrentDirectory(), folder);
+    const auto removed = recorder.matching(RemoteActivityKind::EntryRemoved);
+    QVERIFY(!removed.isEmpty());
+    QCOMPARE(removed.last().activity.remotePath, folder + QLatin1Char('/') + chosen);
+}
+
 void ServerSuite::stopsDownloadFromHandler()
 {
     const qint64 size = 2048 * MiB;

@@ -73,6 +73,8 @@ private Q_SLOTS:
     void downloadsAFolderThatIsAFile_data();
     void downloadsAFolderThatIsAFile();
     void uploadsNoLinkOutOfTheFolder();
+    void removesTrees_data();
+    void removesTrees();
     void stopsDownloadFromHandler();
     void stopsUploadFromHandler();
     void dropsFromHandler();
