@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -153,50 +152,6 @@ private Q_SLOTS:
             store.settings.setValue(OptionsDialog::ShowHiddenKey, QString::fromLatin1(text));
             QVERIFY2(OptionsDialog::showHiddenFiles(store.settings) == shown, text);
         }
-    }
-
-    void speedLimitsAreKeptAndReadSensibly_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("written"); // by Apply, untouched
-        QTest::newRow("none stored: no limit") << QString() << "不限"
-                                               << "0";
-        QTest::newRow("a limit") << "512"
-                                 << "512"
-                                 << "512";
-        QTest::newRow("blanks around it") << " 256 "
-                                          << "256"
-                                          << "256";
-        QTest::newRow("negative: no limit") << "-5"
-                                            << "不限"
-                                            << "0";
-        QTest::newRow("no number: no limit") << "fast"
-                                             << "不限"
-                                             << "0";
-        QTest::newRow("beyond 1 GiB/s: 1 GiB/s") << "99999999"
-                                                 << "1048576"
-                                                 << "1048576";
-    }
-
-    void speedLimitsAreKeptAndReadSensibly()
-    {
-        QFETCH(QString, stored);
-        QFETCH(QString, shown);
-        QFETCH(QString, written);
-        Store store;
-        ScriptedPrompts prompts;
-        for (const char *key : {"下载限速", "上传限速"})
-            if (!stored.isNull())
-                store.settings.setValue(QString::fromUtf8(key), stored);
-        OptionsDialog dialog(store.settings, prompts);
-        for (const char *name : {"spnDownloadLimit", "spnUploadLimit"})
-            QCOMPARE(child<QSpinBox>(dialog, name)->text(), shown);
-        QCOMPARE(child<QSpinBox>(dialog, "spnDownloadLimit")->accessibleName(),
-                 QStringLiteral("下载限速 (KiB/s)"));
-        QTest::mouseClick(child<QPushButton>(dialog, "cmdApply"), Qt::LeftButton);
-        QCOMPARE(store.stored(QStringLiteral("下载限速")), written);
-        QCOMPARE(store.stored(QStringLiteral("上传限速")), written);
     }
 
     void aboutExpandsAndCollapses()

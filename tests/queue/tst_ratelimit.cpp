@@ -1,11 +1,10 @@
-// Speed limits against real servers: pyftpdlib (plain and TLS) and sshd.
-// Only lower bounds are timed: a transfer that ends sooner than its bytes
-// allow broke the limit. The upper bounds are a stop ending at once and an
-// unlimited transfer not being held back, each by a wide margin.
+// Speed limits against pyftpdlib and sshd. Only lower bounds time the limit:
+// a transfer done sooner than its bytes allow broke it. The upper bounds are
+// wide: a stop ends at once, a lifted limit holds nothing back.
 
 #include "fixtures/PyFtpdServer.h"
 #include "fixtures/SshdServer.h"
-#include "fixtures/TestCertificate.h"
+#include "fixtures/TestFiles.h"
 #include "queue/TransferQueue.h"
 #include "remote/RateLimit.h"
 #include "remote/RemoteCodes.h"
@@ -13,7 +12,6 @@
 #include "remote/factory/RemoteSessions.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,67 +19,12 @@
 
 namespace {
 constexpr qint64 Total = 2 * 1024 * 1024;
-
+// What happens half a second in: nothing, StopTransfer, the limit set to 0.
 enum Then
 {
     Nothing,
-    Stop, // StopTransfer half a second in
-    Lift, // the limit set to 0 half a second in
-};
-
-QByteArray content(qint64 size, uint seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qint64 i = 0; i < size; ++i)
-        bytes[i] = char((i * 131 + seed) >> 3);
-    return bytes;
-}
-
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// One of the servers, and how a session reaches it.
-struct Server
-{
-    std::optional<PyFtpdServer> ftp;
-    std::optional<SshdServer> sshd;
-    TestCertificate certificate;
-    QueueSite site;
-
-    bool start(const QString &protocol, const QString &root, const QString &scratch, QString &error)
-    {
-        if (protocol == QLatin1String("sftp")) {
-            sshd.emplace(root);
-            site.protocol = RemoteProtocol::Sftp;
-            if (!sshd->start())
-                return error = sshd->error(), false;
-            site.settings.trustedHostKeys = {sshd->hostKeyFingerprint()};
-            site.login = {
-                sshd->host(), SshdServer::user(), SshdServer::password(), {}, sshd->port()};
-            return true;
-        }
-        ftp.emplace(root);
-        if (protocol == QLatin1String("ftps")) {
-            if (!certificate.make(scratch, QStringLiteral("limit")))
-                return error = certificate.error(), false;
-            ftp->setTls(PyFtpdServer::Tls::ExplicitRequired, certificate);
-            site.settings.encryption = 2;
-            site.trustedCertificates = {certificate.fingerprint()};
-        }
-        if (!ftp->start())
-            return error = ftp->error(), false;
-        site.login = {ftp->host(), ftp->user(), ftp->password(), {}, ftp->port()};
-        return true;
-    }
+    Stop,
+    Lift
 };
 } // namespace
 
@@ -98,42 +41,27 @@ void TestRateLimit::limits_data()
     QTest::addColumn<QString>("protocol");
     QTest::addColumn<bool>("upload");
     QTest::addColumn<int>("files"); // 1: the browsing session; 2: queue items at once
-    QTest::addColumn<int>("kibPerSecond");
+    QTest::addColumn<int>("kib");   // KiB/s
     QTest::addColumn<int>("then");
     QTest::addColumn<int>("atLeastMs"); // from the start
-    QTest::addColumn<int>("atMostMs");  // from the start, or from the stop; 0: no bound
+    QTest::addColumn<int>("atMostMs");  // from the start, or from the stop; 0: none
 
-    QTest::newRow("FTP download at 512 KiB/s")
-        << "ftp" << false << 1 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("FTP upload at 512 KiB/s")
-        << "ftp" << true << 1 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("FTP download over TLS")
-        << "ftps" << false << 1 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("FTP upload over TLS") << "ftps" << true << 1 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("SFTP download at 512 KiB/s")
-        << "sftp" << false << 1 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("SFTP upload at 512 KiB/s")
-        << "sftp" << true << 1 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("two queued FTP downloads share the limit")
-        << "ftp" << false << 2 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("two queued SFTP uploads share the limit")
-        << "sftp" << true << 2 << 512 << int(Nothing) << 3500 << 0;
-    QTest::newRow("0 is no limit") << "ftp" << false << 1 << 0 << int(Nothing) << 0 << 3000;
-    QTest::newRow("0 is no limit, SFTP upload")
-        << "sftp" << true << 1 << 0 << int(Nothing) << 0 << 3000;
-    QTest::newRow("a stop ends a limited FTP download within a second")
-        << "ftp" << false << 1 << 64 << int(Stop) << 0 << 1000;
-    QTest::newRow("a stop ends a limited FTP upload within a second")
-        << "ftp" << true << 1 << 64 << int(Stop) << 0 << 1000;
-    QTest::newRow("a stop ends a limited SFTP download within a second")
-        << "sftp" << false << 1 << 64 << int(Stop) << 0 << 1000;
-    QTest::newRow("a stop ends a limited SFTP upload within a second")
-        << "sftp" << true << 1 << 64 << int(Stop) << 0 << 1000;
+    const auto row = [](const char *name, const char *protocol, bool upload, int files, int kib,
+                        Then then, int atLeast, int atMost) {
+        QTest::newRow(name) << QString::fromLatin1(protocol) << upload << files << kib << int(then)
+                            << atLeast << atMost;
+    };
+    row("FTP download", "ftp", false, 1, 512, Nothing, 3500, 0);
+    row("FTP upload", "ftp", true, 1, 512, Nothing, 3500, 0);
+    row("SFTP download", "sftp", false, 1, 512, Nothing, 3500, 0);
+    row("SFTP upload", "sftp", true, 1, 512, Nothing, 3500, 0);
+    row("two queued FTP downloads share it", "ftp", false, 2, 512, Nothing, 3500, 0);
+    row("two queued SFTP uploads share it", "sftp", true, 2, 512, Nothing, 3500, 0);
+    row("0 is no limit", "ftp", false, 1, 0, Nothing, 0, 3000);
+    row("a stop ends a limited FTP download within a second", "ftp", false, 1, 64, Stop, 0, 1000);
+    row("a stop ends a limited SFTP upload within a second", "sftp", true, 1, 64, Stop, 0, 1000);
     // 2 MiB at 64 KiB/s would take half a minute.
-    QTest::newRow("a limit lifted applies to the running FTP download")
-        << "ftp" << false << 1 << 64 << int(Lift) << 0 << 10000;
-    QTest::newRow("a limit lifted applies to the running SFTP upload")
-        << "sftp" << true << 1 << 64 << int(Lift) << 0 << 10000;
+    row("lifted, it no longer holds a running download", "ftp", false, 1, 64, Lift, 0, 10000);
 }
 
 void TestRateLimit::limits()
@@ -141,106 +69,103 @@ void TestRateLimit::limits()
     QFETCH(QString, protocol);
     QFETCH(bool, upload);
     QFETCH(int, files);
-    QFETCH(int, kibPerSecond);
+    QFETCH(int, kib);
     QFETCH(int, then);
     QFETCH(int, atLeastMs);
     QFETCH(int, atMostMs);
-    if (protocol == QLatin1String("sftp") && !SshdServer::available())
+    const bool sftp = protocol == QLatin1String("sftp");
+    if (sftp && !SshdServer::available())
         QSKIP(qPrintable(SshdServer::unavailableReason()));
 
-    QTemporaryDir serverRoot;
-    QTemporaryDir localRoot;
-    QTemporaryDir scratch;
-    QStringList names;
-    for (int i = 0; i < files; ++i)
-        names.append(QStringLiteral("报告 %1.bin").arg(i));
+    QTemporaryDir serverRoot, localRoot;
     const QString from = upload ? localRoot.path() : serverRoot.path();
     const QString to = upload ? serverRoot.path() : localRoot.path();
     for (int i = 0; i < files; ++i)
-        QVERIFY(write(from + '/' + names[i], content(Total / files, uint(i))));
-    Server server;
-    QString error;
-    QVERIFY2(server.start(protocol, serverRoot.path(), scratch.path(), error), qPrintable(error));
+        QVERIFY(TestFiles::write(from + QStringLiteral("/报告 %1.bin").arg(i),
+                                 TestFiles::pattern(Total / files, i)));
+    auto site = std::make_shared<QueueSite>();
+    std::optional<SshdServer> sshd;
+    std::optional<PyFtpdServer> ftp;
+    if (sftp) {
+        sshd.emplace(serverRoot.path());
+        QVERIFY2(sshd->start(), qPrintable(sshd->error()));
+        site->protocol = RemoteProtocol::Sftp;
+        site->settings.trustedHostKeys = {sshd->hostKeyFingerprint()};
+        site->login = {sshd->host(), SshdServer::user(), SshdServer::password(), {}, sshd->port()};
+    } else {
+        ftp.emplace(serverRoot.path());
+        QVERIFY2(ftp->start(), qPrintable(ftp->error()));
+        site->login = {ftp->host(), ftp->user(), ftp->password(), {}, ftp->port()};
+    }
     // sshd serves the real file system; pyftpdlib shows its root as "/".
-    const QString remoteRoot = protocol == QLatin1String("sftp") ? serverRoot.path() : QString();
+    const QString remoteRoot = sftp ? serverRoot.path() : QString();
 
     const RemoteRateLimits limits{std::make_shared<RateLimit>(), std::make_shared<RateLimit>()};
     RateLimit &limit = upload ? *limits.upload : *limits.download;
-    limit.setRate(qint64(kibPerSecond) * 1024);
-    // The other direction's limit is the opposite: were the two mixed up,
-    // a limited transfer would run free and a free one crawl.
-    (upload ? *limits.download : *limits.upload).setRate(kibPerSecond == 0 ? 64 * 1024 : 0);
+    limit.setRate(qint64(kib) * 1024);
+    // The other direction's is the opposite: were the two mixed up, a
+    // limited transfer would run free and a free one crawl.
+    (upload ? *limits.download : *limits.upload).setRate(kib == 0 ? 64 * 1024 : 0);
 
     QElapsedTimer clock;
-    clock.start();
     qint64 stoppedAt = -1;
     int number = 0;
     if (files == 1) {
-        const std::unique_ptr<RemoteSession> session = RemoteSessions::make(server.site.protocol);
-        session->setSettings(server.site.settings);
+        const std::unique_ptr<RemoteSession> session = RemoteSessions::make(site->protocol);
+        session->setSettings(site->settings);
         session->setRateLimits(limits);
-        session->setQuestion([](const RemoteQuestion &) {
-            RemoteAnswer answer;
-            answer.trust = RemoteTrust::Once;
-            return answer;
-        });
-        const RemoteLogin &login = server.site.login;
+        const RemoteLogin &login = site->login;
         session->OpenConnection(login.host, login.user, login.password, {}, login.port);
         QTimer::singleShot(500, session.get(), [&] {
-            if (then == Stop) {
-                stoppedAt = clock.elapsed();
+            stoppedAt = clock.elapsed();
+            if (then == Stop)
                 session->StopTransfer();
-            } else if (then == Lift) {
+            else if (then == Lift)
                 limit.setRate(0);
-            }
         });
-        clock.restart();
+        clock.start();
+        const QString name = QStringLiteral("/报告 0.bin");
+        qint64 offset = 0;
         try {
-            const QString remote = remoteRoot + '/' + names[0];
-            const QString local = localRoot.path() + '/' + names[0];
-            qint64 offset = 0;
             if (upload)
-                session->UploadFile(remote, local, offset);
+                session->UploadFile(remoteRoot + name, localRoot.path() + name, offset);
             else
-                session->DownloadFile(remote, local, offset);
+                session->DownloadFile(remoteRoot + name, localRoot.path() + name, offset);
         } catch (const RemoteError &failure) {
             number = failure.number;
         }
     } else {
-        auto site = std::make_shared<QueueSite>(server.site);
         TransferQueue queue;
         queue.setLimit(files);
         queue.setRateLimits(limits);
         int finished = 0;
-        connect(&queue, &TransferQueue::itemFinished, this,
-                [&](const QueueItem &, int outcome, const QString &) {
-                    ++finished;
-                    number = qMax(number, outcome);
-                });
-        clock.restart();
-        for (const QString &name : names) {
+        connect(&queue, &TransferQueue::itemFinished, this, [&](const QueueItem &, int outcome) {
+            number = qMax(number, outcome);
+            ++finished;
+        });
+        clock.start();
+        for (int i = 0; i < files; ++i) {
             QueueItem item;
             item.upload = upload;
-            item.localPath = localRoot.path() + '/' + name;
-            item.remotePath = remoteRoot + '/' + name;
+            item.localPath = localRoot.path() + QStringLiteral("/报告 %1.bin").arg(i);
+            item.remotePath = remoteRoot + QStringLiteral("/报告 %1.bin").arg(i);
             item.site = site;
             queue.add(item);
         }
         QTRY_COMPARE_WITH_TIMEOUT(finished, files, 60000);
     }
     const qint64 elapsed = clock.elapsed();
-
     if (then == Stop) {
         QCOMPARE(number, RemoteErrorCode::StoppedByUser);
         QVERIFY2(elapsed - stoppedAt <= atMostMs, qPrintable(QString::number(elapsed - stoppedAt)));
         return;
     }
     QCOMPARE(number, 0);
-    QVERIFY2(elapsed >= atLeastMs, qPrintable(QString::number(elapsed)));
-    if (atMostMs > 0)
-        QVERIFY2(elapsed <= atMostMs, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed >= atLeastMs && (atMostMs == 0 || elapsed <= atMostMs),
+             qPrintable(QString::number(elapsed)));
     for (int i = 0; i < files; ++i)
-        QVERIFY(read(to + '/' + names[i]) == content(Total / files, uint(i)));
+        QVERIFY(TestFiles::read(to + QStringLiteral("/报告 %1.bin").arg(i)) ==
+                TestFiles::pattern(Total / files, i));
 }
 
 QTEST_GUILESS_MAIN(TestRateLimit)
