@@ -32,6 +32,19 @@ QPushButton *makeButton(const char *name, const QString &caption, QWidget *paren
     button->setAutoDefault(false);
     return button;
 }
+
+// A speed limit in KiB/s; 0 shows as "不限".
+QSpinBox *makeLimitBox(const char *name, const QString &caption, QLabel *label, QWidget *parent)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAccessibleName(caption);
+    box->setRange(0, QueueOptions::MaxLimit);
+    box->setSpecialValueText(QStringLiteral("不限"));
+    box->setSingleStep(64);
+    label->setBuddy(box);
+    return box;
+}
 } // namespace
 
 OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget *parent)
@@ -43,6 +56,12 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
       chkHidden(new QCheckBox(QStringLiteral("显示隐藏文件"), this)),
       chkBackground(new QCheckBox(QStringLiteral("后台传输"), this)),
       lblParallel(new QLabel(QStringLiteral("同时传输数:"), this)), spnParallel(new QSpinBox(this)),
+      lblDownloadLimit(new QLabel(QStringLiteral("下载限速 (KiB/s):"), this)),
+      spnDownloadLimit(makeLimitBox("spnDownloadLimit", QStringLiteral("下载限速 (KiB/s)"),
+                                    lblDownloadLimit, this)),
+      lblUploadLimit(new QLabel(QStringLiteral("上传限速 (KiB/s):"), this)),
+      spnUploadLimit(
+          makeLimitBox("spnUploadLimit", QStringLiteral("上传限速 (KiB/s)"), lblUploadLimit, this)),
       cmdOK(makeButton("cmdOK", QStringLiteral("确定(&O)"), this)),
       cmdCancel(makeButton("cmdCancel", QStringLiteral("取消(&C)"), this)),
       cmdApply(makeButton("cmdApply", QStringLiteral("应用(&A)"), this))
@@ -61,6 +80,8 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
     spnParallel->setAccessibleName(QStringLiteral("同时传输数"));
     spnParallel->setRange(1, 10);
     lblParallel->setBuddy(spnParallel);
+    lblDownloadLimit->setObjectName(QStringLiteral("lblDownloadLimit"));
+    lblUploadLimit->setObjectName(QStringLiteral("lblUploadLimit"));
     Label1->setBuddy(txtExe);
     cmdOK->setDefault(true);
 
@@ -86,6 +107,13 @@ OptionsDialog::OptionsDialog(SettingsStore &settings, Prompts &prompts, QWidget 
     queueRow->addWidget(lblParallel);
     queueRow->addWidget(spnParallel);
     layout->addLayout(queueRow);
+    auto *limitRow = new QHBoxLayout;
+    limitRow->addWidget(lblDownloadLimit);
+    limitRow->addWidget(spnDownloadLimit);
+    limitRow->addStretch();
+    limitRow->addWidget(lblUploadLimit);
+    limitRow->addWidget(spnUploadLimit);
+    layout->addLayout(limitRow);
     layout->addLayout(buttons);
     setMinimumWidth(440);
 
@@ -109,6 +137,8 @@ void OptionsDialog::Form_Load()
     const QueueOptions queue = QueueOptions::read(settings);
     chkBackground->setChecked(queue.background);
     spnParallel->setValue(queue.parallel);
+    spnDownloadLimit->setValue(queue.downloadLimit);
+    spnUploadLimit->setValue(queue.uploadLimit);
 }
 
 bool OptionsDialog::showHiddenFiles(const SettingsStore &settings)
@@ -145,7 +175,9 @@ void OptionsDialog::cmdApply_Click()
     viewer.write(settings);
     settings.setValue(ShowHiddenKey,
                       chkHidden->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    QueueOptions{chkBackground->isChecked(), spnParallel->value()}.write(settings);
+    QueueOptions{chkBackground->isChecked(), spnParallel->value(), spnDownloadLimit->value(),
+                 spnUploadLimit->value()}
+        .write(settings);
     Q_EMIT applied();
 }
 

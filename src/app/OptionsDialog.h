@@ -15,7 +15,8 @@ class SettingsStore;
 // viewer or one the user names, and whether the local pane lists hidden
 // files ("显示隐藏文件", "1" or "0", off when absent), whether downloads
 // and uploads go to the transfer queue ("后台传输") and how many of its
-// items run at once ("同时传输数"). Each opening starts
+// items run at once ("同时传输数"), and the download and upload speed
+// limits every transfer shares ("下载限速", "上传限速", KiB/s, 0 none). Each opening starts
 // from the settings store; OK and Apply write to it, Cancel writes nothing.
 class OptionsDialog : public QDialog
 {
@@ -53,6 +54,10 @@ private:
     QCheckBox *chkBackground;
     QLabel *lblParallel;
     QSpinBox *spnParallel;
+    QLabel *lblDownloadLimit;
+    QSpinBox *spnDownloadLimit;
+    QLabel *lblUploadLimit;
+    QSpinBox *spnUploadLimit;
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
     QPushButton *cmdApply;

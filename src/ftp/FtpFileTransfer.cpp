@@ -103,6 +103,7 @@ void FtpFileTransfer::download(const QByteArray &remote, const QString &local, q
     }
     if (channel.start("RETR", remote) != FtpTransferChannel::Outcome::Open)
         channel.refuse();
+    channel.limitBy(m_context.settings().rateLimits.download.get());
     if (expected < 0 && offset == 0 && !ascii)
         expected = announcedSize(channel.reply().text());
 
@@ -239,6 +240,7 @@ void FtpFileTransfer::upload(const QString &local, const QByteArray &remote, qin
     }
     if (channel.start(verb, remote) != FtpTransferChannel::Outcome::Open)
         channel.refuse();
+    channel.limitBy(m_context.settings().rateLimits.upload.get());
     FtpProgress progress(m_context, m_context.progressClock(), progressKind, localSize - offset);
     const bool ascii = m_context.settings().transferSetting == RemoteTransferSetting::Ascii;
     const std::unique_ptr<char[]> buffer(new char[BufferSize]);

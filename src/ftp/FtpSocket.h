@@ -69,13 +69,15 @@ public:
     bool cutShort() const { return m_cutShort; }
     // The OpenSSL connection while encrypted.
     ssl_st *tls() const { return m_ssl; }
+    // Throws as a wait does for a drop (11116) or, when `stoppable`, a stop
+    // (RemoteStopRequest) that was asked for; returns otherwise.
+    void checkInterrupt(bool stoppable) const;
     QHostAddress peerAddress() const;
     QHostAddress localAddress() const;
     quint16 localPort() const;
 
 private:
     void waitFor(short events, int timeoutMs, bool stoppable);
-    void checkInterrupt(bool stoppable) const;
     [[noreturn]] void failWithErrno(const RemoteText &what, int error) const;
     qint64 receiveTls(char *buffer, qint64 size, int timeoutMs, bool stoppable);
     void sendAllTls(const char *data, qint64 size, int timeoutMs, bool stoppable);

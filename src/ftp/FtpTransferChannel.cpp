@@ -2,6 +2,7 @@
 
 #include "ftp/FtpContext.h"
 #include "ftp/FtpErrors.h"
+#include "remote/RateLimit.h"
 
 FtpTransferChannel::FtpTransferChannel(FtpContext &context) : m_context(context), m_data(context) {}
 
@@ -69,15 +70,30 @@ void FtpTransferChannel::refuse() const
 qint64 FtpTransferChannel::receive(char *buffer, qint64 size)
 {
     FtpSocket &socket = m_data.socket();
-    const qint64 received = socket.receive(buffer, size, m_context.settings().timeoutMs, true);
+    const qint64 wanted = m_limit ? m_limit->piece(size) : size;
+    const qint64 received = socket.receive(buffer, wanted, m_context.settings().timeoutMs, true);
     if (received == 0)
         m_cutShort = socket.cutShort();
+    // Paid for after it came: what a download reads is what it may have.
+    pay(received);
     return received;
 }
 
 void FtpTransferChannel::send(const char *data, qint64 size)
 {
-    m_data.socket().sendAll(data, size, m_context.settings().timeoutMs, true);
+    while (size > 0) {
+        const qint64 piece = m_limit ? m_limit->piece(size) : size;
+        pay(piece);
+        m_data.socket().sendAll(data, piece, m_context.settings().timeoutMs, true);
+        data += piece;
+        size -= piece;
+    }
+}
+
+void FtpTransferChannel::pay(qint64 bytes)
+{
+    if (m_limit && !m_limit->draw(bytes, m_context.interrupt()))
+        m_data.socket().checkInterrupt(true);
 }
 
 void FtpTransferChannel::finish()

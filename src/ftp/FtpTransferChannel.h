@@ -8,6 +8,7 @@
 #include <functional>
 
 class FtpContext;
+class RateLimit;
 
 // One exchange over a data connection, the same for listings, downloads and
 // uploads: prepare the data connection, send the command, expect its
@@ -51,6 +52,10 @@ public:
     const FtpReply &reply() const { return m_reply; }
     [[noreturn]] void refuse() const;
 
+    // The data that follows draws from `limit` (nullptr: none): it moves in
+    // the limit's pieces, each paid for before more goes. Files only: a
+    // listing is never held back.
+    void limitBy(RateLimit *limit) { m_limit = limit; }
     // The data, with the time-out restarting with every piece: slow but
     // moving data is fine. Both throw RemoteStopRequest on a stop and 11113
     // when the data connection breaks; receive() gives 0 at the end.
@@ -73,6 +78,9 @@ public:
 private:
     void abortQuietly();
     void finish();
+    // Waits until the limit allows `bytes` more; throws as a wait does on
+    // a stop or a drop meanwhile.
+    void pay(qint64 bytes);
     // A 522 after an encrypted transfer: the server would not take the
     // data connection's TLS.
     [[noreturn]] void refuseEncryptedData(const FtpReply &reply) const;
@@ -80,6 +88,7 @@ private:
     FtpContext &m_context;
     FtpDataConnection m_data;
     FtpReply m_reply;
+    RateLimit *m_limit = nullptr;
     bool m_ended = false;
     bool m_cutShort = false;
 };

@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-QueueWorker::QueueWorker(std::shared_ptr<const QueueSite> site)
-    : m_site(std::move(site)), m_thread(std::make_unique<QThread>())
+QueueWorker::QueueWorker(std::shared_ptr<const QueueSite> site, RemoteRateLimits limits)
+    : m_site(std::move(site)), m_limits(std::move(limits)), m_thread(std::make_unique<QThread>())
 {
     m_thread->setObjectName(QStringLiteral("queue connection"));
     m_context = new QObject;
@@ -75,6 +75,7 @@ bool QueueWorker::connectSession(int id)
     if (!m_session) {
         m_session = RemoteSessions::make(m_site->protocol);
         m_session->setSettings(m_site->settings);
+        m_session->setRateLimits(m_limits);
         const QStringList trusted = m_site->trustedCertificates;
         m_session->setQuestion([trusted](const RemoteQuestion &question) {
             RemoteAnswer answer;

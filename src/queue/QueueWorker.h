@@ -29,7 +29,9 @@ class QueueWorker : public QObject
 {
     Q_OBJECT
 public:
-    explicit QueueWorker(std::shared_ptr<const QueueSite> site);
+    // The connection's transfers draw from `limits`, whatever the site's
+    // settings say: the queue's items share them with every other transfer.
+    QueueWorker(std::shared_ptr<const QueueSite> site, RemoteRateLimits limits);
     // Logs out and ends the thread; waits for a transfer in hand to stop.
     ~QueueWorker() override;
 
@@ -56,6 +58,7 @@ private:
 
     class Thread;
     std::shared_ptr<const QueueSite> m_site;
+    RemoteRateLimits m_limits;
     // Lives on the worker's thread; made there when first needed.
     std::unique_ptr<RemoteSession> m_session;
     std::unique_ptr<QThread> m_thread;

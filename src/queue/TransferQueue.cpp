@@ -217,7 +217,7 @@ TransferQueue::connectionFor(const std::shared_ptr<const QueueSite> &site)
                                    [](const Connection &c) { return c.itemId == 0; });
     if (idle != m_connections.end())
         m_connections.erase(idle);
-    auto worker = std::make_unique<QueueWorker>(site);
+    auto worker = std::make_unique<QueueWorker>(site, m_rateLimits);
     QueueWorker *raw = worker.get();
     connect(raw, &QueueWorker::progress, this, &TransferQueue::onProgress);
     connect(

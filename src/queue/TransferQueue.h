@@ -37,6 +37,10 @@ public:
     void setLimit(int limit);
     int limit() const { return m_limit; }
 
+    // What the connections made from now on draw from; a limit's rate
+    // changes in place, for running items too.
+    void setRateLimits(const RemoteRateLimits &limits) { m_rateLimits = limits; }
+
     // Called on the queue's thread just before an item starts; false skips
     // it (it leaves as done, untouched). Items already decided are not asked.
     using BeforeStart = std::function<bool(QueueItem &item)>;
@@ -89,6 +93,7 @@ private:
     // Connections a server turned away lower how many it is given.
     std::map<QString, int> m_serverCap;
     BeforeStart m_beforeStart;
+    RemoteRateLimits m_rateLimits;
     QTimer m_wake;
     int m_limit = 2;
     int m_nextId = 1;

@@ -1,5 +1,6 @@
 #include "remote/RemoteInterrupt.h"
 
+#include <QtGlobal>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -57,12 +58,17 @@ void RemoteInterrupt::drain()
 
 void RemoteInterrupt::waitForWake()
 {
+    waitForWake(-1);
+}
+
+void RemoteInterrupt::waitForWake(int timeoutMs)
+{
     if (m_pipe[0] < 0) {
         // No pipe: the caller looks again in a moment.
-        ::poll(nullptr, 0, 100);
+        ::poll(nullptr, 0, timeoutMs < 0 ? 100 : qMin(timeoutMs, 100));
         return;
     }
     pollfd fd{m_pipe[0], POLLIN, 0};
-    if (::poll(&fd, 1, -1) > 0)
+    if (::poll(&fd, 1, timeoutMs) > 0)
         drain();
 }

@@ -29,6 +29,8 @@ public:
     void wake();
     // Waits until a request or a wake() (for ever), then drains.
     void waitForWake();
+    // The same for at most `timeoutMs`.
+    void waitForWake(int timeoutMs);
 
 private:
     std::atomic<bool> m_stop{false};

@@ -88,6 +88,11 @@ public:
     // and is kept. Binary transfers only.
     bool VerifyTransfers() const { return m_settings.verifyTransfers; }
     void setVerifyTransfers(bool on) { m_settings.verifyTransfers = on; }
+    // The download and upload limits file transfers draw from, shared with
+    // other sessions; none by default. A change of a limit's rate applies to
+    // a transfer already running.
+    const RemoteRateLimits &RateLimits() const { return m_settings.rateLimits; }
+    void setRateLimits(const RemoteRateLimits &limits) { m_settings.rateLimits = limits; }
     // All of the above at once: a second session for the same site takes
     // the first one's.
     const RemoteSettings &settings() const { return m_settings; }

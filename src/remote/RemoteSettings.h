@@ -1,5 +1,7 @@
 #pragma once
 
+#include "remote/RateLimit.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +30,9 @@ struct RemoteSettings
     // Compare each file transferred whole with the server's hash of it,
     // where the server offers one.
     bool verifyTransfers = true;
+    // What file transfers draw from (never listings); shared with the other
+    // sessions the program runs, so that a limit holds for all together.
+    RemoteRateLimits rateLimits;
 };
 
 // Who logs in where, as OpenConnection takes it.

@@ -99,8 +99,9 @@ private:
 
 } // namespace
 
-SftpDownload::SftpDownload(SftpClient &client, SftpEventSink &sink, int requestsInFlight)
-    : m_client(client), m_sink(sink), m_depth(qMax(1, requestsInFlight))
+SftpDownload::SftpDownload(SftpClient &client, SftpEventSink &sink, int requestsInFlight,
+                           SftpPace pace)
+    : m_client(client), m_sink(sink), m_depth(qMax(1, requestsInFlight)), m_pace(pace)
 {}
 
 void SftpDownload::closeHandle(const QByteArray &handle)
@@ -210,16 +211,22 @@ void SftpDownload::run(const QByteArray &remote, const QString &shown, const QSt
         closeHandle(opened.handle);
         file.resize(qint64(plan.contiguous()));
     };
-    // Reads go out in batches: each send costs both sides a packet, its MAC
-    // and a wake-up, while the reads still in flight keep the server busy.
-    const qsizetype batch = qMax(1, m_depth / 8);
     try {
         for (;;) {
-            if (reads.empty() || m_depth - qsizetype(reads.size()) >= batch) {
-                while (qsizetype(reads.size()) < m_depth) {
-                    const std::optional<ReadPlan::Read> read = plan.nextRead(chunk);
+            // Reads go out in batches: each send costs both sides a packet,
+            // its MAC and a wake-up, while the reads still in flight keep the
+            // server busy. A limit may change meanwhile: looked at each time.
+            const quint32 piece = m_pace.piece(chunk);
+            const qsizetype depth = m_pace.inFlight(m_depth, piece);
+            const qsizetype batch = qMax<qsizetype>(1, depth / 8);
+            if (reads.empty() || depth - qsizetype(reads.size()) >= batch) {
+                while (qsizetype(reads.size()) < depth) {
+                    const std::optional<ReadPlan::Read> read = plan.nextRead(piece);
                     if (!read)
                         break;
+                    // The read that asks past the known end only confirms it.
+                    if (read->offset < end)
+                        m_pace.pay(read->length);
                     send(*read);
                 }
             }

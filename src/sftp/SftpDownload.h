@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sftp/SftpPace.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -20,7 +22,7 @@ class SftpEventSink;
 class SftpDownload
 {
 public:
-    SftpDownload(SftpClient &client, SftpEventSink &sink, int requestsInFlight);
+    SftpDownload(SftpClient &client, SftpEventSink &sink, int requestsInFlight, SftpPace pace);
 
     // `remote`: the path's bytes; `shown`: the path as the user sees it.
     void run(const QByteArray &remote, const QString &shown, const QString &local, qint64 offset);
@@ -40,4 +42,5 @@ private:
     SftpClient &m_client;
     SftpEventSink &m_sink;
     int m_depth;
+    SftpPace m_pace;
 };

@@ -653,7 +653,8 @@ void SftpEngine::download(const QString &remote, const QString &local, qint64 of
         if (local.isEmpty())
             throw invalid(local, QStringLiteral("empty local path"));
         const QString source = absolute(remote);
-        SftpDownload(m_client, m_sink, m_settings.requestsInFlight)
+        SftpDownload(m_client, m_sink, m_settings.requestsInFlight,
+                     SftpPace(m_settings.downloadLimit.get(), m_interrupt))
             .run(encode(source), source, local, offset);
     });
 }
@@ -666,7 +667,8 @@ void SftpEngine::upload(const QString &remote, const QString &local, qint64 offs
         if (local.isEmpty())
             throw invalid(local, QStringLiteral("empty local path"));
         const QString target = absolute(remote);
-        SftpUpload(m_client, m_sink, m_settings.requestsInFlight)
+        SftpUpload(m_client, m_sink, m_settings.requestsInFlight,
+                   SftpPace(m_settings.uploadLimit.get(), m_interrupt))
             .run(local, encode(target), target, offset);
     });
 }

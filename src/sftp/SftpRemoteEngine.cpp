@@ -77,6 +77,8 @@ void SftpRemoteEngine::setSettings(const RemoteSettings &settings)
     sftp.timeoutMs = m_settings.timeoutMs;
     sftp.nameEncoding = encodingOf(settings.nameEncoding);
     sftp.trustedHostKeys = settings.trustedHostKeys;
+    sftp.downloadLimit = settings.rateLimits.download;
+    sftp.uploadLimit = settings.rateLimits.upload;
     // The home Korvu keeps its own files in (HOME), where libssh would look
     // in the password database's: one user, one ~/.ssh.
     sftp.knownHostsFile = QDir::home().filePath(QStringLiteral(".ssh/known_hosts"));

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // ConnectionState, as the FTP session numbers it.
 namespace SftpState {
@@ -33,6 +34,8 @@ struct SftpLogin
     bool useAgent = true;
 };
 
+class RateLimit;
+
 // The settings of the operation in hand, copied from the session when it
 // starts.
 struct SftpSettings
@@ -53,4 +56,8 @@ struct SftpSettings
     QString ciphers;
     // Reads and writes kept in flight during a transfer.
     int requestsInFlight = 64;
+    // What file transfers draw from, shared with other sessions; null: no
+    // limit.
+    std::shared_ptr<RateLimit> downloadLimit;
+    std::shared_ptr<RateLimit> uploadLimit;
 };

@@ -80,8 +80,8 @@ private:
 
 } // namespace
 
-SftpUpload::SftpUpload(SftpClient &client, SftpEventSink &sink, int requestsInFlight)
-    : m_client(client), m_sink(sink), m_depth(qMax(1, requestsInFlight))
+SftpUpload::SftpUpload(SftpClient &client, SftpEventSink &sink, int requestsInFlight, SftpPace pace)
+    : m_client(client), m_sink(sink), m_depth(qMax(1, requestsInFlight)), m_pace(pace)
 {}
 
 void SftpUpload::closeHandle(const QByteArray &handle)
@@ -170,12 +170,15 @@ void SftpUpload::run(const QString &local, const QByteArray &remote, const QStri
     qint64 position = offset;
     try {
         while (position < size || !writes.empty()) {
-            while (qint64(writes.size()) < depth && position < size) {
+            const qint64 piece = m_pace.piece(quint32(chunk));
+            while (qint64(writes.size()) < m_pace.inFlight(depth, quint32(piece)) &&
+                   position < size) {
+                m_pace.pay(qMin(piece, size - position));
                 const quint32 id = m_client.nextId();
                 SftpRequest request(SftpPacketType::Write, id, handle.size() + chunk + 16,
                                     buffers.take());
                 request.string(handle).u64(quint64(position));
-                const qint64 length = request.stringFrom(file, qMin(chunk, size - position));
+                const qint64 length = request.stringFrom(file, qMin(piece, size - position));
                 if (length <= 0)
                     throw localError(file);
                 QByteArray bytes = request.take();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sftp/SftpPace.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,7 +20,7 @@ class SftpEventSink;
 class SftpUpload
 {
 public:
-    SftpUpload(SftpClient &client, SftpEventSink &sink, int requestsInFlight);
+    SftpUpload(SftpClient &client, SftpEventSink &sink, int requestsInFlight, SftpPace pace);
 
     // `remote`: the path's bytes; `shown`: the path as the user sees it.
     void run(const QString &local, const QByteArray &remote, const QString &shown, qint64 offset);
@@ -32,4 +34,5 @@ private:
     SftpClient &m_client;
     SftpEventSink &m_sink;
     int m_depth;
+    SftpPace m_pace;
 };

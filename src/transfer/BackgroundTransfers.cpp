@@ -10,6 +10,7 @@
 #include "platform/SessionLog.h"
 #include "queue/QueueModel.h"
 #include "queue/QueueStore.h"
+#include "remote/RateLimit.h"
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteSession.h"
 #include "transfer/ConflictDialog.h"
@@ -47,8 +48,12 @@ BackgroundTransfers::BackgroundTransfers(TransferContext &context, SettingsStore
     connect(&transferQueue, &TransferQueue::itemAdded, this, &BackgroundTransfers::showWhenBusy);
     connect(&transferQueue, &TransferQueue::itemRemoved, this, &BackgroundTransfers::showWhenBusy);
 
-    // The queue's connections trust what the user trusted for this one.
+    // One download and one upload limit for every transfer of the program.
     RemoteSession &session = tc.window.session;
+    rateLimits = {std::make_shared<RateLimit>(), std::make_shared<RateLimit>()};
+    session.setRateLimits(rateLimits);
+    transferQueue.setRateLimits(rateLimits);
+    // The queue's connections trust what the user trusted for this one.
     session.setQuestion([this, asked = session.question()](const RemoteQuestion &question) {
         RemoteAnswer answer = asked ? asked(question) : RemoteAnswer{};
         const auto *certificate = std::get_if<RemoteCertificate>(&question);
@@ -112,6 +117,8 @@ void BackgroundTransfers::readOptions()
     const QueueOptions options = QueueOptions::read(settings);
     background = options.background;
     transferQueue.setLimit(options.parallel);
+    rateLimits.download->setRate(qint64(options.downloadLimit) * 1024);
+    rateLimits.upload->setRate(qint64(options.uploadLimit) * 1024);
 }
 
 std::shared_ptr<const QueueSite> BackgroundTransfers::currentSite()

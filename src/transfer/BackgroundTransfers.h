@@ -31,7 +31,9 @@ public:
                         QObject *parent = nullptr);
     ~BackgroundTransfers() override;
 
-    // Reads the options again: whether commands come here, how many at once.
+    // Reads the options again: whether commands come here, how many at once,
+    // and the speed limits, which the browsing session's own transfers
+    // share with the queue's and which apply to running transfers too.
     void readOptions();
     bool enabled() const { return background; }
 
@@ -83,6 +85,7 @@ private:
     TransferQueue transferQueue;
     QueueModel *model;
     std::shared_ptr<const QueueSite> site;
+    RemoteRateLimits rateLimits;
     QStringList acceptedCertificates;
     std::map<int, StandingAnswer> standing;
     int nextBatch = 1;
