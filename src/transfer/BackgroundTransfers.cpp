@@ -220,14 +220,12 @@ bool BackgroundTransfers::beforeStart(QueueItem &item)
         asked.remoteSize = item.folder ? 0 : (item.upload ? item.targetSize : item.size);
         ConflictDialog dialog(asked, tc.window.globals.gRestartSupported, tc.window.window);
         HelpLauncher::setTopic(&dialog, QStringLiteral("transfer.html"));
+        dialog.withoutRename();
         dialog.exec();
         const ConflictAnswer chosen = dialog.answer();
-        // A rename needs the browsing session or the pane while other
-        // commands may hold them: the item is skipped instead.
-        answer.cancelled =
-            chosen.choice == ConflictAnswer::Cancel || chosen.choice == ConflictAnswer::Rename;
+        answer.cancelled = chosen.choice == ConflictAnswer::Cancel;
         answer.overwrite = chosen.choice == ConflictAnswer::Overwrite;
-        if (chosen.applyAll && chosen.choice != ConflictAnswer::Rename)
+        if (chosen.applyAll)
             standing[item.batch] = answer;
     }
     if (answer.cancelled)

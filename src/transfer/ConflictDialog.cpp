@@ -84,3 +84,8 @@ void ConflictDialog::choose(ConflictAnswer::Choice choice)
     else
         accept();
 }
+
+void ConflictDialog::withoutRename()
+{
+    cmdRename->setEnabled(false);
+}

@@ -24,6 +24,10 @@ public:
     ConflictDialog(const TransferItem &item, bool restartSupported, QWidget *parent = nullptr);
 
     ConflictAnswer answer() const { return chosen; }
+    // 更名 cannot be offered where the old file cannot be renamed first
+    // (the background queue: the panes and the browsing session belong to
+    // the user meanwhile).
+    void withoutRename();
 
 private:
     void Form_Load(const TransferItem &item, bool restartSupported);

@@ -38,6 +38,9 @@ public:
             if (!dialog || dialog->objectName() != QLatin1String("frmTransfer"))
                 return;
             ++asked;
+            // Renaming the old file first is not offered in the background.
+            renameOffered |=
+                dialog->findChild<QPushButton *>(QStringLiteral("cmdRename"))->isEnabled();
             if (this->all)
                 dialog->findChild<QCheckBox *>(QStringLiteral("chkSelectedAll"))->click();
             dialog->findChild<QPushButton *>(this->button)->click();
@@ -45,6 +48,7 @@ public:
         poll.start(5);
     }
     int asked = 0;
+    bool renameOffered = false;
 
 private:
     QString button;
@@ -160,6 +164,7 @@ void TestBackground::commands()
     QTRY_COMPARE_WITH_TIMEOUT(w.ui().lvwQueue->model()->rowCount(), 0, 30000);
     QVERIFY(w.ui().lvwQueue->isHidden());
     QCOMPARE(dialogs.asked, asked);
+    QVERIFY(!dialogs.renameOffered);
     QCOMPARE(recordRows(w), rows);
     for (const QString &name : names)
         QCOMPARE(TestFiles::read(to + '/' + name),
