@@ -3,25 +3,10 @@
 #include "remote/RemoteCodes.h"
 #include "remote/RemoteTexts.h"
 
-#include <QFontDatabase>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
-
-QLabel *field(const char *name, const QString &text, bool fixedPitch = false)
-{
-    auto *label = new QLabel(text);
-    label->setObjectName(QLatin1String(name));
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setWordWrap(true);
-    if (fixedPitch)
-        label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    return label;
-}
 
 QString dateText(const QDateTime &when)
 {
@@ -33,7 +18,7 @@ QString dateText(const QDateTime &when)
 
 CertificateDialog::CertificateDialog(const RemoteCertificate &certificate,
                                      const QString &remembered, QWidget *parent)
-    : QDialog(parent), trust(RemoteTrust::Refuse)
+    : TrustDialog(parent)
 {
     setObjectName(QStringLiteral("frmCertificate"));
     setWindowTitle(QStringLiteral("服务器证书"));
@@ -49,10 +34,6 @@ CertificateDialog::CertificateDialog(const RemoteCertificate &certificate,
                 : QStringLiteral("无法验证服务器 %1 的证书。请核对下面的指纹，"
                                  "确认这正是您要连接的服务器，再决定是否信任它。")
                       .arg(server);
-    auto *lblHeadline = field("lblHeadline", headline);
-    if (changed)
-        lblHeadline->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
-
     auto *details = new QFormLayout;
     details->addRow(QStringLiteral("原因:"),
                     field("lblProblem", RemoteTexts::problem(certificate)));
@@ -68,43 +49,7 @@ CertificateDialog::CertificateDialog(const RemoteCertificate &certificate,
         details->addRow(QStringLiteral("先前信任的指纹:"),
                         field("lblRemembered", remembered, true));
 
-    const auto button = [this](const char *name, const QString &text, int answer) {
-        auto *b = new QPushButton(text);
-        b->setObjectName(QLatin1String(name));
-        connect(b, &QPushButton::clicked, this, [this, answer] { choose(answer); });
-        return b;
-    };
-    QPushButton *cmdTrustOnce =
-        button("cmdTrustOnce", QStringLiteral("信任一次(&O)"), RemoteTrust::Once);
-    QPushButton *cmdTrustAlways =
-        button("cmdTrustAlways", QStringLiteral("始终信任(&A)"), RemoteTrust::Always);
-    QPushButton *cmdRefuse = button("cmdRefuse", QStringLiteral("拒绝(&R)"), RemoteTrust::Refuse);
-    // Enter must not trust by accident.
-    cmdTrustOnce->setAutoDefault(false);
-    cmdTrustAlways->setAutoDefault(false);
-    cmdRefuse->setDefault(true);
-    cmdRefuse->setFocus();
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdTrustOnce);
-    buttons->addWidget(cmdTrustAlways);
-    buttons->addWidget(cmdRefuse);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblHeadline);
-    layout->addLayout(details);
-    // Room the texts do not need goes below them, not between them.
-    layout->addStretch(1);
-    layout->addLayout(buttons);
-    setMinimumWidth(560);
-}
-
-void CertificateDialog::choose(int answer)
-{
-    trust = answer;
-    if (answer == RemoteTrust::Refuse)
-        reject();
-    else
-        accept();
+    assemble(headline, changed, details,
+             {trustButton("cmdTrustOnce", QStringLiteral("信任一次(&O)"), RemoteTrust::Once),
+              trustButton("cmdTrustAlways", QStringLiteral("始终信任(&A)"), RemoteTrust::Always)});
 }

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "connection/TrustDialog.h"
 #include "remote/RemoteQuestion.h"
-
-#include <QDialog>
 
 // "服务器证书" (object name frmCertificate): whether to trust a server
 // certificate that the system could not verify. It shows the server, why
@@ -13,18 +12,11 @@
 //
 // The answer is an RemoteTrust: 信任一次 (once), 始终信任 (always) or 拒绝
 // (refuse), which is also what Escape and the close box give.
-class CertificateDialog : public QDialog
+class CertificateDialog : public TrustDialog
 {
     Q_OBJECT
 
 public:
     CertificateDialog(const RemoteCertificate &certificate, const QString &remembered,
                       QWidget *parent = nullptr);
-
-    int answer() const { return trust; }
-
-private:
-    void choose(int answer);
-
-    int trust;
 };

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "connection/TrustDialog.h"
 #include "remote/RemoteQuestion.h"
-
-#include <QDialog>
 
 // "服务器主机密钥" (object name frmHostKey): whether to trust an SSH server's
 // host key that neither ~/.ssh/known_hosts nor the user's earlier answers
@@ -14,18 +13,11 @@
 // dialog says so as plainly as OpenSSH does, shows both fingerprints, and
 // offers only 拒绝 and an explicit 替换已知密钥 (always: the new key replaces
 // the old one). Escape and the close box refuse.
-class HostKeyDialog : public QDialog
+class HostKeyDialog : public TrustDialog
 {
     Q_OBJECT
 
 public:
     // `changed`: the fingerprint known for the server, when the key differs.
     HostKeyDialog(const RemoteHostKey &key, const QString &changed, QWidget *parent = nullptr);
-
-    int answer() const { return trust; } // RemoteTrust
-
-private:
-    void choose(int answer);
-
-    int trust;
 };
