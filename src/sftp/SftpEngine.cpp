@@ -645,14 +645,20 @@ void SftpEngine::chmod(const QString &path, int permissions)
     });
 }
 
+// The server's path of a file to move, once both ends are known to be usable.
+QString SftpEngine::transferPath(const QString &remote, const QString &local) const
+{
+    requireConnected();
+    checkPath(remote);
+    if (local.isEmpty())
+        throw invalid(local, QStringLiteral("empty local path"));
+    return absolute(remote);
+}
+
 void SftpEngine::download(const QString &remote, const QString &local, qint64 offset)
 {
     guarded([&] {
-        requireConnected();
-        checkPath(remote);
-        if (local.isEmpty())
-            throw invalid(local, QStringLiteral("empty local path"));
-        const QString source = absolute(remote);
+        const QString source = transferPath(remote, local);
         SftpDownload(m_client, m_sink, m_settings.requestsInFlight,
                      SftpPace(m_settings.downloadLimit.get(), m_interrupt))
             .run(encode(source), source, local, offset);
@@ -662,11 +668,7 @@ void SftpEngine::download(const QString &remote, const QString &local, qint64 of
 void SftpEngine::upload(const QString &remote, const QString &local, qint64 offset)
 {
     guarded([&] {
-        requireConnected();
-        checkPath(remote);
-        if (local.isEmpty())
-            throw invalid(local, QStringLiteral("empty local path"));
-        const QString target = absolute(remote);
+        const QString target = transferPath(remote, local);
         SftpUpload(m_client, m_sink, m_settings.requestsInFlight,
                    SftpPace(m_settings.uploadLimit.get(), m_interrupt))
             .run(local, encode(target), target, offset);

@@ -106,6 +106,7 @@ private:
     void readConnectionInfo();
     void startDirectory();
     QString absolute(const QString &path) const;
+    QString transferPath(const QString &remote, const QString &local) const;
     QByteArray encode(const QString &path);
     void decideEncodingFor(const QString &path);
     QVector<SftpNameItem> readFolder(const QByteArray &raw, const QString &shown);
