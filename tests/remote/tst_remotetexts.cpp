@@ -29,13 +29,6 @@ private Q_SLOTS:
                           {RemoteText(RemoteMessage::HostAndPort, {QStringLiteral("::1"), 21}),
                            RemoteMessage::ConnectionRefused})
             << QStringLiteral("无法连接到服务器 ::1 端口 21：连接被拒绝");
-        QTest::newRow("TLS words the program knows")
-            << RemoteText(RemoteMessage::WithReason,
-                          {RemoteMessage::TlsHandshakeFailed,
-                           RemoteText(RemoteMessage::TlsLibrary,
-                                      {QStringLiteral("wrong version number")})})
-            << QStringLiteral("TLS 握手失败：对方说的不是 TLS，或是不受支持的 TLS 版本（wrong "
-                              "version number）");
         QTest::newRow("TLS words it does not")
             << RemoteText(RemoteMessage::TlsLibrary, {QStringLiteral("bad thing")})
             << QStringLiteral("TLS 协议错误（bad thing）");
