@@ -151,10 +151,13 @@ echo "\$1" >>"$work/opened"
 OPEN
 chmod +x "$work/bin/xdg-open"
 # xvfb-run -a takes the first free display from -n on; a start of its own
-# keeps it from racing another xvfb-run for the same one.
+# keeps it from racing another xvfb-run for the same one. -noreset: by
+# default the X server starts over when its last client leaves, and a
+# program started in that moment finds no display (the link check below
+# starts Korvu right after the first one was stopped).
 PATH=$work/bin:$PATH HOME=$work/home XDG_DATA_HOME=$work/home/.local/share \
   XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -n $((100 + RANDOM % 800)) -s '-screen 0 1280x800x24' \
+  xvfb-run -a -n $((100 + RANDOM % 800)) -s '-screen 0 1280x800x24 -noreset' \
   bash "$0" --under-x "$work" || failures=$((failures + 1))
 
 if [ "$failures" -gt 0 ]; then
