@@ -8,18 +8,41 @@
 #include "remote/RemoteNameCodec.h"
 #include "remote/RemoteNameEvidence.h"
 
-#include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace {
 
-// The first CR or LF at or after `from`, or -1.
-qsizetype lineBreak(QByteArrayView data, qsizetype from)
+// The line ends of one block of data: CR, LF, or both. memchr tests many
+// bytes at a time where a test per byte costs a listing of 100 000 entries
+// more than anything else it does; the next LF is remembered, so that a
+// listing with CRs alone (old Macintosh servers) is still read once.
+class LineBreaks
 {
-    const char *const end = data.data() + data.size();
-    const char *const found =
-        std::find_if(data.data() + from, end, [](char c) { return c == '\n' || c == '\r'; });
-    return found == end ? -1 : found - data.data();
-}
+public:
+    explicit LineBreaks(QByteArrayView data) : m_data(data) {}
+
+    // The first CR or LF at or after `from`, or -1.
+    qsizetype next(qsizetype from)
+    {
+        if (m_lf != NoneLeft && m_lf < from)
+            m_lf = find('\n', from, m_data.size());
+        const qsizetype cr = find('\r', from, m_lf == NoneLeft ? m_data.size() : m_lf);
+        return cr != NoneLeft ? cr : m_lf;
+    }
+
+private:
+    static constexpr qsizetype NoneLeft = -1;
+
+    qsizetype find(char c, qsizetype from, qsizetype to) const
+    {
+        const void *const hit = std::memchr(m_data.data() + from, c, std::size_t(to - from));
+        return hit ? static_cast<const char *>(hit) - m_data.data() : NoneLeft;
+    }
+
+    QByteArrayView m_data;
+    qsizetype m_lf = NoneLeft - 1; // not looked for yet
+};
 
 RemoteEntryKind kindOf(char type)
 {
@@ -71,11 +94,12 @@ bool FtpListingParser::feed(QByteArrayView data)
         m_overLimit = true;
         return false;
     }
+    LineBreaks breaks(data);
     qsizetype pos = 0;
     while (pos < data.size()) {
         // CR LF, LF, a lone CR (old Macintosh servers), CR CR LF: each ends
         // a line, and the empty lines between two of them are passed over.
-        const qsizetype end = lineBreak(data, pos);
+        const qsizetype end = breaks.next(pos);
         if (end < 0) {
             const QByteArrayView rest = data.sliced(pos);
             if (!m_discardingLine && m_carry.size() + rest.size() > MaxLineLength) {

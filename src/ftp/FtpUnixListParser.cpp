@@ -4,6 +4,8 @@
 
 #include <QDate>
 
+#include <algorithm>
+
 namespace {
 
 // The fields before the name; the date always ends among the first twelve.
@@ -12,8 +14,10 @@ constexpr int MaxTokens = 12;
 struct Tokens
 {
     QByteArrayView line;
-    qsizetype begin[MaxTokens] = {};
-    qsizetype end[MaxTokens] = {};
+    // Only the first `count` are set: left unset, the arrays cost a line
+    // nothing before its fields are found.
+    qsizetype begin[MaxTokens];
+    qsizetype end[MaxTokens];
     int count = 0;
 
     QByteArrayView at(int i) const { return line.sliced(begin[i], end[i] - begin[i]); }
@@ -44,14 +48,31 @@ int permissionDigit(char r, char w, char x)
     return (r == 'r' ? 4 : 0) + (w == 'w' ? 2 : 0) + (x == 'x' || x == 's' || x == 't' ? 1 : 0);
 }
 
+bool isPermissionLetter(char c)
+{
+    switch (c) {
+    case 'r':
+    case 'w':
+    case 'x':
+    case 's':
+    case 'S':
+    case 't':
+    case 'T':
+    case 'l':
+    case 'L':
+    case '-':
+        return true;
+    default:
+        return false;
+    }
+}
+
 // "rwxr-xr-x" (the nine letters after the type) as 755; setuid, setgid and
 // sticky bits become a leading 4, 2, 1 (rwsr-xr-x is 4755).
 bool readPermissions(QByteArrayView bits, int &permissions)
 {
-    static const QByteArrayView allowed = "rwxsStTlL-";
-    for (char c : bits)
-        if (!allowed.contains(c))
-            return false;
+    if (!std::all_of(bits.begin(), bits.end(), isPermissionLetter))
+        return false;
     const int special =
         ((bits[2] == 's' || bits[2] == 'S') ? 4 : 0) +
         ((bits[5] == 's' || bits[5] == 'S' || bits[5] == 'l' || bits[5] == 'L') ? 2 : 0) +
@@ -155,14 +176,41 @@ bool readSize(QByteArrayView token, char kind, qint64 &size)
     return readGrouped(digits, size);
 }
 
+// The day after `today` (year 0 when today is no date). Worked out once
+// per day asked for: every line of recent files asks.
+FtpListDate dayAfter(const FtpListDate &today)
+{
+    thread_local FtpListDate cachedFor;
+    thread_local FtpListDate cached;
+    if (today.year != cachedFor.year || today.month != cachedFor.month ||
+        today.day != cachedFor.day) {
+        cachedFor = today;
+        cached = FtpListDate();
+        const QDate todayDate(today.year, today.month, today.day);
+        if (todayDate.isValid()) {
+            const QDate tomorrow = todayDate.addDays(1);
+            cached.year = tomorrow.year();
+            cached.month = tomorrow.month();
+            cached.day = tomorrow.day();
+        }
+    }
+    return cached;
+}
+
 // ls prints the time instead of the year for recent files: the last such
 // date that is not in the future (a day's grace for time zones).
 void guessYear(FtpListDate &date, const FtpListDate &today)
 {
     date.year = today.year;
-    const QDate todayDate(today.year, today.month, today.day);
-    const QDate candidate(date.year, date.month, date.day);
-    if (todayDate.isValid() && (!candidate.isValid() || candidate > todayDate.addDays(1)))
+    const FtpListDate tomorrow = dayAfter(today);
+    if (tomorrow.year == 0)
+        return;
+    // Tomorrow in the next year (today is 31 December): no day of this year
+    // lies beyond it.
+    const bool future = tomorrow.year == date.year &&
+                        (date.month > tomorrow.month ||
+                         (date.month == tomorrow.month && date.day > tomorrow.day));
+    if (future || !QDate::isValid(date.year, date.month, date.day))
         date.year -= 1;
 }
 
@@ -261,15 +309,17 @@ bool FtpUnixListParser::parse(QByteArrayView line, const FtpListDate &today, Ftp
     out = FtpListLine();
     Tokens tokens;
     tokens.line = line;
-    for (qsizetype pos = 0; pos < line.size() && tokens.count < MaxTokens;) {
-        while (pos < line.size() && isBlank(line[pos]))
-            ++pos;
-        if (pos == line.size())
+    const char *const start = line.data();
+    const char *const stop = start + line.size();
+    for (const char *p = start; tokens.count < MaxTokens;) {
+        while (p != stop && isBlank(*p))
+            ++p;
+        if (p == stop)
             break;
-        tokens.begin[tokens.count] = pos;
-        while (pos < line.size() && !isBlank(line[pos]))
-            ++pos;
-        tokens.end[tokens.count++] = pos;
+        tokens.begin[tokens.count] = p - start;
+        while (p != stop && !isBlank(*p))
+            ++p;
+        tokens.end[tokens.count++] = p - start;
     }
     if (isTotalLine(tokens)) {
         out.skip = true;

@@ -361,6 +361,10 @@ void TestFtpParsers::guessesTheYearOfRecentUnixDates_data()
         << QByteArray("Dec 10 10:00") << 2026 << 12 << 8 << "2025-12-10 10:00";
     QTest::newRow("29 February") << QByteArray("Feb 29 10:00") << 2025 << 3 << 1
                                  << "2024-02-29 10:00";
+    QTest::newRow("31 December: tomorrow is next year")
+        << QByteArray("Dec 31 23:00") << 2026 << 12 << 31 << "2026-12-31 23:00";
+    QTest::newRow("31 December: 1 January was this year")
+        << QByteArray("Jan 01 10:00") << 2026 << 12 << 31 << "2026-01-01 10:00";
 }
 
 void TestFtpParsers::guessesTheYearOfRecentUnixDates()
