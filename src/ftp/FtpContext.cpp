@@ -225,10 +225,12 @@ void FtpContext::useTransferType()
 
 RemoteListing FtpContext::list(const QByteArray &raw, FtpListingReader::Use use)
 {
+    m_entriesShown = 0;
     return FtpListingReader(*this).read(raw, use);
 }
 
 void FtpContext::showEntries(const QVector<RemoteEntry> &entries)
 {
+    m_entriesShown += entries.size();
     m_sink.entriesRead(entries);
 }

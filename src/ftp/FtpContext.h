@@ -123,6 +123,8 @@ public:
                        FtpListingReader::Use use = FtpListingReader::Use::Quiet);
     // Hands entries of a listing to the caller as they come.
     void showEntries(const QVector<RemoteEntry> &entries);
+    // How many the last list() handed over so.
+    qsizetype entriesShown() const { return m_entriesShown; }
 
 private:
     void decideEncodingFor(const QString &path);
@@ -133,6 +135,7 @@ private:
     FtpControlConnection m_control;
     FtpFeatures m_features;
     RemoteNameCodec m_codec;
+    qsizetype m_entriesShown = 0;
     FtpTlsContext m_tls;
     bool m_dataProtected = false;
     RemoteDigest *m_transferTap = nullptr;

@@ -315,10 +315,10 @@ RemoteListing FtpEngine::list(const QString &path)
         checkName(path);
         listing = m_context.list(path.isEmpty() ? QByteArray() : m_context.encode(path),
                                  FtpListingReader::Use::Shown);
-        RemoteActivity read =
-            RemoteActivity::note(RemoteActivityKind::ListingRead,
-                                 RemoteText(RemoteMessage::ListingRead, {listing.entries.size()}));
-        read.count = listing.entries.size();
+        const qsizetype count = m_context.entriesShown() + listing.entries.size();
+        RemoteActivity read = RemoteActivity::note(
+            RemoteActivityKind::ListingRead, RemoteText(RemoteMessage::ListingRead, {count}));
+        read.count = count;
         read.format = listing.format;
         m_context.report(read);
     });

@@ -9,6 +9,7 @@
 #include "remote/RemoteNameEvidence.h"
 
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -200,9 +201,9 @@ bool FtpListingParser::readLine(QByteArrayView line)
     } else {
         return false;
     }
-    if (parsed.skip)
+    if (parsed.skip || (m_skipDots && (parsed.name == "." || parsed.name == "..")))
         return true;
-    if (m_listing.entries.size() >= m_maxEntries) {
+    if (m_entryCount >= m_maxEntries) {
         m_overLimit = true;
         return true;
     }
@@ -223,6 +224,7 @@ bool FtpListingParser::readLine(QByteArrayView line)
     entry.time = parsed.date.time();
     entry.timeOfDay = parsed.date.hour >= 0;
     m_listing.entries.append(std::move(entry));
+    ++m_entryCount;
     if (!parsed.unique.isEmpty()) {
         m_listing.identities.resize(m_listing.entries.size());
         m_listing.identities.back() = parsed.unique.toByteArray();
@@ -232,17 +234,30 @@ bool FtpListingParser::readLine(QByteArrayView line)
 
 qsizetype FtpListingParser::newEntryCount() const
 {
-    const qsizetype decoded =
-        m_undecoded.isEmpty() ? m_listing.entries.size() : m_undecoded.first();
-    return decoded - m_handedOut;
+    return m_undecoded.isEmpty() ? m_listing.entries.size() : m_undecoded.first();
 }
 
 QVector<RemoteEntry> FtpListingParser::takeNewEntries()
 {
+    QVector<RemoteEntry> &entries = m_listing.entries;
     const qsizetype count = newEntryCount();
-    QVector<RemoteEntry> entries = m_listing.entries.mid(m_handedOut, count);
-    m_handedOut += count;
-    return entries;
+    if (count == entries.size()) {
+        QVector<RemoteEntry> taken = std::exchange(entries, {});
+        // The next batch is about as long: grown once, not step by step.
+        entries.reserve(taken.size());
+        m_listing.identities.clear();
+        return taken;
+    }
+    // Names wait for the encoding behind these: the batch leaves the front,
+    // and the places of those waiting move with it.
+    QVector<RemoteEntry> taken(std::make_move_iterator(entries.begin()),
+                               std::make_move_iterator(entries.begin() + count));
+    entries.remove(0, count);
+    QVector<QByteArray> &identities = m_listing.identities;
+    identities.remove(0, qMin(count, identities.size()));
+    for (qsizetype &index : m_undecoded)
+        index -= count;
+    return taken;
 }
 
 RemoteListing FtpListingParser::takeListing()

@@ -38,6 +38,10 @@ public:
     FtpListingParser(Source source, RemoteNameCodec &codec, const FtpListDate &today,
                      qsizetype maxEntries = MaxEntries, qint64 maxBytes = MaxBytes);
 
+    // "." and ".." are passed over: "LIST -a" brings them, the directory
+    // does not hold them.
+    void skipDots() { m_skipDots = true; }
+
     // False once a limit is passed; the rest is then ignored.
     bool feed(QByteArrayView data);
     // Reads a last line that had no line end, and decodes the names that
@@ -46,11 +50,15 @@ public:
 
     // The entries read since the last call, in order, up to the first whose
     // name waits for the encoding (after finish(): all of them), and how
-    // many that would be.
+    // many that would be. They leave the parser (a listing of 100 000
+    // entries is not kept twice): takeListing() has the others only.
     QVector<RemoteEntry> takeNewEntries();
     qsizetype newEntryCount() const;
-    // After finish(); its identities are the MLSD "unique" fact of each
-    // entry (same order), or none when the server gave none.
+    // Every entry read, taken or not.
+    qsizetype entryCount() const { return m_entryCount; }
+    // After finish(): the entries takeNewEntries() did not take. Its
+    // identities are the MLSD "unique" fact of each entry (same order), or
+    // none when the server gave none.
     RemoteListing takeListing();
     // The first unreadable lines (at most MaxSamples, each cut to
     // SampleLength bytes), as the server sent them.
@@ -68,14 +76,15 @@ private:
     FtpListDate m_today;
     qsizetype m_maxEntries;
     qint64 m_maxBytes;
-    RemoteListing m_listing;
-    qsizetype m_handedOut = 0; // entries takeNewEntries() gave
+    RemoteListing m_listing; // its entries: those not taken yet
+    qsizetype m_entryCount = 0;
     RemoteNameEvidence m_evidence;
-    QVector<qsizetype> m_undecoded; // entries whose names wait for the encoding
+    QVector<qsizetype> m_undecoded; // places in m_listing of names waiting for the encoding
     QByteArray m_carry;
     QByteArray m_heldName; // a VMS name whose entry goes on in the next line
     QByteArrayList m_samples;
     bool m_discardingLine = false;
+    bool m_skipDots = false;
     bool m_overLimit = false;
     qint64 m_bytes = 0;
     qsizetype m_lines = 0;

@@ -21,28 +21,6 @@ FtpListDate today()
     return result;
 }
 
-// "." and ".." come with "LIST -a", not from the directory. Taken out in
-// place: a listing of 100 000 entries is not copied for two of them.
-void removeDots(RemoteListing &listing)
-{
-    QVector<RemoteEntry> &entries = listing.entries;
-    QVector<QByteArray> &identities = listing.identities;
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries.at(i).rawName == "." || entries.at(i).rawName == "..")
-            continue;
-        if (kept != i) {
-            entries[kept] = std::move(entries[i]);
-            if (!identities.isEmpty())
-                identities[kept] = std::move(identities[i]);
-        }
-        ++kept;
-    }
-    entries.resize(kept);
-    if (!identities.isEmpty())
-        identities.resize(kept);
-}
-
 // Entries handed to the caller at a time while a listing comes in: enough
 // that the caller's thread wakes a few dozen times for 100 000 entries.
 constexpr qsizetype ShownAtOnce = 2048;
@@ -54,6 +32,8 @@ struct FtpListingReader::Attempt
     bool refused = false;
     FtpReply reply;
     RemoteListing listing;
+    // Entries read, those already shown included.
+    qsizetype entries = 0;
 };
 
 FtpListingReader::FtpListingReader(FtpContext &context) : m_context(context) {}
@@ -96,6 +76,8 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
     FtpListingParser parser(command == Command::Mlsd ? FtpListingParser::Source::Mlsd
                                                      : FtpListingParser::Source::List,
                             m_context.codec(), today());
+    if (command == Command::ListAll)
+        parser.skipDots();
     QByteArray buffer(256 * 1024, Qt::Uninitialized);
     channel.run(
         [&] {
@@ -129,16 +111,14 @@ FtpListingReader::Attempt FtpListingReader::attempt(Command command, const QByte
     if (use == Use::Shown && parser.newEntryCount() > 0)
         m_context.showEntries(parser.takeNewEntries());
     reportUnreadable(parser);
+    result.entries = parser.entryCount();
     result.listing = parser.takeListing();
     if (use != Use::Walk)
         result.listing.identities.clear();
-    // "." and ".." come with the option, not from the directory; without
-    // them an empty directory reads as one that listed nothing.
-    if (command == Command::ListAll) {
-        removeDots(result.listing);
-        if (result.listing.entries.isEmpty())
-            result.listing = empty(Command::List);
-    }
+    // Without "." and ".." an empty directory listed with the option reads
+    // as one that listed nothing.
+    if (command == Command::ListAll && result.entries == 0)
+        result.listing = empty(Command::List);
     return result;
 }
 
@@ -177,7 +157,7 @@ RemoteListing FtpListingReader::read(const QByteArray &raw, Use use)
     if (features.listAll != FtpFeatures::Support::Refused) {
         const Attempt all = attempt(Command::ListAll, raw, use);
         if (!all.refused &&
-            (!all.listing.entries.isEmpty() || features.listAll == FtpFeatures::Support::Works)) {
+            (all.entries > 0 || features.listAll == FtpFeatures::Support::Works)) {
             features.listAll = FtpFeatures::Support::Works;
             return all.listing;
         }
@@ -189,7 +169,7 @@ RemoteListing FtpListingReader::read(const QByteArray &raw, Use use)
         // takes "-a" for a name: plain LIST tells.
         const Attempt plain = attempt(Command::List, raw, use);
         if (!plain.refused) {
-            if (all.refused || !plain.listing.entries.isEmpty())
+            if (all.refused || plain.entries > 0)
                 features.listAll = FtpFeatures::Support::Refused;
             return plain.listing;
         }

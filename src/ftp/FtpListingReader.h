@@ -31,7 +31,8 @@ public:
     {
         Quiet, // looked at inside an operation
         Walk,  // a tree walk's: with the MLSD unique facts as identities
-        Shown, // ListDirectory's: the entries go to the caller as they come
+        Shown, // ListDirectory's: the entries go to the caller as they come,
+               // and the listing read() gives holds only those that were not
     };
 
     // `raw` empty: the current directory.

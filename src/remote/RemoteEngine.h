@@ -45,6 +45,7 @@ public:
     virtual void dropNow() = 0;
     virtual void changeDirectory(const QString &path) = 0;
     virtual void parentDirectory() = 0;
+    // Without the entries handed over while it came (RemoteEventSink).
     virtual RemoteListing list(const QString &path) = 0;
     // Reports the outcome as MakeDirectoryResult, made or not.
     virtual void makeDirectory(const QString &path) = 0;

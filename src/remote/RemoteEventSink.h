@@ -15,7 +15,8 @@ public:
     // Entries of the listing ListDirectory reads, as they come, in order:
     // the caller may show them before the listing is whole. Every entry of
     // the listing comes this way, or none does (the session then hands over
-    // the whole listing at its end).
+    // the whole listing at its end). Those that come so are the session's
+    // to keep: the engine's listing at the end no longer holds them.
     virtual void entriesRead(const QVector<RemoteEntry> &entries) = 0;
     // RemoteState; `encrypted`: the connection is encrypted, data
     // connections included.

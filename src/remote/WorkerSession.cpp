@@ -15,6 +15,7 @@
 #include <QThread>
 #include <QTimer>
 #include <deque>
+#include <utility>
 
 namespace {
 
@@ -262,6 +263,10 @@ void WorkerSession::deliverEvents()
         case Bridge::Message::Kind::Entries:
             m_entriesShown = true;
             Q_EMIT EntriesRead(message->entries);
+            if (!*alive)
+                return;
+            // Moved into the listing, unless a receiver kept the batch.
+            m_shownEntries.append(std::move(message->entries));
             break;
         case Bridge::Message::Kind::State:
             if (message->generation == m_generation) {
@@ -447,11 +452,18 @@ void WorkerSession::ListDirectory(const QString &path)
 {
     RemoteListing listing;
     m_entriesShown = false;
+    m_shownEntries.clear();
     try {
         run([&](RemoteEngine &engine) { listing = engine.list(path); });
     } catch (const RemoteError &) {
         m_listing = RemoteListing();
+        m_shownEntries.clear();
         throw;
+    }
+    // What came as it was read, then what the engine kept.
+    if (!m_shownEntries.isEmpty()) {
+        m_shownEntries.append(std::move(listing.entries));
+        listing.entries = std::exchange(m_shownEntries, {});
     }
     m_listing = std::move(listing);
     // An engine that does not hand its entries over as they come.

@@ -103,8 +103,10 @@ private:
     QTimer *m_collect;
 
     bool m_encrypted = false;
-    // The listing in hand has handed entries over as they came.
+    // The listing in hand has handed entries over as they came, and those
+    // it handed over.
     bool m_entriesShown = false;
+    QVector<RemoteEntry> m_shownEntries;
     bool m_busy = false;
     bool m_stopAsked = false;
     int m_state = 0;

@@ -449,11 +449,17 @@ void TestFtpFake::neverWritesHostileNamesOutsideTheTarget()
 {
     FtpSession session;
     SessionRecorder recorder(session);
+    QStringList shown;
+    connect(&session, &RemoteSession::EntriesRead, [&shown](const QVector<RemoteEntry> &batch) {
+        for (const RemoteEntry &entry : batch)
+            shown.append(entry.name);
+    });
     FTP_VERIFY(logIn(session, QStringLiteral("hostile-names")));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/evil")));
-    // "." and ".." are left out of what LIST -a gives; the line whose name
-    // is empty is said to be unreadable.
+    // "." and ".." are left out of what LIST -a gives, even while it comes
+    // in; the line whose name is empty is said to be unreadable.
     QCOMPARE(session.ListingEntries().entries.size(), 7);
+    QCOMPARE(shown.size(), 7);
     const auto unreadable =
         recorder.matching(RemoteActivityKind::LinesUnreadable, RemoteCategory::Failure);
     QCOMPARE(unreadable.size(), 1);
@@ -484,6 +490,15 @@ void TestFtpFake::neverWritesHostileNamesOutsideTheTarget()
 void TestFtpFake::readsTwoHundredThousandEntries()
 {
     FtpSession session;
+    SessionRecorder recorder(session);
+    // The entries come in batches as they are read; a receiver may keep a
+    // batch, as a pane does, and the whole listing is there all the same.
+    QList<QVector<RemoteEntry>> batches;
+    bool keep = true;
+    connect(&session, &RemoteSession::EntriesRead, [&](const QVector<RemoteEntry> &batch) {
+        if (keep)
+            batches.append(batch);
+    });
     FTP_VERIFY(logIn(session, QStringLiteral("big-listing")));
     FTP_VERIFY(session.ListDirectory(QStringLiteral("/big")));
     const RemoteListing &listing = session.ListingEntries();
@@ -491,6 +506,22 @@ void TestFtpFake::readsTwoHundredThousandEntries()
     QCOMPARE(listing.entries.size(), 200000);
     QCOMPARE(listing.entries.at(123456).name, QStringLiteral("file123456.dat"));
     QCOMPARE(listing.entries.at(123456).size, 123456);
+    QVERIFY(batches.size() > 1);
+    qsizetype at = 0;
+    for (const QVector<RemoteEntry> &batch : std::as_const(batches))
+        for (const RemoteEntry &entry : batch)
+            QCOMPARE(entry.name, listing.entries.at(at++).name);
+    QCOMPARE(at, 200000);
+    const auto read = recorder.matching(RemoteActivityKind::ListingRead);
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read.first().count, 200000);
+
+    // Batches let go of at once leave the same listing.
+    batches.clear();
+    keep = false;
+    FTP_VERIFY(session.ListDirectory(QStringLiteral("/big")));
+    QCOMPARE(session.ListingEntries().entries.size(), 200000);
+    QCOMPARE(session.ListingEntries().entries.last().name, QStringLiteral("file199999.dat"));
 }
 
 void TestFtpFake::boundsFloodingServers()

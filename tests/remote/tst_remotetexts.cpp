@@ -1,4 +1,5 @@
 #include "remote/RemoteCodes.h"
+#include "remote/RemoteEntry.h"
 #include "remote/RemoteTexts.h"
 
 #include <QtTest>
@@ -73,6 +74,31 @@ private Q_SLOTS:
         QCOMPARE(RemoteTexts::logLine(made),
                  QStringLiteral("无法创建目录：该名称已存在 (exists)\r\n"));
         QCOMPARE(made.category(), RemoteCategory::Failure);
+    }
+
+    // The date column as the calendar has it: every few days over three
+    // centuries at a changing time of day, leap days and year ends among
+    // them, in UTC as listings give it; other zones and days before 1970
+    // in their own clock.
+    void showsDatesAsTheCalendarHasThem()
+    {
+        RemoteEntry entry;
+        const QDateTime first(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC);
+        for (qint64 day = 0; day < 120000; day += 3) {
+            entry.time = first.addDays(day).addSecs(day * 61 % 86400);
+            QCOMPARE(entry.date(), entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        }
+        entry.time = QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59), Qt::UTC);
+        QCOMPARE(entry.date(), QStringLiteral("2024-02-29 23:59"));
+        entry.timeOfDay = false;
+        QCOMPARE(entry.date(), QStringLiteral("2024-02-29"));
+        entry.timeOfDay = true;
+        entry.time = QDateTime(QDate(1969, 12, 31), QTime(23, 30), Qt::UTC);
+        QCOMPARE(entry.date(), QStringLiteral("1969-12-31 23:30"));
+        entry.time = QDateTime(QDate(2026, 12, 31), QTime(20, 5), Qt::OffsetFromUTC, 8 * 3600);
+        QCOMPARE(entry.date(), QStringLiteral("2026-12-31 20:05"));
+        entry.time = QDateTime();
+        QCOMPARE(entry.date(), QString());
     }
 };
 

@@ -134,7 +134,7 @@ void ClientCommands::list(const QString &folder)
             if (block.size() >= OutputBlock && !failure) {
                 // Never thrown from inside the session's call.
                 failure = writeFailure(block);
-                block.clear();
+                block.resize(0); // keeps its room for the next block
             }
         }
     };

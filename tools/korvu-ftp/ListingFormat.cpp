@@ -2,6 +2,7 @@
 
 #include "remote/RemoteEntry.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace ListingFormat {
@@ -11,6 +12,20 @@ namespace {
 bool needsEscape(char16_t c)
 {
     return c < 0x20 || c == 0x7F || c == u'\\' || (c >= 0x80 && c < 0xA0);
+}
+
+// Plain ASCII, most names, is copied as it is: no UTF-8 text of its own for
+// every line of a long listing.
+void appendUtf8(const QString &text, QByteArray &out)
+{
+    if (!std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+        out += text.toUtf8();
+        return;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    std::transform(text.cbegin(), text.cend(), out.data() + at,
+                   [](QChar c) { return char(c.unicode()); });
 }
 
 bool isHexDigit(QChar c)
@@ -95,7 +110,7 @@ void appendLine(const RemoteEntry &entry, QByteArray &out)
     out += '\t';
     out.append(field, entry.writeDate(field));
     out += '\t';
-    out += escapedName(entry.name).toUtf8();
+    appendUtf8(escapedName(entry.name), out);
     out += '\n';
 }
 
