@@ -1,6 +1,7 @@
 // A whole LIST or MLSD data connection, as it arrives in packets: the same
-// listing whatever the packets, within its limits, and every name decoded so
-// that it goes back to the server byte for byte.
+// listing whatever the packets, and whether its entries are taken as they
+// come or all at the end, within its limits, and every name decoded so that
+// it goes back to the server byte for byte.
 
 #include "FuzzCheck.h"
 #include "ftp/FtpListingParser.h"
@@ -22,8 +23,10 @@ struct Result
     bool withinLimits = true;
 };
 
+// With `takeAsItComes`, the entries ready after each packet are taken, as a
+// listing shown while it arrives is, and put back in front of the rest.
 Result parse(FtpListingParser::Source source, QByteArrayView stream, qsizetype piece,
-             RemoteNameCodec &codec)
+             RemoteNameCodec &codec, bool takeAsItComes)
 {
     FtpListDate today;
     today.year = 2026;
@@ -31,10 +34,25 @@ Result parse(FtpListingParser::Source source, QByteArrayView stream, qsizetype p
     today.day = 8;
     FtpListingParser parser(source, codec, today, MaxEntries, MaxBytes);
     Result result;
-    for (qsizetype pos = 0; pos < stream.size() && result.withinLimits; pos += piece)
+    QVector<RemoteEntry> taken;
+    for (qsizetype pos = 0; pos < stream.size() && result.withinLimits; pos += piece) {
         result.withinLimits = parser.feed(stream.sliced(pos, qMin(piece, stream.size() - pos)));
+        if (takeAsItComes)
+            for (const RemoteEntry &entry : parser.takeNewEntries()) {
+                FUZZ_CHECK(!entry.name.isEmpty()); // never one waiting for the encoding
+                taken.append(entry);
+            }
+    }
     parser.finish();
+    const qsizetype count = parser.entryCount();
+    if (takeAsItComes)
+        taken.append(parser.takeNewEntries());
     result.listing = parser.takeListing();
+    if (takeAsItComes) {
+        FUZZ_CHECK(result.listing.entries.isEmpty());
+        result.listing.entries = taken;
+    }
+    FUZZ_CHECK(result.listing.entries.size() == count);
     return result;
 }
 
@@ -51,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     RemoteNameCodec wholeCodec;
     RemoteNameCodec piecesCodec;
-    const Result whole = parse(source, stream, qMax<qsizetype>(1, stream.size()), wholeCodec);
-    const Result pieces = parse(source, stream, piece, piecesCodec);
+    const Result whole =
+        parse(source, stream, qMax<qsizetype>(1, stream.size()), wholeCodec, false);
+    const Result pieces = parse(source, stream, piece, piecesCodec, true);
 
     const QVector<RemoteEntry> &entries = pieces.listing.entries;
     FUZZ_CHECK(entries.size() <= MaxEntries);
