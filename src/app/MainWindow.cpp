@@ -45,6 +45,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <exception>
+#include <utility>
 
 MainWindow::MainWindow(Platform &platform, Globals &globals, QWidget *parent)
     : QMainWindow(parent), platform(platform), globals(globals),
@@ -220,11 +221,25 @@ void MainWindow::Form_Load()
         if (!platform.queueStore.isEmpty()) {
             queueStore = std::make_unique<QueueStore>(platform.queueStore);
             // Asked once the window is up, not over the splash.
-            QTimer::singleShot(0, this, [this] { background->offerStored(*queueStore); });
+            startupQuestionDue = true;
+            QTimer::singleShot(0, this, [this] {
+                background->offerStored(*queueStore);
+                startupQuestionDue = false;
+                if (!pendingLink.isEmpty())
+                    connection().quickConnectTo(std::exchange(pendingLink, {}));
+            });
         }
     } catch (const std::exception &error) {
         sessionLog->append(QString::fromLocal8Bit(error.what()) + QStringLiteral("\r\n"));
     }
+}
+
+void MainWindow::openLink(const QString &link)
+{
+    if (startupQuestionDue)
+        pendingLink = link;
+    else
+        connection().quickConnectTo(link);
 }
 
 void MainWindow::showOptions()

@@ -74,6 +74,11 @@ public:
     RemoteFileEditor &remoteEditor() { return *editor; }
     RemoteSession &session() { return *Ftp1; }
 
+    // A link the desktop opened Korvu for: quick connect filled in from it,
+    // once the start-up question about unfinished transfers is answered
+    // (not over it, in its dialog's event loop).
+    void openLink(const QString &link);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -107,6 +112,8 @@ private:
     DragDrop *dragDropControl = nullptr;
     BackgroundTransfers *background = nullptr;
     std::unique_ptr<QueueStore> queueStore; // none when the platform names no place
+    bool startupQuestionDue = false;
+    QString pendingLink; // waits for the start-up question
     LocalFileOps *localOps = nullptr;
     RemoteFileOps *remoteOps = nullptr;
     FileCommands *fileOps = nullptr;

@@ -92,6 +92,8 @@ Prompts::Answer ScriptedPrompts::messageBox(const QString &text, Buttons buttons
                                             const QString &title)
 {
     asked.append({Kind::Message, title, text, buttons, icon});
+    if (whileMessageUp)
+        whileMessageUp(asked.last());
     if (!messageAnswers.isEmpty())
         return messageAnswers.takeFirst();
     return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes

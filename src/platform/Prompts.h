@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -98,6 +99,9 @@ public:
     QList<std::optional<QString>> inputAnswers;
     QList<QString> fileAnswers;
     QList<Asked> asked;
+    // Runs while a message box is up, before it is answered: what else the
+    // user or the desktop does meanwhile.
+    std::function<void(const Asked &)> whileMessageUp;
 
     Answer messageBox(const QString &text, Buttons buttons, Icon icon,
                       const QString &title) override;

@@ -25,6 +25,7 @@ struct AppHarness
     QString programDir = root.filePath(QStringLiteral("bin"));
     QString iniFile = root.filePath(QStringLiteral("korvu.ini"));
     QString siteDatabase; // empty: the site file beside the test program
+    QString queueStore;   // empty: unfinished transfers are kept nowhere
 
     ScriptedPrompts prompts;
     ScriptedShell shell;
@@ -51,7 +52,8 @@ struct AppHarness
     MainWindow &start()
     {
         platform = std::make_unique<Platform>(
-            Platform{prompts, shell, *settings, drives, networkInfo, programDir, siteDatabase});
+            Platform{prompts, shell, *settings, drives, networkInfo, programDir, siteDatabase,
+                     queueStore});
         window = std::make_unique<MainWindow>(*platform, globals);
         return *window;
     }

@@ -11,6 +11,7 @@
 #include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/SessionLog.h"
+#include "queue/QueueStore.h"
 #include "platform/SiteDatabase.h"
 #include "remote/RemoteCodes.h"
 #include "window/StatusPanels.h"
@@ -177,6 +178,41 @@ private Q_SLOTS:
         QCOMPARE(other.prompts.asked[0].text,
                  QStringLiteral("无法识别的 FTP 地址: http://example.com/"));
         QVERIFY(other.globals.gDialogCancelled);
+    }
+
+    // A link that comes while the question about unfinished transfers is
+    // up waits for its answer: quick connect opens after it, not over it.
+    void aLinkWaitsForTheStartUpQuestion()
+    {
+        AppHarness h;
+        h.queueStore = h.root.filePath(QStringLiteral("queue.db"));
+        QueueItem stored;
+        stored.localPath = h.home + QStringLiteral("/a.txt");
+        stored.remotePath = QStringLiteral("/a.txt");
+        stored.site = std::make_shared<QueueSite>();
+        QVERIFY(QueueStore(h.queueStore).save({stored}));
+        h.prompts.messageAnswers = {Prompts::Answer::No};
+        bool questionUp = false;
+        bool openedOverQuestion = false;
+        bool opened = false;
+        MainWindow *window = nullptr;
+        h.prompts.whileMessageUp = [&](const ScriptedPrompts::Asked &asked) {
+            if (asked.text != QStringLiteral("继续上次未完成的传输?"))
+                return;
+            questionUp = true;
+            window->openLink(QStringLiteral("ftp://u@%1:%2/").arg(server->host()).arg(server->port()));
+            questionUp = false;
+        };
+        whenDialogOpens([&](QWidget *d) {
+            QCOMPARE(d->objectName(), QStringLiteral("frmConnect"));
+            opened = true;
+            openedOverQuestion = questionUp;
+            press(d, "cmdCancel");
+        });
+        window = &h.start();
+        QTRY_VERIFY(opened);
+        QVERIFY(!openedOverQuestion);
+        QCOMPARE(h.prompts.asked.first().text, QStringLiteral("继续上次未完成的传输?"));
     }
 
     void aRefusedLogInEndsInTheClosedState()
