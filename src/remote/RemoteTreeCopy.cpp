@@ -259,37 +259,6 @@ RemoteTreeCopy::RemoteTreeCopy(RemoteEngine &engine, RemoteEventSink &sink,
 
 namespace {
 
-// Runs a copy from the current directory and always tries to return there;
-// entries the copy left out (the count `steps` returns) fail it at the end.
-template <typename Steps> void fromHere(RemoteEngine &engine, RemoteMessage doing, Steps &&steps)
-{
-    RemoteFolder start = engine.knownFolder();
-    if (start.raw.isEmpty())
-        start = engine.confirmFolder();
-    const auto restore = [&] {
-        if (!engine.returnTo(start))
-            throw RemoteError::own(RemoteErrorKind::ProtocolError, RemoteErrorCode::BadReply,
-                                   RemoteText(RemoteMessage::CannotReturnTo, {start.path}));
-    };
-    int failures = 0;
-    try {
-        failures = steps(start);
-    } catch (const RemoteError &) {
-        if (engine.connected()) {
-            try {
-                restore();
-            } catch (const RemoteError &) {
-                // The first error is the one to tell.
-            }
-        }
-        throw;
-    }
-    restore();
-    if (failures > 0)
-        throw RemoteError::own(RemoteErrorKind::TreeIncomplete, RemoteErrorCode::TreeCopyIncomplete,
-                               RemoteText(RemoteMessage::TreeIncomplete, {failures, doing}));
-}
-
 // Into `folder`, made level by level where missing: "a", "a/b", "a/b/c".
 void enterOrCreate(RemoteEngine &engine, const QString &folder)
 {
@@ -324,7 +293,7 @@ void RemoteTreeCopy::download(const QString &remotePattern, const QString &local
     EngineTreeSide side(m_engine);
     Download action(m_engine, m_sink, m_check, localFolder);
     RemoteTreeWalk walk(side, action, host);
-    fromHere(m_engine, RemoteMessage::WordDownload, [&](const RemoteFolder &start) {
+    walkFromHere(m_engine, RemoteMessage::WordDownload, [&](const RemoteFolder &start) {
         RemoteFolder root = start;
         if (!pattern.folder.isEmpty()) {
             if (const std::optional<RemoteError> refusal = m_engine.enter(pattern.folder)) {
@@ -354,7 +323,7 @@ void RemoteTreeCopy::upload(const QString &localPattern, const QString &remoteFo
             RemoteErrorKind::LocalFile, RemoteErrorCode::LocalFileError,
             RemoteText(RemoteMessage::NoLocalFolder, {QDir::toNativeSeparators(pattern.folder)}));
     Host host(m_engine, m_sink, m_interrupt);
-    fromHere(m_engine, RemoteMessage::WordUpload, [&](const RemoteFolder &start) {
+    walkFromHere(m_engine, RemoteMessage::WordUpload, [&](const RemoteFolder &start) {
         RemoteFolder target = start;
         if (!remoteFolder.isEmpty()) {
             enterOrCreate(m_engine, remoteFolder);

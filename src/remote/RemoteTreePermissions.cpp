@@ -81,32 +81,15 @@ void RemoteTreePermissions::change(const QString &folder, int filePermissions,
     if (RemoteNameRules::holdsLineBreak(folder))
         throw RemoteError::own(RemoteErrorKind::InvalidArgument, RemoteErrorCode::InvalidName,
                                RemoteMessage::NameHoldsLineBreak);
-    RemoteFolder start = m_engine.knownFolder();
-    if (start.raw.isEmpty())
-        start = m_engine.confirmFolder();
-    if (const std::optional<RemoteError> refusal = m_engine.enter(folder))
-        throw *refusal;
     EngineWalkHost host(m_engine, m_sink, m_interrupt);
     EngineTreeSide side(m_engine);
     Chmod action(m_engine, m_sink, filePermissions, folderPermissions);
     RemoteTreeWalk walk(side, action, host);
-    try {
+    walkFromHere(m_engine, RemoteMessage::WordChangePermissions, [&](const RemoteFolder &) {
+        if (const std::optional<RemoteError> refusal = m_engine.enter(folder))
+            throw *refusal;
         const RemoteFolder root = m_engine.confirmFolder();
         walk.walk({root.path, root.raw}, m_engine.folderIdentity(), {});
-    } catch (const RemoteError &) {
-        try {
-            if (m_engine.connected())
-                m_engine.returnTo(start);
-        } catch (const RemoteError &) {
-            // The first error is the one to tell.
-        }
-        throw;
-    }
-    if (!m_engine.returnTo(start))
-        throw RemoteError::own(RemoteErrorKind::ProtocolError, RemoteErrorCode::BadReply,
-                               RemoteText(RemoteMessage::CannotReturnTo, {start.path}));
-    if (walk.failures() > 0)
-        throw RemoteError::own(RemoteErrorKind::TreeIncomplete, RemoteErrorCode::TreeCopyIncomplete,
-                               RemoteText(RemoteMessage::TreeIncomplete,
-                                          {walk.failures(), RemoteMessage::WordChangePermissions}));
+        return walk.failures();
+    });
 }

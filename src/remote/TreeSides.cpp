@@ -8,6 +8,36 @@
 #include <QDir>
 #include <QFileInfo>
 
+void walkFromHere(RemoteEngine &engine, RemoteMessage doing,
+                  const std::function<int(const RemoteFolder &start)> &steps)
+{
+    RemoteFolder start = engine.knownFolder();
+    if (start.raw.isEmpty())
+        start = engine.confirmFolder();
+    const auto restore = [&] {
+        if (!engine.returnTo(start))
+            throw RemoteError::own(RemoteErrorKind::ProtocolError, RemoteErrorCode::BadReply,
+                                   RemoteText(RemoteMessage::CannotReturnTo, {start.path}));
+    };
+    int failures = 0;
+    try {
+        failures = steps(start);
+    } catch (const RemoteError &) {
+        if (engine.connected()) {
+            try {
+                restore();
+            } catch (const RemoteError &) {
+                // The first error is the one to tell.
+            }
+        }
+        throw;
+    }
+    restore();
+    if (failures > 0)
+        throw RemoteError::own(RemoteErrorKind::TreeIncomplete, RemoteErrorCode::TreeCopyIncomplete,
+                               RemoteText(RemoteMessage::TreeIncomplete, {failures, doing}));
+}
+
 void EngineWalkHost::report(const RemoteActivity &activity)
 {
     m_sink.activity(activity);

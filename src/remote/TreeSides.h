@@ -1,10 +1,21 @@
 #pragma once
 
+#include "remote/RemoteText.h"
 #include "remote/RemoteTreeWalk.h"
+
+#include <functional>
 
 class RemoteEngine;
 class RemoteEventSink;
 class RemoteInterrupt;
+struct RemoteFolder;
+
+// Runs `steps` (a walk) from the current directory, which it is given, and
+// always tries to go back there, after an error too (the first error is the
+// one thrown). Entries the walk left out, the count `steps` returns, fail it
+// at the end as `doing` left incomplete.
+void walkFromHere(RemoteEngine &engine, RemoteMessage doing,
+                  const std::function<int(const RemoteFolder &start)> &steps);
 
 // A walk on the session's worker thread: it reports to the session's caller
 // and stops or ends as the caller asks.
