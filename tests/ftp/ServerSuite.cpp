@@ -5,7 +5,6 @@
 #include "fixtures/TestFiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -14,23 +13,6 @@
 namespace {
 
 constexpr qint64 MiB = 1024 * 1024;
-
-// Every file below `root` with its content, by relative path; folders end in "/".
-QMap<QString, QByteArray> treeOf(const QString &root)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(root).relativeFilePath(path);
-        if (it.fileInfo().isDir())
-            tree.insert(relative + QLatin1Char('/'), {});
-        else
-            tree.insert(relative, TestFiles::read(path));
-    }
-    return tree;
-}
 
 const RemoteEntry *entryNamed(const RemoteListing &listing, const QString &name)
 {
@@ -55,7 +37,11 @@ void ServerSuite::initTestCase()
 
 void ServerSuite::init()
 {
+    // A folder of its own for each test, and for each row of a table.
     m_testFolder = QString::fromLatin1(QTest::currentTestFunction());
+    if (const char *row = QTest::currentDataTag())
+        m_testFolder +=
+            QLatin1Char('-') + QString::fromUtf8(row).replace(QLatin1Char(' '), QLatin1Char('-'));
     QVERIFY(QDir().mkpath(serverDisk()));
     QVERIFY(QDir().mkpath(clientDisk()));
     handOver(serverDisk());
@@ -458,7 +444,8 @@ void ServerSuite::copiesTreesBothWays()
     const QString remoteFolder = remoteDir() + QStringLiteral("/up/my docs");
     FTP_VERIFY(session.UploadMany(
         QLatin1Char('"') + source + QDir::separator() + QStringLiteral("*\""), remoteFolder));
-    QCOMPARE(treeOf(serverDisk() + QStringLiteral("/up/my docs")), treeOf(source));
+    QCOMPARE(TestFiles::tree(serverDisk() + QStringLiteral("/up/my docs")),
+             TestFiles::tree(source));
     QCOMPARE(session.CurrentDirectory(), start);
     QVERIFY(!recorder.matching(RemoteActivityKind::UploadManyProgress).isEmpty());
     QVERIFY(recorder.matching(RemoteActivityKind::EntrySkipped).isEmpty());
@@ -466,15 +453,15 @@ void ServerSuite::copiesTreesBothWays()
     const QString target = clientDisk() + QStringLiteral("/down");
     FTP_VERIFY(
         session.DownloadMany(QLatin1Char('"') + remoteFolder + QStringLiteral("/*\""), target));
-    QCOMPARE(treeOf(target).keys(), treeOf(source).keys());
-    QCOMPARE(treeOf(target), treeOf(source));
+    QCOMPARE(TestFiles::tree(target).keys(), TestFiles::tree(source).keys());
+    QCOMPARE(TestFiles::tree(target), TestFiles::tree(source));
     QCOMPARE(session.CurrentDirectory(), start);
     QVERIFY(!recorder.matching(RemoteActivityKind::DownloadManyProgress).isEmpty());
     QCOMPARE(recorder.matching(RemoteActivityKind::FileStarted).size(), 8);
 
     // Once more over what is there: files are replaced, not appended to.
     FTP_VERIFY(session.DownloadMany(remoteFolder + QStringLiteral("/*"), target));
-    QCOMPARE(treeOf(target), treeOf(source));
+    QCOMPARE(TestFiles::tree(target), TestFiles::tree(source));
 }
 
 void ServerSuite::downloadsAFolderThatIsAFile_data()
@@ -608,67 +595,59 @@ void ServerSuite::removesTrees()
     QCOMPARE(removed.last().activity.remotePath, folder + QLatin1Char('/') + chosen);
 }
 
-void ServerSuite::stopsDownloadFromHandler()
+void ServerSuite::stopsTransferFromHandler_data()
 {
+    QTest::addColumn<bool>("download");
+    QTest::newRow("download") << true;
+    QTest::newRow("upload") << false;
+}
+
+// A stop asked from inside a progress report ends the transfer, leaves what
+// arrived, and keeps the connection for the next call.
+void ServerSuite::stopsTransferFromHandler()
+{
+    QFETCH(bool, download);
     const qint64 size = 2048 * MiB;
-    QVERIFY(TestFiles::writeSparse(serverDisk() + QStringLiteral("/big.bin"), size));
+    const QString remote = serverDisk() + QStringLiteral("/big.bin");
     const QString local = clientDisk() + QStringLiteral("/big.bin");
+    QVERIFY(TestFiles::writeSparse(download ? remote : local, size));
     const std::unique_ptr<RemoteSession> made = newSession();
     RemoteSession &session = *made;
     SessionRecorder recorder(session);
     FTP_VERIFY(connectSession(session));
     bool stopped = false;
+    const RemoteActivityKind progress = download ? RemoteActivityKind::DownloadFileProgress
+                                                 : RemoteActivityKind::UploadFileProgress;
     recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == RemoteActivityKind::DownloadFileProgress && event.count > 0 && !stopped) {
+        if (event.code == progress && event.count > 0 && !stopped) {
             stopped = true;
             session.StopTransfer();
         }
     };
-    FTP_EXPECT_ERROR(session.DownloadFile(remoteDir() + QStringLiteral("/big.bin"), local),
-                     RemoteErrorCode::StoppedByUser);
+    const QString remotePath = remoteDir() + QStringLiteral("/big.bin");
+    if (download) {
+        FTP_EXPECT_ERROR(session.DownloadFile(remotePath, local), RemoteErrorCode::StoppedByUser);
+    } else {
+        qint64 offset = 0;
+        FTP_EXPECT_ERROR(session.UploadFile(remotePath, local, offset),
+                         RemoteErrorCode::StoppedByUser);
+    }
     QVERIFY(stopped);
-    QVERIFY(QFileInfo::exists(local));
-    QVERIFY(QFileInfo(local).size() > 0);
-    QVERIFY(QFileInfo(local).size() < size);
-    QCOMPARE(recorder.matching(RemoteActivityKind::TransferStopped).size(), 1);
+    QVERIFY(QFileInfo(download ? local : remote).size() < size);
     QCOMPARE(session.ConnectionState(), RemoteState::Connected);
     QVERIFY(!session.IsBusy());
 
     recorder.onEvent = nullptr;
     FTP_VERIFY(session.ListDirectory(remoteDir()));
     QCOMPARE(session.ListingEntries().entries.size(), 1);
+    if (!download)
+        return;
+    QVERIFY(QFileInfo(local).size() > 0);
+    QCOMPARE(recorder.matching(RemoteActivityKind::TransferStopped).size(), 1);
     QVERIFY(TestFiles::write(serverDisk() + QStringLiteral("/after.txt"), "after"));
     FTP_VERIFY(session.DownloadFile(remoteDir() + QStringLiteral("/after.txt"),
                                     clientDisk() + QStringLiteral("/after.txt")));
     QCOMPARE(TestFiles::read(clientDisk() + QStringLiteral("/after.txt")), QByteArray("after"));
-}
-
-void ServerSuite::stopsUploadFromHandler()
-{
-    const qint64 size = 2048 * MiB;
-    const QString local = clientDisk() + QStringLiteral("/big.bin");
-    QVERIFY(TestFiles::writeSparse(local, size));
-    const std::unique_ptr<RemoteSession> made = newSession();
-    RemoteSession &session = *made;
-    SessionRecorder recorder(session);
-    FTP_VERIFY(connectSession(session));
-    bool stopped = false;
-    recorder.onEvent = [&](const RecordedEvent &event) {
-        if (event.code == RemoteActivityKind::UploadFileProgress && event.count > 0 && !stopped) {
-            stopped = true;
-            session.StopTransfer();
-        }
-    };
-    qint64 offset = 0;
-    FTP_EXPECT_ERROR(session.UploadFile(remoteDir() + QStringLiteral("/big.bin"), local, offset),
-                     RemoteErrorCode::StoppedByUser);
-    QVERIFY(stopped);
-    QVERIFY(QFileInfo(serverDisk() + QStringLiteral("/big.bin")).size() < size);
-    QCOMPARE(session.ConnectionState(), RemoteState::Connected);
-
-    recorder.onEvent = nullptr;
-    FTP_VERIFY(session.ListDirectory(remoteDir()));
-    QCOMPARE(session.ListingEntries().entries.size(), 1);
 }
 
 void ServerSuite::dropsFromHandler()

@@ -75,8 +75,8 @@ private Q_SLOTS:
     void uploadsNoLinkOutOfTheFolder();
     void removesTrees_data();
     void removesTrees();
-    void stopsDownloadFromHandler();
-    void stopsUploadFromHandler();
+    void stopsTransferFromHandler_data();
+    void stopsTransferFromHandler();
     void dropsFromHandler();
     void refusesSecondOperationWhileBusy();
     void throttlesProgress();

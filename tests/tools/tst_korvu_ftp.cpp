@@ -5,7 +5,6 @@
 #include "fixtures/VsftpdServer.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -78,18 +77,6 @@ private:
     } while (false)
 
 namespace {
-
-// Relative path -> contents of every file below `root`.
-QMap<QString, QByteArray> treeOf(const QString &root)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        tree.insert(QDir(root).relativeFilePath(path), TestFiles::read(path));
-    }
-    return tree;
-}
 
 bool makeTree(const QString &root, int seed)
 {
@@ -301,21 +288,21 @@ void TestKorvuFtp::copiesTreesBothWays()
     QVERIFY(makeTree(serverDisk(QStringLiteral("source")), 3));
     KORVU_OK(korvu({url(), QStringLiteral("mirror"), remote(QStringLiteral("source")),
                     clientDisk(QStringLiteral("mirrored"))}));
-    QCOMPARE(treeOf(clientDisk(QStringLiteral("mirrored"))),
-             treeOf(serverDisk(QStringLiteral("source"))));
+    QCOMPARE(TestFiles::tree(clientDisk(QStringLiteral("mirrored"))),
+             TestFiles::tree(serverDisk(QStringLiteral("source"))));
     QVERIFY(QFileInfo(clientDisk(QStringLiteral("mirrored/a/b/c"))).isDir());
 
     QVERIFY(makeTree(clientDisk(QStringLiteral("local")), 4));
     KORVU_OK(korvu({url(), QStringLiteral("mput"), clientDisk(QStringLiteral("local")),
                     remote(QStringLiteral("new/deeper"))}));
-    QCOMPARE(treeOf(serverDisk(QStringLiteral("new/deeper"))),
-             treeOf(clientDisk(QStringLiteral("local"))));
+    QCOMPARE(TestFiles::tree(serverDisk(QStringLiteral("new/deeper"))),
+             TestFiles::tree(clientDisk(QStringLiteral("local"))));
 
     // A trailing slash names the same folder.
     KORVU_OK(korvu({url(), QStringLiteral("mirror"), remote(QStringLiteral("source/a/")),
                     clientDisk(QStringLiteral("onlya"))}));
-    QCOMPARE(treeOf(clientDisk(QStringLiteral("onlya"))),
-             treeOf(serverDisk(QStringLiteral("source/a"))));
+    QCOMPARE(TestFiles::tree(clientDisk(QStringLiteral("onlya"))),
+             TestFiles::tree(serverDisk(QStringLiteral("source/a"))));
 }
 
 void TestKorvuFtp::managesRemoteFolders()

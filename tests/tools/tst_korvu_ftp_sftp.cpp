@@ -2,7 +2,6 @@
 #include "fixtures/TestFiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -42,21 +41,6 @@ private:
     QTemporaryDir m_home; // the program's HOME: its ~/.ssh/known_hosts
     std::unique_ptr<SshdServer> m_server;
 };
-
-namespace {
-
-QMap<QString, QByteArray> treeOf(const QString &root)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        tree.insert(QDir(root).relativeFilePath(path), TestFiles::read(path));
-    }
-    return tree;
-}
-
-} // namespace
 
 void TestKorvuFtpSftp::initTestCase()
 {
@@ -199,7 +183,7 @@ void TestKorvuFtpSftp::runsEveryCommand()
 
     QCOMPARE(ok({base, QStringLiteral("mkdir"), QStringLiteral("tree")}), QByteArray());
     QCOMPARE(ok({base, QStringLiteral("mput"), up, QStringLiteral("tree")}), QByteArray());
-    QCOMPARE(treeOf(served(QStringLiteral("tree"))), treeOf(up));
+    QCOMPARE(TestFiles::tree(served(QStringLiteral("tree"))), TestFiles::tree(up));
     const QByteArray listing = ok({url(QStringLiteral("/tree")), QStringLiteral("ls")});
     QVERIFY2(listing.contains("d\t") && listing.contains("\tMusic [FLAC]\n") &&
                  listing.contains("\tnotes \n"),
@@ -207,7 +191,7 @@ void TestKorvuFtpSftp::runsEveryCommand()
 
     QCOMPARE(ok({base, QStringLiteral("mirror"), QStringLiteral("tree"), local("down")}),
              QByteArray());
-    QCOMPARE(treeOf(local("down")), treeOf(up));
+    QCOMPARE(TestFiles::tree(local("down")), TestFiles::tree(up));
 
     const QString music = QStringLiteral("tree/Music [FLAC]/01.flac");
     QVERIFY(TestFiles::write(local("part.flac"), TestFiles::pattern(300000, 3).left(100000)));
