@@ -71,8 +71,7 @@ int main(int argc, char *argv[])
     if (!links.isEmpty())
         QObject::connect(
             &frmFlash, &SplashWindow::mainWindowShown, &frmFlash,
-            [&frmMain, link = links.first()] { frmMain->openLink(link); },
-            Qt::QueuedConnection);
+            [&frmMain, link = links.first()] { frmMain->openLink(link); }, Qt::QueuedConnection);
     frmFlash.start();
     return QApplication::exec();
 }

@@ -316,8 +316,8 @@ RemoteListing FtpEngine::list(const QString &path)
         listing = m_context.list(path.isEmpty() ? QByteArray() : m_context.encode(path),
                                  FtpListingReader::Use::Shown);
         const qsizetype count = m_context.entriesShown() + listing.entries.size();
-        RemoteActivity read = RemoteActivity::note(
-            RemoteActivityKind::ListingRead, RemoteText(RemoteMessage::ListingRead, {count}));
+        RemoteActivity read = RemoteActivity::note(RemoteActivityKind::ListingRead,
+                                                   RemoteText(RemoteMessage::ListingRead, {count}));
         read.count = count;
         read.format = listing.format;
         m_context.report(read);

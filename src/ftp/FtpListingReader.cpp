@@ -156,8 +156,7 @@ RemoteListing FtpListingReader::read(const QByteArray &raw, Use use)
     }
     if (features.listAll != FtpFeatures::Support::Refused) {
         const Attempt all = attempt(Command::ListAll, raw, use);
-        if (!all.refused &&
-            (all.entries > 0 || features.listAll == FtpFeatures::Support::Works)) {
+        if (!all.refused && (all.entries > 0 || features.listAll == FtpFeatures::Support::Works)) {
             features.listAll = FtpFeatures::Support::Works;
             return all.listing;
         }

@@ -3,7 +3,6 @@
 #include "ftp/FtpDateTokens.h"
 
 #include <QDate>
-
 #include <algorithm>
 
 namespace {
@@ -207,9 +206,9 @@ void guessYear(FtpListDate &date, const FtpListDate &today)
         return;
     // Tomorrow in the next year (today is 31 December): no day of this year
     // lies beyond it.
-    const bool future = tomorrow.year == date.year &&
-                        (date.month > tomorrow.month ||
-                         (date.month == tomorrow.month && date.day > tomorrow.day));
+    const bool future =
+        tomorrow.year == date.year &&
+        (date.month > tomorrow.month || (date.month == tomorrow.month && date.day > tomorrow.day));
     if (future || !QDate::isValid(date.year, date.month, date.day))
         date.year -= 1;
 }

@@ -31,8 +31,7 @@ CivilTime civilTime(qint64 msecs)
     const qint64 shifted = days + 719468;
     const qint64 era = shifted / 146097;
     const int dayOfEra = int(shifted - era * 146097);
-    const int yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
     const int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     const int shiftedMonth = (5 * dayOfYear + 2) / 153; // 0 is March
     const int month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;

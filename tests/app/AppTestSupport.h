@@ -51,9 +51,8 @@ struct AppHarness
 
     MainWindow &start()
     {
-        platform = std::make_unique<Platform>(
-            Platform{prompts, shell, *settings, drives, networkInfo, programDir, siteDatabase,
-                     queueStore});
+        platform = std::make_unique<Platform>(Platform{
+            prompts, shell, *settings, drives, networkInfo, programDir, siteDatabase, queueStore});
         window = std::make_unique<MainWindow>(*platform, globals);
         return *window;
     }

@@ -11,8 +11,8 @@
 #include "panes/LocalPane.h"
 #include "panes/RemotePane.h"
 #include "platform/SessionLog.h"
-#include "queue/QueueStore.h"
 #include "platform/SiteDatabase.h"
+#include "queue/QueueStore.h"
 #include "remote/RemoteCodes.h"
 #include "window/StatusPanels.h"
 #include "window/WindowContext.h"
@@ -200,7 +200,8 @@ private Q_SLOTS:
             if (asked.text != QStringLiteral("继续上次未完成的传输?"))
                 return;
             questionUp = true;
-            window->openLink(QStringLiteral("ftp://u@%1:%2/").arg(server->host()).arg(server->port()));
+            window->openLink(
+                QStringLiteral("ftp://u@%1:%2/").arg(server->host()).arg(server->port()));
             questionUp = false;
         };
         whenDialogOpens([&](QWidget *d) {
