@@ -28,6 +28,29 @@ private Q_SLOTS:
     void choosesSftp();
 };
 
+namespace {
+
+// The dialog's four text fields, in the order the tables give them.
+constexpr const char *Fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
+
+QLineEdit *field(QuickConnectDialog &dialog, int i)
+{
+    return dialog.findChild<QLineEdit *>(QLatin1String(Fields[i]));
+}
+
+// Shows the dialog and types `typed` into its fields key by key, as a user would.
+bool showAndType(QuickConnectDialog &dialog, const QStringList &typed)
+{
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog))
+        return false;
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClicks(field(dialog, i), typed[i]);
+    return true;
+}
+
+} // namespace
+
 void TestQuickConnect::confirm_data()
 {
     QTest::addColumn<QStringList>("typed");   // address, user, password, port
@@ -75,11 +98,7 @@ void TestQuickConnect::confirm()
     Globals globals = previousSession();
     ScriptedPrompts prompts;
     QuickConnectDialog dialog(globals, prompts);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const char *fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
-    for (int i = 0; i < 4; ++i)
-        QTest::keyClicks(dialog.findChild<QLineEdit *>(QLatin1String(fields[i])), typed[i]);
+    QVERIFY(showAndType(dialog, typed));
     auto *cobEncryption = dialog.findChild<QComboBox *>(QStringLiteral("cobEncryption"));
     QVERIFY(cobEncryption);
     // A new connection starts with TLS when the server offers it.
@@ -216,7 +235,6 @@ void TestQuickConnect::remembersServers()
     QuickConnectHistory history(settings);
     Globals globals;
     ScriptedPrompts prompts;
-    const char *fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
     for (const QString &server : confirmed + QStringList{QString()}) {
         QuickConnectDialog dialog(globals, prompts);
         dialog.useHistory(history);
@@ -228,14 +246,14 @@ void TestQuickConnect::remembersServers()
                 listed << cmbIP->itemText(i);
             QCOMPARE(listed, offered);
             QStringList shown;
-            for (const char *field : fields)
-                shown << dialog.findChild<QLineEdit *>(QLatin1String(field))->text();
+            for (int i = 0; i < 4; ++i)
+                shown << field(dialog, i)->text();
             QCOMPARE(shown << QString::number(cobEncryption->currentIndex()), filled);
             break;
         }
         const QStringList typed = server.split(QLatin1Char('|'));
         for (int i = 0; i < 4; ++i)
-            dialog.findChild<QLineEdit *>(QLatin1String(fields[i]))->setText(typed[i]);
+            field(dialog, i)->setText(typed[i]);
         cobEncryption->setCurrentIndex(typed[4].toInt());
         dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
     }
@@ -273,11 +291,7 @@ void TestQuickConnect::choosesSftp()
     Globals globals = previousSession();
     ScriptedPrompts prompts;
     QuickConnectDialog dialog(globals, prompts);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const char *fields[] = {"txtIP", "txtUser", "txtPass", "txtPort"};
-    for (int i = 0; i < 4; ++i)
-        QTest::keyClicks(dialog.findChild<QLineEdit *>(QLatin1String(fields[i])), typed[i]);
+    QVERIFY(showAndType(dialog, typed));
     auto *cobProtocol = dialog.findChild<QComboBox *>(QStringLiteral("cobProtocol"));
     QCOMPARE(cobProtocol->accessibleName(), QStringLiteral("协议"));
     if (protocol >= 0)
